@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/protocol_log.h"
+#include "platform/tape_device.h"
+#include "settings.h"
+#include "tape/tape_context.h"
+
+#include <QString>
+#include <memory>
+
+namespace orvane {
+
+class OperatorInterface;
+
+// Where the program keeps its files. All end in '/' or are file paths below ProgramDirectory.
+struct ProgramPaths {
+    explicit ProgramPaths(const QString& programDirectory);
+
+    QString ProgramDirectory;
+    QString WorkDirectory;
+    QString CatalogFilePath;
+    QString TapeHeaderPath;
+    QString SoftCompressionArchivePath;
+    QString JobFilePath;
+    QString LogFilePath;
+};
+
+namespace detail {
+// Built before the tape context, which refers to them.
+struct SessionResources {
+    SessionResources(OperatorInterface& op, const QString& programDirectory,
+                     const QString& tapeChoice);
+    ProgramPaths paths;
+    ProtocolLog protocolLog;
+    QString tapeDriveName;
+    std::unique_ptr<TapeDevice> tapeDevice;
+};
+} // namespace detail
+
+// Everything one running Orvane holds: what the main window owned in one object, so that the
+// window, the command line and the tests drive the same code, and a test can run many sessions
+// in one process.
+class Session : private detail::SessionResources, public TapeContext {
+public:
+    // `programDirectory` as ResolveProgramDirectory gives it; `tapeChoice` as for CreateTapeDevice.
+    Session(OperatorInterface& op, const QString& programDirectory,
+            const QString& tapeChoice = QString());
+
+    using SessionResources::paths;
+    using SessionResources::tapeDriveName;
+
+    Settings settings;
+
+    // The main window's creation steps: busy mode, directories, stale work files, the protocol
+    // log, the built-in tape library, and the drive probe.
+    void Start();
+    // The delayed start-up about two seconds later: reads the tape description and leaves the
+    // start-up busy mode.
+    void DelayedStart();
+
+    void EnterBusyMode();
+    void LeaveBusyMode();
+};
+
+} // namespace orvane

@@ -1,0 +1,32 @@
+#include "program_directory.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace orvane {
+
+namespace {
+QString withSlash(QString path) {
+    path = QDir::cleanPath(QDir(path).absolutePath());
+    return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+}
+} // namespace
+
+QString ResolveProgramDirectory(const QString& override) {
+    if (!override.isEmpty())
+        return withSlash(override);
+    const QString home = qEnvironmentVariable("ORVANE_HOME");
+    if (!home.isEmpty())
+        return withSlash(home);
+    if (QCoreApplication::instance()) {
+        const QString programDir = QCoreApplication::applicationDirPath();
+        if (QFileInfo(programDir).isWritable())
+            return withSlash(programDir);
+    }
+    return withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                     QStringLiteral("/orvane"));
+}
+
+} // namespace orvane

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+namespace orvane {
+
+constexpr uint32_t TapeBlockSize = 32768;
+
+// Operation numbers of the tape interface. They keep the values of the Windows tape API so that
+// stored settings and protocol texts mean the same on every backend.
+namespace TapePositionMethod {
+constexpr uint32_t Rewind = 0;
+constexpr uint32_t AbsoluteBlock = 1;
+constexpr uint32_t LogicalBlock = 2;
+constexpr uint32_t SpaceEndOfData = 4;
+constexpr uint32_t SpaceRelativeBlocks = 5;
+constexpr uint32_t SpaceFilemarks = 6;
+} // namespace TapePositionMethod
+
+namespace TapePositionType {
+constexpr uint32_t Absolute = 0;
+constexpr uint32_t Logical = 1;
+} // namespace TapePositionType
+
+namespace TapePrepareOperation {
+constexpr uint32_t Load = 0;
+constexpr uint32_t Unload = 1;
+constexpr uint32_t Tension = 2;
+constexpr uint32_t Lock = 3;
+constexpr uint32_t Unlock = 4;
+} // namespace TapePrepareOperation
+
+namespace TapeEraseType {
+constexpr uint32_t Short = 0;
+constexpr uint32_t Long = 1;
+} // namespace TapeEraseType
+
+namespace TapemarkType {
+constexpr uint32_t Setmarks = 0;
+constexpr uint32_t Filemarks = 1;
+constexpr uint32_t ShortFilemarks = 2;
+constexpr uint32_t LongFilemarks = 3;
+} // namespace TapemarkType
+
+namespace TapePartitionMethod {
+constexpr uint32_t Fixed = 0;
+constexpr uint32_t Select = 1;
+constexpr uint32_t Initiator = 2;
+} // namespace TapePartitionMethod
+
+struct TapeMediaParameters {
+    int64_t Capacity = 0;
+    int64_t Remaining = 0;
+    uint32_t BlockSize = 0;
+    uint32_t PartitionCount = 0;
+    bool WriteProtected = false;
+};
+
+struct TapeDriveParameters {
+    bool ECC = false;
+    bool Compression = false;
+    bool DataPadding = false;
+    bool ReportSetmarks = false;
+    uint32_t DefaultBlockSize = 0;
+    uint32_t MaximumBlockSize = 0;
+    uint32_t MinimumBlockSize = 0;
+    uint32_t MaximumPartitionCount = 0;
+    uint32_t FeaturesLow = 0;
+    uint32_t FeaturesHigh = 0;
+    uint32_t EOTWarningZoneSize = 0;
+};
+
+// One open handle on the drive. Every call answers a result code (0 = success) and leaves the
+// same code as the thread's last error when it fails.
+class TapeHandle {
+public:
+    virtual ~TapeHandle() = default;
+
+    // Transfers exactly one block at the current position.
+    virtual uint32_t readBlock(char* buffer, uint32_t length) = 0;
+    virtual uint32_t writeBlock(const char* buffer, uint32_t length) = 0;
+
+    virtual uint32_t setPosition(uint32_t method, uint32_t partition, int64_t offset) = 0;
+    virtual uint32_t getPosition(uint32_t type, uint32_t& partition, int64_t& offset) = 0;
+    virtual uint32_t prepare(uint32_t operation) = 0;
+    virtual uint32_t erase(uint32_t type) = 0;
+    virtual uint32_t writeTapemarks(uint32_t type, uint32_t count) = 0;
+    virtual uint32_t getMediaParameters(TapeMediaParameters& media) = 0;
+    virtual uint32_t getDriveParameters(TapeDriveParameters& drive) = 0;
+    virtual uint32_t setMediaBlockSize(uint32_t blockSize) = 0;
+    virtual uint32_t createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) = 0;
+};
+
+// The tape drive. `open` gives null with the last error set when the drive cannot be opened.
+class TapeDevice {
+public:
+    virtual ~TapeDevice() = default;
+    virtual std::unique_ptr<TapeHandle> open() = 0;
+    // Names the drive for messages ("vtape:/path" or the device node).
+    virtual QString name() const = 0;
+};
+
+} // namespace orvane

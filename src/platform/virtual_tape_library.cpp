@@ -1,0 +1,635 @@
+#include "virtual_tape_library.h"
+
+#include "last_error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStringList>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvane {
+
+namespace {
+
+constexpr auto DataSuffix = ".vtape";
+constexpr auto InfoSuffix = ".cartridge";
+
+// Simple "key=value" lines; the library's own small state files.
+std::map<QString, QString> readKeyValueFile(const QString& path, bool* ok = nullptr) {
+    std::map<QString, QString> values;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        if (ok)
+            *ok = false;
+        return values;
+    }
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq > 0)
+            values[line.left(eq).trimmed()] = line.mid(eq + 1).trimmed();
+    }
+    if (ok)
+        *ok = true;
+    return values;
+}
+
+bool writeKeyValueFile(const QString& path, const std::vector<std::pair<QString, QString>>& values) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return false;
+    for (const auto& [key, value] : values)
+        file.write((key + QLatin1Char('=') + value + QLatin1Char('\n')).toUtf8());
+    return file.commit();
+}
+
+class VirtualTapeHandle : public TapeHandle {
+public:
+    explicit VirtualTapeHandle(std::shared_ptr<VirtualTapeLibrary> library)
+        : m_library(std::move(library)) {}
+    ~VirtualTapeHandle() override { m_library->release(); }
+
+    uint32_t readBlock(char* buffer, uint32_t length) override {
+        return m_library->readBlock(buffer, length);
+    }
+    uint32_t writeBlock(const char* buffer, uint32_t length) override {
+        return m_library->writeBlock(buffer, length);
+    }
+    uint32_t setPosition(uint32_t method, uint32_t, int64_t offset) override {
+        return m_library->setPosition(method, offset);
+    }
+    uint32_t getPosition(uint32_t type, uint32_t& partition, int64_t& offset) override {
+        return m_library->getPosition(type, partition, offset);
+    }
+    uint32_t prepare(uint32_t operation) override { return m_library->prepare(operation); }
+    uint32_t erase(uint32_t type) override { return m_library->erase(type); }
+    uint32_t writeTapemarks(uint32_t type, uint32_t count) override {
+        return m_library->writeTapemarks(type, count);
+    }
+    uint32_t getMediaParameters(TapeMediaParameters& media) override {
+        return m_library->getMediaParameters(media);
+    }
+    uint32_t getDriveParameters(TapeDriveParameters& drive) override {
+        return m_library->getDriveParameters(drive);
+    }
+    uint32_t setMediaBlockSize(uint32_t blockSize) override {
+        return m_library->setMediaBlockSize(blockSize);
+    }
+    uint32_t createPartition(uint32_t method, uint32_t count, uint32_t) override {
+        return m_library->createPartition(method, count);
+    }
+
+private:
+    std::shared_ptr<VirtualTapeLibrary> m_library;
+};
+
+// Releases an administration hold at scope end.
+class Hold {
+public:
+    explicit Hold(VirtualTapeLibrary& library) : m_library(library), m_code(library.acquire()) {}
+    ~Hold() {
+        if (m_code == 0)
+            m_library.release();
+    }
+    uint32_t code() const { return m_code; }
+
+private:
+    VirtualTapeLibrary& m_library;
+    uint32_t m_code;
+};
+
+QString holdError(uint32_t code) {
+    return QStringLiteral("Virtual tape library not available: %1").arg(SystemMessage(code));
+}
+
+} // namespace
+
+std::shared_ptr<VirtualTapeLibrary> VirtualTapeLibrary::at(const QString& directory) {
+    static std::mutex mutex;
+    static std::map<QString, std::weak_ptr<VirtualTapeLibrary>> registry;
+    QString key = QDir::cleanPath(QDir(directory).absolutePath());
+    std::lock_guard lock(mutex);
+    if (auto existing = registry[key].lock())
+        return existing;
+    std::shared_ptr<VirtualTapeLibrary> library(new VirtualTapeLibrary(key));
+    registry[key] = library;
+    return library;
+}
+
+VirtualTapeLibrary::VirtualTapeLibrary(QString directory) : m_dir(std::move(directory)) {}
+
+VirtualTapeLibrary::~VirtualTapeLibrary() {
+    closeLoadedCartridge();
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+bool VirtualTapeLibrary::isValidCartridgeName(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9_-][A-Za-z0-9._-]{0,63}$"));
+    return pattern.match(name).hasMatch();
+}
+
+QString VirtualTapeLibrary::dataPath(const QString& name) const {
+    return m_dir + QLatin1Char('/') + name + QLatin1String(DataSuffix);
+}
+
+QString VirtualTapeLibrary::infoPath(const QString& name) const {
+    return m_dir + QLatin1Char('/') + name + QLatin1String(InfoSuffix);
+}
+
+bool VirtualTapeLibrary::readCartridgeInfo(const QString& name, Cartridge& cartridge) const {
+    bool ok = false;
+    const auto values = readKeyValueFile(infoPath(name), &ok);
+    if (!ok || !QFileInfo::exists(dataPath(name)))
+        return false;
+    cartridge = Cartridge{};
+    auto value = [&](const char* key) {
+        auto it = values.find(QLatin1String(key));
+        return it == values.end() ? QString() : it->second;
+    };
+    bool numberOk = false;
+    const int64_t capacity = value("capacity").toLongLong(&numberOk);
+    if (numberOk && capacity > 0)
+        cartridge.capacity = capacity;
+    const uint32_t partitions = value("partitions").toUInt(&numberOk);
+    if (numberOk && partitions > 0)
+        cartridge.partitions = partitions;
+    cartridge.writeProtected = value("protected") == QLatin1String("1");
+    for (const QString& mark : value("filemarks").split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const int64_t block = mark.toLongLong(&numberOk);
+        if (numberOk && block >= 0)
+            cartridge.filemarks.insert(block);
+    }
+    return true;
+}
+
+bool VirtualTapeLibrary::writeCartridgeInfo(const QString& name, const Cartridge& cartridge) const {
+    QStringList marks;
+    for (int64_t block : cartridge.filemarks)
+        marks << QString::number(block);
+    return writeKeyValueFile(
+        infoPath(name), {{QStringLiteral("capacity"), QString::number(cartridge.capacity)},
+                         {QStringLiteral("partitions"), QString::number(cartridge.partitions)},
+                         {QStringLiteral("protected"), cartridge.writeProtected ? "1" : "0"},
+                         {QStringLiteral("filemarks"), marks.join(QLatin1Char(','))}});
+}
+
+void VirtualTapeLibrary::readDriveState() {
+    const auto values = readKeyValueFile(m_dir + QStringLiteral("/drive.state"));
+    auto value = [&](const char* key) {
+        auto it = values.find(QLatin1String(key));
+        return it == values.end() ? QString() : it->second;
+    };
+    m_loaded = value("loaded");
+    m_inSlot = value("slot");
+    m_position = std::max<int64_t>(0, value("position").toLongLong());
+    m_mediaChanged = value("changed") == QLatin1String("1");
+    bool ok = false;
+    const uint32_t blockSize = value("blocksize").toUInt(&ok);
+    m_blockSize = ok && blockSize > 0 ? blockSize : TapeBlockSize;
+    if (!m_loaded.isEmpty() && !isValidCartridgeName(m_loaded))
+        m_loaded.clear();
+}
+
+void VirtualTapeLibrary::writeDriveState() const {
+    writeKeyValueFile(m_dir + QStringLiteral("/drive.state"),
+                      {{QStringLiteral("loaded"), m_loaded},
+                       {QStringLiteral("slot"), m_inSlot},
+                       {QStringLiteral("position"), QString::number(m_position)},
+                       {QStringLiteral("changed"), m_mediaChanged ? "1" : "0"},
+                       {QStringLiteral("blocksize"), QString::number(m_blockSize)}});
+}
+
+uint32_t VirtualTapeLibrary::acquire() {
+    if (m_holders++ > 0)
+        return 0;
+    if (!QFileInfo(m_dir).isDir()) {
+        m_holders = 0;
+        return Fail(ResultCode::BadUnit);
+    }
+    const QByteArray lockPath = QFile::encodeName(m_dir + QStringLiteral("/drive.lock"));
+    m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        const uint32_t code = m_lockFd < 0 ? ResultCodeFromErrno(errno) : ResultCode::Busy;
+        if (m_lockFd >= 0)
+            ::close(m_lockFd);
+        m_lockFd = -1;
+        m_holders = 0;
+        return Fail(code);
+    }
+    readDriveState();
+    if (openLoadedCartridge() != 0) {
+        // A cartridge that vanished from the library counts as an empty drive.
+        m_loaded.clear();
+        m_position = 0;
+    }
+    return 0;
+}
+
+void VirtualTapeLibrary::release() {
+    if (m_holders == 0 || --m_holders > 0)
+        return;
+    closeLoadedCartridge();
+    writeDriveState();
+    ::close(m_lockFd);
+    m_lockFd = -1;
+}
+
+uint32_t VirtualTapeLibrary::openLoadedCartridge() {
+    m_dataFd = -1;
+    m_cartridgeDirty = false;
+    if (m_loaded.isEmpty())
+        return 0;
+    if (!readCartridgeInfo(m_loaded, m_cartridge))
+        return ResultCode::FileNotFound;
+    const QByteArray path = QFile::encodeName(dataPath(m_loaded));
+    m_dataFd = ::open(path.constData(), O_RDWR | O_CLOEXEC);
+    if (m_dataFd < 0)
+        m_dataFd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (m_dataFd < 0)
+        return ResultCodeFromErrno(errno);
+    struct stat st {};
+    ::fstat(m_dataFd, &st);
+    m_endOfData = (st.st_size + TapeBlockSize - 1) / TapeBlockSize;
+    return 0;
+}
+
+void VirtualTapeLibrary::closeLoadedCartridge() {
+    if (m_dataFd >= 0)
+        ::close(m_dataFd);
+    m_dataFd = -1;
+    if (m_cartridgeDirty && !m_loaded.isEmpty())
+        writeCartridgeInfo(m_loaded, m_cartridge);
+    m_cartridgeDirty = false;
+}
+
+uint32_t VirtualTapeLibrary::loadCartridge(const QString& name) {
+    closeLoadedCartridge();
+    m_loaded = name;
+    m_inSlot.clear();
+    m_position = 0;
+    if (const uint32_t code = openLoadedCartridge(); code != 0) {
+        m_loaded.clear();
+        return code;
+    }
+    m_mediaChanged = true;
+    return 0;
+}
+
+void VirtualTapeLibrary::unloadCartridge() {
+    closeLoadedCartridge();
+    if (!m_loaded.isEmpty())
+        m_inSlot = m_loaded;
+    m_loaded.clear();
+    m_position = 0;
+}
+
+QString VirtualTapeLibrary::ensureCreated() {
+    if (QFileInfo(m_dir).isDir() && !QDir(m_dir).entryList({QStringLiteral("*.vtape")}).isEmpty())
+        return {};
+    if (!QDir().mkpath(m_dir))
+        return QStringLiteral("Cannot create the virtual tape library %1").arg(m_dir);
+    if (QString error = createCartridge(QStringLiteral("tape1"), DefaultCapacity, 1, false);
+        !error.isEmpty())
+        return error;
+    return insert(QStringLiteral("tape1"));
+}
+
+QString VirtualTapeLibrary::createCartridge(const QString& name, int64_t capacity,
+                                            uint32_t partitions, bool writeProtected) {
+    if (!isValidCartridgeName(name))
+        return QStringLiteral("Invalid cartridge name: %1").arg(name);
+    if (capacity < int64_t(TapeBlockSize))
+        return QStringLiteral("Capacity must be at least %1 bytes").arg(TapeBlockSize);
+    if (!QDir().mkpath(m_dir))
+        return QStringLiteral("Cannot create the virtual tape library %1").arg(m_dir);
+    Hold hold(*this);
+    if (hold.code() != 0)
+        return holdError(hold.code());
+    if (QFileInfo::exists(dataPath(name)))
+        return QStringLiteral("Cartridge %1 exists already").arg(name);
+    QFile data(dataPath(name));
+    if (!data.open(QIODevice::WriteOnly))
+        return QStringLiteral("Cannot create %1: %2").arg(data.fileName(), data.errorString());
+    data.close();
+    Cartridge cartridge;
+    cartridge.capacity = capacity;
+    cartridge.partitions = std::max<uint32_t>(1, partitions);
+    cartridge.writeProtected = writeProtected;
+    if (!writeCartridgeInfo(name, cartridge))
+        return QStringLiteral("Cannot write %1").arg(infoPath(name));
+    return {};
+}
+
+QString VirtualTapeLibrary::insert(const QString& name) {
+    Hold hold(*this);
+    if (hold.code() != 0)
+        return holdError(hold.code());
+    Cartridge probe;
+    if (!isValidCartridgeName(name) || !readCartridgeInfo(name, probe))
+        return QStringLiteral("No cartridge %1 in the library").arg(name);
+    if (m_loaded == name)
+        return {};
+    if (loadCartridge(name) != 0)
+        return QStringLiteral("Cannot load cartridge %1").arg(name);
+    return {};
+}
+
+QString VirtualTapeLibrary::eject() {
+    Hold hold(*this);
+    if (hold.code() != 0)
+        return holdError(hold.code());
+    unloadCartridge();
+    m_inSlot.clear();
+    return {};
+}
+
+QString VirtualTapeLibrary::setWriteProtected(const QString& name, bool writeProtected) {
+    Hold hold(*this);
+    if (hold.code() != 0)
+        return holdError(hold.code());
+    if (name == m_loaded) {
+        m_cartridge.writeProtected = writeProtected;
+        m_cartridgeDirty = true;
+        return {};
+    }
+    Cartridge cartridge;
+    if (!isValidCartridgeName(name) || !readCartridgeInfo(name, cartridge))
+        return QStringLiteral("No cartridge %1 in the library").arg(name);
+    cartridge.writeProtected = writeProtected;
+    return writeCartridgeInfo(name, cartridge) ? QString()
+                                               : QStringLiteral("Cannot write %1").arg(infoPath(name));
+}
+
+std::vector<CartridgeInfo> VirtualTapeLibrary::cartridges() {
+    std::vector<CartridgeInfo> result;
+    Hold hold(*this);
+    const QStringList files = QDir(m_dir).entryList({QStringLiteral("*.vtape")}, QDir::Files,
+                                                    QDir::Name);
+    for (const QString& file : files) {
+        const QString name = file.chopped(int(std::strlen(DataSuffix)));
+        Cartridge cartridge;
+        if (!isValidCartridgeName(name) || !readCartridgeInfo(name, cartridge))
+            continue;
+        if (name == m_loaded && hold.code() == 0)
+            cartridge = m_cartridge;
+        CartridgeInfo info;
+        info.name = name;
+        info.capacity = cartridge.capacity;
+        info.partitions = cartridge.partitions;
+        info.writeProtected = cartridge.writeProtected;
+        info.endOfDataBlocks = (QFileInfo(dataPath(name)).size() + TapeBlockSize - 1) / TapeBlockSize;
+        info.loaded = hold.code() == 0 && name == m_loaded;
+        result.push_back(info);
+    }
+    return result;
+}
+
+QString VirtualTapeLibrary::loadedCartridge() {
+    Hold hold(*this);
+    return hold.code() == 0 ? m_loaded : QString();
+}
+
+std::unique_ptr<TapeHandle> VirtualTapeLibrary::open() {
+    if (acquire() != 0)
+        return nullptr;
+    return std::make_unique<VirtualTapeHandle>(shared_from_this());
+}
+
+uint32_t VirtualTapeLibrary::checkWritable() const {
+    if (m_dataFd < 0)
+        return Fail(ResultCode::NoMediaInDrive);
+    if (m_cartridge.writeProtected)
+        return Fail(ResultCode::WriteProtect);
+    return 0;
+}
+
+uint32_t VirtualTapeLibrary::readBlock(char* buffer, uint32_t length) {
+    if (m_dataFd < 0)
+        return Fail(ResultCode::NoMediaInDrive);
+    if (length != TapeBlockSize)
+        return Fail(ResultCode::InvalidBlockLength);
+    if (m_cartridge.filemarks.count(m_position)) {
+        ++m_position;
+        return Fail(ResultCode::FilemarkDetected);
+    }
+    if (m_position >= m_endOfData)
+        return Fail(ResultCode::NoDataDetected);
+    ssize_t done = ::pread(m_dataFd, buffer, length, off_t(m_position) * TapeBlockSize);
+    if (done < 0)
+        return Fail(ResultCodeFromErrno(errno));
+    if (uint32_t(done) < length) // a last block cut short by hand reads as zero-padded
+        std::memset(buffer + done, 0, length - size_t(done));
+    ++m_position;
+    return 0;
+}
+
+uint32_t VirtualTapeLibrary::truncateAt(int64_t block) {
+    if (::ftruncate(m_dataFd, off_t(block) * TapeBlockSize) != 0)
+        return Fail(ResultCodeFromErrno(errno));
+    m_endOfData = block;
+    auto first = m_cartridge.filemarks.lower_bound(block);
+    if (first != m_cartridge.filemarks.end()) {
+        m_cartridge.filemarks.erase(first, m_cartridge.filemarks.end());
+        m_cartridgeDirty = true;
+    }
+    return 0;
+}
+
+uint32_t VirtualTapeLibrary::writeBlock(const char* buffer, uint32_t length) {
+    if (const uint32_t code = checkWritable(); code != 0)
+        return code;
+    if (length != TapeBlockSize)
+        return Fail(ResultCode::InvalidBlockLength);
+    if ((m_position + 1) * int64_t(TapeBlockSize) > m_cartridge.capacity)
+        return Fail(ResultCode::EndOfMedia);
+    ssize_t done = ::pwrite(m_dataFd, buffer, length, off_t(m_position) * TapeBlockSize);
+    if (done != ssize_t(length))
+        return Fail(done < 0 ? ResultCodeFromErrno(errno) : ResultCode::HandleDiskFull);
+    const int64_t written = m_position++;
+    if (m_cartridge.filemarks.erase(written))
+        m_cartridgeDirty = true;
+    // A write ends the recorded data, as on tape: whatever lay beyond it is gone.
+    if (m_position < m_endOfData) {
+        if (const uint32_t code = truncateAt(m_position); code != 0)
+            return code;
+    }
+    m_endOfData = std::max(m_endOfData, m_position);
+    return 0;
+}
+
+uint32_t VirtualTapeLibrary::setPosition(uint32_t method, int64_t offset) {
+    if (m_dataFd < 0)
+        return Fail(ResultCode::NoMediaInDrive);
+    const int64_t blocks = m_cartridge.capacity / TapeBlockSize;
+    switch (method) {
+    case TapePositionMethod::Rewind:
+        m_position = 0;
+        return 0;
+    case TapePositionMethod::AbsoluteBlock:
+    case TapePositionMethod::LogicalBlock:
+        if (offset < 0 || offset > blocks)
+            return Fail(ResultCode::EndOfMedia);
+        m_position = offset;
+        return 0;
+    case TapePositionMethod::SpaceEndOfData:
+        m_position = m_endOfData;
+        return 0;
+    case TapePositionMethod::SpaceRelativeBlocks:
+        if (m_position + offset < 0) {
+            m_position = 0;
+            return Fail(ResultCode::BeginningOfMedia);
+        }
+        m_position = std::min(m_position + offset, blocks);
+        return 0;
+    case TapePositionMethod::SpaceFilemarks: {
+        for (int64_t i = 0; i < offset; ++i) {
+            auto next = m_cartridge.filemarks.lower_bound(m_position);
+            if (next == m_cartridge.filemarks.end()) {
+                m_position = m_endOfData;
+                return Fail(ResultCode::NoDataDetected);
+            }
+            m_position = *next + 1;
+        }
+        return 0;
+    }
+    default:
+        return Fail(ResultCode::InvalidFunction);
+    }
+}
+
+uint32_t VirtualTapeLibrary::getPosition(uint32_t type, uint32_t& partition, int64_t& offset) {
+    if (m_dataFd < 0)
+        return Fail(ResultCode::NoMediaInDrive);
+    partition = type == TapePositionType::Logical ? 1 : 0;
+    offset = m_position;
+    return 0;
+}
+
+uint32_t VirtualTapeLibrary::prepare(uint32_t operation) {
+    switch (operation) {
+    case TapePrepareOperation::Load:
+        if (m_dataFd >= 0)
+            return 0;
+        if (m_inSlot.isEmpty())
+            return Fail(ResultCode::NoMediaInDrive);
+        return loadCartridge(m_inSlot) == 0 ? 0 : Fail(ResultCode::NoMediaInDrive);
+    case TapePrepareOperation::Unload:
+        if (m_dataFd < 0)
+            return Fail(ResultCode::NoMediaInDrive);
+        unloadCartridge();
+        return 0;
+    case TapePrepareOperation::Tension:
+        if (m_dataFd < 0)
+            return Fail(ResultCode::NoMediaInDrive);
+        m_position = 0;
+        return 0;
+    case TapePrepareOperation::Lock:
+    case TapePrepareOperation::Unlock:
+        return m_dataFd < 0 ? Fail(ResultCode::NoMediaInDrive) : 0;
+    default:
+        return Fail(ResultCode::InvalidFunction);
+    }
+}
+
+uint32_t VirtualTapeLibrary::erase(uint32_t type) {
+    if (const uint32_t code = checkWritable(); code != 0)
+        return code;
+    if (type != TapeEraseType::Short && type != TapeEraseType::Long)
+        return Fail(ResultCode::InvalidFunction);
+    return truncateAt(std::min(m_position, m_endOfData));
+}
+
+uint32_t VirtualTapeLibrary::writeTapemarks(uint32_t type, uint32_t count) {
+    if (const uint32_t code = checkWritable(); code != 0)
+        return code;
+    if (type == TapemarkType::Setmarks)
+        return Fail(ResultCode::InvalidFunction);
+    static const std::vector<char> zeros(TapeBlockSize, 0);
+    for (uint32_t i = 0; i < count; ++i) {
+        // A filemark takes one block position, kept as a zero block in the image.
+        if (const uint32_t code = writeBlock(zeros.data(), TapeBlockSize); code != 0)
+            return code;
+        m_cartridge.filemarks.insert(m_position - 1);
+        m_cartridgeDirty = true;
+    }
+    return 0;
+}
+
+uint32_t VirtualTapeLibrary::getMediaParameters(TapeMediaParameters& media) {
+    if (m_dataFd < 0)
+        return Fail(ResultCode::NoMediaInDrive);
+    media.Capacity = m_cartridge.capacity;
+    media.Remaining = std::max<int64_t>(0, m_cartridge.capacity - m_endOfData * TapeBlockSize);
+    media.BlockSize = m_blockSize;
+    media.PartitionCount = m_cartridge.partitions;
+    media.WriteProtected = m_cartridge.writeProtected;
+    if (m_mediaChanged) {
+        m_mediaChanged = false;
+        return Fail(ResultCode::MediaChanged);
+    }
+    return 0;
+}
+
+uint32_t VirtualTapeLibrary::getDriveParameters(TapeDriveParameters& drive) {
+    drive = TapeDriveParameters{};
+    drive.ECC = true;
+    drive.Compression = false;
+    drive.DataPadding = false;
+    drive.ReportSetmarks = false;
+    drive.DefaultBlockSize = TapeBlockSize;
+    drive.MaximumBlockSize = 1024 * 1024;
+    drive.MinimumBlockSize = 1;
+    drive.MaximumPartitionCount = m_dataFd >= 0 ? m_cartridge.partitions : 1;
+    drive.EOTWarningZoneSize = 0;
+    return 0;
+}
+
+uint32_t VirtualTapeLibrary::setMediaBlockSize(uint32_t blockSize) {
+    if (m_dataFd < 0)
+        return Fail(ResultCode::NoMediaInDrive);
+    if (blockSize == 0 || blockSize > 1024 * 1024)
+        return Fail(ResultCode::InvalidBlockLength);
+    m_blockSize = blockSize;
+    return 0;
+}
+
+uint32_t VirtualTapeLibrary::createPartition(uint32_t method, uint32_t count) {
+    if (const uint32_t code = checkWritable(); code != 0)
+        return code;
+    switch (method) {
+    case TapePartitionMethod::Fixed:
+        break;
+    case TapePartitionMethod::Select:
+    case TapePartitionMethod::Initiator:
+        m_cartridge.partitions = std::max<uint32_t>(1, count);
+        m_cartridgeDirty = true;
+        break;
+    default:
+        return Fail(ResultCode::InvalidFunction);
+    }
+    // Partitioning rewrites the medium from its beginning.
+    m_position = 0;
+    return truncateAt(0);
+}
+
+VirtualTapeDevice::VirtualTapeDevice(const QString& directory)
+    : m_library(VirtualTapeLibrary::at(directory)) {}
+
+std::unique_ptr<TapeHandle> VirtualTapeDevice::open() { return m_library->open(); }
+
+QString VirtualTapeDevice::name() const {
+    return QStringLiteral("vtape:") + m_library->directory();
+}
+
+} // namespace orvane

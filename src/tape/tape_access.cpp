@@ -1,0 +1,218 @@
+#include "tape_access.h"
+
+#include "platform/date_time_text.h"
+#include "platform/last_error.h"
+#include "platform/message_pump.h"
+#include "platform/operator_interface.h"
+#include "platform/protocol_log.h"
+#include "tape_result_codes.h"
+
+#include <QThread>
+
+namespace orvane {
+
+namespace {
+
+const QString DriveUnavailable =
+    QStringLiteral("Unable to find tape drive on system or tape drive in use");
+
+bool MediaQueryAnswered(uint32_t code) {
+    return code == ResultCode::Success || code == ResultCode::MoreData ||
+           code == ResultCode::MediaChanged;
+}
+
+void Sleep(int ms) {
+    if (ms > 0)
+        QThread::msleep(ulong(ms));
+}
+
+} // namespace
+
+TapeHandlePtr OpenTapeDrive(TapeContext& ctx) { return ctx.drive.open(); }
+
+TapeHandlePtr OpenTape(TapeContext& ctx) {
+    TapeHandlePtr handle = OpenTapeDrive(ctx);
+    PumpMessages(1);
+    if (handle) {
+        TapeMediaParameters media;
+        if (MediaQueryAnswered(handle->getMediaParameters(media)))
+            return handle;
+    }
+    // A failed open leaves its own error as the last error, so it is reported the same way.
+    LogTapeError(ctx);
+    CloseTape(handle, 10);
+    return nullptr;
+}
+
+void CloseTape(TapeHandlePtr& handle, int delayMs) {
+    Sleep(delayMs);
+    handle.reset();
+}
+
+void LogTapeError(TapeContext& ctx) {
+    ctx.CancelFlag = true;
+    const QString text = SystemMessage(LastError());
+    ctx.protocol.AddBlockOpening();
+    ctx.protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
+                                 text);
+    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.op.showError(text);
+}
+
+void ShowTapeResult(TapeContext& ctx, uint32_t code) { ctx.op.showMessage(TapeResultMessage(code)); }
+
+void SetBusyCursor(TapeContext& ctx) {
+    ctx.op.setBusyCursor(true);
+    PumpMessages(1);
+}
+
+void RestoreCursor(TapeContext& ctx) {
+    ctx.op.setBusyCursor(false);
+    PumpMessages(1);
+}
+
+void ProbeTapeDrive(TapeContext& ctx) {
+    TapeHandlePtr handle = OpenTape(ctx);
+    PumpMessages(10);
+    if (!handle) {
+        // OpenTape has reported the failure already; setting the block size would only report
+        // it a second time.
+        return;
+    }
+    bool driveAnswered = false;
+    TapeDriveParameters drive;
+    for (int i = 0; i < 3; ++i) {
+        TapeDriveParameters answer;
+        if (handle->getDriveParameters(answer) == ResultCode::Success) {
+            drive = answer;
+            driveAnswered = true;
+        }
+        PumpMessages(10);
+    }
+    TapeMediaParameters media;
+    if (MediaQueryAnswered(handle->getMediaParameters(media)))
+        ctx.BlockLimit = media.Capacity / int64_t(TapeBlockSize) - 10;
+    PumpMessages(10);
+    if (driveAnswered) {
+        const bool partitioned = drive.MaximumPartitionCount > 1;
+        ctx.PositionMethod = partitioned ? 2 : 1;
+        ctx.PositionType = partitioned ? 1 : 0;
+    }
+    CloseTape(handle, 1);
+    SetBlockSize(ctx);
+}
+
+void SetBlockSize(TapeContext& ctx) {
+    SetBusyCursor(ctx);
+    TapeHandlePtr handle = OpenTape(ctx);
+    if (handle) {
+        if (handle->setMediaBlockSize(TapeBlockSize) != ResultCode::Success)
+            LogTapeError(ctx);
+        CloseTape(handle, 1);
+    }
+    RestoreCursor(ctx);
+}
+
+QString RewindTape(TapeContext& ctx) {
+    QString result = QStringLiteral("Rewind Ok");
+    TapeHandlePtr handle = OpenTapeDrive(ctx);
+    Sleep(100);
+    if (!handle)
+        return DriveUnavailable;
+    const uint32_t code = handle->setPosition(TapePositionMethod::Rewind, 0, 0);
+    DrainMessages();
+    CloseTape(handle, 10);
+    if (const QString text = TapeErrorText(code); !text.isEmpty())
+        result = text;
+    return result;
+}
+
+bool RewindWithStatus(TapeContext& ctx) {
+    ctx.op.setStatus(QStringLiteral("Rewind Tape "));
+    Sleep(100);
+    const QString result = RewindTape(ctx);
+    if (result != QLatin1String("Rewind Ok")) {
+        ctx.op.setStatus(result);
+        return false;
+    }
+    ctx.op.setStatus(QStringLiteral("Tape : At First pos"));
+    return true;
+}
+
+QString EraseTapeShort(TapeContext& ctx) {
+    QString result = QStringLiteral("Erase Ok");
+    TapeHandlePtr handle = OpenTapeDrive(ctx);
+    if (!handle)
+        return DriveUnavailable;
+    const uint32_t code = handle->erase(TapeEraseType::Short);
+    DrainMessages();
+    if (const QString text = TapeErrorText(code); !text.isEmpty())
+        result = text;
+    CloseTape(handle, 10);
+    return result;
+}
+
+void MoveHandleToBlock(TapeContext& ctx, TapeHandle& handle, int64_t block) {
+    handle.setPosition(uint32_t(ctx.PositionMethod), 0, block);
+}
+
+uint32_t MoveHandleToEndOfData(TapeHandle& handle) {
+    return handle.setPosition(TapePositionMethod::SpaceEndOfData, 0, 0);
+}
+
+void MoveToBlock(TapeContext& ctx, const QString& blockText) {
+    TapeHandlePtr handle = OpenTape(ctx);
+    if (!handle)
+        return;
+    ctx.op.setStatus(QStringLiteral("Move Tape to Block ") + blockText);
+    PumpMessages(1);
+    bool ok = false;
+    const int32_t block = blockText.trimmed().toInt(&ok);
+    if (!ok) {
+        ctx.op.showError(QStringLiteral("'%1' is not a valid integer value").arg(blockText));
+    } else {
+        MoveHandleToBlock(ctx, *handle, block);
+    }
+    CloseTape(handle, 10);
+}
+
+int64_t ReadTapePosition(TapeContext& ctx, TapeHandle& handle) {
+    uint32_t partition = 0;
+    int64_t offset = 0;
+    handle.getPosition(uint32_t(ctx.PositionType), partition, offset);
+    ctx.op.setStatus(QStringLiteral("Tape at pos: ") + QString::number(offset));
+    return offset;
+}
+
+uint32_t EjectTape(TapeContext& ctx, bool showResult) {
+    ctx.op.setStatus(QStringLiteral("Ejecting Tape"));
+    SetBusyCursor(ctx);
+    uint32_t result = ResultCode::InvalidFunction;
+    if (RewindWithStatus(ctx)) {
+        PumpMessages(1);
+        TapeHandlePtr handle = OpenTape(ctx);
+        if (handle) {
+            PumpMessages(10);
+            result = handle->prepare(TapePrepareOperation::Unload);
+            if (showResult)
+                ShowTapeResult(ctx, result);
+            CloseTape(handle, 10);
+        }
+    }
+    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
+    if (result != ResultCode::Success) {
+        const QString text = QStringLiteral("Tape not ejected !");
+        ctx.protocol.AddProtocolLine(text);
+        ctx.op.setStatus(text);
+    } else {
+        const QString text = QStringLiteral("Tape ") +
+                             QString::number(ctx.CurrentTapeDescription.TapeNumber) +
+                             QStringLiteral(" at ") + NowText() + QStringLiteral(" ejected !");
+        ctx.protocol.AddProtocolLine(text);
+        ctx.op.setStatus(text);
+    }
+    RestoreCursor(ctx);
+    return result;
+}
+
+} // namespace orvane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/tape_device.h"
+#include "tape_context.h"
+
+#include <QString>
+#include <memory>
+
+namespace orvane {
+
+using TapeHandlePtr = std::unique_ptr<TapeHandle>;
+
+// Raw open of the drive, no look at the medium.
+TapeHandlePtr OpenTapeDrive(TapeContext& ctx);
+// Opens the drive and asks for the medium; a failure is reported and gives null.
+TapeHandlePtr OpenTape(TapeContext& ctx);
+void CloseTape(TapeHandlePtr& handle, int delayMs);
+
+// The error report of every tape failure: raises CancelFlag, writes a protocol block with the
+// system's text of the last error, and shows it in an error box.
+void LogTapeError(TapeContext& ctx);
+void ShowTapeResult(TapeContext& ctx, uint32_t code);
+
+void SetBusyCursor(TapeContext& ctx);
+void RestoreCursor(TapeContext& ctx);
+
+void ProbeTapeDrive(TapeContext& ctx);
+void SetBlockSize(TapeContext& ctx);
+
+QString RewindTape(TapeContext& ctx);
+bool RewindWithStatus(TapeContext& ctx);
+QString EraseTapeShort(TapeContext& ctx);
+
+// Moves an open handle to a block with the probed positioning method; the result is not examined.
+void MoveHandleToBlock(TapeContext& ctx, TapeHandle& handle, int64_t block);
+// Moves an open handle to the end of the recorded data.
+uint32_t MoveHandleToEndOfData(TapeHandle& handle);
+// Opens the drive and moves to the block given as decimal text.
+void MoveToBlock(TapeContext& ctx, const QString& blockText);
+int64_t ReadTapePosition(TapeContext& ctx, TapeHandle& handle);
+
+// Rewinds and unloads; 0 when ejected.
+uint32_t EjectTape(TapeContext& ctx, bool showResult);
+
+} // namespace orvane

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/operator_interface.h"
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <map>
+#include <optional>
+
+namespace orvane::test {
+
+// An operator that answers from a script and records everything it was shown.
+class ScriptedOperator : public OperatorInterface {
+public:
+    struct Box {
+        QString text;
+        QString caption;
+        MessageIcon icon;
+        MessageButtons buttons;
+    };
+
+    // Next answers, first in first out; when the script is empty a box takes its default
+    // (OK or Yes) and an input box takes its default value.
+    std::deque<MessageAnswer> answers;
+    std::deque<std::optional<QString>> inputs;
+
+    std::vector<Box> boxes;
+    QStringList statusTexts;
+    QStringList protocolLines;
+    QStringList captions;
+    std::map<int, double> counters;
+    std::vector<int> tabs;
+    std::vector<bool> busyModes;
+    std::vector<bool> listLocks;
+    int busyCursorDepth = 0;
+
+    MessageAnswer messageBox(const QString& text, const QString& caption, MessageIcon icon,
+                             MessageButtons buttons) override;
+    std::optional<QString> inputBox(const QString& caption, const QString& prompt,
+                                    const QString& defaultValue) override;
+    void setStatus(const QString& text) override { statusTexts << text; }
+    void setCaption(const QString& text) override { captions << text; }
+    void appendProtocolLine(const QString& text) override { protocolLines << text; }
+    void setCounter(int display, double value) override { counters[display] = value; }
+    void showTab(int index) override { tabs.push_back(index); }
+    void setBusyMode(bool busy) override { busyModes.push_back(busy); }
+    void setListEditingLocked(bool locked) override { listLocks.push_back(locked); }
+    void setBusyCursor(bool busy) override { busyCursorDepth += busy ? 1 : -1; }
+
+    QStringList boxTexts() const;
+    QString lastStatus() const { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }
+};
+
+} // namespace orvane::test
