@@ -19,8 +19,10 @@ std::optional<QString> ScriptedOperator::inputBox(const QString& caption, const 
                                                   const QString& defaultValue) {
     boxes.push_back({prompt, caption, MessageIcon::Question, MessageButtons::OkCancel});
     if (!inputs.empty()) {
-        std::optional<QString> input = std::move(inputs.front());
+        const QString input = inputs.front();
         inputs.pop_front();
+        if (input.isNull())
+            return std::nullopt;
         return input;
     }
     return defaultValue;

@@ -21,9 +21,9 @@ public:
     };
 
     // Next answers, first in first out; when the script is empty a box takes its default
-    // (OK or Yes) and an input box takes its default value.
+    // (OK or Yes) and an input box takes its default value. A null input string cancels.
     std::deque<MessageAnswer> answers;
-    std::deque<std::optional<QString>> inputs;
+    std::deque<QString> inputs;
 
     std::vector<Box> boxes;
     QStringList statusTexts;
