@@ -1,0 +1,119 @@
+#include "cli_app.h"
+
+#include "jobs/session.h"
+#include "platform/program_directory.h"
+#include "terminal_operator.h"
+
+namespace orvane::cli {
+
+int VtapeCommand(CommandEnvironment& env);
+int TapeCommand(CommandEnvironment& env);
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {QStringLiteral("vtape"),
+         QStringLiteral("vtape create NAME [--capacity BYTES] [--partitions N] [--protected] | "
+                        "vtape insert NAME | vtape eject | vtape list"),
+         false, VtapeCommand},
+        {QStringLiteral("tape"),
+         QStringLiteral("tape rewind | tape eject | tape position | tape goto N"), true,
+         TapeCommand},
+    };
+    return commands;
+}
+
+namespace {
+
+QString UsageText() {
+    QString text = QStringLiteral(
+        "Usage: orvane-cli [--home DIR] [--tape DEVICE|vtape:DIR] [--yes] COMMAND [ARGS]\n");
+    for (const Command& command : Commands())
+        text += QStringLiteral("  ") + command.usage + QLatin1Char('\n');
+    return text;
+}
+
+const Command* FindCommand(const QString& name) {
+    for (const Command& command : Commands())
+        if (command.name == name)
+            return &command;
+    return nullptr;
+}
+
+} // namespace
+
+QString TakeValue(QStringList& args, const QString& option) {
+    const qsizetype at = args.indexOf(option);
+    if (at < 0)
+        return QString();
+    if (at + 1 >= args.size())
+        throw UsageError{option + QStringLiteral(" needs a value")};
+    const QString value = args.at(at + 1);
+    args.remove(at, 2);
+    return value;
+}
+
+bool TakeFlag(QStringList& args, const QString& option) { return args.removeAll(option) > 0; }
+
+Invocation ParseInvocation(const QStringList& arguments) {
+    Invocation invocation;
+    qsizetype i = 0;
+    auto value = [&](const QString& option) {
+        if (i + 1 >= arguments.size())
+            throw UsageError{option + QStringLiteral(" needs a value")};
+        return arguments.at(++i);
+    };
+    for (; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument == QLatin1String("--home"))
+            invocation.home = value(argument);
+        else if (argument == QLatin1String("--tape"))
+            invocation.tape = value(argument);
+        else if (argument == QLatin1String("--yes"))
+            invocation.assumeYes = true;
+        else if (argument == QLatin1String("--set"))
+            invocation.settings << value(argument);
+        else if (argument.startsWith(QLatin1String("--")) && argument != QLatin1String("--help"))
+            throw UsageError{QStringLiteral("unknown option ") + argument};
+        else
+            break;
+    }
+    invocation.command = arguments.mid(i);
+    if (invocation.command.isEmpty())
+        throw UsageError{QStringLiteral("no command given (try 'orvane-cli help')")};
+    if (invocation.home.isEmpty() && arguments.contains(QStringLiteral("--home")))
+        throw UsageError{QStringLiteral("--home needs a directory")};
+    return invocation;
+}
+
+int ExitStatus(const Session& session) { return session.CancelFlag ? 1 : 0; }
+
+int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTextStream& err) {
+    try {
+        const Invocation invocation = ParseInvocation(arguments);
+        const QString word = invocation.command.first();
+        if (word == QLatin1String("help") || word == QLatin1String("--help")) {
+            out << UsageText();
+            return 0;
+        }
+        const Command* command = FindCommand(word);
+        if (!command)
+            throw UsageError{QStringLiteral("unknown command ") + word};
+        TerminalOperator op(in, out, err, invocation.assumeYes);
+        Session session(op, ResolveProgramDirectory(invocation.home), invocation.tape);
+        if (command->needsStart) {
+            session.Start();
+            // The start-up probe has reported an unusable drive already; the command would
+            // only report it again.
+            if (session.CancelFlag)
+                return 1;
+        }
+        CommandEnvironment env{session, op, invocation.command.mid(1)};
+        return command->run(env);
+    } catch (const UsageError& error) {
+        err << "orvane-cli: " << error.message << '\n';
+        err.flush();
+        return 2;
+    }
+}
+
+} // namespace orvane::cli

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+#include <vector>
+
+namespace orvane {
+class Session;
+}
+
+namespace orvane::cli {
+
+class TerminalOperator;
+
+// A wrong command line: exit status 2 with this one-line message.
+struct UsageError {
+    QString message;
+};
+
+struct Invocation {
+    QString home;
+    QString tape;
+    bool assumeYes = false;
+    QStringList settings; // "SECTION/KEY=VALUE"
+    QStringList command;  // the command word and its arguments
+};
+
+Invocation ParseInvocation(const QStringList& arguments);
+
+// What a command works with.
+struct CommandEnvironment {
+    Session& session;
+    TerminalOperator& op;
+    QStringList args; // after the command word
+};
+
+struct Command {
+    QString name;
+    QString usage;
+    // Commands that work on the drive run after the session's start-up (drive probe);
+    // library administration does not.
+    bool needsStart;
+    // Returns the exit status; 1 is also the answer when the run raised CancelFlag.
+    int (*run)(CommandEnvironment&);
+};
+
+const std::vector<Command>& Commands();
+
+// Runs one command line (without the program name). Exit status: 0 done, 1 cancelled or
+// failed, 2 usage error.
+int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTextStream& err);
+
+// Helpers for command handlers.
+int ExitStatus(const Session& session);
+QString TakeValue(QStringList& args, const QString& option); // removes "--opt VALUE"
+bool TakeFlag(QStringList& args, const QString& option);
+
+} // namespace orvane::cli

@@ -1,0 +1,43 @@
+#include "cli_app.h"
+#include "jobs/session.h"
+#include "platform/operator_interface.h"
+#include "tape/tape_access.h"
+
+namespace orvane::cli {
+
+int TapeCommand(CommandEnvironment& env) {
+    Session& session = env.session;
+    const QStringList& args = env.args;
+    const QString action = args.value(0);
+    if (action == QLatin1String("rewind") && args.size() == 1) {
+        SetBusyCursor(session);
+        const bool rewound = RewindWithStatus(session);
+        RestoreCursor(session);
+        return rewound ? ExitStatus(session) : 1;
+    }
+    if (action == QLatin1String("eject") && args.size() == 1)
+        return EjectTape(session, true) == 0 ? ExitStatus(session) : 1;
+    if (action == QLatin1String("position") && args.size() == 1) {
+        SetBusyCursor(session);
+        TapeHandlePtr handle = OpenTape(session);
+        int64_t position = 0;
+        if (handle) {
+            position = ReadTapePosition(session, *handle);
+            CloseTape(handle, 1);
+        }
+        RestoreCursor(session);
+        session.op.showMessage(QStringLiteral("Tape at Block: ") + QString::number(position));
+        return ExitStatus(session);
+    }
+    if (action == QLatin1String("goto") && args.size() == 2) {
+        bool ok = false;
+        args.at(1).toInt(&ok);
+        if (!ok || args.at(1).toInt() < 0)
+            throw UsageError{QStringLiteral("tape goto takes a block number, not ") + args.at(1)};
+        MoveToBlock(session, args.at(1));
+        return ExitStatus(session);
+    }
+    throw UsageError{QStringLiteral("tape takes rewind, eject, position or goto N")};
+}
+
+} // namespace orvane::cli

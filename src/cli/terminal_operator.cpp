@@ -1,0 +1,88 @@
+#include "terminal_operator.h"
+
+namespace orvane::cli {
+
+TerminalOperator::TerminalOperator(QTextStream& in, QTextStream& out, QTextStream& err,
+                                   bool assumeYes)
+    : m_in(in), m_out(out), m_err(err), m_assumeYes(assumeYes) {}
+
+void TerminalOperator::print(const QString& text) {
+    m_out << text << '\n';
+    m_out.flush();
+}
+
+void TerminalOperator::appendProtocolLine(const QString& text) { print(text); }
+
+void TerminalOperator::setStatus(const QString& text) {
+    // Long runs repeat a status many times; the terminal needs each text once.
+    if (text == m_lastStatus)
+        return;
+    m_lastStatus = text;
+    m_err << text << '\n';
+    m_err.flush();
+}
+
+std::optional<QString> TerminalOperator::ask(const QString& question) {
+    m_out << question;
+    m_out.flush();
+    QString line;
+    if (!m_in.readLineInto(&line))
+        return std::nullopt;
+    return line.trimmed();
+}
+
+MessageAnswer TerminalOperator::messageBox(const QString& text, const QString& caption,
+                                           MessageIcon, MessageButtons buttons) {
+    const QString shown =
+        caption == QLatin1String("Error") ? QStringLiteral("Error: ") + text : text;
+    print(shown);
+    const bool yesNo = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel;
+    if (buttons == MessageButtons::Ok)
+        return MessageAnswer::Ok;
+    if (m_assumeYes)
+        return yesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    for (;;) {
+        QString choices;
+        switch (buttons) {
+        case MessageButtons::OkCancel:
+            choices = QStringLiteral("[o]k / [c]ancel? ");
+            break;
+        case MessageButtons::YesNo:
+            choices = QStringLiteral("[y]es / [n]o? ");
+            break;
+        default:
+            choices = QStringLiteral("[y]es / [n]o / [c]ancel? ");
+            break;
+        }
+        const auto reply = ask(choices);
+        if (!reply)
+            return yesNo && buttons == MessageButtons::YesNo ? MessageAnswer::No
+                                                             : MessageAnswer::Cancel;
+        const QString answer = reply->toLower();
+        if (!yesNo && (answer == QLatin1String("o") || answer == QLatin1String("ok") ||
+                       answer.isEmpty()))
+            return MessageAnswer::Ok;
+        if (yesNo && (answer == QLatin1String("y") || answer == QLatin1String("yes")))
+            return MessageAnswer::Yes;
+        if (yesNo && (answer == QLatin1String("n") || answer == QLatin1String("no")))
+            return MessageAnswer::No;
+        if (buttons != MessageButtons::YesNo &&
+            (answer == QLatin1String("c") || answer == QLatin1String("cancel")))
+            return MessageAnswer::Cancel;
+    }
+}
+
+std::optional<QString> TerminalOperator::inputBox(const QString& caption, const QString& prompt,
+                                                  const QString& defaultValue) {
+    if (m_assumeYes) {
+        print(caption + QStringLiteral(": ") + prompt + QLatin1Char(' ') + defaultValue);
+        return defaultValue;
+    }
+    const auto reply = ask(caption + QStringLiteral(": ") + prompt + QStringLiteral(" [") +
+                           defaultValue + QStringLiteral("] "));
+    if (!reply)
+        return std::nullopt;
+    return reply->isEmpty() ? defaultValue : *reply;
+}
+
+} // namespace orvane::cli

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/operator_interface.h"
+
+#include <QTextStream>
+
+namespace orvane::cli {
+
+// The operator on a terminal: protocol lines and message texts go to standard output as they
+// happen, status texts to standard error. Questions are asked on the terminal, or, with --yes,
+// take their default answer (OK, Yes, the offered text). A closed input answers Cancel.
+class TerminalOperator : public OperatorInterface {
+public:
+    TerminalOperator(QTextStream& in, QTextStream& out, QTextStream& err, bool assumeYes);
+
+    MessageAnswer messageBox(const QString& text, const QString& caption, MessageIcon icon,
+                             MessageButtons buttons) override;
+    std::optional<QString> inputBox(const QString& caption, const QString& prompt,
+                                    const QString& defaultValue) override;
+    void setStatus(const QString& text) override;
+    void setCaption(const QString& text) override { m_caption = text; }
+    void appendProtocolLine(const QString& text) override;
+    void setCounter(int, double) override {}
+    void showTab(int) override {}
+    void setBusyMode(bool) override {}
+    void setListEditingLocked(bool) override {}
+    void setBusyCursor(bool) override {}
+
+    QString caption() const { return m_caption; }
+    // Prints one line of a command's own output.
+    void print(const QString& text);
+
+private:
+    std::optional<QString> ask(const QString& question);
+
+    QTextStream& m_in;
+    QTextStream& m_out;
+    QTextStream& m_err;
+    bool m_assumeYes;
+    QString m_caption = QStringLiteral("Orvane 2005");
+    QString m_lastStatus;
+};
+
+} // namespace orvane::cli

@@ -1,0 +1,92 @@
+#include "cli_app.h"
+#include "jobs/session.h"
+#include "platform/tape_device_factory.h"
+#include "platform/virtual_tape_library.h"
+#include "terminal_operator.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+namespace orvane::cli {
+
+namespace {
+
+// "123", "400G", "2.5T", "512MiB": binary multiples, as tape sizes are usually given.
+int64_t ParseCapacity(const QString& text) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*([0-9]+(?:\\.[0-9]+)?)\\s*([KMGT]?)(?:i?B)?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto match = pattern.match(text);
+    if (!match.hasMatch())
+        throw UsageError{QStringLiteral("--capacity takes a number of bytes, not ") + text};
+    const QString unit = match.captured(2).toUpper();
+    const int shift = QStringLiteral(" KMGT").indexOf(unit.isEmpty() ? QStringLiteral(" ") : unit);
+    return int64_t(match.captured(1).toDouble() * double(int64_t(1) << (10 * shift)));
+}
+
+QString SizeText(int64_t bytes) {
+    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeIecFormat);
+}
+
+int Report(TerminalOperator& op, const QString& error) {
+    if (error.isEmpty())
+        return 0;
+    op.print(QStringLiteral("Error: ") + error);
+    return 1;
+}
+
+} // namespace
+
+int VtapeCommand(CommandEnvironment& env) {
+    const QString directory = VirtualLibraryDirectory(env.session.tapeDriveName);
+    if (directory.isEmpty())
+        throw UsageError{QStringLiteral("the drive ") + env.session.tapeDriveName +
+                         QStringLiteral(" is not a virtual tape library")};
+    auto library = VirtualTapeLibrary::at(directory);
+    QStringList args = env.args;
+    const QString action = args.isEmpty() ? QString() : args.takeFirst();
+
+    if (action == QLatin1String("create")) {
+        const QString capacityText = TakeValue(args, QStringLiteral("--capacity"));
+        const QString partitionsText = TakeValue(args, QStringLiteral("--partitions"));
+        const bool writeProtected = TakeFlag(args, QStringLiteral("--protected"));
+        if (args.size() != 1)
+            throw UsageError{QStringLiteral("vtape create takes one cartridge name")};
+        const int64_t capacity = capacityText.isEmpty() ? VirtualTapeLibrary::DefaultCapacity
+                                                        : ParseCapacity(capacityText);
+        bool ok = true;
+        const uint32_t partitions = partitionsText.isEmpty() ? 1 : partitionsText.toUInt(&ok);
+        if (!ok || partitions < 1 || partitions > 64)
+            throw UsageError{QStringLiteral("--partitions takes a number from 1 to 64")};
+        return Report(env.op,
+                      library->createCartridge(args.first(), capacity, partitions, writeProtected));
+    }
+    if (action == QLatin1String("insert")) {
+        if (args.size() != 1)
+            throw UsageError{QStringLiteral("vtape insert takes one cartridge name")};
+        return Report(env.op, library->insert(args.first()));
+    }
+    if (action == QLatin1String("eject") && args.isEmpty())
+        return Report(env.op, library->eject());
+    if (action == QLatin1String("list") && args.isEmpty()) {
+        const auto cartridges = library->cartridges();
+        if (cartridges.empty())
+            env.op.print(QStringLiteral("No cartridges in ") + directory);
+        for (const CartridgeInfo& cartridge : cartridges) {
+            QString line = QStringLiteral("%1  capacity %2  used %3  partitions %4")
+                               .arg(cartridge.name, -12)
+                               .arg(SizeText(cartridge.capacity))
+                               .arg(SizeText(cartridge.endOfDataBlocks * TapeBlockSize))
+                               .arg(cartridge.partitions);
+            if (cartridge.writeProtected)
+                line += QStringLiteral("  write-protected");
+            if (cartridge.loaded)
+                line += QStringLiteral("  (loaded)");
+            env.op.print(line);
+        }
+        return 0;
+    }
+    throw UsageError{QStringLiteral("vtape takes create, insert, eject or list")};
+}
+
+} // namespace orvane::cli

@@ -1,0 +1,177 @@
+#include "platform/last_error.h"
+#include "platform/virtual_tape_library.h"
+#include "support/temp_home.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace orvane;
+
+namespace {
+
+std::vector<char> Block(char fill) { return std::vector<char>(TapeBlockSize, fill); }
+
+class VirtualTapeLibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        library = VirtualTapeLibrary::at(home.libraryDir());
+        ASSERT_EQ(library->createCartridge("t1", 32768 * 20, 1, false), QString());
+        ASSERT_EQ(library->insert("t1"), QString());
+    }
+    std::unique_ptr<TapeHandle> Open() {
+        auto handle = library->open();
+        EXPECT_TRUE(handle);
+        return handle;
+    }
+
+    test::TempHome home;
+    std::shared_ptr<VirtualTapeLibrary> library;
+};
+
+TEST_F(VirtualTapeLibraryTest, BlocksLieAtTheirByteOffsetAndTheFileLengthIsTheEndOfData) {
+    auto handle = Open();
+    for (char fill : {'a', 'b', 'c'})
+        ASSERT_EQ(handle->writeBlock(Block(fill).data(), TapeBlockSize), 0u);
+    handle.reset();
+
+    QFile image(home.libraryDir() + "/t1.vtape");
+    ASSERT_TRUE(image.open(QIODevice::ReadOnly));
+    const QByteArray bytes = image.readAll();
+    ASSERT_EQ(bytes.size(), 3 * 32768);
+    EXPECT_EQ(bytes.at(0), 'a');
+    EXPECT_EQ(bytes.at(32768), 'b');
+    EXPECT_EQ(bytes.at(2 * 32768 + 32767), 'c');
+}
+
+TEST_F(VirtualTapeLibraryTest, AnswersWithTheDriveResultCodes) {
+    auto handle = Open();
+    std::vector<char> buffer(TapeBlockSize);
+    TapeMediaParameters media;
+
+    // The first media query after a load tells of the change, the next one does not.
+    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::MediaChanged);
+    EXPECT_EQ(media.Capacity, 32768 * 20);
+    EXPECT_EQ(handle->getMediaParameters(media), 0u);
+
+    // Reading at the end of data.
+    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::NoDataDetected);
+    EXPECT_EQ(LastError(), ResultCode::NoDataDetected);
+
+    // A filemark is reported once and passed.
+    ASSERT_EQ(handle->writeBlock(Block('x').data(), TapeBlockSize), 0u);
+    ASSERT_EQ(handle->writeTapemarks(TapemarkType::Filemarks, 1), 0u);
+    ASSERT_EQ(handle->writeBlock(Block('y').data(), TapeBlockSize), 0u);
+    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 1), 0u);
+    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::FilemarkDetected);
+    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), 0u);
+    EXPECT_EQ(buffer[0], 'y');
+
+    // Writing past the capacity.
+    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 19), 0u);
+    EXPECT_EQ(handle->writeBlock(Block('z').data(), TapeBlockSize), 0u);
+    EXPECT_EQ(handle->writeBlock(Block('z').data(), TapeBlockSize), ResultCode::EndOfMedia);
+
+    // Only whole blocks move.
+    EXPECT_EQ(handle->writeBlock(buffer.data(), 512), ResultCode::InvalidBlockLength);
+}
+
+TEST_F(VirtualTapeLibraryTest, ProtectedAndEmptyDrivesRefuse) {
+    ASSERT_EQ(library->setWriteProtected("t1", true), QString());
+    auto handle = Open();
+    EXPECT_EQ(handle->writeBlock(Block('a').data(), TapeBlockSize), ResultCode::WriteProtect);
+    EXPECT_EQ(handle->erase(TapeEraseType::Short), ResultCode::WriteProtect);
+    handle.reset();
+
+    ASSERT_EQ(library->eject(), QString());
+    handle = Open();
+    std::vector<char> buffer(TapeBlockSize);
+    TapeMediaParameters media;
+    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::NoMediaInDrive);
+    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::NoMediaInDrive);
+    EXPECT_EQ(handle->setPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::NoMediaInDrive);
+    TapeDriveParameters drive;
+    EXPECT_EQ(handle->getDriveParameters(drive), 0u) << "the drive itself still answers";
+}
+
+TEST_F(VirtualTapeLibraryTest, CartridgeAndPositionSurviveHandlesAndProgramRuns) {
+    auto handle = Open();
+    TapeMediaParameters media;
+    ASSERT_EQ(handle->getMediaParameters(media), ResultCode::MediaChanged);
+    ASSERT_EQ(handle->writeBlock(Block('a').data(), TapeBlockSize), 0u);
+    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 7), 0u);
+    handle.reset();
+    library.reset(); // as if the program ended
+
+    library = VirtualTapeLibrary::at(home.libraryDir());
+    EXPECT_EQ(library->loadedCartridge(), "t1");
+    handle = Open();
+    uint32_t partition = 0;
+    int64_t position = -1;
+    ASSERT_EQ(handle->getPosition(TapePositionType::Absolute, partition, position), 0u);
+    EXPECT_EQ(position, 7);
+    EXPECT_EQ(handle->getMediaParameters(media), 0u) << "no media change across runs";
+}
+
+TEST_F(VirtualTapeLibraryTest, WritingInsideTheDataEndsTheDataThere) {
+    auto handle = Open();
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(handle->writeBlock(Block('a').data(), TapeBlockSize), 0u);
+    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 2), 0u);
+    ASSERT_EQ(handle->writeBlock(Block('b').data(), TapeBlockSize), 0u);
+    std::vector<char> buffer(TapeBlockSize);
+    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::NoDataDetected);
+    ASSERT_EQ(handle->setPosition(TapePositionMethod::SpaceEndOfData, 0, 0), 0u);
+    uint32_t partition = 0;
+    int64_t position = 0;
+    handle->getPosition(TapePositionType::Absolute, partition, position);
+    EXPECT_EQ(position, 3);
+    handle.reset();
+    EXPECT_EQ(QFileInfo(home.libraryDir() + "/t1.vtape").size(), 3 * 32768);
+}
+
+TEST_F(VirtualTapeLibraryTest, UnloadThenLoadTakesTheSameCartridgeBack) {
+    auto handle = Open();
+    ASSERT_EQ(handle->prepare(TapePrepareOperation::Unload), 0u);
+    TapeMediaParameters media;
+    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::NoMediaInDrive);
+    ASSERT_EQ(handle->prepare(TapePrepareOperation::Load), 0u);
+    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::MediaChanged);
+}
+
+TEST_F(VirtualTapeLibraryTest, AnotherProcessHoldingTheDriveMakesItBusy) {
+    const QByteArray lockPath = QFile::encodeName(home.libraryDir() + "/drive.lock");
+    const int fd = ::open(lockPath.constData(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(library->open());
+    EXPECT_EQ(LastError(), ResultCode::Busy);
+    ::close(fd);
+    EXPECT_TRUE(library->open());
+}
+
+TEST(VirtualTapeLibrary, RefusesCartridgeNamesThatLeaveTheLibrary) {
+    test::TempHome home;
+    auto library = VirtualTapeLibrary::at(home.libraryDir());
+    for (const char* name : {"../evil", "a/b", "", ".hidden", "x y"})
+        EXPECT_NE(library->createCartridge(name, 1 << 20, 1, false), QString()) << name;
+    EXPECT_NE(library->insert("nosuch"), QString());
+}
+
+TEST(VirtualTapeLibrary, ANewLibraryHasOneLoadedCartridge) {
+    test::TempHome home;
+    auto library = VirtualTapeLibrary::at(home.libraryDir());
+    ASSERT_EQ(library->ensureCreated(), QString());
+    const auto cartridges = library->cartridges();
+    ASSERT_EQ(cartridges.size(), 1u);
+    EXPECT_EQ(cartridges[0].name, "tape1");
+    EXPECT_TRUE(cartridges[0].loaded);
+    EXPECT_EQ(cartridges[0].capacity, VirtualTapeLibrary::DefaultCapacity);
+    EXPECT_EQ(library->ensureCreated(), QString()) << "an existing library is left alone";
+}
+
+} // namespace
