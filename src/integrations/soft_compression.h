@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <utility>
+
+namespace orvane {
+
+class OperatorInterface;
+
+// The zip component behind "Softcompression" (`ZipMaster1`): packs one file at a time into the
+// compression work file before it goes to tape, and unpacks that archive again after a restore
+// or verify has read it back. The session owns one; its archive is WorkDirectory +
+// "orvane_backup.zip". Only one archive exists at a time, so packing and unpacking run strictly
+// one file after another.
+class SoftCompression {
+public:
+    // Files this large or larger go to tape uncompressed even with soft compression on.
+    static constexpr qint64 SizeLimit = 2000000000;
+    static constexpr int DefaultLevel = 9;
+
+    explicit SoftCompression(QString archivePath) : m_archivePath(std::move(archivePath)) {}
+
+    const QString& archivePath() const { return m_archivePath; }
+
+    // The deflate level, 1 (fastest) to 9 (tightest); follows SpinEdit3, also while a job file
+    // is loaded. Values outside the range are taken as the nearest end.
+    int level() const { return m_level; }
+    void setLevel(int level) { m_level = qBound(1, level, 9); }
+
+    // Whether a file of `size` bytes goes through the archive on its way to tape: only with soft
+    // compression on and only when it is neither empty nor too large.
+    static bool Applies(bool softCompression, qint64 size) {
+        return softCompression && size > 0 && size < SizeLimit;
+    }
+
+    // add: makes the archive anew with `filePath` as its only member, stored under its bare
+    // file name (already compressed formats stored, the rest deflated at level()). On failure
+    // the operator is told and no archive is left behind, so an old one can never be taken for
+    // this file. True when the archive holds the file.
+    bool Add(const QString& filePath, OperatorInterface& op) const;
+
+    // extract: writes every member of the archive into `baseDirectory` under its stored name,
+    // overwriting existing files. Refuses archives whose names lead out of `baseDirectory`.
+    // Failures are shown to the operator; true when every member was written.
+    bool Extract(const QString& baseDirectory, OperatorInterface& op) const;
+
+private:
+    QString m_archivePath;
+    int m_level = DefaultLevel;
+};
+
+// The component's message event: a message with an error code other than 0 is shown in a plain
+// message box; code 0 is ignored.
+void ZipMaster1Message(OperatorInterface& op, int errorCode, const QString& text);
+
+// Clears the read-only attribute of `path` (gives the owner write access), keeping its other
+// permissions. Extracted files may carry a read-only mode from their archive. False when the
+// file is missing or its permissions cannot be changed.
+bool ClearReadOnlyAttribute(const QString& path);
+
+} // namespace orvane

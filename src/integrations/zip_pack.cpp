@@ -1,0 +1,111 @@
+#include "zip_pack.h"
+
+#include "platform/message_pump.h"
+#include "zip_member_time.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <zip.h>
+
+namespace orvane {
+
+namespace {
+
+// Keeps the window alive while a large file is deflated.
+void PumpWhilePacking(zip_t*, double, void*) {
+    PumpMessages(1);
+}
+
+QString ErrorText(int code) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    const QString text = QString::fromUtf8(zip_error_strerror(&error));
+    zip_error_fini(&error);
+    return text;
+}
+
+ZipOutcome LibraryFailure(zip_error_t* error) {
+    return ZipOutcome::failure(zip_error_code_zip(error),
+                               QString::fromUtf8(zip_error_strerror(error)));
+}
+
+// Removes a file or a dangling link; true when nothing is left at the path.
+bool RemoveIfPresent(const QString& path) {
+    QFile::remove(path);
+    const QFileInfo info(path);
+    return !info.exists() && !info.isSymLink();
+}
+
+} // namespace
+
+bool IsStoredSuffix(const QString& fileName) {
+    static const QSet<QString> stored = {
+        QStringLiteral("gif"), QStringLiteral("png"), QStringLiteral("z"),   QStringLiteral("zip"),
+        QStringLiteral("zoo"), QStringLiteral("arc"), QStringLiteral("lzh"), QStringLiteral("arj"),
+        QStringLiteral("taz"), QStringLiteral("tgz"), QStringLiteral("lha"), QStringLiteral("rar"),
+        QStringLiteral("ace"), QStringLiteral("cab"), QStringLiteral("gz"),  QStringLiteral("gzip"),
+        QStringLiteral("jar")};
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && stored.contains(fileName.mid(dot + 1).toLower());
+}
+
+ZipOutcome PackFile(const QString& archivePath, const QString& filePath, int level) {
+    if (!RemoveIfPresent(archivePath))
+        return ZipOutcome::failure(ZIP_ER_REMOVE, QStringLiteral("the old archive ") + archivePath +
+                                                      QStringLiteral(" cannot be removed"));
+
+    // Checked here for a clear reason; a pipe or device would also block the reader.
+    const QFileInfo source(filePath);
+    if (!source.exists())
+        return ZipOutcome::failure(ZIP_ER_NOENT, ErrorText(ZIP_ER_NOENT));
+    if (!source.isFile())
+        return ZipOutcome::failure(ZIP_ER_OPEN, QStringLiteral("not a regular file"));
+    if (QFile probe(filePath); !probe.open(QIODevice::ReadOnly))
+        return ZipOutcome::failure(ZIP_ER_OPEN, probe.errorString());
+
+    int openError = 0;
+    zip_t* archive =
+        zip_open(QFile::encodeName(archivePath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &openError);
+    if (!archive)
+        return ZipOutcome::failure(openError, ErrorText(openError));
+
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* data =
+        zip_source_file_create(QFile::encodeName(filePath).constData(), 0, -1, &error);
+    if (!data) {
+        const ZipOutcome outcome = LibraryFailure(&error);
+        zip_error_fini(&error);
+        zip_discard(archive);
+        return outcome;
+    }
+    zip_error_fini(&error);
+
+    const QString name = source.fileName();
+    const zip_int64_t index =
+        zip_file_add(archive, QFile::encodeName(name).constData(), data, ZIP_FL_ENC_GUESS);
+    if (index < 0) {
+        zip_source_free(data);
+        const ZipOutcome outcome = LibraryFailure(zip_get_error(archive));
+        zip_discard(archive);
+        return outcome;
+    }
+    const bool stored = IsStoredSuffix(name);
+    zip_set_file_compression(archive, zip_uint64_t(index), stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                             stored ? 0 : zip_uint32_t(qBound(1, level, 9)));
+    SetMemberModificationTime(archive, zip_uint64_t(index),
+                              source.lastModified().toSecsSinceEpoch());
+    zip_register_progress_callback_with_state(archive, 0.01, PumpWhilePacking, nullptr, nullptr);
+
+    // The archive is written at close, to a temporary file that replaces the target at the end.
+    if (zip_close(archive) != 0) {
+        const ZipOutcome outcome = LibraryFailure(zip_get_error(archive));
+        zip_discard(archive);
+        RemoveIfPresent(archivePath);
+        return outcome;
+    }
+    return {};
+}
+
+} // namespace orvane

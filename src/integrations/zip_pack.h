@@ -1,0 +1,19 @@
+#pragma once
+
+#include "zip_outcome.h"
+
+#include <QString>
+
+namespace orvane {
+
+// Whether a file with this name is stored in the archive rather than deflated: its suffix names
+// a format that is compressed already (gif, png, zip, gz, ...). Case does not matter.
+bool IsStoredSuffix(const QString& fileName);
+
+// Writes a new archive at `archivePath` whose only member is the file `filePath`, under its bare
+// file name, with its modification time, deflated at `level` (1-9) unless its suffix is stored.
+// Whatever stood at `archivePath` before is gone afterwards, also when packing fails, so that a
+// stale archive can never stand in for the file. The data is streamed; zip64 is used as needed.
+ZipOutcome PackFile(const QString& archivePath, const QString& filePath, int level);
+
+} // namespace orvane
