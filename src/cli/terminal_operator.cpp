@@ -11,7 +11,9 @@ void TerminalOperator::print(const QString& text) {
     m_out.flush();
 }
 
-void TerminalOperator::appendProtocolLine(const QString& text) { print(text); }
+void TerminalOperator::appendProtocolLine(const QString& text) {
+    print(text);
+}
 
 void TerminalOperator::setStatus(const QString& text) {
     // Long runs repeat a status many times; the terminal needs each text once.
@@ -31,8 +33,8 @@ std::optional<QString> TerminalOperator::ask(const QString& question) {
     return line.trimmed();
 }
 
-MessageAnswer TerminalOperator::messageBox(const QString& text, const QString& caption,
-                                           MessageIcon, MessageButtons buttons) {
+MessageAnswer TerminalOperator::messageBox(const QString& text, const QString& caption, MessageIcon,
+                                           MessageButtons buttons) {
     const QString shown =
         caption == QLatin1String("Error") ? QStringLiteral("Error: ") + text : text;
     print(shown);
@@ -59,8 +61,8 @@ MessageAnswer TerminalOperator::messageBox(const QString& text, const QString& c
             return yesNo && buttons == MessageButtons::YesNo ? MessageAnswer::No
                                                              : MessageAnswer::Cancel;
         const QString answer = reply->toLower();
-        if (!yesNo && (answer == QLatin1String("o") || answer == QLatin1String("ok") ||
-                       answer.isEmpty()))
+        if (!yesNo &&
+            (answer == QLatin1String("o") || answer == QLatin1String("ok") || answer.isEmpty()))
             return MessageAnswer::Ok;
         if (yesNo && (answer == QLatin1String("y") || answer == QLatin1String("yes")))
             return MessageAnswer::Yes;
@@ -70,6 +72,17 @@ MessageAnswer TerminalOperator::messageBox(const QString& text, const QString& c
             (answer == QLatin1String("c") || answer == QLatin1String("cancel")))
             return MessageAnswer::Cancel;
     }
+}
+
+MessageAnswer TerminalOperator::requestTape(const TapeRequest& request) {
+    if (!m_assumeYes || !m_autoloader)
+        return OperatorInterface::requestTape(request);
+    print(request.text);
+    if (const QString error = m_autoloader(request); !error.isEmpty()) {
+        print(QStringLiteral("Error: ") + error);
+        return MessageAnswer::Cancel;
+    }
+    return MessageAnswer::Ok;
 }
 
 std::optional<QString> TerminalOperator::inputBox(const QString& caption, const QString& prompt,

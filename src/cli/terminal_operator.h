@@ -3,6 +3,7 @@
 #include "platform/operator_interface.h"
 
 #include <QTextStream>
+#include <functional>
 
 namespace orvane::cli {
 
@@ -17,6 +18,12 @@ public:
                              MessageButtons buttons) override;
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultValue) override;
+    // With --yes, tape requests are served by the autoloader when there is one (a virtual
+    // library); it answers an error text, empty when the tape is in.
+    MessageAnswer requestTape(const TapeRequest& request) override;
+    void setAutoloader(std::function<QString(const TapeRequest&)> autoloader) {
+        m_autoloader = std::move(autoloader);
+    }
     void setStatus(const QString& text) override;
     void setCaption(const QString& text) override { m_caption = text; }
     void appendProtocolLine(const QString& text) override;
@@ -39,6 +46,7 @@ private:
     bool m_assumeYes;
     QString m_caption = QStringLiteral("Orvane 2005");
     QString m_lastStatus;
+    std::function<QString(const TapeRequest&)> m_autoloader;
 };
 
 } // namespace orvane::cli

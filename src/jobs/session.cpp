@@ -1,41 +1,36 @@
 #include "session.h"
 
-#include "platform/operator_interface.h"
+#include "archive/legacy_description.h"
 #include "platform/message_pump.h"
+#include "platform/operator_interface.h"
 #include "platform/tape_device_factory.h"
 #include "platform/virtual_tape_library.h"
 #include "tape/tape_access.h"
+#include "tape/tape_description_io.h"
 
 #include <QDir>
 #include <QFile>
 
 namespace orvane {
 
-ProgramPaths::ProgramPaths(const QString& programDirectory)
-    : ProgramDirectory(programDirectory.endsWith(QLatin1Char('/'))
-                           ? programDirectory
-                           : programDirectory + QLatin1Char('/')),
-      WorkDirectory(ProgramDirectory + QStringLiteral("worker/")),
-      CatalogFilePath(WorkDirectory + QStringLiteral("orvane catalog.dat")),
-      TapeHeaderPath(WorkDirectory + QStringLiteral("header.tap")),
-      SoftCompressionArchivePath(WorkDirectory + QStringLiteral("orvane_backup.zip")),
-      JobFilePath(ProgramDirectory + QStringLiteral("jobs.job")),
-      LogFilePath(ProgramDirectory + QStringLiteral("orvane_backup.log")) {}
-
 namespace detail {
 SessionResources::SessionResources(OperatorInterface& op, const QString& programDirectory,
                                    const QString& tapeChoice)
-    : paths(programDirectory), protocolLog(paths.LogFilePath, op),
-      tapeDriveName(ChosenTapeDrive(paths.ProgramDirectory, tapeChoice)),
-      tapeDevice(CreateTapeDevice(paths.ProgramDirectory, tapeDriveName)) {}
+    : programPaths(programDirectory), protocolLog(programPaths.LogFilePath, op),
+      tapeDriveName(ChosenTapeDrive(programPaths.ProgramDirectory, tapeChoice)),
+      tapeDevice(CreateTapeDevice(programPaths.ProgramDirectory, tapeDriveName)) {}
 } // namespace detail
 
 Session::Session(OperatorInterface& op, const QString& programDirectory, const QString& tapeChoice)
     : SessionResources(op, programDirectory, tapeChoice),
-      TapeContext(op, protocolLog, *tapeDevice) {}
+      ArchiveContext(op, protocolLog, *tapeDevice, programPaths) {
+    ReadLegacyDescription = [this](TapeDescription& description) {
+        orvane::ReadLegacyDescription(*this, description);
+    };
+}
 
 void Session::Start() {
-    EnterBusyMode();
+    EnterBusyMode(*this);
     CancelFlag = false;
     QDir().mkpath(paths.ProgramDirectory);
     QDir().mkpath(paths.WorkDirectory);
@@ -53,21 +48,8 @@ void Session::Start() {
 
 void Session::DelayedStart() {
     PumpMessages(100);
-    EnterBusyMode();
-    LeaveBusyMode();
+    LoadTapeDescription(*this);
     PumpMessages(100);
-}
-
-void Session::EnterBusyMode() {
-    op.setListEditingLocked(true);
-    op.setBusyMode(true);
-    PumpMessages(1);
-}
-
-void Session::LeaveBusyMode() {
-    op.setListEditingLocked(false);
-    op.setBusyMode(false);
-    PumpMessages(1);
 }
 
 } // namespace orvane

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "archive/archive_context.h"
+#include "platform/program_paths.h"
 #include "platform/protocol_log.h"
 #include "platform/tape_device.h"
 #include "settings.h"
-#include "tape/tape_context.h"
 
 #include <QString>
 #include <memory>
@@ -12,25 +13,12 @@ namespace orvane {
 
 class OperatorInterface;
 
-// Where the program keeps its files. All end in '/' or are file paths below ProgramDirectory.
-struct ProgramPaths {
-    explicit ProgramPaths(const QString& programDirectory);
-
-    QString ProgramDirectory;
-    QString WorkDirectory;
-    QString CatalogFilePath;
-    QString TapeHeaderPath;
-    QString SoftCompressionArchivePath;
-    QString JobFilePath;
-    QString LogFilePath;
-};
-
 namespace detail {
 // Built before the tape context, which refers to them.
 struct SessionResources {
     SessionResources(OperatorInterface& op, const QString& programDirectory,
                      const QString& tapeChoice);
-    ProgramPaths paths;
+    ProgramPaths programPaths;
     ProtocolLog protocolLog;
     QString tapeDriveName;
     std::unique_ptr<TapeDevice> tapeDevice;
@@ -40,13 +28,12 @@ struct SessionResources {
 // Everything one running Orvane holds: what the main window owned in one object, so that the
 // window, the command line and the tests drive the same code, and a test can run many sessions
 // in one process.
-class Session : private detail::SessionResources, public TapeContext {
+class Session : private detail::SessionResources, public ArchiveContext {
 public:
     // `programDirectory` as ResolveProgramDirectory gives it; `tapeChoice` as for CreateTapeDevice.
     Session(OperatorInterface& op, const QString& programDirectory,
             const QString& tapeChoice = QString());
 
-    using SessionResources::paths;
     using SessionResources::tapeDriveName;
 
     Settings settings;
@@ -57,9 +44,6 @@ public:
     // The delayed start-up about two seconds later: reads the tape description and leaves the
     // start-up busy mode.
     void DelayedStart();
-
-    void EnterBusyMode();
-    void LeaveBusyMode();
 };
 
 } // namespace orvane

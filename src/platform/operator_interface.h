@@ -19,6 +19,20 @@ constexpr int Options = 4;
 constexpr int Email = 5;
 } // namespace Tab
 
+// A request to put a certain tape into the drive. The operator answers OK once it is in, or
+// Cancel to give up the operation that waits for it.
+struct TapeRequest {
+    enum class Kind {
+        NextTapeForWriting, // any tape that may be overwritten, to continue a set
+        TapeOfSet,          // tape `tapeNumber` of the set dated `setDate`
+        LastTapeOfSet,      // the last tape of the set dated `setDate`
+    };
+    Kind kind = Kind::NextTapeForWriting;
+    int tapeNumber = 0;
+    double setDate = 0;
+    QString text; // the prompt's wording
+};
+
 // Everything the core shows the operator or asks of him. The desktop window implements it with
 // widgets, the command line with the terminal, the tests with scripted answers. No core routine
 // opens a widget itself.
@@ -45,6 +59,12 @@ public:
     virtual void setBusyMode(bool busy) = 0;
     virtual void setListEditingLocked(bool locked) = 0;
     virtual void setBusyCursor(bool busy) = 0;
+
+    // Asks for a tape; by default a plain OK/Cancel box with the request's text.
+    virtual MessageAnswer requestTape(const TapeRequest& request) {
+        return messageBox(request.text, QString(), MessageIcon::Information,
+                          MessageButtons::OkCancel);
+    }
 
     // Shorthands for the common boxes.
     void showMessage(const QString& text) {

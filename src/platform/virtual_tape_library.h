@@ -47,6 +47,8 @@ public:
     QString loadedCartridge();
 
     static bool isValidCartridgeName(const QString& name);
+    // The raw block image of a cartridge (block n at byte n*32768).
+    QString imagePath(const QString& name) const { return dataPath(name); }
 
     std::unique_ptr<TapeHandle> open();
 

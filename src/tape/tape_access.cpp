@@ -28,7 +28,9 @@ void Sleep(int ms) {
 
 } // namespace
 
-TapeHandlePtr OpenTapeDrive(TapeContext& ctx) { return ctx.drive.open(); }
+TapeHandlePtr OpenTapeDrive(TapeContext& ctx) {
+    return ctx.drive.open();
+}
 
 TapeHandlePtr OpenTape(TapeContext& ctx) {
     TapeHandlePtr handle = OpenTapeDrive(ctx);
@@ -59,7 +61,9 @@ void LogTapeError(TapeContext& ctx) {
     ctx.op.showError(text);
 }
 
-void ShowTapeResult(TapeContext& ctx, uint32_t code) { ctx.op.showMessage(TapeResultMessage(code)); }
+void ShowTapeResult(TapeContext& ctx, uint32_t code) {
+    ctx.op.showMessage(TapeResultMessage(code));
+}
 
 void SetBusyCursor(TapeContext& ctx) {
     ctx.op.setBusyCursor(true);
@@ -68,6 +72,18 @@ void SetBusyCursor(TapeContext& ctx) {
 
 void RestoreCursor(TapeContext& ctx) {
     ctx.op.setBusyCursor(false);
+    PumpMessages(1);
+}
+
+void EnterBusyMode(TapeContext& ctx) {
+    ctx.op.setListEditingLocked(true);
+    ctx.op.setBusyMode(true);
+    PumpMessages(1);
+}
+
+void LeaveBusyMode(TapeContext& ctx) {
+    ctx.op.setListEditingLocked(false);
+    ctx.op.setBusyMode(false);
     PumpMessages(1);
 }
 

@@ -24,6 +24,11 @@ void ShowTapeResult(TapeContext& ctx, uint32_t code);
 void SetBusyCursor(TapeContext& ctx);
 void RestoreCursor(TapeContext& ctx);
 
+// The window's control sets around every long operation: busy mode locks list editing and
+// disables the start buttons and settings; leaving it always unlocks list editing.
+void EnterBusyMode(TapeContext& ctx);
+void LeaveBusyMode(TapeContext& ctx);
+
 void ProbeTapeDrive(TapeContext& ctx);
 void SetBlockSize(TapeContext& ctx);
 

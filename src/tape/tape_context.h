@@ -3,6 +3,8 @@
 #include "tape_description.h"
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 namespace orvane {
 
@@ -31,7 +33,19 @@ struct TapeContext {
     int32_t PositionType = 0;
     int64_t BlockLimit = 0;
 
+    // The current tape description and what the last read of block 0 found.
     TapeDescription CurrentTapeDescription;
+    bool DescriptionValid = false;
+    bool LegacyTape = false; // the loaded tape starts its stream at block 0
+    // Reads the description of an older tape from its first file record; installed by the
+    // archive layer, which knows file records.
+    std::function<void(TapeDescription&)> ReadLegacyDescription;
+
+    // The block stream: 32768 bytes of the current block plus one spare byte.
+    std::vector<char> BlockBuffer = std::vector<char>(32769, 0);
+    int32_t BlockOffset = 0;
+    int64_t BlockCounter = 0;
+    std::vector<char> MarkerBuffer = std::vector<char>(32769, 0);
 };
 
 } // namespace orvane

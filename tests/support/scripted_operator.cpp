@@ -15,6 +15,13 @@ MessageAnswer ScriptedOperator::messageBox(const QString& text, const QString& c
                : MessageAnswer::Ok;
 }
 
+MessageAnswer ScriptedOperator::requestTape(const TapeRequest& request) {
+    tapeRequests.push_back(request);
+    if (onTapeRequest)
+        onTapeRequest(request);
+    return messageBox(request.text, QString(), MessageIcon::Information, MessageButtons::OkCancel);
+}
+
 std::optional<QString> ScriptedOperator::inputBox(const QString& caption, const QString& prompt,
                                                   const QString& defaultValue) {
     boxes.push_back({prompt, caption, MessageIcon::Question, MessageButtons::OkCancel});

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -25,6 +26,10 @@ public:
     std::deque<MessageAnswer> answers;
     std::deque<QString> inputs;
 
+    // Called for every tape request before it is answered, to load the cartridge asked for.
+    std::function<void(const TapeRequest&)> onTapeRequest;
+    std::vector<TapeRequest> tapeRequests;
+
     std::vector<Box> boxes;
     QStringList statusTexts;
     QStringList protocolLines;
@@ -39,6 +44,7 @@ public:
                              MessageButtons buttons) override;
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultValue) override;
+    MessageAnswer requestTape(const TapeRequest& request) override;
     void setStatus(const QString& text) override { statusTexts << text; }
     void setCaption(const QString& text) override { captions << text; }
     void appendProtocolLine(const QString& text) override { protocolLines << text; }

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "integrations/soft_compression.h"
+#include "platform/program_paths.h"
+#include "tape/tape_context.h"
+#include "tape_records.h"
+
+#include <vector>
+
+namespace orvane {
+
+// The counters of one run, reset by the run that uses them.
+struct RunCounters {
+    int64_t SourceBytes = 0;   // source sizes of the files written
+    int64_t TapeBytes = 0;     // stored lengths plus 296 per record, written or read
+    int64_t RestoredBytes = 0; // bytes restored to their targets
+    int64_t FileCount = 0;
+};
+
+// What the archive layer adds to the tape context: the program's work files, the zip
+// component, the run counters and the header read last.
+struct ArchiveContext : TapeContext {
+    ArchiveContext(OperatorInterface& op, ProtocolLog& protocol, TapeDevice& drive,
+                   const ProgramPaths& paths)
+        : TapeContext(op, protocol, drive), paths(paths),
+          compression(paths.SoftCompressionArchivePath) {}
+
+    const ProgramPaths& paths;
+    SoftCompression compression;
+    RunCounters counters;
+    TapeFileHeader LastHeader;
+    // One chunk of file data on its way to or from the stream.
+    std::vector<char> FileBuffer = std::vector<char>(32769, 0);
+};
+
+} // namespace orvane

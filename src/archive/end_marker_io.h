@@ -1,0 +1,15 @@
+#pragma once
+
+#include "archive_context.h"
+
+namespace orvane {
+
+// Finds the catalog start in the end marker of the set's last tape, asking for that tape while
+// the loaded one does not hold it. A zero position when there is no drive or the operator gave
+// up (CancelFlag raised).
+StreamPosition FindEndMarker(ArchiveContext& ctx);
+// Seals the stream: the end marker after the last byte, the last block to tape, the work files
+// removed. Neither offset nor counter advance.
+void WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart);
+
+} // namespace orvane

@@ -1,0 +1,52 @@
+#include "tape_records.h"
+
+#include "tape/tape_description.h"
+
+#include <cstring>
+
+namespace orvane {
+
+static_assert(sizeof(double) == 8 && Q_BYTE_ORDER == Q_LITTLE_ENDIAN,
+              "the tape format is little-endian with IEEE doubles");
+
+void TapeFileHeader::encode(char* bytes) const {
+    std::memset(bytes, 0, Size);
+    WriteShortString(bytes, Path);
+    std::memcpy(bytes + 272, &DataLength, 8);
+    std::memcpy(bytes + 280, &Date, 8);
+    bytes[288] = Compressed ? 1 : 0;
+}
+
+TapeFileHeader TapeFileHeader::decode(const char* bytes) {
+    TapeFileHeader header;
+    header.Path = ReadShortString(bytes);
+    std::memcpy(&header.DataLength, bytes + 272, 8);
+    std::memcpy(&header.Date, bytes + 280, 8);
+    header.Compressed = bytes[288] == 1;
+    return header;
+}
+
+void CatalogRecord::encode(char* bytes) const {
+    std::memset(bytes, 0, Size);
+    WriteShortString(bytes, Path);
+    std::memcpy(bytes + 256, &End.BlockOffset, 4);
+    std::memcpy(bytes + 264, &End.BlockCounter, 8);
+}
+
+CatalogRecord CatalogRecord::decode(const char* bytes) {
+    CatalogRecord record;
+    record.Path = ReadShortString(bytes);
+    std::memcpy(&record.End.BlockOffset, bytes + 256, 4);
+    std::memcpy(&record.End.BlockCounter, bytes + 264, 8);
+    return record;
+}
+
+QByteArray FileNamePart(const QByteArray& tapePath) {
+    const bool drivePath = tapePath.size() >= 2 && tapePath.at(1) == ':';
+    qsizetype cut = tapePath.lastIndexOf('/');
+    if (drivePath)
+        cut = std::max(cut, tapePath.lastIndexOf('\\'));
+    return tapePath.mid(cut + 1);
+}
+
+} // namespace orvane

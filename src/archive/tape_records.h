@@ -1,0 +1,37 @@
+#pragma once
+
+#include "tape/block_stream.h"
+
+#include <QByteArray>
+#include <cstdint>
+
+namespace orvane {
+
+// The record before every file's data in the stream.
+struct TapeFileHeader {
+    static constexpr int Size = 296;
+
+    QByteArray Path;         // the full path as the walk formed it, at most 255 bytes
+    uint64_t DataLength = 0; // bytes 272..279; the high half is zero below 4 GiB
+    double Date = 0;         // last modification, days since 30 December 1899
+    bool Compressed = false; // the data is a zip archive holding the file
+
+    void encode(char* bytes) const;
+    static TapeFileHeader decode(const char* bytes);
+};
+
+// One entry of the catalog file: a file's path and the stream position right after its data.
+struct CatalogRecord {
+    static constexpr int Size = 272;
+
+    QByteArray Path;
+    StreamPosition End;
+
+    void encode(char* bytes) const;
+    static CatalogRecord decode(const char* bytes);
+};
+
+// The file-name part of a tape path: after the last '/' (or '\' of a drive-letter path).
+QByteArray FileNamePart(const QByteArray& tapePath);
+
+} // namespace orvane

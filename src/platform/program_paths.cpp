@@ -1,0 +1,16 @@
+#include "program_paths.h"
+
+namespace orvane {
+
+ProgramPaths::ProgramPaths(const QString& programDirectory)
+    : ProgramDirectory(programDirectory.endsWith(QLatin1Char('/'))
+                           ? programDirectory
+                           : programDirectory + QLatin1Char('/')),
+      WorkDirectory(ProgramDirectory + QStringLiteral("worker/")),
+      CatalogFilePath(WorkDirectory + QStringLiteral("orvane catalog.dat")),
+      TapeHeaderPath(WorkDirectory + QStringLiteral("header.tap")),
+      SoftCompressionArchivePath(WorkDirectory + QStringLiteral("orvane_backup.zip")),
+      JobFilePath(ProgramDirectory + QStringLiteral("jobs.job")),
+      LogFilePath(ProgramDirectory + QStringLiteral("orvane_backup.log")) {}
+
+} // namespace orvane

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace orvane {
+
+// Where the program keeps its files, all below ProgramDirectory (which ends in '/').
+struct ProgramPaths {
+    explicit ProgramPaths(const QString& programDirectory);
+
+    QString ProgramDirectory;
+    QString WorkDirectory;
+    QString CatalogFilePath;
+    QString TapeHeaderPath;
+    QString SoftCompressionArchivePath;
+    QString JobFilePath;
+    QString LogFilePath;
+};
+
+} // namespace orvane

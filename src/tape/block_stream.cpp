@@ -1,0 +1,84 @@
+#include "block_stream.h"
+
+#include "platform/last_error.h"
+#include "tape_set.h"
+
+#include <cstring>
+
+namespace orvane {
+
+StreamPosition CurrentStreamPosition(const TapeContext& ctx) {
+    return {ctx.BlockOffset, 0, ctx.BlockCounter};
+}
+
+void SetStreamPosition(TapeContext& ctx, const StreamPosition& position) {
+    ctx.BlockOffset = position.BlockOffset;
+    ctx.BlockCounter = position.BlockCounter;
+}
+
+namespace {
+
+void WriteBlock(TapeContext& ctx, TapeHandlePtr& handle) {
+    if (!handle) {
+        // A tape change was given up: the run ends at its next look at CancelFlag.
+        if (!ctx.CancelFlag) {
+            SetLastError(ResultCode::InvalidHandle);
+            LogTapeError(ctx);
+        }
+        return;
+    }
+    if (handle->writeBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success)
+        LogTapeError(ctx);
+}
+
+} // namespace
+
+void WriteStream(TapeContext& ctx, TapeHandlePtr& handle, const char* source, int32_t length) {
+    if (ctx.BlockOffset + length > int32_t(TapeBlockSize)) {
+        const int32_t room = int32_t(TapeBlockSize) - ctx.BlockOffset;
+        std::memcpy(ctx.BlockBuffer.data() + ctx.BlockOffset, source, size_t(room));
+        WriteBlock(ctx, handle);
+        ctx.BlockCounter += 1;
+        if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit)
+            ChangeTapeForWrite(ctx, handle);
+        ctx.BlockOffset = length - room;
+        std::memcpy(ctx.BlockBuffer.data(), source + room, size_t(ctx.BlockOffset));
+    } else {
+        std::memcpy(ctx.BlockBuffer.data() + ctx.BlockOffset, source, size_t(length));
+        ctx.BlockOffset += length;
+    }
+}
+
+bool ReadStream(TapeContext& ctx, TapeHandlePtr& handle, char* destination, int32_t length) {
+    bool result = true;
+    if (ctx.BlockOffset + length > int32_t(TapeBlockSize)) {
+        const int32_t room = int32_t(TapeBlockSize) - ctx.BlockOffset;
+        std::memcpy(destination, ctx.BlockBuffer.data() + ctx.BlockOffset, size_t(room));
+        if (!handle) {
+            result = false;
+        } else if (handle->readBlock(ctx.BlockBuffer.data(), TapeBlockSize) !=
+                   ResultCode::Success) {
+            // Only the end of data is told here; other failures show as bad records later.
+            if (LastError() == ResultCode::NoDataDetected)
+                result = false;
+        }
+        ctx.BlockCounter += 1;
+        if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit)
+            ChangeTapeForRead(ctx, handle);
+        ctx.BlockOffset = length - room;
+        std::memcpy(destination + room, ctx.BlockBuffer.data(), size_t(ctx.BlockOffset));
+    } else {
+        std::memcpy(destination, ctx.BlockBuffer.data() + ctx.BlockOffset, size_t(length));
+        ctx.BlockOffset += length;
+    }
+    return result;
+}
+
+uint32_t LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset) {
+    const uint32_t code = handle.readBlock(ctx.BlockBuffer.data(), TapeBlockSize);
+    ctx.BlockOffset = offset;
+    ctx.BlockCounter = ReadTapePosition(ctx, handle);
+    return code;
+}
+
+} // namespace orvane

@@ -1,0 +1,87 @@
+#include "tape_description_io.h"
+
+#include "platform/date_time_text.h"
+#include "platform/last_error.h"
+#include "platform/message_pump.h"
+#include "platform/operator_interface.h"
+#include "tape_access.h"
+#include "tape_date.h"
+
+#include <QThread>
+#include <cstring>
+
+namespace orvane {
+
+void WriteTapeDescription(TapeContext& ctx, const TapeDescription& description) {
+    SetBusyCursor(ctx);
+    RewindWithStatus(ctx);
+    TapeHandlePtr handle = OpenTape(ctx);
+    if (handle) {
+        std::fill(ctx.MarkerBuffer.begin(), ctx.MarkerBuffer.end(), 0);
+        description.encode(ctx.MarkerBuffer.data());
+        if (handle->writeBlock(ctx.MarkerBuffer.data(), TapeBlockSize) != ResultCode::Success)
+            LogTapeError(ctx);
+        CloseTape(handle, 1);
+    }
+    ctx.op.setCaption(DescriptionCaption(ctx, description));
+    RestoreCursor(ctx);
+}
+
+TapeDescription ReadTapeDescription(TapeContext& ctx) {
+    SetBusyCursor(ctx);
+    ctx.DescriptionValid = false;
+    ctx.LegacyTape = false;
+    ctx.op.setStatus(QStringLiteral("Loading Tape Description"));
+    QThread::msleep(100);
+    RewindWithStatus(ctx);
+    TapeHandlePtr handle = OpenTape(ctx);
+    bool noMedium = false;
+    std::vector<char> bytes(TapeDescription::Size, 0);
+    if (handle) {
+        std::fill(ctx.MarkerBuffer.begin(), ctx.MarkerBuffer.end(), 0);
+        if (handle->readBlock(ctx.MarkerBuffer.data(), TapeBlockSize) != ResultCode::Success &&
+            LastError() == ResultCode::NoMediaInDrive)
+            noMedium = true;
+        std::memcpy(bytes.data(), ctx.MarkerBuffer.data(), bytes.size());
+    }
+    CloseTape(handle, 1);
+    RestoreCursor(ctx);
+
+    TapeDescription result = TapeDescription::decode(bytes.data());
+    if (!noMedium) {
+        if (result.Label.contains("header")) {
+            if (ctx.ReadLegacyDescription)
+                ctx.ReadLegacyDescription(result);
+        } else if (result.Label.contains("Tape") || result.Label.contains("Disk")) {
+            ctx.op.setStatus(QStringLiteral("Tape description loaded"));
+        } else {
+            ctx.op.setStatus(
+                QStringLiteral("The Tape description could not found! Please format Tape."));
+        }
+    }
+    ctx.op.setCaption(DescriptionCaption(ctx, result));
+    return result;
+}
+
+QString DescriptionCaption(TapeContext& ctx, const TapeDescription& description) {
+    const QString plain = QStringLiteral("Orvane 2005");
+    if (!(description.Date > 1.0))
+        return plain;
+    ctx.DescriptionValid = true;
+    const QDateTime date = FromTapeDate(description.Date);
+    if (!date.isValid())
+        return plain;
+    const QString number = description.TapeNumber == 255
+                               ? QString()
+                               : QStringLiteral(" %1 ").arg(description.TapeNumber);
+    return QStringLiteral("Orvane 2005  <") + QString::fromUtf8(description.Label) + number +
+           QStringLiteral("from: ") + DateTimeText(date) + QLatin1Char('>');
+}
+
+void LoadTapeDescription(TapeContext& ctx) {
+    EnterBusyMode(ctx);
+    ctx.CurrentTapeDescription = ReadTapeDescription(ctx);
+    LeaveBusyMode(ctx);
+}
+
+} // namespace orvane

@@ -1,0 +1,127 @@
+#include "tape_set.h"
+
+#include "end_marker.h"
+#include "platform/date_time_text.h"
+#include "platform/last_error.h"
+#include "platform/operator_interface.h"
+#include "platform/protocol_log.h"
+#include "tape_description_io.h"
+
+namespace orvane {
+
+namespace {
+
+QString TapeEventLine(int number, const char* event) {
+    return QStringLiteral("Tape %1 at ").arg(number) + NowText() + QLatin1String(event);
+}
+
+// True when a medium answers in the drive, without reporting anything.
+bool MediumPresent(TapeContext& ctx) {
+    TapeHandlePtr handle = ctx.drive.open();
+    TapeMediaParameters media;
+    if (!handle)
+        return false;
+    const uint32_t code = handle->getMediaParameters(media);
+    return code == ResultCode::Success || code == ResultCode::MoreData ||
+           code == ResultCode::MediaChanged;
+}
+
+void GiveUp(TapeContext& ctx, TapeHandlePtr& handle, const QString& why) {
+    ctx.CancelFlag = true;
+    handle.reset();
+    ctx.protocol.AddProtocolLine(why);
+    ctx.op.setStatus(why);
+}
+
+} // namespace
+
+void ChangeTapeForWrite(TapeContext& ctx, TapeHandlePtr& handle) {
+    std::fill(ctx.MarkerBuffer.begin(), ctx.MarkerBuffer.end(), 0);
+    EncodeEndMarker(ctx.MarkerBuffer.data(), StreamPosition{});
+    if (handle) {
+        if (handle->writeBlock(ctx.MarkerBuffer.data(), TapeBlockSize) != ResultCode::Success)
+            LogTapeError(ctx);
+        handle->prepare(TapePrepareOperation::Unload);
+    }
+    CloseTape(handle, 1);
+
+    const int number = ctx.CurrentTapeDescription.TapeNumber;
+    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.protocol.AddProtocolLine(TapeEventLine(number, " ejected !"));
+    if (number + 1 > MaxTapesInSet) {
+        GiveUp(ctx, handle,
+               QStringLiteral("A tape set holds at most %1 tapes: the backup stops here.")
+                   .arg(MaxTapesInSet));
+        return;
+    }
+    ctx.CurrentTapeDescription.TapeNumber = uint8_t(number + 1);
+
+    TapeRequest request;
+    request.kind = TapeRequest::Kind::NextTapeForWriting;
+    request.tapeNumber = number + 1;
+    request.setDate = ctx.CurrentTapeDescription.Date;
+    request.text =
+        QStringLiteral("Tape full! Please insert Tape %1 and press then ok!").arg(number + 1);
+    // Asked again while the drive stays empty, so that an OK without a tape loses nothing.
+    do {
+        if (ctx.op.requestTape(request) != MessageAnswer::Ok) {
+            GiveUp(
+                ctx, handle,
+                QStringLiteral("Tape change cancelled: Tape %1 was not inserted.").arg(number + 1));
+            return;
+        }
+    } while (!MediumPresent(ctx));
+
+    ProbeTapeDrive(ctx);
+    ctx.protocol.AddProtocolLine(TapeEventLine(number + 1, " loaded !"));
+    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
+    WriteTapeDescription(ctx, ctx.CurrentTapeDescription);
+    MoveToBlock(ctx, QStringLiteral("1"));
+    ctx.BlockCounter = 1;
+    handle = OpenTape(ctx);
+    if (!handle)
+        ctx.CancelFlag = true;
+}
+
+void ChangeTapeForRead(TapeContext& ctx, TapeHandlePtr& handle) {
+    CloseTape(handle, 1);
+    const int number = ctx.CurrentTapeDescription.TapeNumber;
+    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.protocol.AddProtocolLine(TapeEventLine(number, " ejected !"));
+    const int expectedNumber = number + 1;
+    const double expectedDate = ctx.CurrentTapeDescription.Date;
+    ctx.CurrentTapeDescription.TapeNumber = uint8_t(std::min(expectedNumber, 255));
+
+    TapeRequest request;
+    request.kind = TapeRequest::Kind::TapeOfSet;
+    request.tapeNumber = expectedNumber;
+    request.setDate = expectedDate;
+    request.text =
+        QStringLiteral("Tape at end! Please insert Tape %1 and press then ok!").arg(expectedNumber);
+    // A wrong or missing tape met in the loop is reported there; it does not end the read.
+    const bool cancelledBefore = ctx.CancelFlag;
+    for (;;) {
+        EjectTape(ctx, false);
+        if (expectedNumber > MaxTapesInSet || ctx.op.requestTape(request) != MessageAnswer::Ok) {
+            GiveUp(ctx, handle,
+                   QStringLiteral("Tape change cancelled: Tape %1 was not inserted.")
+                       .arg(expectedNumber));
+            return;
+        }
+        ProbeTapeDrive(ctx);
+        ctx.CurrentTapeDescription = ReadTapeDescription(ctx);
+        if (ctx.CurrentTapeDescription.TapeNumber == expectedNumber &&
+            ctx.CurrentTapeDescription.Date == expectedDate)
+            break;
+    }
+    ctx.CancelFlag = cancelledBefore;
+    ctx.protocol.AddProtocolLine(TapeEventLine(expectedNumber, " loaded !"));
+    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
+    MoveToBlock(ctx, QStringLiteral("1"));
+    ctx.BlockCounter = 1;
+    handle = OpenTape(ctx);
+    if (!handle)
+        ctx.CancelFlag = true;
+}
+
+} // namespace orvane
