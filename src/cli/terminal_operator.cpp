@@ -75,7 +75,17 @@ MessageAnswer TerminalOperator::messageBox(const QString& text, const QString& c
 }
 
 MessageAnswer TerminalOperator::requestTape(const TapeRequest& request) {
-    if (!m_assumeYes || !m_autoloader)
+    if (!m_assumeYes)
+        return OperatorInterface::requestTape(request);
+    // Nobody watches a --yes run: a request that keeps coming back is not going to be served.
+    m_tapeRequestRepeats = request.text == m_lastTapeRequest ? m_tapeRequestRepeats + 1 : 0;
+    m_lastTapeRequest = request.text;
+    if (m_tapeRequestRepeats >= 3) {
+        print(request.text);
+        print(QStringLiteral("Error: the tape asked for did not arrive; giving up."));
+        return MessageAnswer::Cancel;
+    }
+    if (!m_autoloader)
         return OperatorInterface::requestTape(request);
     print(request.text);
     if (const QString error = m_autoloader(request); !error.isEmpty()) {

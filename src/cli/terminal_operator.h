@@ -47,6 +47,8 @@ private:
     QString m_caption = QStringLiteral("Orvane 2005");
     QString m_lastStatus;
     std::function<QString(const TapeRequest&)> m_autoloader;
+    QString m_lastTapeRequest;
+    int m_tapeRequestRepeats = 0;
 };
 
 } // namespace orvane::cli

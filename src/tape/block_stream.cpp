@@ -39,7 +39,8 @@ void WriteStream(TapeContext& ctx, TapeHandlePtr& handle, const char* source, in
         std::memcpy(ctx.BlockBuffer.data() + ctx.BlockOffset, source, size_t(room));
         WriteBlock(ctx, handle);
         ctx.BlockCounter += 1;
-        if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit)
+        // Without a handle the operator has given up the set: no further tape is asked for.
+        if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit && handle)
             ChangeTapeForWrite(ctx, handle);
         ctx.BlockOffset = length - room;
         std::memcpy(ctx.BlockBuffer.data(), source + room, size_t(ctx.BlockOffset));
@@ -63,7 +64,7 @@ bool ReadStream(TapeContext& ctx, TapeHandlePtr& handle, char* destination, int3
                 result = false;
         }
         ctx.BlockCounter += 1;
-        if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit)
+        if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit && handle)
             ChangeTapeForRead(ctx, handle);
         ctx.BlockOffset = length - room;
         std::memcpy(destination + room, ctx.BlockBuffer.data(), size_t(ctx.BlockOffset));

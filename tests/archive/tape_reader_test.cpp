@@ -1,0 +1,172 @@
+#include "archive/end_marker_io.h"
+#include "archive/tape_reader.h"
+#include "support/tape_fixture.h"
+#include "tape/tape_date.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace orvane;
+using orvane::test::SessionFixture;
+
+namespace {
+
+struct Record {
+    QByteArray path;
+    QByteArray data;
+    bool compressed = false;
+    uint64_t declaredLength = UINT64_MAX; // the header's length when it should lie
+};
+
+// Writes records from block 1 and seals them with an end marker, as a backup does, then puts
+// the stream back at the first record for reading.
+class ReaderTest : public ::testing::Test {
+protected:
+    void WriteRecords(const std::vector<Record>& records) {
+        Session& session = *fixture.session;
+        QDir().mkpath(session.paths.WorkDirectory);
+        MoveToBlock(session, "1");
+        session.BlockCounter = 1;
+        session.BlockOffset = 0;
+        TapeHandlePtr handle = OpenTape(session);
+        for (const Record& record : records) {
+            TapeFileHeader header;
+            header.Path = record.path;
+            header.DataLength = record.declaredLength == UINT64_MAX ? uint64_t(record.data.size())
+                                                                    : record.declaredLength;
+            header.Date = ToTapeDate(modified);
+            header.Compressed = record.compressed;
+            char bytes[TapeFileHeader::Size];
+            header.encode(bytes);
+            WriteStream(session, handle, bytes, TapeFileHeader::Size);
+            for (qsizetype at = 0; at < record.data.size(); at += 32768)
+                WriteStream(session, handle, record.data.constData() + at,
+                            int32_t(std::min<qsizetype>(32768, record.data.size() - at)));
+        }
+        handle.reset();
+        WriteEndMarker(session, {0, 0, 1});
+        MoveToBlock(session, "1");
+        reader = OpenTape(session);
+        LoadStreamBlock(session, *reader, 0);
+    }
+
+    QByteArray Read(bool skip = false, bool unpack = true) {
+        return ReadFileRecord(*fixture.session, reader, skip, unpack);
+    }
+
+    QByteArray WorkFile(const QString& name) {
+        QFile file(fixture.session->paths.WorkDirectory + name);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+
+    SessionFixture fixture;
+    TapeHandlePtr reader;
+    const QDateTime modified{QDate(2025, 6, 1), QTime(12, 34, 56)};
+};
+
+TEST_F(ReaderTest, WalksTheRecordsAndStopsAtTheEndMarker) {
+    const QByteArray big = QByteArray(65536, 'x');
+    WriteRecords({{"/data/empty", ""}, {"/data/big", big}, {"/data/one", "1"}});
+
+    EXPECT_EQ(Read(), "/data/empty");
+    EXPECT_TRUE(QFile::exists(fixture.session->paths.WorkDirectory + "empty"));
+    EXPECT_EQ(WorkFile("empty"), "");
+    EXPECT_EQ(Read(), "/data/big");
+    EXPECT_EQ(WorkFile("big"), big);
+    EXPECT_EQ(QFileInfo(fixture.session->paths.WorkDirectory + "big").lastModified(), modified);
+    EXPECT_EQ(Read(true), "/data/one");
+    EXPECT_FALSE(QFile::exists(fixture.session->paths.WorkDirectory + "one")) << "skipped";
+    EXPECT_EQ(Read(), "") << "the end marker";
+    EXPECT_EQ(fixture.session->counters.TapeBytes, 3 * 296 + 65536 + 1) << "the marker counts not";
+    EXPECT_FALSE(fixture.session->CancelFlag);
+    EXPECT_TRUE(fixture.op.boxes.empty());
+}
+
+TEST_F(ReaderTest, APathWithTheMarkerWordEndsTheRead) {
+    WriteRecords({{"/data/XENDEX.txt", "abc"}, {"/data/after", "x"}});
+    EXPECT_EQ(Read(), "");
+}
+
+TEST_F(ReaderTest, DamagedHeadersEndTheReadWithWords) {
+    const std::vector<Record> damaged = {
+        {"/data/huge", "abc", false, uint64_t(1) << 60},
+        {"", "abc"},
+        {QByteArray("/da\0ta", 6), "abc"},
+    };
+    for (const Record& record : damaged) {
+        fixture.session->CancelFlag = false;
+        fixture.op.boxes.clear();
+        WriteRecords({record});
+        EXPECT_EQ(Read(), "");
+        EXPECT_TRUE(fixture.session->CancelFlag);
+        ASSERT_EQ(fixture.op.boxes.size(), 1u);
+        EXPECT_TRUE(fixture.op.boxes[0].text.startsWith("Damaged file record in block "))
+            << fixture.op.boxes[0].text.toStdString();
+    }
+}
+
+TEST_F(ReaderTest, ALengthRunningPastTheDataIsReportedAndEndsTheRead) {
+    WriteRecords({{"/data/short", QByteArray(100, 'a'), false, 5 * 32768}});
+    EXPECT_EQ(Read(), "");
+    EXPECT_TRUE(fixture.session->CancelFlag);
+    EXPECT_EQ(fixture.op.boxes.size(), 1u);
+}
+
+TEST_F(ReaderTest, WorkFilesNeverLeaveTheWorkDirectory) {
+    const QString work = fixture.session->paths.WorkDirectory;
+    const std::vector<std::pair<QByteArray, QString>> cases = {
+        {"/etc/../../passwd", "passwd"},    {"/data/..", "orvane restored file"},
+        {"/data/", "orvane restored file"}, {"c:\\data\\a.txt", "a.txt"},
+        {"/odd\\name", "odd\\name"},
+    };
+    for (const auto& [path, name] : cases)
+        EXPECT_EQ(WorkFileFor(*fixture.session, path), work + name) << path.toStdString();
+}
+
+TEST_F(ReaderTest, ACompressedRecordIsUnpackedAndWritable) {
+    Session& session = *fixture.session;
+    QDir().mkpath(session.paths.WorkDirectory);
+    const QString source = fixture.home.file("notes.txt");
+    {
+        QFile file(source);
+        file.open(QIODevice::WriteOnly);
+        file.write(QByteArray(5000, 'n'));
+        file.setPermissions(QFileDevice::ReadOwner);
+    }
+    ASSERT_TRUE(session.compression.Add(source, fixture.op));
+    QFile archive(session.paths.SoftCompressionArchivePath);
+    archive.open(QIODevice::ReadOnly);
+    WriteRecords({{QFile::encodeName(source), archive.readAll(), true}});
+
+    EXPECT_EQ(Read(), QFile::encodeName(source));
+    EXPECT_EQ(WorkFile("notes.txt"), QByteArray(5000, 'n'));
+    EXPECT_TRUE(QFileInfo(session.paths.WorkDirectory + "notes.txt").permissions() &
+                QFileDevice::WriteOwner);
+}
+
+TEST_F(ReaderTest, ReadNextTapeFileCopiesUpToTheFilemark) {
+    Session& session = *fixture.session;
+    TapeHandlePtr handle = OpenTape(session);
+    std::vector<char> block(32768, 'q');
+    handle->writeBlock(block.data(), 32768);
+    handle->writeBlock(block.data(), 32768);
+    handle->writeTapemarks(TapemarkType::Filemarks, 1);
+    handle->writeTapemarks(TapemarkType::Filemarks, 1);
+    handle->setPosition(TapePositionMethod::Rewind, 0, 0);
+    handle.reset();
+
+    const QString target = fixture.home.file("copy.bin");
+    EXPECT_EQ(ReadNextTapeFile(session, target), "No Error");
+    EXPECT_EQ(QFileInfo(target).size(), 2 * 32768);
+    EXPECT_EQ(ReadNextTapeFile(session, target), "Error");
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_EQ(fixture.op.lastStatus(), "No data written to file.");
+    EXPECT_EQ(ReadNextTapeFile(session, target), "End of data");
+    EXPECT_FALSE(QFile::exists(target));
+}
+
+} // namespace
