@@ -2,19 +2,33 @@
 
 #include "last_error.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstring>
 #include <fcntl.h>
+#include <linux/mtio.h>
+#include <optional>
+#include <scsi/sg.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orvane {
 
 namespace {
+
 class RealCalls : public TapeSystemCalls {
 public:
     int open(const char* path, int flags) override { return ::open(path, flags); }
     int close(int fd) override { return ::close(fd); }
-    ssize_t read(int fd, void* buffer, size_t length) override { return ::read(fd, buffer, length); }
+    ssize_t read(int fd, void* buffer, size_t length) override {
+        return ::read(fd, buffer, length);
+    }
     ssize_t write(int fd, const void* buffer, size_t length) override {
         return ::write(fd, buffer, length);
     }
@@ -23,31 +37,579 @@ public:
     }
 };
 
-class UnsupportedDevice : public TapeDevice {
-public:
-    explicit UnsupportedDevice(QString path) : m_path(std::move(path)) {}
-    std::unique_ptr<TapeHandle> open() override {
-        Fail(ResultCode::NotSupported);
-        return nullptr;
+// What this process knows of the drive across handles: whether the last look found a medium
+// online, so that the first query after a cartridge change can say so.
+struct DriveMemory {
+    std::optional<bool> online;
+};
+
+constexpr int64_t Megabyte = 1024 * 1024;
+
+// SCSI commands the st driver has no ioctl for, sent through SG_IO.
+constexpr uint8_t ReadBlockLimits = 0x05;
+constexpr uint8_t ModeSense6 = 0x1a;
+constexpr uint8_t LogSense = 0x4d;
+constexpr uint8_t TapeCapacityPage = 0x31;
+constexpr uint8_t DataCompressionPage = 0x0f;
+constexpr uint8_t MediumPartitionPage = 0x11;
+
+uint64_t BigEndian(const uint8_t* bytes, size_t count) {
+    uint64_t value = 0;
+    for (size_t i = 0; i < count; ++i)
+        value = (value << 8) | bytes[i];
+    return value;
+}
+
+bool FitsCount(int64_t count) {
+    return count >= 0 && count <= INT_MAX;
+}
+
+// st sleeps interruptibly only while it waits for the drive's lock, before anything happened,
+// so a call that a signal broke off is simply made again.
+template <typename Call> auto Uninterrupted(Call call) {
+    for (;;) {
+        const auto result = call();
+        if (result >= 0 || errno != EINTR)
+            return result;
     }
+}
+
+class StTapeHandle : public TapeHandle {
+public:
+    StTapeHandle(std::shared_ptr<TapeSystemCalls> calls, std::shared_ptr<DriveMemory> memory,
+                 int fd, bool openedReadOnlyForProtection)
+        : m_calls(std::move(calls)), m_memory(std::move(memory)), m_fd(fd),
+          m_protectedAtOpen(openedReadOnlyForProtection) {}
+    ~StTapeHandle() override { m_calls->close(m_fd); }
+
+    uint32_t readBlock(char* buffer, uint32_t length) override;
+    uint32_t writeBlock(const char* buffer, uint32_t length) override;
+    uint32_t setPosition(uint32_t method, uint32_t partition, int64_t offset) override;
+    uint32_t getPosition(uint32_t type, uint32_t& partition, int64_t& offset) override;
+    uint32_t prepare(uint32_t operation) override;
+    uint32_t erase(uint32_t type) override;
+    uint32_t writeTapemarks(uint32_t type, uint32_t count) override;
+    uint32_t getMediaParameters(TapeMediaParameters& media) override;
+    uint32_t getDriveParameters(TapeDriveParameters& drive) override;
+    uint32_t setMediaBlockSize(uint32_t blockSize) override;
+    uint32_t createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) override;
+
+private:
+    // One MTIOCTOP; 0 or the errno of the failure.
+    int operation(short op, int count);
+    // MTIOCGET; 0 or the errno of the failure.
+    int status(mtget& answer);
+    uint32_t tapeCondition(int error);
+    uint32_t writeRefusal(int error);
+    uint32_t positionFailure(int error, short op);
+    bool mediumWriteProtected();
+
+    bool scsiRead(const std::vector<uint8_t>& command, std::vector<uint8_t>& data);
+    std::optional<std::vector<uint8_t>> modePage(uint8_t page);
+    std::optional<std::pair<int64_t, int64_t>> capacityOfPartition(uint32_t partition);
+
+    std::shared_ptr<TapeSystemCalls> m_calls;
+    std::shared_ptr<DriveMemory> m_memory;
+    int m_fd;
+    bool m_protectedAtOpen;
+    bool m_lastReadWasFilemark = false;
+};
+
+int StTapeHandle::operation(short op, int count) {
+    mtop request{};
+    request.mt_op = op;
+    request.mt_count = count;
+    return Uninterrupted([&] { return m_calls->ioctl(m_fd, MTIOCTOP, &request); }) == 0 ? 0 : errno;
+}
+
+int StTapeHandle::status(mtget& answer) {
+    answer = mtget{};
+    return Uninterrupted([&] { return m_calls->ioctl(m_fd, MTIOCGET, &answer); }) == 0 ? 0 : errno;
+}
+
+// The st driver answers most tape conditions with a bare EIO and keeps the reason in its
+// status; the status turns it back into the condition the tape interface names.
+uint32_t StTapeHandle::tapeCondition(int error) {
+    switch (error) {
+    case ENOMEDIUM:
+        return ResultCode::NoMediaInDrive;
+    case ENOSPC:
+        return ResultCode::EndOfMedia;
+    case EIO: {
+        mtget drive;
+        if (status(drive) == 0) {
+            if (GMT_DR_OPEN(drive.mt_gstat))
+                return ResultCode::NoMediaInDrive;
+            if (GMT_EOD(drive.mt_gstat))
+                return ResultCode::NoDataDetected;
+            if (GMT_EOT(drive.mt_gstat))
+                return ResultCode::EndOfMedia;
+        }
+        return ResultCodeFromErrno(error);
+    }
+    default:
+        return ResultCodeFromErrno(error);
+    }
+}
+
+bool StTapeHandle::mediumWriteProtected() {
+    if (m_protectedAtOpen)
+        return true;
+    mtget drive;
+    return status(drive) == 0 && GMT_WR_PROT(drive.mt_gstat);
+}
+
+// A refused write: st says EACCES for a protected medium, the system says EBADF for a write on
+// a handle opened read-only, EROFS comes from the open of a protected medium.
+uint32_t StTapeHandle::writeRefusal(int error) {
+    if (error == EROFS)
+        return ResultCode::WriteProtect;
+    if (error == EACCES || error == EBADF)
+        return mediumWriteProtected() ? ResultCode::WriteProtect : ResultCode::AccessDenied;
+    return tapeCondition(error);
+}
+
+uint32_t StTapeHandle::positionFailure(int error, short op) {
+    const uint32_t code = tapeCondition(error);
+    if (error != EIO || code != ResultCodeFromErrno(EIO))
+        return code;
+    mtget drive;
+    if (status(drive) != 0)
+        return code;
+    if ((op == MTBSR || op == MTBSF) && GMT_BOT(drive.mt_gstat))
+        return ResultCode::BeginningOfMedia;
+    if (op == MTFSR && GMT_EOF(drive.mt_gstat))
+        return ResultCode::FilemarkDetected;
+    return code;
+}
+
+uint32_t StTapeHandle::readBlock(char* buffer, uint32_t length) {
+    if (length != TapeBlockSize)
+        return Fail(ResultCode::InvalidBlockLength);
+    const bool afterFilemark = m_lastReadWasFilemark;
+    m_lastReadWasFilemark = false;
+    const ssize_t done = Uninterrupted([&] { return m_calls->read(m_fd, buffer, length); });
+    if (done == ssize_t(length))
+        return ResultCode::Success;
+    if (done > 0) // a block of another size: this tape was not written in our blocks
+        return Fail(ResultCode::InvalidBlockLength);
+    if (done == 0) {
+        // st gives zero bytes for a filemark, and again, with EOD in its status, at the end of
+        // the recorded data behind a filemark. Without a status, two zero reads in a row are
+        // its documented sign of the end of the data.
+        uint32_t code = afterFilemark ? ResultCode::NoDataDetected : ResultCode::FilemarkDetected;
+        mtget drive;
+        if (status(drive) == 0) {
+            if (GMT_EOD(drive.mt_gstat))
+                code = ResultCode::NoDataDetected;
+            else if (GMT_EOT(drive.mt_gstat))
+                code = ResultCode::EndOfMedia;
+            else if (GMT_EOF(drive.mt_gstat))
+                code = ResultCode::FilemarkDetected;
+        }
+        m_lastReadWasFilemark = code == ResultCode::FilemarkDetected;
+        return Fail(code);
+    }
+    const int error = errno;
+    // EINVAL: the request is no whole number of the drive's fixed blocks; ENOMEM: the block on
+    // tape is larger than the request.
+    if (error == EINVAL || error == ENOMEM)
+        return Fail(ResultCode::InvalidBlockLength);
+    return Fail(tapeCondition(error));
+}
+
+uint32_t StTapeHandle::writeBlock(const char* buffer, uint32_t length) {
+    if (length != TapeBlockSize)
+        return Fail(ResultCode::InvalidBlockLength);
+    const ssize_t done = Uninterrupted([&] { return m_calls->write(m_fd, buffer, length); });
+    if (done == ssize_t(length))
+        return ResultCode::Success;
+    if (done >= 0) // the drive took less than the block: the medium is full
+        return Fail(ResultCode::EndOfMedia);
+    const int error = errno;
+    if (error == EINVAL)
+        return Fail(ResultCode::InvalidBlockLength);
+    return Fail(writeRefusal(error));
+}
+
+uint32_t StTapeHandle::setPosition(uint32_t method, uint32_t partition, int64_t offset) {
+    m_lastReadWasFilemark = false;
+    short op = MTNOP;
+    int64_t count = 1;
+    switch (method) {
+    case TapePositionMethod::Rewind:
+        op = MTREW;
+        break;
+    case TapePositionMethod::AbsoluteBlock:
+    case TapePositionMethod::LogicalBlock:
+        if (!FitsCount(offset))
+            return Fail(ResultCode::InvalidParameter);
+        // Partitions are numbered from 1 here and from 0 in st; 0 keeps the current one.
+        if (method == TapePositionMethod::LogicalBlock && partition > 0) {
+            if (partition - 1 > uint32_t(INT_MAX))
+                return Fail(ResultCode::InvalidParameter);
+            if (const int error = operation(MTSETPART, int(partition - 1)); error != 0)
+                return Fail(tapeCondition(error));
+        }
+        op = MTSEEK;
+        count = offset;
+        break;
+    case TapePositionMethod::SpaceEndOfData:
+        op = MTEOM;
+        break;
+    case TapePositionMethod::SpaceRelativeBlocks:
+    case TapePositionMethod::SpaceFilemarks: {
+        if (offset == 0)
+            return ResultCode::Success;
+        if (offset == INT64_MIN || !FitsCount(offset > 0 ? offset : -offset))
+            return Fail(ResultCode::InvalidParameter);
+        const bool blocks = method == TapePositionMethod::SpaceRelativeBlocks;
+        op = offset > 0 ? (blocks ? MTFSR : MTFSF) : (blocks ? MTBSR : MTBSF);
+        count = offset > 0 ? offset : -offset;
+        break;
+    }
+    default:
+        return Fail(ResultCode::InvalidFunction);
+    }
+    if (const int error = operation(op, int(count)); error != 0)
+        return Fail(positionFailure(error, op));
+    return ResultCode::Success;
+}
+
+uint32_t StTapeHandle::getPosition(uint32_t type, uint32_t& partition, int64_t& offset) {
+    if (type != TapePositionType::Absolute && type != TapePositionType::Logical)
+        return Fail(ResultCode::InvalidFunction);
+    mtpos position{};
+    if (Uninterrupted([&] { return m_calls->ioctl(m_fd, MTIOCPOS, &position); }) != 0)
+        return Fail(tapeCondition(errno));
+    offset = int64_t(position.mt_blkno);
+    partition = 0;
+    if (type == TapePositionType::Logical) {
+        // st keeps the current partition (counted from 0) in the residue field of its status.
+        mtget drive;
+        partition = status(drive) == 0 && drive.mt_resid >= 0 ? uint32_t(drive.mt_resid) + 1 : 1;
+    }
+    return ResultCode::Success;
+}
+
+uint32_t StTapeHandle::prepare(uint32_t operationCode) {
+    short op = MTNOP;
+    switch (operationCode) {
+    case TapePrepareOperation::Load:
+        op = MTLOAD;
+        break;
+    case TapePrepareOperation::Unload:
+        op = MTOFFL; // rewinds, then unloads
+        break;
+    case TapePrepareOperation::Tension:
+        op = MTRETEN;
+        break;
+    case TapePrepareOperation::Lock:
+        op = MTLOCK;
+        break;
+    case TapePrepareOperation::Unlock:
+        op = MTUNLOCK;
+        break;
+    default:
+        return Fail(ResultCode::InvalidFunction);
+    }
+    if (const int error = operation(op, 1); error != 0) {
+        const uint32_t code = tapeCondition(error);
+        if (code == ResultCode::NoMediaInDrive)
+            return Fail(code);
+        if (op == MTLOCK || op == MTUNLOCK)
+            return Fail(ResultCode::UnableToLockMedia);
+        if (op == MTOFFL)
+            return Fail(ResultCode::UnableToUnloadMedia);
+        return Fail(code);
+    }
+    if (op == MTOFFL)
+        m_memory->online = false;
+    m_lastReadWasFilemark = false;
+    return ResultCode::Success;
+}
+
+// A short erase makes the current position the end of the recorded data: st's MTERASE with
+// count 0 sends ERASE with the long bit clear, which the drive answers by writing an end-of-data
+// mark here. (MTWEOF 0 would only flush the buffer and leave the old data readable behind it;
+// MTERASE with a non-zero count is the long erase to the physical end of the tape.)
+uint32_t StTapeHandle::erase(uint32_t type) {
+    int count = 0;
+    switch (type) {
+    case TapeEraseType::Short:
+        count = 0;
+        break;
+    case TapeEraseType::Long:
+        count = 1;
+        break;
+    default:
+        return Fail(ResultCode::InvalidFunction);
+    }
+    if (const int error = operation(MTERASE, count); error != 0)
+        return Fail(writeRefusal(error));
+    return ResultCode::Success;
+}
+
+uint32_t StTapeHandle::writeTapemarks(uint32_t type, uint32_t count) {
+    short op = MTWEOF;
+    switch (type) {
+    case TapemarkType::Setmarks:
+        op = MTWSM;
+        break;
+    case TapemarkType::Filemarks:
+    case TapemarkType::ShortFilemarks:
+    case TapemarkType::LongFilemarks:
+        op = MTWEOF;
+        break;
+    default:
+        return Fail(ResultCode::InvalidFunction);
+    }
+    if (!FitsCount(count))
+        return Fail(ResultCode::InvalidParameter);
+    if (const int error = operation(op, int(count)); error != 0)
+        return Fail(writeRefusal(error));
+    return ResultCode::Success;
+}
+
+uint32_t StTapeHandle::getMediaParameters(TapeMediaParameters& media) {
+    mtget drive;
+    if (const int error = status(drive); error != 0) {
+        const uint32_t code = tapeCondition(error);
+        if (code == ResultCode::NoMediaInDrive)
+            m_memory->online = false;
+        return Fail(code);
+    }
+    if (GMT_DR_OPEN(drive.mt_gstat)) {
+        m_memory->online = false;
+        return Fail(ResultCode::NoMediaInDrive);
+    }
+    if (!GMT_ONLINE(drive.mt_gstat)) { // a cartridge in the drive, but not loaded (yet)
+        m_memory->online = false;
+        return Fail(ResultCode::NotReady);
+    }
+    const bool changed = m_memory->online.has_value() && !*m_memory->online;
+    m_memory->online = true;
+
+    media = TapeMediaParameters{};
+    media.BlockSize = uint32_t(drive.mt_dsreg & MT_ST_BLKSIZE_MASK) >> MT_ST_BLKSIZE_SHIFT;
+    media.WriteProtected = GMT_WR_PROT(drive.mt_gstat) != 0;
+    media.PartitionCount = 1;
+    if (const auto page = modePage(MediumPartitionPage); page && page->size() >= 4)
+        media.PartitionCount = uint32_t((*page)[3]) + 1;
+    const uint32_t partition = drive.mt_resid > 0 ? uint32_t(drive.mt_resid) : 0;
+    if (const auto capacity = capacityOfPartition(partition)) {
+        media.Capacity = capacity->first;
+        media.Remaining = capacity->second;
+    }
+    return changed ? Fail(ResultCode::MediaChanged) : ResultCode::Success;
+}
+
+uint32_t StTapeHandle::getDriveParameters(TapeDriveParameters& drive) {
+    drive = TapeDriveParameters{};
+    drive.ECC = true; // every SCSI tape format records with error correction
+    drive.DefaultBlockSize = TapeBlockSize;
+    // The limits st itself accepts for MTSETBLK, unless the drive tells its own.
+    drive.MinimumBlockSize = 1;
+    drive.MaximumBlockSize = MT_ST_BLKSIZE_MASK;
+    std::vector<uint8_t> limits(6);
+    if (scsiRead({ReadBlockLimits, 0, 0, 0, 0, 0}, limits) && limits.size() == 6) {
+        const auto maximum = uint32_t(BigEndian(&limits[1], 3));
+        const auto minimum = uint32_t(BigEndian(&limits[4], 2));
+        if (maximum > 0)
+            drive.MaximumBlockSize = maximum;
+        if (minimum > 0)
+            drive.MinimumBlockSize = minimum;
+    }
+    if (const auto page = modePage(DataCompressionPage); page && page->size() >= 3)
+        drive.Compression = ((*page)[2] & 0x80) != 0;
+    drive.MaximumPartitionCount = 1;
+    if (const auto page = modePage(MediumPartitionPage); page && page->size() >= 4)
+        drive.MaximumPartitionCount = uint32_t((*page)[2]) + 1;
+    return ResultCode::Success;
+}
+
+uint32_t StTapeHandle::setMediaBlockSize(uint32_t blockSize) {
+    if (blockSize > MT_ST_BLKSIZE_MASK)
+        return Fail(ResultCode::InvalidBlockLength);
+    if (const int error = operation(MTSETBLK, int(blockSize)); error != 0)
+        return Fail(error == EINVAL ? ResultCode::InvalidBlockLength : tapeCondition(error));
+    return ResultCode::Success;
+}
+
+uint32_t StTapeHandle::createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) {
+    // MTMKPART formats one partition (size 0) or two, the second of the given megabytes.
+    int size = 0;
+    switch (method) {
+    case TapePartitionMethod::Fixed:
+        break;
+    case TapePartitionMethod::Select:
+    case TapePartitionMethod::Initiator:
+        if (count > 2)
+            return Fail(ResultCode::NotSupported);
+        if (count == 2) {
+            if (sizeMegabytes == 0 || sizeMegabytes > 0xffff)
+                return Fail(ResultCode::InvalidParameter);
+            size = int(sizeMegabytes);
+        }
+        break;
+    default:
+        return Fail(ResultCode::InvalidFunction);
+    }
+    int error = operation(MTMKPART, size);
+    if (error == EINVAL && method == TapePartitionMethod::Fixed) {
+        // st refuses MTMKPART unless partition support is switched on for the drive, which it
+        // is not by default. One partition as the drive defines it is then what the tape
+        // already has; formatting it means emptying it from the beginning.
+        error = operation(MTREW, 1);
+        if (error == 0)
+            error = operation(MTERASE, 0);
+        if (error != 0)
+            return Fail(writeRefusal(error));
+        m_lastReadWasFilemark = false;
+        return ResultCode::Success;
+    }
+    if (error != 0) {
+        const uint32_t code = tapeCondition(error);
+        if (code == ResultCode::NoMediaInDrive)
+            return Fail(code);
+        if (error == EROFS || mediumWriteProtected())
+            return Fail(ResultCode::WriteProtect);
+        return Fail(ResultCode::PartitionFailure);
+    }
+    m_lastReadWasFilemark = false;
+    return ResultCode::Success;
+}
+
+bool StTapeHandle::scsiRead(const std::vector<uint8_t>& command, std::vector<uint8_t>& data) {
+    std::vector<uint8_t> cdb = command;
+    uint8_t sense[32] = {};
+    sg_io_hdr_t io{};
+    io.interface_id = 'S';
+    io.dxfer_direction = SG_DXFER_FROM_DEV;
+    io.cmd_len = uint8_t(cdb.size());
+    io.mx_sb_len = sizeof sense;
+    io.dxfer_len = uint32_t(data.size());
+    io.dxferp = data.data();
+    io.cmdp = cdb.data();
+    io.sbp = sense;
+    io.timeout = 60000;
+    if (m_calls->ioctl(m_fd, SG_IO, &io) != 0)
+        return false;
+    if ((io.info & SG_INFO_OK_MASK) != SG_INFO_OK || io.status != 0)
+        return false;
+    const size_t missing = io.resid > 0 ? std::min(size_t(io.resid), data.size()) : 0;
+    data.resize(data.size() - missing);
+    return true;
+}
+
+std::optional<std::vector<uint8_t>> StTapeHandle::modePage(uint8_t page) {
+    // MODE SENSE(6) of the current values, without block descriptors.
+    std::vector<uint8_t> data(255);
+    if (!scsiRead({ModeSense6, 0x08, page, 0, uint8_t(data.size()), 0}, data) || data.size() < 4)
+        return std::nullopt;
+    const size_t start = 4 + size_t(data[3]); // header, then any block descriptors
+    if (start + 2 > data.size() || (data[start] & 0x3f) != page)
+        return std::nullopt;
+    const size_t end = std::min(data.size(), start + 2 + size_t(data[start + 1]));
+    return std::vector<uint8_t>(data.begin() + std::ptrdiff_t(start),
+                                data.begin() + std::ptrdiff_t(end));
+}
+
+// Capacity and remaining space of a partition, from the tape capacity log page. Its
+// parameters come in groups of four per two partitions (remaining of both, then maximum of
+// both), each in megabytes of 1,048,576 bytes.
+std::optional<std::pair<int64_t, int64_t>> StTapeHandle::capacityOfPartition(uint32_t partition) {
+    std::vector<uint8_t> data(512);
+    const uint8_t cumulativeValues = 0x40;
+    if (!scsiRead({LogSense, 0, uint8_t(cumulativeValues | TapeCapacityPage), 0, 0, 0, 0,
+                   uint8_t(data.size() >> 8), uint8_t(data.size() & 0xff), 0},
+                  data) ||
+        data.size() < 4 || (data[0] & 0x3f) != TapeCapacityPage)
+        return std::nullopt;
+    const uint64_t group = 1 + 4 * uint64_t(partition / 2);
+    const uint64_t remainingCode = group + partition % 2;
+    const uint64_t maximumCode = group + 2 + partition % 2;
+    std::optional<int64_t> maximum;
+    int64_t remaining = 0;
+    const size_t end = std::min(data.size(), 4 + size_t(BigEndian(&data[2], 2)));
+    for (size_t at = 4; at + 4 <= end;) {
+        const uint64_t code = BigEndian(&data[at], 2);
+        const size_t length = data[at + 3];
+        if (at + 4 + length > end)
+            break;
+        const size_t width = std::min<size_t>(length, 8);
+        const uint64_t value = std::min<uint64_t>(BigEndian(&data[at + 4 + length - width], width),
+                                                  uint64_t(INT64_MAX / Megabyte));
+        if (code == remainingCode)
+            remaining = int64_t(value) * Megabyte;
+        else if (code == maximumCode)
+            maximum = int64_t(value) * Megabyte;
+        at += 4 + length;
+    }
+    if (!maximum)
+        return std::nullopt;
+    return std::make_pair(*maximum, std::min(remaining, *maximum));
+}
+
+class StTapeDevice : public TapeDevice {
+public:
+    StTapeDevice(QString path, std::shared_ptr<TapeSystemCalls> calls)
+        : m_path(std::move(path)), m_calls(std::move(calls)),
+          m_memory(std::make_shared<DriveMemory>()) {}
+
+    std::unique_ptr<TapeHandle> open() override {
+        const QByteArray path = QFile::encodeName(m_path);
+        int fd = m_calls->open(path.constData(), O_RDWR | O_CLOEXEC);
+        int error = fd < 0 ? errno : 0;
+        bool protectedMedium = false;
+        // A protected medium (EROFS) or a node we may only read (EACCES) can still be read.
+        if (fd < 0 && (error == EROFS || error == EACCES)) {
+            const int refusal = error;
+            fd = m_calls->open(path.constData(), O_RDONLY | O_CLOEXEC);
+            error = fd < 0 ? errno : 0;
+            protectedMedium = fd >= 0 && refusal == EROFS;
+        }
+        if (fd < 0) {
+            if (error == ENOMEDIUM || error == EIO)
+                m_memory->online = false;
+            // st refuses the open with EIO when the drive holds a tape that is not ready.
+            Fail(error == EIO ? ResultCode::NotReady : ResultCodeFromErrno(error));
+            return nullptr;
+        }
+        return std::make_unique<StTapeHandle>(m_calls, m_memory, fd, protectedMedium);
+    }
+
     QString name() const override { return m_path; }
 
 private:
     QString m_path;
+    std::shared_ptr<TapeSystemCalls> m_calls;
+    std::shared_ptr<DriveMemory> m_memory;
 };
+
 } // namespace
 
-std::shared_ptr<TapeSystemCalls> RealTapeSystemCalls() { return std::make_shared<RealCalls>(); }
+std::shared_ptr<TapeSystemCalls> RealTapeSystemCalls() {
+    return std::make_shared<RealCalls>();
+}
 
 std::unique_ptr<TapeDevice> CreateStTapeDevice(const QString& devicePath,
-                                               std::shared_ptr<TapeSystemCalls>) {
-    return std::make_unique<UnsupportedDevice>(devicePath);
+                                               std::shared_ptr<TapeSystemCalls> calls) {
+    return std::make_unique<StTapeDevice>(devicePath, std::move(calls));
 }
 
 QString NonRewindingTwin(const QString& devicePath) {
     static const QRegularExpression rewinding(QStringLiteral("^(.*/)(st\\d+[lma]?)$"));
-    const auto match = rewinding.match(devicePath);
-    return match.hasMatch() ? match.captured(1) + QLatin1Char('n') + match.captured(2) : devicePath;
+    if (const auto match = rewinding.match(devicePath); match.hasMatch())
+        return match.captured(1) + QLatin1Char('n') + match.captured(2);
+    // The stable names under /dev/tape/ are links; the node they name decides.
+    const QFileInfo link(devicePath);
+    if (link.isSymLink()) {
+        const QString target = link.canonicalFilePath();
+        if (const auto match = rewinding.match(target); match.hasMatch())
+            return match.captured(1) + QLatin1Char('n') + match.captured(2);
+    }
+    return devicePath;
 }
 
 } // namespace orvane
