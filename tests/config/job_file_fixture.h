@@ -1,0 +1,50 @@
+#pragma once
+
+#include "config/job_file_keys.h"
+#include "jobs/settings.h"
+#include "support/temp_home.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace orvane::test {
+
+// A program directory with a job file path in it.
+class JobFileTest : public ::testing::Test {
+protected:
+    QString path() const { return home.file(QStringLiteral("jobs.job")); }
+
+    void write(const QByteArray& bytes) const {
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray read() const {
+        QFile file(path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
+
+    static int mode(const QString& file) {
+        struct stat status {};
+        return ::stat(QFile::encodeName(file).constData(), &status) == 0 ? status.st_mode & 0777
+                                                                         : -1;
+    }
+
+    // Every setting as the job file writes it, and both lists, for comparing two settings.
+    static std::string Snapshot(const Settings& settings) {
+        QStringList lines;
+        for (const JobFileKey& key : JobFileKeys())
+            if (key.type != JobValueType::PathList)
+                lines << key.section + QLatin1Char('/') + key.key + QLatin1Char('=') +
+                             JobFileText(settings, key);
+        lines << QStringLiteral("backup: ") + settings.BackupList.join(QLatin1Char('|'));
+        lines << QStringLiteral("exclude: ") + settings.ExcludeList.join(QLatin1Char('|'));
+        return lines.join(QLatin1Char('\n')).toStdString();
+    }
+
+    TempHome home;
+};
+
+} // namespace orvane::test
