@@ -1,5 +1,6 @@
 #include "cli_app.h"
 
+#include "config/job_file_assignment.h"
 #include "jobs/session.h"
 #include "platform/program_directory.h"
 #include "terminal_operator.h"
@@ -26,7 +27,8 @@ namespace {
 
 QString UsageText() {
     QString text = QStringLiteral(
-        "Usage: orvane-cli [--home DIR] [--tape DEVICE|vtape:DIR] [--yes] COMMAND [ARGS]\n");
+        "Usage: orvane-cli [--home DIR] [--tape DEVICE|vtape:DIR] [--yes] "
+        "[--set \"SECTION/KEY=VALUE\"]... COMMAND [ARGS]\n");
     for (const Command& command : Commands())
         text += QStringLiteral("  ") + command.usage + QLatin1Char('\n');
     return text;
@@ -100,6 +102,13 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
             throw UsageError{QStringLiteral("unknown command ") + word};
         TerminalOperator op(in, out, err, invocation.assumeYes);
         Session session(op, ResolveProgramDirectory(invocation.home), invocation.tape);
+        for (const QString& assignment : invocation.settings) {
+            const JobFileAssignment set = ApplyJobFileAssignment(session.settings, assignment);
+            if (!set.valid)
+                throw UsageError{set.message};
+            if (!set.message.isEmpty())
+                err << "orvane-cli: " << set.message << Qt::endl;
+        }
         if (command->needsStart) {
             session.Start();
             // The start-up probe has reported an unusable drive already; the command would
