@@ -12,7 +12,8 @@ Autoloader::Autoloader(std::shared_ptr<VirtualTapeLibrary> library)
 std::vector<Autoloader::Candidate> Autoloader::candidates() {
     std::vector<Candidate> result;
     for (const CartridgeInfo& info : m_library->cartridges()) {
-        Candidate candidate{info};
+        Candidate candidate;
+        candidate.info = info;
         QFile image(m_library->imagePath(info.name));
         if (info.endOfDataBlocks > 0 && image.open(QIODevice::ReadOnly)) {
             const QByteArray block0 = image.read(TapeDescription::Size);
