@@ -1,0 +1,18 @@
+#pragma once
+
+#include "auxiliary_window.h"
+
+namespace orvane {
+
+// The about box: product name, version and the dates of the work.
+class TAboutBox : public AuxiliaryWindow {
+    Q_OBJECT
+
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+    // The version text of this program, as the about box shows it.
+    static QString VersionText();
+};
+
+} // namespace orvane

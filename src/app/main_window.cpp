@@ -1,0 +1,337 @@
+#include "main_window.h"
+
+#include "app_icon.h"
+#include "command_availability.h"
+#include "control_states.h"
+#include "jobs/session.h"
+#include "led_display.h"
+#include "memo_lines.h"
+#include "menu_shortcuts.h"
+#include "platform/program_directory.h"
+#include "settings_binding.h"
+#include "tape/tape_access.h"
+#include "tape/tape_menu_commands.h"
+#include "ui_main_window.h"
+#include "window_operator.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QStyle>
+#include <QTimer>
+
+namespace orvane {
+
+namespace {
+constexpr int Timer1Interval = 60000;
+constexpr int Timer2Interval = 2000;
+const QString WindowCaption = QStringLiteral("Orvane 2005");
+} // namespace
+
+THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
+    : QMainWindow(parent), m_options(options), m_ui(std::make_unique<Ui::THauptmenuForm>()) {
+    m_ui->setupUi(this);
+    setUpControls();
+    setUpMenus();
+    // Commands that are not built yet stay disabled whatever the mode.
+    for (const QSet<QString>* names : {&NotYetAvailableCommands(), &DisabledCommands()}) {
+        for (const QString& name : *names) {
+            if (QWidget* control = findChild<QWidget*>(name))
+                control->setEnabled(false);
+            if (QAction* action = findChild<QAction*>(name))
+                action->setEnabled(false);
+        }
+    }
+    m_states = std::make_unique<ControlStates>(*this);
+
+    OperatorSurface surface;
+    surface.window = this;
+    surface.statusLine = m_statusText;
+    surface.protocolMemo = m_ui->Memo2;
+    surface.mailText = m_ui->reMessageText;
+    surface.pages = m_ui->PageControl1;
+    surface.states = m_states.get();
+    for (int display = 1; display <= 10; ++display)
+        surface.counters[size_t(display - 1)] = counter(display);
+    m_operator = std::make_unique<WindowOperator>(surface);
+
+    m_session = std::make_unique<Session>(*m_operator, ResolveProgramDirectory(options.home),
+                                          options.tapeChoice);
+    m_settings = new SettingsBinding(*m_ui, m_session->settings, this);
+    connect(m_settings, &SettingsBinding::settingsEdited, this,
+            &THauptmenu::updateDependentControls);
+    showSettings();
+    connectCommands();
+    setUpTimers();
+
+    // The creation steps proper.
+    moveEdit8OntoRestoreTarget();
+    ClearMemo(*m_ui->Memo2);
+    m_session->Start();
+}
+
+THauptmenu::~THauptmenu() {
+    if (m_operator)
+        m_operator->setBusyCursor(false);
+}
+
+OperatorInterface& THauptmenu::op() {
+    return *m_operator;
+}
+
+QString THauptmenu::statusText() const {
+    return m_statusText->text();
+}
+
+LedDisplay* THauptmenu::counter(int display) const {
+    return findChild<LedDisplay*>(QStringLiteral("LEDDisplay%1").arg(display));
+}
+
+bool THauptmenu::busy() const {
+    return m_states->busy();
+}
+
+bool THauptmenu::listEditingLocked() const {
+    return m_states->listEditingLocked();
+}
+
+void THauptmenu::showSettings() {
+    m_settings->showSettings();
+    updateDependentControls();
+}
+
+void THauptmenu::setUpControls() {
+    setWindowIcon(AppIcon());
+    m_statusText = new QLabel(m_ui->StatusLine);
+    m_statusText->setObjectName(QStringLiteral("StatusLineText"));
+    m_ui->StatusLine->addWidget(m_statusText, 1);
+
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    for (QPlainTextEdit* memo : {m_ui->Memo2, m_ui->Memo4, m_ui->reMessageText})
+        memo->setFont(fixed);
+    for (QPlainTextEdit* memo :
+         {m_ui->Memo1, m_ui->Memo2, m_ui->Memo3, m_ui->Memo4, m_ui->Memo5, m_ui->reMessageText})
+        memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    QPalette red = m_ui->Label19->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    m_ui->Label19->setPalette(red);
+    QFont timeFont = m_ui->Label1->font();
+    timeFont.setBold(true);
+    m_ui->Label1->setFont(timeFont);
+
+    // Glyphs on the buttons, from the style so that they fit the desktop.
+    const struct {
+        QAbstractButton* button;
+        QStyle::StandardPixmap glyph;
+    } glyphs[] = {
+        {m_ui->BitBtn1, QStyle::SP_MediaPlay},
+        {m_ui->BitBtn8, QStyle::SP_DialogCancelButton},
+        {m_ui->BitBtn9, QStyle::SP_DialogCancelButton},
+        {m_ui->BitBtn17, QStyle::SP_DialogCancelButton},
+        {m_ui->BitBtn3, QStyle::SP_DirIcon},
+        {m_ui->BitBtn4, QStyle::SP_DirIcon},
+        {m_ui->BitBtn7, QStyle::SP_FileIcon},
+        {m_ui->BitBtn15, QStyle::SP_FileIcon},
+        {m_ui->BitBtn22, QStyle::SP_DriveHDIcon},
+        {m_ui->BitBtn2, QStyle::SP_DialogResetButton},
+        {m_ui->BitBtn16, QStyle::SP_DialogResetButton},
+        {m_ui->BitBtn10, QStyle::SP_DialogOpenButton},
+        {m_ui->BitBtn6, QStyle::SP_DialogOpenButton},
+        {m_ui->BitBtn11, QStyle::SP_DialogSaveButton},
+        {m_ui->BitBtn5, QStyle::SP_DialogSaveButton},
+        {m_ui->BitBtn14, QStyle::SP_DriveCDIcon},
+        {m_ui->BitBtn13, QStyle::SP_MediaPlay},
+        {m_ui->BitBtn12, QStyle::SP_DirOpenIcon},
+        {m_ui->Button3, QStyle::SP_DialogApplyButton},
+        {m_ui->BitBtn18, QStyle::SP_DialogOpenButton},
+        {m_ui->BitBtn19, QStyle::SP_DialogResetButton},
+        {m_ui->BitBtn21, QStyle::SP_ArrowRight},
+        {m_ui->BitBtn20, QStyle::SP_DialogResetButton},
+        {m_ui->SpeedButton1, QStyle::SP_FileDialogDetailedView},
+    };
+    for (const auto& [button, glyph] : glyphs)
+        button->setIcon(style()->standardIcon(glyph));
+}
+
+void THauptmenu::setUpMenus() {
+    m_ui->TestMenu->menuAction()->setVisible(false);
+    auto* priority = new MenuKeyPriority(ResolveMenuShortcuts(*m_ui->MainMenu1), this);
+    qApp->installEventFilter(priority);
+}
+
+void THauptmenu::setUpTimers() {
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(Timer1Interval);
+    connect(m_timer1, &QTimer::timeout, this, &THauptmenu::Timer1Timer);
+
+    m_timer2 = new QTimer(this);
+    m_timer2->setObjectName(QStringLiteral("Timer2"));
+    m_timer2->setInterval(Timer2Interval);
+    m_timer2->setSingleShot(true);
+    connect(m_timer2, &QTimer::timeout, this, &THauptmenu::Timer2Timer);
+
+    if (m_options.runTimers) {
+        m_timer1->start();
+        m_timer2->start();
+    }
+}
+
+void THauptmenu::connectCommands() {
+    Ui::THauptmenuForm& ui = *m_ui;
+    connect(ui.Exit1, &QAction::triggered, this, &THauptmenu::Exit1Click);
+    connect(ui.Clear1, &QAction::triggered, this, &THauptmenu::BitBtn2Click);
+    connect(ui.BitBtn2, &QPushButton::clicked, this, &THauptmenu::BitBtn2Click);
+    connect(ui.BitBtn16, &QPushButton::clicked, this, &THauptmenu::BitBtn16Click);
+    for (QPushButton* cancel : {ui.BitBtn8, ui.BitBtn9, ui.BitBtn17})
+        connect(cancel, &QPushButton::clicked, this, &THauptmenu::BitBtn9Click);
+    connect(ui.BitBtn18, &QPushButton::clicked, this, &THauptmenu::BitBtn18Click);
+    connect(ui.BitBtn19, &QPushButton::clicked, this, &THauptmenu::BitBtn19Click);
+    connect(ui.BitBtn20, &QPushButton::clicked, this, &THauptmenu::BitBtn20Click);
+    connect(ui.Auswerfen1, &QAction::triggered, this, &THauptmenu::Auswerfen1Click);
+    connect(ui.RewindTape1, &QAction::triggered, this, &THauptmenu::RewindTape1Click);
+    connect(ui.MoveTapetoBlockNr1, &QAction::triggered, this, &THauptmenu::MoveTapetoBlockNr1Click);
+    connect(ui.GetTapePosition1, &QAction::triggered, this, &THauptmenu::GetTapePosition1Click);
+    connect(ui.About1, &QAction::triggered, this, &THauptmenu::HelpAbout);
+}
+
+void THauptmenu::moveEdit8OntoRestoreTarget() {
+    // Edit8 shows a disk restore target in the very place of the restore directory.
+    QGridLayout* grid = m_ui->RestoreTargetGrid;
+    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+    grid->getItemPosition(grid->indexOf(m_ui->Edit1), &row, &column, &rowSpan, &columnSpan);
+    grid->removeWidget(m_ui->Edit8);
+    grid->addWidget(m_ui->Edit8, row, column, rowSpan, columnSpan);
+    m_ui->Edit8->hide();
+}
+
+void THauptmenu::updateDependentControls() {
+    const Settings& settings = m_session->settings;
+    m_ui->Label1->setText(
+        QStringLiteral("%1:%2").arg(settings.AutostartHour).arg(settings.AutostartMinute));
+    m_ui->Label19->setText(QStringLiteral("Options from : ") + m_session->paths.JobFilePath);
+    m_ui->GroupBox1->setVisible(settings.SoftCompression);
+    m_ui->PageControl1->setTabVisible(m_ui->PageControl1->indexOf(m_ui->TabSheet8),
+                                      settings.MailAfterBackup);
+}
+
+void THauptmenu::Timer1Timer() {
+    // The daily autostart is not built yet.
+}
+
+void THauptmenu::Timer2Timer() {
+    m_timer2->stop();
+    m_session->DelayedStart();
+}
+
+void THauptmenu::Exit1Click() {
+    close();
+}
+
+void THauptmenu::BitBtn2Click() {
+    m_operator->showTab(Tab::Backup);
+    m_operator->setListEditingLocked(false);
+    m_ui->Memo5->clear();
+}
+
+void THauptmenu::BitBtn16Click() {
+    m_ui->Memo1->clear();
+}
+
+void THauptmenu::BitBtn9Click() {
+    if (m_operator->messageBox(QStringLiteral("Do you want to cancel this operation?"), QString(),
+                               MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    m_operator->messageBox(QStringLiteral("canceld."), QString(), MessageIcon::Information,
+                           MessageButtons::Ok);
+    m_session->CancelFlag = true;
+}
+
+void THauptmenu::BitBtn18Click() {
+    SetBusyCursor(*m_session);
+    if (const std::optional<QStringList> lines = m_session->protocol.readAll())
+        SetMemoLines(*m_ui->Memo2, *lines);
+    RestoreCursor(*m_session);
+}
+
+void THauptmenu::BitBtn19Click() {
+    SetBusyCursor(*m_session);
+    // Nothing is cleared when the log file cannot be read or written.
+    if (m_session->protocol.clear())
+        ClearMemo(*m_ui->Memo2);
+    RestoreCursor(*m_session);
+}
+
+void THauptmenu::BitBtn20Click() {
+    for (QLineEdit* field : {m_ui->efrom, m_ui->eTo, m_ui->eHost, m_ui->eUserid, m_ui->ePassword})
+        field->clear();
+    m_ui->eSubject->setText(QStringLiteral("Orvane Backup Report"));
+    ClearMemo(*m_ui->reMessageText);
+}
+
+void THauptmenu::Auswerfen1Click() {
+    EjectTape(*m_session, true);
+}
+
+void THauptmenu::RewindTape1Click() {
+    RewindTapeCommand(*m_session);
+}
+
+void THauptmenu::MoveTapetoBlockNr1Click() {
+    m_ui->Label1->clear();
+    MoveTapeToBlockCommand(*m_session);
+}
+
+void THauptmenu::GetTapePosition1Click() {
+    GetTapePositionCommand(*m_session);
+}
+
+void THauptmenu::HelpAbout() {
+    if (QWidget* about = m_windows.aboutBox) {
+        about->show();
+        about->raise();
+        about->activateWindow();
+    }
+}
+
+void THauptmenu::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Without a notification area the window stays minimised, so it can be found again.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() &&
+        QSystemTrayIcon::isSystemTrayAvailable())
+        QTimer::singleShot(0, this, &THauptmenu::ApplicationEvents1Minimize);
+}
+
+void THauptmenu::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    // Closing the main window ends the program, whatever other windows are open.
+    if (event->isAccepted())
+        QCoreApplication::quit();
+}
+
+void THauptmenu::ApplicationEvents1Minimize() {
+    hide();
+    if (!m_trayIcon) {
+        m_trayIcon = new QSystemTrayIcon(AppIcon(), this);
+        m_trayIcon->setObjectName(QStringLiteral("TrayIcon"));
+        m_trayIcon->setToolTip(WindowCaption);
+        connect(m_trayIcon, &QSystemTrayIcon::activated, this, &THauptmenu::trayIconActivated);
+    }
+    m_trayIcon->show();
+}
+
+void THauptmenu::trayIconActivated(QSystemTrayIcon::ActivationReason reason) {
+    // Only a left click brings the window back; other clicks on the icon do nothing.
+    if (reason != QSystemTrayIcon::Trigger)
+        return;
+    showNormal();
+    raise();
+    activateWindow();
+    m_trayIcon->hide();
+    m_trayIcon->deleteLater();
+    m_trayIcon = nullptr;
+}
+
+} // namespace orvane

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "start_options.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <memory>
+
+class QLabel;
+class QTimer;
+
+namespace Ui {
+class THauptmenuForm;
+}
+
+namespace orvane {
+
+class ControlStates;
+class LedDisplay;
+class OperatorInterface;
+class Session;
+class SettingsBinding;
+class WindowOperator;
+
+// The windows that the main window's commands show; they are created after it.
+struct AuxiliaryWindows {
+    QPointer<QWidget> backupDays;
+    QPointer<QWidget> aboutBox;
+    QPointer<QWidget> fileSelect;
+    QPointer<QWidget> tapeInfo;
+    QPointer<QWidget> update;
+    QPointer<QWidget> helpFile;
+    QPointer<QWidget> partitionTable;
+};
+
+// The main window: the tabs with the lists, settings, counters and the protocol, the menus, the
+// status line, the start-up timers and the notification-area icon. Its creation starts the
+// session (directories, protocol log, drive probe) in busy mode; Timer2 leaves busy mode about
+// two seconds later.
+class THauptmenu : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit THauptmenu(const StartOptions& options, QWidget* parent = nullptr);
+    ~THauptmenu() override;
+
+    Session& session() { return *m_session; }
+    OperatorInterface& op();
+    void attachWindows(const AuxiliaryWindows& windows) { m_windows = windows; }
+    const StartOptions& startOptions() const { return m_options; }
+
+    QString statusText() const;
+    LedDisplay* counter(int display) const;
+    bool busy() const;
+    bool listEditingLocked() const;
+    QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
+
+    // Shows the settings in the controls again, after they changed behind the window's back.
+    void showSettings();
+
+public slots:
+    void Timer1Timer();
+    void Timer2Timer();
+
+    void Exit1Click();
+    void BitBtn2Click();  // "Clear" of the backup list
+    void BitBtn16Click(); // "Clear" of the exclude list
+    void BitBtn9Click();  // "Cancel" of a running job
+    void BitBtn18Click(); // "Load Protocoll"
+    void BitBtn19Click(); // "Clear Protocoll"
+    void BitBtn20Click(); // "Clear" of the e-mail fields
+    void Auswerfen1Click();
+    void RewindTape1Click();
+    void MoveTapetoBlockNr1Click();
+    void GetTapePosition1Click();
+    void HelpAbout();
+
+    // Hides the window and puts the icon into the notification area (what minimising does when
+    // there is one).
+    void ApplicationEvents1Minimize();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void setUpControls();
+    void setUpMenus();
+    void setUpTimers();
+    void connectCommands();
+    void moveEdit8OntoRestoreTarget();
+    void updateDependentControls();
+    void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
+
+    StartOptions m_options;
+    std::unique_ptr<Ui::THauptmenuForm> m_ui;
+    QLabel* m_statusText = nullptr;
+    std::unique_ptr<ControlStates> m_states;
+    std::unique_ptr<WindowOperator> m_operator;
+    std::unique_ptr<Session> m_session;
+    SettingsBinding* m_settings = nullptr;
+    QTimer* m_timer1 = nullptr;
+    QTimer* m_timer2 = nullptr;
+    QPointer<QSystemTrayIcon> m_trayIcon;
+    AuxiliaryWindows m_windows;
+};
+
+} // namespace orvane

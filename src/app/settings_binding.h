@@ -1,0 +1,58 @@
+#pragma once
+
+#include "jobs/settings.h"
+
+#include <QObject>
+#include <functional>
+#include <vector>
+
+class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QSpinBox;
+
+namespace Ui {
+class THauptmenuForm;
+}
+
+namespace orvane {
+
+// Ties each setting control of the main window to its field of the settings: every click or key
+// reaches the settings at once, and the controls show the settings at start.
+class SettingsBinding : public QObject {
+    Q_OBJECT
+
+public:
+    SettingsBinding(Ui::THauptmenuForm& ui, Settings& settings, QObject* parent);
+
+    // Shows every field in its control, without writing anything back.
+    void showSettings();
+
+    // RadioGroup1's buttons by item index.
+    QButtonGroup* restoreOptions() const { return m_restoreOptions; }
+
+signals:
+    // A control changed a field (not sent while the settings are being shown).
+    void settingsEdited();
+
+private:
+    void bind(QCheckBox* box, bool Settings::*field);
+    void bind(QSpinBox* spin, int Settings::*field);
+    void bind(QLineEdit* edit, QString Settings::*field);
+    void bind(QPlainTextEdit* memo, QStringList Settings::*field);
+    void bindRestoreOptions();
+    void edited(const std::function<void()>& change);
+
+    Ui::THauptmenuForm& m_ui;
+    Settings& m_settings;
+    QButtonGroup* m_restoreOptions = nullptr;
+    std::vector<std::function<void()>> m_showers;
+    bool m_showing = false;
+};
+
+// The lines of a memo as a list: no lines when empty, and a final line break ends the last line
+// rather than starting an empty one.
+QStringList MemoLines(const QString& text);
+
+} // namespace orvane

@@ -1,0 +1,70 @@
+#include "window_operator.h"
+
+#include "control_states.h"
+#include "led_display.h"
+#include "memo_lines.h"
+#include "operator_boxes.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+namespace orvane {
+
+WindowOperator::WindowOperator(const OperatorSurface& surface) : m_surface(surface) {}
+
+MessageAnswer WindowOperator::messageBox(const QString& text, const QString& caption,
+                                         MessageIcon icon, MessageButtons buttons) {
+    return OperatorBoxes::messageBox(m_surface.window, text, caption, icon, buttons);
+}
+
+std::optional<QString> WindowOperator::inputBox(const QString& caption, const QString& prompt,
+                                                const QString& defaultValue) {
+    return OperatorBoxes::inputBox(m_surface.window, caption, prompt, defaultValue);
+}
+
+void WindowOperator::setStatus(const QString& text) {
+    m_surface.statusLine->setText(text);
+}
+
+void WindowOperator::setCaption(const QString& text) {
+    m_surface.window->setWindowTitle(text);
+}
+
+void WindowOperator::appendProtocolLine(const QString& text) {
+    AppendMemoLine(*m_surface.protocolMemo, text);
+    AppendMemoLine(*m_surface.mailText, text);
+}
+
+void WindowOperator::setCounter(int display, double value) {
+    if (display < 1 || display > int(m_surface.counters.size()))
+        return;
+    m_surface.counters[size_t(display - 1)]->setValue(value);
+}
+
+void WindowOperator::showTab(int index) {
+    m_surface.pages->setCurrentIndex(index);
+}
+
+void WindowOperator::setBusyMode(bool busy) {
+    m_surface.states->setBusy(busy);
+}
+
+void WindowOperator::setListEditingLocked(bool locked) {
+    m_surface.states->setListEditingLocked(locked);
+}
+
+void WindowOperator::setBusyCursor(bool busy) {
+    // Only restore what this operator set, so an unmatched restore cannot pop a cursor that
+    // someone else put up.
+    if (busy) {
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+        ++m_busyCursors;
+    } else if (m_busyCursors > 0) {
+        QGuiApplication::restoreOverrideCursor();
+        --m_busyCursors;
+    }
+}
+
+} // namespace orvane

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/operator_interface.h"
+
+#include <array>
+
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+class QWidget;
+
+namespace orvane {
+
+class ControlStates;
+class LedDisplay;
+
+// The parts of the main window that the core reaches through the operator.
+struct OperatorSurface {
+    QWidget* window = nullptr;
+    QLabel* statusLine = nullptr;
+    QPlainTextEdit* protocolMemo = nullptr; // Memo2
+    QPlainTextEdit* mailText = nullptr;     // reMessageText
+    QTabWidget* pages = nullptr;            // PageControl1
+    std::array<LedDisplay*, 10> counters{}; // LEDDisplay1..LEDDisplay10
+    ControlStates* states = nullptr;
+};
+
+// The operator of the desktop window: boxes through OperatorBoxes, everything else on the
+// window's own controls.
+class WindowOperator : public OperatorInterface {
+public:
+    explicit WindowOperator(const OperatorSurface& surface);
+
+    MessageAnswer messageBox(const QString& text, const QString& caption, MessageIcon icon,
+                             MessageButtons buttons) override;
+    std::optional<QString> inputBox(const QString& caption, const QString& prompt,
+                                    const QString& defaultValue) override;
+    void setStatus(const QString& text) override;
+    void setCaption(const QString& text) override;
+    void appendProtocolLine(const QString& text) override;
+    void setCounter(int display, double value) override;
+    void showTab(int index) override;
+    void setBusyMode(bool busy) override;
+    void setListEditingLocked(bool locked) override;
+    void setBusyCursor(bool busy) override;
+
+private:
+    OperatorSurface m_surface;
+    int m_busyCursors = 0;
+};
+
+} // namespace orvane
