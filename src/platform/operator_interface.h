@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace orvane {
@@ -65,6 +66,15 @@ public:
         return messageBox(request.text, QString(), MessageIcon::Information,
                           MessageButtons::OkCancel);
     }
+
+    // The restore list (Memo3): a catalog load replaces it, the sequential catalog scan lists
+    // the paths it passes there, a double click on the catalog tree adds a line. The settings'
+    // RestoreList changes alongside.
+    virtual void setRestoreList(const QStringList& /*lines*/) {}
+    virtual void appendRestoreListLine(const QString& /*line*/) {}
+    // The verify report (Memo4), emptied at the start of each verify.
+    virtual void clearVerifyReport() {}
+    virtual void appendVerifyLine(const QString& /*line*/) {}
 
     // Shorthands for the common boxes.
     void showMessage(const QString& text) {

@@ -39,6 +39,8 @@ public:
     std::vector<bool> busyModes;
     std::vector<bool> listLocks;
     int busyCursorDepth = 0;
+    QStringList restoreList; // Memo3
+    QStringList verifyLines; // Memo4
 
     MessageAnswer messageBox(const QString& text, const QString& caption, MessageIcon icon,
                              MessageButtons buttons) override;
@@ -53,6 +55,10 @@ public:
     void setBusyMode(bool busy) override { busyModes.push_back(busy); }
     void setListEditingLocked(bool locked) override { listLocks.push_back(locked); }
     void setBusyCursor(bool busy) override { busyCursorDepth += busy ? 1 : -1; }
+    void setRestoreList(const QStringList& lines) override { restoreList = lines; }
+    void appendRestoreListLine(const QString& line) override { restoreList << line; }
+    void clearVerifyReport() override { verifyLines.clear(); }
+    void appendVerifyLine(const QString& line) override { verifyLines << line; }
 
     QStringList boxTexts() const;
     QString lastStatus() const { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }

@@ -1,0 +1,42 @@
+#include "restore_match.h"
+
+#include "catalog_paths.h"
+
+namespace orvane {
+
+RestoreSelection MatchRestoreLine(const QByteArray& tapePath, const QString& line) {
+    if (line.isEmpty())
+        return RestoreSelection::NotSelected;
+    const QByteArray bytes = TapePathBytes(line);
+    const bool directoryLine =
+        bytes.endsWith('/') ||
+        (PathForm(bytes) == TapePathForm::DriveLetter && bytes.endsWith('\\'));
+    const bool selected = directoryLine ? tapePath.startsWith(bytes) : tapePath == bytes;
+    if (!selected)
+        return RestoreSelection::NotSelected;
+    return HasParentComponent(tapePath) ? RestoreSelection::Refused : RestoreSelection::Selected;
+}
+
+RestoreDestination RestoreDestinationFor(const QString& target, const QByteArray& tapePath) {
+    const TapePathForm form = PathForm(tapePath);
+    const QString text = TapePathText(tapePath);
+    if (target.isEmpty()) {
+        if (form == TapePathForm::Linux)
+            return {text, {}};
+        return {{},
+                QStringLiteral("Not restored, a restore target directory is needed for: ") + text};
+    }
+    QString below = form == TapePathForm::DriveLetter ? text.mid(RootLength(form)) : text;
+    if (form != TapePathForm::Linux)
+        below.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (below.startsWith(QLatin1Char('/')))
+        below.remove(0, 1);
+    if (below.isEmpty())
+        return {{}, QStringLiteral("Not restored, the path names no file: ") + text};
+    QString base = target;
+    if (!base.endsWith(QLatin1Char('/')))
+        base += QLatin1Char('/');
+    return {base + below, {}};
+}
+
+} // namespace orvane

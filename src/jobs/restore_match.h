@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace orvane {
+
+enum class RestoreSelection {
+    NotSelected,
+    Selected,
+    // Selected, but the path has a ".." component and would lead out of the directory it is
+    // restored to.
+    Refused,
+};
+
+// Whether a restore-list line selects a file of the tape (`MatchRestoreLine`). A line ending in
+// the separator of its form ("/", or "\" for the drive-letter paths of the original platform)
+// selects every path that begins with it; any other line selects the one path equal to it.
+// Case counts: the file names of Linux distinguish it. The path to restore is the tape path.
+RestoreSelection MatchRestoreLine(const QByteArray& tapePath, const QString& line);
+
+// Where a selected tape path is restored to.
+struct RestoreDestination {
+    QString path;    // empty when the file cannot be restored
+    QString refusal; // then: why, for the protocol
+};
+
+// With a target directory, the tape path below it without its root: target "/tmp/r/" and
+// "/home/a.txt" give "/tmp/r/home/a.txt", "c:\data\a.txt" gives "/tmp/r/data/a.txt". A target
+// without its closing "/" gets one. Without a target a Linux path goes back where it came from;
+// paths of any other form need a target.
+RestoreDestination RestoreDestinationFor(const QString& target, const QByteArray& tapePath);
+
+} // namespace orvane
