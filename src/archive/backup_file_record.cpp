@@ -1,0 +1,252 @@
+#include "backup_file_record.h"
+
+#include "backup_inclusion.h"
+#include "platform/message_pump.h"
+#include "platform/operator_interface.h"
+#include "platform/protocol_log.h"
+#include "tape/tape_date.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvane {
+
+namespace {
+
+constexpr int MaxTapePathBytes = 255;
+
+// How a file's data compared with the length its header announced.
+enum class DataOutcome { Complete, Shrunk, Grown, ReadError, TapeGone };
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { reset(); }
+    void reset(int fd = -1) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+
+private:
+    int m_fd;
+};
+
+QString Shown(const QByteArray& path) {
+    return QFile::decodeName(path);
+}
+
+void ReportExcludedFile(ArchiveContext& ctx, BackupWriterState& state, const QByteArray& path) {
+    struct stat info {};
+    if (::lstat(path.constData(), &info) == 0) {
+        const QString line = Shown(path) + KBytesText(info.st_size);
+        ctx.op.setStatus(QStringLiteral("Processing :  ") + line);
+        if (!state.ShortProtocol)
+            ctx.protocol.AddProtocolLine(QStringLiteral("Excluded: ") + line);
+    }
+    state.Displays.FileSkipped(ctx.op);
+    PumpMessages(1);
+}
+
+// Opens a regular file for reading without following a link and without blocking on a FIFO
+// that was put in its place; -1 for anything else.
+int OpenRegularFile(const QByteArray& path, struct stat& info) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+double ModificationDate(const struct stat& info) {
+    const QDateTime modified = QDateTime::fromMSecsSinceEpoch(qint64(info.st_mtim.tv_sec) * 1000 +
+                                                              info.st_mtim.tv_nsec / 1000000);
+    const double date = ToTapeDate(modified);
+    return modified.isValid() && date > 1.0 ? date : ToTapeDate(QDateTime::currentDateTime());
+}
+
+// Reads up to `wanted` bytes; the count read, or -1 after a read error.
+int64_t ReadFully(int fd, char* into, int64_t wanted) {
+    int64_t got = 0;
+    while (got < wanted) {
+        const ssize_t n = ::read(fd, into + got, size_t(wanted - got));
+        if (n > 0)
+            got += n;
+        else if (n == 0)
+            break;
+        else if (errno != EINTR)
+            return -1;
+    }
+    return got;
+}
+
+// Streams exactly `length` bytes of the file, chunk by chunk straight from the file into the
+// buffer the stream copies from.
+DataOutcome StreamFileData(ArchiveContext& ctx, TapeHandlePtr& handle, int fd, uint64_t length) {
+    DataOutcome outcome = DataOutcome::Complete;
+    char* const buffer = ctx.FileBuffer.data();
+    uint64_t remaining = length;
+    for (uint64_t chunk = 1; remaining > 0; ++chunk) {
+        const int64_t wanted = int64_t(std::min<uint64_t>(remaining, TapeBlockSize));
+        int64_t got = 0;
+        if (outcome == DataOutcome::Complete) {
+            got = ReadFully(fd, buffer, wanted);
+            if (got < 0) {
+                outcome = DataOutcome::ReadError;
+                got = 0;
+            } else if (got < wanted) {
+                outcome = DataOutcome::Shrunk;
+            }
+        }
+        std::memset(buffer + got, 0, size_t(wanted - got));
+        WriteStream(ctx, handle, buffer, int32_t(wanted));
+        remaining -= uint64_t(wanted);
+        // A tape change that was given up leaves no tape to write to.
+        if (!handle)
+            return DataOutcome::TapeGone;
+        if (chunk % 100 == 0)
+            PumpMessages(1);
+    }
+    if (outcome == DataOutcome::Complete) {
+        char probe = 0;
+        if (ReadFully(fd, &probe, 1) > 0)
+            outcome = DataOutcome::Grown;
+    }
+    return outcome;
+}
+
+void ReportDataOutcome(ArchiveContext& ctx, DataOutcome outcome, const QByteArray& path,
+                       uint64_t length) {
+    QString what;
+    switch (outcome) {
+    case DataOutcome::Shrunk:
+        what = QStringLiteral("Changed during backup, padded with zeros: ");
+        break;
+    case DataOutcome::Grown:
+        what = QStringLiteral("Changed during backup, cut: ");
+        break;
+    case DataOutcome::ReadError:
+        what = QStringLiteral("Read error, padded with zeros: ");
+        break;
+    default:
+        return;
+    }
+    ctx.protocol.AddProtocolLine(what + Shown(path) + KBytesText(int64_t(length)));
+}
+
+} // namespace
+
+QString KBytesText(int64_t size) {
+    return QStringLiteral(" <") + QString::number(size / 1024) + QStringLiteral(" KBytes> ");
+}
+
+void ReportSkippedFile(ArchiveContext& ctx, BackupWriterState& state, const QByteArray& path,
+                       int64_t size) {
+    ctx.protocol.AddProtocolLine(QStringLiteral("Skipped: ") + Shown(path) + KBytesText(size));
+    state.Displays.FileSkipped(ctx.op);
+}
+
+void WriteZeros(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
+    std::fill(ctx.FileBuffer.begin(), ctx.FileBuffer.end(), 0);
+    for (uint64_t chunk = 1; length > 0 && handle; ++chunk) {
+        const uint64_t part = std::min<uint64_t>(length, TapeBlockSize);
+        WriteStream(ctx, handle, ctx.FileBuffer.data(), int32_t(part));
+        length -= part;
+        if (chunk % 100 == 0)
+            PumpMessages(1);
+    }
+}
+
+bool AppendCatalogRecord(ArchiveContext& ctx, BackupWriterState& state,
+                         const TapeFileHeader& header) {
+    if (header.Path == QFile::encodeName(ctx.paths.CatalogFilePath))
+        return true;
+    const CatalogRecord record{header.Path, CurrentStreamPosition(ctx)};
+    char bytes[CatalogRecord::Size];
+    record.encode(bytes);
+    return state.Catalog.isOpen() &&
+           state.Catalog.write(bytes, CatalogRecord::Size) == CatalogRecord::Size;
+}
+
+void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePtr& handle,
+                     const QByteArray& path, bool compress, const BeforeFileHeader& beforeHeader) {
+    if (!IsIncluded(ctx, state, path)) {
+        ReportExcludedFile(ctx, state, path);
+        return;
+    }
+    struct stat info {};
+    if (path.size() > MaxTapePathBytes) {
+        // Never stored under a cut name: two long paths could become one.
+        ReportSkippedFile(ctx, state, path,
+                          ::lstat(path.constData(), &info) == 0 ? info.st_size : 0);
+        return;
+    }
+    FileDescriptor file(OpenRegularFile(path, info));
+    if (!file.valid()) {
+        ReportSkippedFile(ctx, state, path, 0);
+        return;
+    }
+
+    const int64_t size = info.st_size;
+    ctx.counters.SourceBytes += size;
+    ctx.op.setStatus(QStringLiteral("Processing :  ") + Shown(path) + KBytesText(size));
+    ctx.counters.FileCount += 1;
+    state.Displays.FileCounted(ctx.op, ctx.counters.FileCount);
+
+    TapeFileHeader header;
+    header.Path = path;
+    header.Date = ModificationDate(info);
+    PumpMessages(1);
+
+    // Soft compression packs the file into the work archive, which then goes to tape in its
+    // place. A file the zip component cannot pack goes to tape as it is.
+    FileDescriptor packed;
+    uint64_t storedLength = uint64_t(size);
+    if (SoftCompression::Applies(compress, size)) {
+        QFile::remove(ctx.paths.SoftCompressionArchivePath);
+        struct stat archiveInfo {};
+        if (ctx.compression.Add(Shown(path), ctx.op)) {
+            packed.reset(OpenRegularFile(QFile::encodeName(ctx.paths.SoftCompressionArchivePath),
+                                         archiveInfo));
+            if (packed.valid()) {
+                header.Compressed = true;
+                storedLength = uint64_t(archiveInfo.st_size);
+            }
+        }
+    }
+    header.DataLength = storedLength;
+
+    if (beforeHeader)
+        beforeHeader(storedLength);
+    ctx.counters.TapeBytes += int64_t(storedLength) + TapeFileHeader::Size;
+    char headerBytes[TapeFileHeader::Size];
+    header.encode(headerBytes);
+    WriteStream(ctx, handle, headerBytes, TapeFileHeader::Size);
+    const DataOutcome outcome =
+        StreamFileData(ctx, handle, packed.valid() ? packed.get() : file.get(), storedLength);
+    packed.reset();
+    file.reset();
+    ReportDataOutcome(ctx, outcome, path, storedLength);
+
+    if (!state.ShortProtocol)
+        ctx.protocol.AddProtocolLine(Shown(path) + KBytesText(int64_t(storedLength)));
+    state.Displays.BytesCounted(ctx.op, ctx.counters);
+    state.Displays.RateMeasured(ctx.op);
+    if (!AppendCatalogRecord(ctx, state, header))
+        ReportSkippedFile(ctx, state, path, int64_t(storedLength));
+}
+
+} // namespace orvane

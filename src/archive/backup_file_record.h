@@ -1,0 +1,39 @@
+#pragma once
+
+#include "archive_context.h"
+#include "backup_writer_state.h"
+
+#include <QByteArray>
+#include <functional>
+
+namespace orvane {
+
+// Called once a file's stored length is known, right before its header goes to tape.
+using BeforeFileHeader = std::function<void(uint64_t storedLength)>;
+
+// Writes one file as a header plus its data (packed first with soft compression on) and adds
+// its catalog record; or, for a file that is not to be written, tells the operator so. Never
+// follows a symbolic link and never opens anything but a regular file. The data on tape always
+// numbers exactly the bytes the header gives: a file that shrinks or cannot be read further is
+// padded with zeros, one that grows is cut, and the protocol names it.
+void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePtr& handle,
+                     const QByteArray& path, bool compress,
+                     const BeforeFileHeader& beforeHeader = {});
+
+// Adds the file's catalog record (its path and the stream position after its data) to the
+// catalog file; the catalog file itself is never listed. False when the record could not be
+// written.
+bool AppendCatalogRecord(ArchiveContext& ctx, BackupWriterState& state,
+                         const TapeFileHeader& header);
+
+// A "Skipped: " line (whatever the short-protocol setting) and one more on "Skiped".
+void ReportSkippedFile(ArchiveContext& ctx, BackupWriterState& state, const QByteArray& path,
+                       int64_t size);
+
+// Puts `length` bytes of zeros into the stream.
+void WriteZeros(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length);
+
+// " <" + size div 1024 + " KBytes> ", the size part of every per-file line.
+QString KBytesText(int64_t size);
+
+} // namespace orvane

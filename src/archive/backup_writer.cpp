@@ -1,0 +1,162 @@
+#include "backup_writer.h"
+
+#include "backup_file_record.h"
+#include "backup_filler.h"
+#include "backup_inclusion.h"
+#include "backup_walk.h"
+#include "end_marker_io.h"
+#include "platform/message_pump.h"
+#include "platform/operator_interface.h"
+#include "platform/protocol_log.h"
+#include "tape_reader.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace orvane {
+
+namespace {
+
+void ReportCatalogProblem(ArchiveContext& ctx, const QString& text) {
+    ctx.CancelFlag = true;
+    ctx.protocol.AddProtocolLine(text);
+    ctx.op.showError(text);
+}
+
+void StartNewSet(ArchiveContext& ctx, BackupWriterState& state) {
+    MoveToBlock(ctx, QStringLiteral("1"));
+    ctx.BlockCounter = 1;
+    ctx.BlockOffset = 0;
+    QDir().mkpath(ctx.paths.WorkDirectory);
+    state.Catalog.close();
+    state.Catalog.setFileName(ctx.paths.CatalogFilePath);
+    if (!state.Catalog.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        ReportCatalogProblem(ctx, QStringLiteral("The catalog file %1 cannot be created: %2")
+                                      .arg(ctx.paths.CatalogFilePath, state.Catalog.errorString()));
+        return;
+    }
+    state.StreamReady = true;
+}
+
+// Reads the set's catalog back from its place before the end marker and opens it for more
+// records; the stream then stands where the old catalog began, so that the appended files
+// overwrite it and the old end marker. False when the record there is not a whole catalog.
+bool ReopenCatalogAt(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePtr& handle,
+                     const StreamPosition& catalogStart) {
+    MoveHandleToBlock(ctx, *handle, catalogStart.BlockCounter);
+    LoadStreamBlock(ctx, *handle, catalogStart.BlockOffset);
+    const std::vector<char> startBlock = ctx.BlockBuffer;
+    // Reading the old catalog back is no part of what this run puts on tape.
+    const int64_t tapeBytes = ctx.counters.TapeBytes;
+    const QByteArray path = ReadFileRecord(ctx, handle, false, true);
+    ctx.counters.TapeBytes = tapeBytes;
+    PumpMessages(1);
+
+    bool reopened = false;
+    if (FileNamePart(path) == CatalogFileName) {
+        state.Catalog.close();
+        state.Catalog.setFileName(ctx.paths.CatalogFilePath);
+        reopened = state.Catalog.size() % CatalogRecord::Size == 0 &&
+                   state.Catalog.open(QIODevice::WriteOnly | QIODevice::Append);
+    } else if (!path.isEmpty()) {
+        QFile::remove(WorkFileFor(ctx, path));
+    }
+    PumpMessages(1);
+
+    SetStreamPosition(ctx, catalogStart);
+    ctx.BlockBuffer = startBlock;
+    if (handle)
+        MoveHandleToBlock(ctx, *handle, catalogStart.BlockCounter);
+    return reopened;
+}
+
+void PrepareAppend(ArchiveContext& ctx, BackupWriterState& state) {
+    const StreamPosition catalogStart = FindEndMarker(ctx);
+    if (ctx.CancelFlag)
+        return; // no drive, or the operator gave up looking for the last tape
+    SetStreamPosition(ctx, catalogStart);
+    TapeHandlePtr handle = OpenTape(ctx);
+    if (!handle)
+        return;
+    PumpMessages(1);
+    const bool reopened = ReopenCatalogAt(ctx, state, handle, catalogStart);
+    CloseTape(handle, 1);
+    if (!reopened) {
+        if (!ctx.CancelFlag)
+            ReportCatalogProblem(
+                ctx, QStringLiteral("Append not possible: the catalog of the tape set was not "
+                                    "found at its end. Nothing was written to tape."));
+        return;
+    }
+    state.StreamReady = true;
+}
+
+bool IsDirectoryEntry(const QString& entry) {
+    return entry.endsWith(QLatin1Char('/'));
+}
+
+} // namespace
+
+BackupWriterState::BackupWriterState(const QStringList& excludeList, bool shortProtocol)
+    : ShortProtocol(shortProtocol) {
+    for (const QString& line : excludeList)
+        if (!line.isEmpty())
+            ExcludePrefixes << QFile::encodeName(line);
+}
+
+void SAVE_FILES_TO_TAPE(ArchiveContext& ctx, BackupWriterState& state, const QString& entry,
+                        bool compress, SaveMode mode) {
+    if (ctx.CancelFlag)
+        return;
+    SetBusyCursor(ctx);
+    if (mode == SaveMode::NewSet)
+        StartNewSet(ctx, state);
+    else if (mode == SaveMode::Append && ctx.DescriptionValid)
+        PrepareAppend(ctx, state);
+    PumpMessages(1);
+
+    if (state.StreamReady && !ctx.CancelFlag) {
+        const QByteArray path = QFile::encodeName(entry);
+        if (!QDir::isAbsolutePath(entry)) {
+            // A relative path would name another file on every restore.
+            ReportSkippedFile(ctx, state, path, 0);
+        } else if (TapeHandlePtr handle = OpenTape(ctx); handle) {
+            if (IsDirectoryEntry(entry))
+                WalkDirectory(ctx, state, path, handle, compress);
+            else
+                WriteFileRecord(ctx, state, handle, path, compress);
+            CloseTape(handle, 1);
+        }
+    }
+    RestoreCursor(ctx);
+}
+
+bool CloseCatalogFile(BackupWriterState& state) {
+    const bool flushed = !state.Catalog.isOpen() || state.Catalog.flush();
+    state.Catalog.close();
+    return flushed;
+}
+
+StreamPosition SaveCatalogToTape(ArchiveContext& ctx, BackupWriterState& state, bool compress) {
+    StreamPosition catalogStart = NextRecordStart(ctx);
+    if (ctx.CancelFlag || !state.StreamReady)
+        return catalogStart;
+    SetBusyCursor(ctx);
+    PumpMessages(1);
+    if (TapeHandlePtr handle = OpenTape(ctx); handle) {
+        const auto placeCatalog = [&](uint64_t storedLength) {
+            const uint64_t recordBytes = TapeFileHeader::Size + storedLength;
+            if (const auto filler =
+                    FillerLength(CurrentStreamPosition(ctx), ctx.BlockLimit, recordBytes))
+                WriteFillerRecord(ctx, handle, *filler);
+            catalogStart = NextRecordStart(ctx);
+        };
+        WriteFileRecord(ctx, state, handle, QFile::encodeName(ctx.paths.CatalogFilePath), compress,
+                        placeCatalog);
+        CloseTape(handle, 1);
+    }
+    RestoreCursor(ctx);
+    return catalogStart;
+}
+
+} // namespace orvane

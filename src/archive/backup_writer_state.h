@@ -1,0 +1,31 @@
+#pragma once
+
+#include "backup_displays.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QStringList>
+
+namespace orvane {
+
+// What one backup run keeps while the writer puts its entries on tape: the run's choices, the
+// open catalog file and the displays. The run makes one and hands it to every writer call.
+struct BackupWriterState {
+    BackupWriterState(const QStringList& excludeList, bool shortProtocol);
+
+    // The exclude list's lines as path bytes; a file whose path begins with one is excluded.
+    QList<QByteArray> ExcludePrefixes;
+    // "Short Protocoll": no per-file success lines; error lines are always written.
+    bool ShortProtocol = true;
+
+    // The catalog file, open while the run writes its entries.
+    QFile Catalog;
+    // True once the stream has a place to go: a new set was started or the append point was
+    // found. Until then nothing may go to tape, so that an existing set is never overwritten.
+    bool StreamReady = false;
+
+    BackupDisplays Displays;
+};
+
+} // namespace orvane

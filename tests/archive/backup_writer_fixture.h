@@ -1,0 +1,131 @@
+#pragma once
+
+#include "jobs/backup_run.h"
+#include "jobs/session.h"
+#include "platform/virtual_tape_library.h"
+#include "support/independent_tape_reader.h"
+#include "support/scripted_operator.h"
+#include "support/temp_home.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace orvane::test {
+
+// An operator that also keeps the history of the counter displays and lets a test act when a
+// file starts ("Processing :  " + path ...), as a user or another program might.
+class BackupOperator : public ScriptedOperator {
+public:
+    std::vector<std::pair<int, double>> counterLog;
+    std::function<void(const QString& status)> onStatus;
+
+    void setCounter(int display, double value) override {
+        counterLog.emplace_back(display, value);
+        ScriptedOperator::setCounter(display, value);
+    }
+    void setStatus(const QString& text) override {
+        ScriptedOperator::setStatus(text);
+        if (onStatus)
+            onStatus(text);
+    }
+    std::vector<double> CounterHistory(int display) const {
+        std::vector<double> values;
+        for (const auto& [shown, value] : counterLog)
+            if (shown == display)
+                values.push_back(value);
+        return values;
+    }
+    QStringList LinesStartingWith(const QString& start) const {
+        QStringList lines;
+        for (const QString& line : protocolLines)
+            if (line.startsWith(start))
+                lines << line;
+        return lines;
+    }
+};
+
+// A session on a fresh virtual library with one loaded cartridge "t1", a source tree to back up
+// and the settings a test usually wants: no soft compression, every file line in the protocol.
+// Further cartridges are made and loaded as the run asks for them ("t2", "t3", ...).
+class BackupFixture {
+public:
+    explicit BackupFixture(int64_t blocksPerCartridge = 1000)
+        : blocks(blocksPerCartridge), library(VirtualTapeLibrary::at(home.libraryDir())) {
+        library->createCartridge(QStringLiteral("t1"), blocks * 32768, 1, false);
+        library->insert(QStringLiteral("t1"));
+        cartridges << QStringLiteral("t1");
+        session = std::make_unique<Session>(op, home.path(), home.tapeChoice());
+        session->Start();
+        session->settings.SoftCompression = false;
+        session->settings.ShortProtocol = false;
+        op.onTapeRequest = [this](const TapeRequest& request) {
+            if (request.kind != TapeRequest::Kind::NextTapeForWriting)
+                return;
+            const QString name = QStringLiteral("t%1").arg(cartridges.size() + 1);
+            library->createCartridge(name, blocks * 32768, 1, false);
+            library->insert(name);
+            cartridges << name;
+        };
+    }
+
+    Session& S() { return *session; }
+
+    // A file below the source tree (directories made as needed); its absolute path.
+    QString MakeFile(const QString& relative, const QByteArray& bytes) {
+        const QString path = Source(relative);
+        QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return path;
+    }
+    QString Source(const QString& relative = QString()) const {
+        return source.path() + QLatin1Char('/') + relative;
+    }
+
+    void Backup(const QStringList& list) {
+        session->settings.BackupList = list;
+        RunBackup(*session, steps);
+    }
+
+    QStringList Images() const {
+        QStringList images;
+        for (const QString& name : cartridges)
+            images << library->imagePath(name);
+        return images;
+    }
+    IndependentTapeReader::TapeSet Parse(const IndependentTapeReader::DataSink& onData = {}) {
+        return IndependentTapeReader(Images(), session->BlockLimit, 8 << 20).Parse(onData);
+    }
+
+    int64_t blocks;
+    TempHome home;
+    BackupOperator op;
+    std::shared_ptr<VirtualTapeLibrary> library;
+    QStringList cartridges;
+    std::unique_ptr<Session> session;
+    BackupRunSteps steps;
+    QTemporaryDir source;
+};
+
+inline QByteArray Pattern(qsizetype size, int seed) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    uint32_t state = uint32_t(seed) * 2654435761u + 1;
+    for (qsizetype i = 0; i < size; ++i) {
+        state = state * 1664525u + 1013904223u;
+        bytes[i] = char(state >> 24);
+    }
+    return bytes;
+}
+
+inline QByteArray ReadWhole(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+} // namespace orvane::test

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace orvane::test {
+
+// Parses the cartridge images of a tape set straight from their bytes (block n of a cartridge at
+// byte n*32768 of its NAME.vtape file), with nothing from the program's own tape code, so that
+// the tests check what lies on tape against the format itself.
+class IndependentTapeReader {
+public:
+    static constexpr int64_t Block = 32768;
+
+    // Where a record lies: the tape (0-based index into the set), the block and the offset in it.
+    struct Place {
+        int tape = 0;
+        int64_t block = 0;
+        int32_t offset = 0;
+        bool operator==(const Place&) const = default;
+    };
+
+    struct Description {
+        double date = 0;
+        int number = 0;
+        QByteArray label;
+    };
+
+    struct Record {
+        QByteArray path;
+        uint64_t length = 0;
+        double date = 0;
+        bool compressed = false;
+        Place header;    // first byte of the header (a full block counts as the next block's start)
+        Place afterData; // right after the last data byte, as the writer counts it
+        QByteArray data; // the data when it is at most `keepDataUpTo` bytes
+    };
+
+    struct CatalogEntry {
+        QByteArray path;
+        int32_t offset = 0;
+        int64_t block = 0;
+    };
+
+    struct TapeSet {
+        std::vector<Description> descriptions; // block 0 of every tape
+        std::vector<bool> tapeFullMarkers;     // block `blockLimit` of every tape but the last
+        std::vector<Record> records;
+        bool endMarkerFound = false;
+        Place endMarker;           // where the end marker lies
+        int32_t catalogOffset = 0; // what it says
+        int64_t catalogBlock = 0;
+        QString error; // empty when the stream parsed cleanly to its end marker
+    };
+
+    // `cartridges` in set order; `blockLimit` as the drive reported it (the tape-full marker's
+    // block).
+    IndependentTapeReader(const QStringList& cartridges, int64_t blockLimit,
+                          uint64_t keepDataUpTo = 1 << 20);
+
+    // Walks the whole set. `onData` sees every record's data chunk by chunk.
+    using DataSink = std::function<void(size_t record, const char* bytes, size_t count)>;
+    TapeSet Parse(const DataSink& onData = {});
+
+    static std::vector<CatalogEntry> ParseCatalog(const QByteArray& catalog);
+    static Description ParseDescription(const char* block);
+
+private:
+    bool ReadBlock(int tape, int64_t block, char* into);
+    int64_t BlocksOn(int tape) const;
+    // Takes `count` stream bytes; false at the end of the set's data.
+    bool Take(char* into, size_t count);
+    bool AtEndMarker();
+
+    QStringList m_files;
+    int64_t m_blockLimit;
+    uint64_t m_keep;
+    std::vector<std::unique_ptr<QFile>> m_open;
+    std::vector<char> m_block = std::vector<char>(Block);
+    Place m_at{0, 1, 0};
+    bool m_loaded = false;
+    Place m_endMarkerPlace;
+    int32_t m_markerOffset = 0;
+    int64_t m_markerBlock = 0;
+};
+
+} // namespace orvane::test
