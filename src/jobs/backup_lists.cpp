@@ -1,0 +1,28 @@
+#include "backup_lists.h"
+
+#include "config/path_list.h"
+#include "platform/operator_interface.h"
+
+namespace orvane {
+
+void ClearBackupList(Settings& settings, OperatorInterface& op) {
+    op.showTab(Tab::Backup);
+    op.setListEditingLocked(false);
+    settings.BackupList.clear();
+}
+
+void AddFilesToBackupList(Settings& settings, const QStringList& chosen) {
+    NormalizePathList(settings.BackupList);
+    settings.BackupList << chosen;
+}
+
+void AddFilesToExcludeList(Settings& settings, const QStringList& chosen) {
+    NormalizePathList(settings.ExcludeList);
+    settings.ExcludeList << chosen;
+}
+
+void ClearExcludeList(Settings& settings) {
+    settings.ExcludeList.clear();
+}
+
+} // namespace orvane

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "settings.h"
+
+#include <QStringList>
+
+namespace orvane {
+
+class OperatorInterface;
+
+// The file dialog of "Files" and "Add Files": several existing files, all files preselected.
+inline const QString BackupListFileFilter =
+    QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
+constexpr int BackupListFileFilterIndex = 2;
+
+// The list commands of the "Included Files" and "Excluded Files" tabs. The window opens the
+// file dialog (after switching to the "Backup" tab for "Files") and hands over the chosen paths
+// in the dialog's order.
+
+// "Clear" on "Included Files" (`BitBtn2`, `Clear1`): the "Backup" tab, list editing unlocked,
+// the backup list emptied.
+void ClearBackupList(Settings& settings, OperatorInterface& op);
+// "Files" (`BitBtn7`, `AddFiles1`): tidies the backup list, then appends the chosen paths.
+void AddFilesToBackupList(Settings& settings, const QStringList& chosen);
+// "Add Files" on "Excluded Files" (`BitBtn15`): the same for the exclude list.
+void AddFilesToExcludeList(Settings& settings, const QStringList& chosen);
+// "Clear" on "Excluded Files" (`BitBtn16`).
+void ClearExcludeList(Settings& settings);
+
+} // namespace orvane

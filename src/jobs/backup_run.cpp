@@ -1,0 +1,230 @@
+#include "backup_run.h"
+
+#include "archive/backup_writer.h"
+#include "archive/end_marker_io.h"
+#include "backup_summary.h"
+#include "config/path_list.h"
+#include "platform/date_time_text.h"
+#include "platform/message_pump.h"
+#include "platform/operator_interface.h"
+#include "session.h"
+#include "tape/tape_date.h"
+#include "tape/tape_description_io.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <optional>
+
+namespace orvane {
+
+namespace {
+
+constexpr int64_t Megabyte = 1048576;
+
+void AddErrorBlock(Session& session, const QString& text) {
+    session.protocol.AddBlockOpening();
+    session.protocol.AddProtocolLine(text);
+    session.protocol.AddProtocolLine(QString());
+}
+
+// A wait time in whole seconds; nothing, after the conversion error was shown, when the text
+// is not a whole number.
+std::optional<int> WaitSeconds(Session& session, const QString& text) {
+    bool ok = false;
+    const int seconds = text.trimmed().toInt(&ok);
+    if (!ok) {
+        session.op.showError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        return std::nullopt;
+    }
+    return std::max(seconds, 0);
+}
+
+// Ends a run that stops before any tape access, leaving the window idle.
+void EndEarly(Session& session) {
+    RestoreCursor(session);
+    LeaveBusyMode(session);
+    session.BackupRunning = false;
+}
+
+// "harddisk N": the disk number, or nothing for any other line.
+std::optional<int> DiskImageEntry(const QStringList& list) {
+    if (list.isEmpty() || !list.first().startsWith(QLatin1String("harddisk")))
+        return std::nullopt;
+    return list.first().mid(9).trimmed().toInt();
+}
+
+void StartNewTapeSet(Session& session) {
+    TapeDescription& description = session.CurrentTapeDescription;
+    description.Label = QByteArrayLiteral("Tape");
+    description.Date = ToTapeDate(QDateTime::currentDateTime());
+    description.TapeNumber = 1;
+    WriteTapeDescription(session, description);
+}
+
+// Writes every list entry, then the catalog and the end marker. Returns whether the run was
+// cancelled (or failed) before the catalog went to tape.
+bool WriteTapeSet(Session& session, BackupWriterState& state) {
+    const Settings& settings = session.settings;
+    const bool compress = settings.SoftCompression;
+    const QStringList& list = settings.BackupList;
+    if (settings.Append && session.DescriptionValid) {
+        SAVE_FILES_TO_TAPE(session, state, list.first(), compress, SaveMode::Append);
+    } else {
+        StartNewTapeSet(session);
+        SAVE_FILES_TO_TAPE(session, state, list.first(), compress, SaveMode::NewSet);
+    }
+    PumpMessages(1);
+    for (qsizetype i = 1; i < list.size(); ++i) {
+        SAVE_FILES_TO_TAPE(session, state, list.at(i), compress, SaveMode::Continue);
+        PumpMessages(1);
+    }
+
+    const bool catalogComplete = CloseCatalogFile(state);
+    const bool cancelled = session.CancelFlag;
+    // A cancelled run still seals what it wrote, so that its catalog can be loaded. A stream
+    // that never found its place (a refused append) writes nothing at all.
+    session.CancelFlag = false;
+    if (!state.StreamReady) {
+        QFile::remove(session.paths.CatalogFilePath);
+        return true;
+    }
+    if (!catalogComplete)
+        AddErrorBlock(session, QStringLiteral("The catalog file could not be written completely."));
+    const StreamPosition catalogStart = SaveCatalogToTape(session, state, compress);
+    PumpMessages(10);
+    WriteEndMarker(session, catalogStart);
+    return cancelled || !catalogComplete;
+}
+
+void WriteSummary(Session& session, BackupWriterState& state, const QElapsedTimer& clock) {
+    const QString summary =
+        QStringLiteral("Backup finished at: ") + NowText() + QStringLiteral("  Elapsed Time: ") +
+        ElapsedTimeText(clock.elapsed()) + QStringLiteral("  <") +
+        QString::number(session.counters.SourceBytes / Megabyte) + QStringLiteral("MB>");
+    session.op.setStatus(summary);
+
+    ProtocolLog& protocol = session.protocol;
+    protocol.AddProtocolLine(QString());
+    state.Displays.ShowFileCount(session.op, session.counters.FileCount);
+    const BackupDisplays& displays = state.Displays;
+    protocol.AddProtocolLine(DisplayValueText(displays.Files()) +
+                             QStringLiteral(" Files proceded."));
+    protocol.AddProtocolLine(DisplayValueText(displays.Skipped()) +
+                             QStringLiteral(" Files skipped."));
+    protocol.AddProtocolLine(DisplayValueText(displays.Megabytes()) +
+                             QStringLiteral(" MB proceded."));
+    protocol.AddProtocolLine(DisplayValueText(displays.CompressedMegabytes()) +
+                             QStringLiteral(" Compressed MB proceded."));
+    protocol.AddProtocolLine(DisplayValueText(displays.Rate()) + QStringLiteral(" MB/s"));
+    protocol.AddProtocolLine(QString());
+    protocol.AddProtocolLine(summary);
+}
+
+// False when the run ends here: a wait time that is not a whole number.
+bool RunPostBackupCommand(Session& session, const BackupRunSteps& steps) {
+    const Settings& settings = session.settings;
+    if (settings.CommandAfter.isEmpty() || !steps.RunExternalCommand)
+        return true;
+    if (steps.RunExternalCommand(settings.CommandAfter)) {
+        const auto seconds = WaitSeconds(session, settings.CommandAfterWait);
+        if (!seconds)
+            return false;
+        QThread::sleep(ulong(*seconds));
+        return true;
+    }
+    session.CancelFlag = true;
+    AddErrorBlock(session, QStringLiteral("Error in after Backup Parameter"));
+    return true;
+}
+
+} // namespace
+
+void RunBackup(Session& session, const BackupRunSteps& steps) {
+    Settings& settings = session.settings;
+    OperatorInterface& op = session.op;
+    NormalizePathList(settings.ExcludeList);
+    NormalizePathList(settings.BackupList);
+
+    if (steps.ClearMailBody)
+        steps.ClearMailBody();
+    session.BackupRunning = true;
+    session.CancelFlag = false;
+    op.showTab(Tab::Backup);
+    BackupWriterState state(settings.ExcludeList, settings.ShortProtocol);
+    state.Displays.Reset(op);
+    session.counters.FileCount = 0;
+
+    QElapsedTimer runClock;
+    runClock.start();
+    session.counters.SourceBytes = 0;
+    session.counters.TapeBytes = 0;
+    session.compression.setLevel(settings.CompressionLevel);
+    EnterBusyMode(session);
+    SetBusyCursor(session);
+
+    session.protocol.AddBlockOpening();
+    session.protocol.AddProtocolLine(QStringLiteral("Backup startet at: ") + NowText());
+    session.protocol.AddProtocolLine(QString());
+
+    if (!settings.CommandBefore.isEmpty() && steps.RunExternalCommand) {
+        if (!steps.RunExternalCommand(settings.CommandBefore)) {
+            EndEarly(session);
+            AddErrorBlock(session, QStringLiteral("Error in before Backup Parameter"));
+            return;
+        }
+        const auto seconds = WaitSeconds(session, settings.CommandBeforeWait);
+        if (!seconds) {
+            EndEarly(session);
+            return;
+        }
+        QThread::sleep(ulong(*seconds));
+    }
+
+    bool cancelled = false;
+    if (const auto disk = DiskImageEntry(settings.BackupList)) {
+        if (steps.BackupDiskImage)
+            steps.BackupDiskImage(*disk);
+    } else if (settings.BackupList.isEmpty()) {
+        const QString text =
+            QStringLiteral("The backup list is empty: nothing was written to tape.");
+        session.protocol.AddProtocolLine(text);
+        cancelled = true;
+    } else {
+        TapeHandlePtr probe = OpenTape(session);
+        const bool driveReady = probe != nullptr;
+        CloseTape(probe, 1);
+        if (driveReady)
+            cancelled = WriteTapeSet(session, state);
+    }
+
+    WriteSummary(session, state, runClock);
+    RestoreCursor(session);
+    LeaveBusyMode(session);
+    if (cancelled)
+        session.CancelFlag = true;
+
+    if (!session.CancelFlag && settings.VerifyAfterBackup && steps.VerifyBackup)
+        steps.VerifyBackup();
+    op.showTab(Tab::Protocol);
+    if (!session.CancelFlag && settings.EjectAfterBackup)
+        EjectTape(session, false);
+    session.BackupRunning = false;
+    if (!RunPostBackupCommand(session, steps))
+        return;
+    if (settings.MailAfterBackup && steps.SendMailReport)
+        steps.SendMailReport();
+    if (!session.CancelFlag && settings.ExitAfterBackup && steps.ExitApplication)
+        steps.ExitApplication();
+}
+
+void BitBtn9Click(OperatorInterface& op, bool& cancelFlag) {
+    if (op.messageBox(QStringLiteral("Do you want to cancel this operation?"), QString(),
+                      MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    op.messageBox(QStringLiteral("canceld."), QString(), MessageIcon::Information,
+                  MessageButtons::Ok);
+    cancelFlag = true;
+}
+
+} // namespace orvane
