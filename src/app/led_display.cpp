@@ -10,7 +10,7 @@ namespace orvane {
 
 namespace {
 
-constexpr int DefaultDigits = 7;
+constexpr int DefaultDigits = 6;
 constexpr qreal ScrewRadius = 3.5;
 constexpr int ScrewInset = 7;
 

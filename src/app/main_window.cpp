@@ -72,8 +72,9 @@ THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
 }
 
 THauptmenu::~THauptmenu() {
-    if (m_operator)
-        m_operator->setBusyCursor(false);
+    // The controls outlive the session (they go with the window's children), so they must stop
+    // writing into its settings first.
+    delete m_settings;
 }
 
 OperatorInterface& THauptmenu::op() {

@@ -14,6 +14,11 @@ namespace orvane {
 
 WindowOperator::WindowOperator(const OperatorSurface& surface) : m_surface(surface) {}
 
+WindowOperator::~WindowOperator() {
+    while (m_busyCursors > 0)
+        setBusyCursor(false);
+}
+
 MessageAnswer WindowOperator::messageBox(const QString& text, const QString& caption,
                                          MessageIcon icon, MessageButtons buttons) {
     return OperatorBoxes::messageBox(m_surface.window, text, caption, icon, buttons);

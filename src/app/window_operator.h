@@ -30,6 +30,7 @@ struct OperatorSurface {
 class WindowOperator : public OperatorInterface {
 public:
     explicit WindowOperator(const OperatorSurface& surface);
+    ~WindowOperator() override;
 
     MessageAnswer messageBox(const QString& text, const QString& caption, MessageIcon icon,
                              MessageButtons buttons) override;

@@ -27,9 +27,10 @@ const QStringList CancelButtons = {"BitBtn8", "BitBtn9", "BitBtn17"};
 const QStringList FreeControls = {"BitBtn18", "BitBtn19",      "BitBtn20", "TreeView1",
                                   "Memo2",    "reMessageText", "Memo4",    "PageControl1"};
 
-// Menu items of tape and disk operations, which must not start while a run is busy.
+// Menu items that must not run while a job is busy: tape operations, and the twin of a button
+// that busy mode disables.
 const QStringList TapeMenuItems = {"Auswerfen1", "RewindTape1", "MoveTapetoBlockNr1",
-                                   "GetTapePosition1"};
+                                   "GetTapePosition1", "Clear1"};
 
 class ControlStatesTest : public test::WindowFixture {
 protected:
