@@ -3,6 +3,8 @@
 #include "app_icon.h"
 #include "command_availability.h"
 #include "control_states.h"
+#include "jobs/backup_lists.h"
+#include "jobs/backup_run.h"
 #include "jobs/session.h"
 #include "led_display.h"
 #include "memo_lines.h"
@@ -50,6 +52,8 @@ THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
     surface.statusLine = m_statusText;
     surface.protocolMemo = m_ui->Memo2;
     surface.mailText = m_ui->reMessageText;
+    surface.restoreList = m_ui->Memo3;
+    surface.verifyReport = m_ui->Memo4;
     surface.pages = m_ui->PageControl1;
     surface.states = m_states.get();
     for (int display = 1; display <= 10; ++display)

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTabWidget>
 
 namespace orvane {
@@ -70,6 +71,30 @@ void WindowOperator::setBusyCursor(bool busy) {
         QGuiApplication::restoreOverrideCursor();
         --m_busyCursors;
     }
+}
+
+} // namespace orvane
+
+namespace orvane {
+
+// The core keeps the settings' restore list itself; the memo only shows it. Its change signal
+// stays quiet, so that a long catalog scan does not read the whole memo back after every line.
+void WindowOperator::setRestoreList(const QStringList& lines) {
+    const QSignalBlocker quiet(m_surface.restoreList);
+    SetMemoLines(*m_surface.restoreList, lines);
+}
+
+void WindowOperator::appendRestoreListLine(const QString& line) {
+    const QSignalBlocker quiet(m_surface.restoreList);
+    AppendMemoLine(*m_surface.restoreList, line);
+}
+
+void WindowOperator::clearVerifyReport() {
+    ClearMemo(*m_surface.verifyReport);
+}
+
+void WindowOperator::appendVerifyLine(const QString& line) {
+    AppendMemoLine(*m_surface.verifyReport, line);
 }
 
 } // namespace orvane

@@ -20,6 +20,8 @@ struct OperatorSurface {
     QLabel* statusLine = nullptr;
     QPlainTextEdit* protocolMemo = nullptr; // Memo2
     QPlainTextEdit* mailText = nullptr;     // reMessageText
+    QPlainTextEdit* restoreList = nullptr;  // Memo3
+    QPlainTextEdit* verifyReport = nullptr; // Memo4
     QTabWidget* pages = nullptr;            // PageControl1
     std::array<LedDisplay*, 10> counters{}; // LEDDisplay1..LEDDisplay10
     ControlStates* states = nullptr;
@@ -44,6 +46,10 @@ public:
     void setBusyMode(bool busy) override;
     void setListEditingLocked(bool locked) override;
     void setBusyCursor(bool busy) override;
+    void setRestoreList(const QStringList& lines) override;
+    void appendRestoreListLine(const QString& line) override;
+    void clearVerifyReport() override;
+    void appendVerifyLine(const QString& line) override;
 
 private:
     OperatorSurface m_surface;

@@ -1,3 +1,4 @@
+#include "jobs/restore_list.h"
 #include "window_fixture.h"
 
 #include <QAbstractButton>
@@ -67,6 +68,30 @@ TEST_F(ProtocolViewTest, AMissingLogFileIsReportedAndNothingIsCleared) {
     EXPECT_EQ(OperatorBoxes::shown().size(), 2u);
     EXPECT_EQ(memoLines("Memo2"), QStringList{"keep me"});
     EXPECT_FALSE(QFile::exists(logPath())) << "clearing does not make a log file up";
+}
+
+TEST_F(ProtocolViewTest, TheRestoreListShowsWhatTheSessionKeeps) {
+    start();
+    SetRestoreList(window->session(), {"/etc/", "/home/ann/"});
+    AppendRestoreListLine(window->session(), "/srv/www/index.html");
+    const QStringList expected = {"/etc/", "/home/ann/", "/srv/www/index.html"};
+    EXPECT_EQ(memoLines("Memo3"), expected);
+    EXPECT_EQ(window->session().settings.RestoreList, expected);
+
+    SetRestoreList(window->session(), {});
+    EXPECT_TRUE(memoLines("Memo3").isEmpty());
+    EXPECT_TRUE(window->session().settings.RestoreList.isEmpty());
+}
+
+TEST_F(ProtocolViewTest, TheVerifyReportIsEmptiedAndFilledLineByLine) {
+    start();
+    control<QPlainTextEdit>("Memo4")->setPlainText("an earlier verify");
+    window->op().clearVerifyReport();
+    window->op().appendVerifyLine("Verify startet at: today");
+    window->op().appendVerifyLine("");
+    window->op().appendVerifyLine("Different: /etc/hosts");
+    EXPECT_EQ(memoLines("Memo4"),
+              (QStringList{"Verify startet at: today", "", "Different: /etc/hosts"}));
 }
 
 } // namespace
