@@ -1,0 +1,58 @@
+#include "catalog_stream.h"
+
+#include "archive/tape_reader.h"
+#include "platform/date_time_text.h"
+#include "platform/message_pump.h"
+#include "platform/operator_interface.h"
+#include "platform/protocol_log.h"
+#include "tape/block_stream.h"
+#include "tape/end_marker.h"
+
+#include <cstring>
+
+namespace orvane {
+
+TapeHandlePtr OpenStreamAtFirstRecord(ArchiveContext& ctx) {
+    if (!RewindWithStatus(ctx))
+        return nullptr;
+    PumpMessages(100);
+    if (!ctx.LegacyTape)
+        MoveToBlock(ctx, QStringLiteral("1"));
+    TapeHandlePtr handle = OpenTape(ctx);
+    if (handle)
+        LoadStreamBlock(ctx, *handle, 0);
+    return handle;
+}
+
+namespace {
+
+// The end marker where the next record would begin. A marker close to the end of its block
+// leaves less room than a record header, so the reader's header read runs into the end of the
+// data there instead of meeting the marker.
+bool AtEndMarker(const TapeContext& ctx) {
+    const int32_t at = ctx.BlockOffset;
+    return at >= 0 && at + EndMarkerSize <= int32_t(TapeBlockSize) && ctx.BlockBuffer[at] == 6 &&
+           std::memcmp(ctx.BlockBuffer.data() + at + 1, "XENDEX", 6) == 0;
+}
+
+} // namespace
+
+QByteArray ReadNextRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip, bool unpack) {
+    if (AtEndMarker(ctx))
+        return {};
+    ctx.LastHeader = TapeFileHeader();
+    const QByteArray path = ReadFileRecord(ctx, handle, skip, unpack);
+    if (path.isEmpty() && !ctx.CancelFlag && !ctx.LastHeader.Path.contains("XENDEX")) {
+        const QString text =
+            QStringLiteral("The tape data ends before the end marker: the backup on this tape "
+                           "set is incomplete.");
+        ctx.protocol.AddBlockOpening();
+        ctx.protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
+                                     text);
+        ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
+        ctx.op.showError(text);
+    }
+    return path;
+}
+
+} // namespace orvane

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "archive/end_marker_io.h"
+#include "archive/tape_records.h"
+#include "jobs/session.h"
+#include "tape/tape_date.h"
+#include "tape/tape_description_io.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <vector>
+
+namespace orvane::test {
+
+// A file record written by hand: path and data as they go on tape.
+struct HandRecord {
+    QByteArray path;
+    QByteArray data;
+    bool compressed = false;
+    uint64_t declaredLength = UINT64_MAX; // the header's length when it should lie
+};
+
+struct HandTapeOptions {
+    QByteArray label = "Tape";
+    bool catalog = true;   // a catalog file after the records, listing them
+    bool endMarker = true; // the end marker pointing at the catalog (at block 1 without one)
+};
+
+// Writes a one-tape set on the loaded cartridge as a backup lays it out: the description in
+// block 0, the records from block 1 on, the catalog file and the end marker. Every record
+// carries `modified` as its date.
+inline void WriteHandTape(Session& session, const std::vector<HandRecord>& records,
+                          const QDateTime& modified, const HandTapeOptions& options = {}) {
+    ProbeTapeDrive(session);
+    TapeDescription& description = session.CurrentTapeDescription;
+    description.Label = options.label;
+    description.TapeNumber = 1;
+    description.Date = ToTapeDate(QDateTime(QDate(2026, 3, 1), QTime(8, 0)));
+    WriteTapeDescription(session, description);
+    QDir().mkpath(session.paths.WorkDirectory);
+    MoveToBlock(session, "1");
+    session.BlockCounter = 1;
+    session.BlockOffset = 0;
+    TapeHandlePtr handle = OpenTape(session);
+
+    auto write = [&](const HandRecord& record) {
+        TapeFileHeader header;
+        header.Path = record.path;
+        header.DataLength = record.declaredLength == UINT64_MAX ? uint64_t(record.data.size())
+                                                                : record.declaredLength;
+        header.Date = ToTapeDate(modified);
+        header.Compressed = record.compressed;
+        char bytes[TapeFileHeader::Size];
+        header.encode(bytes);
+        WriteStream(session, handle, bytes, TapeFileHeader::Size);
+        for (qsizetype at = 0; at < record.data.size(); at += 32768)
+            WriteStream(session, handle, record.data.constData() + at,
+                        int32_t(std::min<qsizetype>(32768, record.data.size() - at)));
+    };
+    auto position = [&] {
+        StreamPosition at = CurrentStreamPosition(session);
+        if (at.BlockOffset == int32_t(TapeBlockSize))
+            at = {0, 0, at.BlockCounter + 1};
+        return at;
+    };
+
+    QByteArray catalog;
+    for (const HandRecord& record : records) {
+        write(record);
+        CatalogRecord entry;
+        entry.Path = record.path;
+        entry.End = position();
+        char bytes[CatalogRecord::Size];
+        entry.encode(bytes);
+        catalog.append(bytes, CatalogRecord::Size);
+    }
+    StreamPosition catalogStart{0, 0, 1};
+    if (options.catalog) {
+        catalogStart = position();
+        write({QFile::encodeName(session.paths.CatalogFilePath), catalog});
+    }
+    handle.reset();
+    if (options.endMarker) {
+        WriteEndMarker(session, catalogStart);
+    } else {
+        // The last partial block goes to tape without a marker after it.
+        std::fill(session.BlockBuffer.begin() + session.BlockOffset, session.BlockBuffer.end(), 0);
+        TapeHandlePtr last = OpenTape(session);
+        last->writeBlock(session.BlockBuffer.data(), TapeBlockSize);
+    }
+}
+
+inline QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+inline void WriteFile(const QString& path, const QByteArray& data) {
+    QDir().mkpath(path.left(path.lastIndexOf('/')));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(data);
+}
+
+// The files below a directory, as paths relative to it, sorted.
+inline QStringList FilesBelow(const QString& directory) {
+    QStringList files;
+    std::function<void(const QString&)> walk = [&](const QString& dir) {
+        for (const QFileInfo& entry : QDir(dir).entryInfoList(
+                 QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+            if (entry.isDir() && !entry.isSymLink())
+                walk(entry.filePath());
+            else
+                files << QDir(directory).relativeFilePath(entry.filePath());
+        }
+    };
+    walk(directory);
+    files.sort();
+    return files;
+}
+
+} // namespace orvane::test

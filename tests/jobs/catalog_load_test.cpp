@@ -1,0 +1,192 @@
+#include "catalog_hand_tape.h"
+#include "jobs/catalog_first_tape.h"
+#include "jobs/catalog_load.h"
+#include "jobs/catalog_tree_model.h"
+#include "platform/virtual_tape_library.h"
+#include "support/scripted_operator.h"
+#include "support/temp_home.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+// Keeps every line the sequential scan lists in the restore list, which the load empties
+// again before it builds the tree.
+class ListingOperator : public ScriptedOperator {
+public:
+    void appendRestoreListLine(const QString& line) override {
+        listed << line;
+        ScriptedOperator::appendRestoreListLine(line);
+    }
+    QStringList listed;
+};
+
+class CatalogLoadTest : public ::testing::Test {
+protected:
+    CatalogLoadTest() : library(VirtualTapeLibrary::at(home.libraryDir())) {
+        library->createCartridge("t1", 32768 * 1000, 1, false);
+        library->insert("t1");
+        session = std::make_unique<Session>(op, home.path(), home.tapeChoice());
+        session->Start();
+    }
+
+    QString work() const { return session->paths.WorkDirectory; }
+
+    std::vector<HandRecord> SampleRecords() const {
+        return {
+            {"/home/ann/a.txt", "alpha"},
+            {"/home/ann/docs/Report.odt", QByteArray(70000, 'r')},
+            {"/top.txt", ""},
+            {"/home/ann/a.txt", "alpha again"}, // the same file backed up twice
+            {QFile::encodeName(work()) + "orvane filler.dat", QByteArray(100, 0)},
+            {"/home/ann/gr\xc3\xbc\xc3\x9f"
+             "e.txt",
+             "hallo"},
+        };
+    }
+
+    TempHome home;
+    ListingOperator op;
+    std::shared_ptr<VirtualTapeLibrary> library;
+    std::unique_ptr<Session> session;
+    const QDateTime modified{QDate(2025, 6, 1), QTime(12, 34, 56)};
+};
+
+std::vector<QByteArray> Files(const std::shared_ptr<const CatalogTree>& tree) {
+    return tree ? tree->filePaths() : std::vector<QByteArray>{};
+}
+
+TEST_F(CatalogLoadTest, FastAndSequentialListTheSamePathsOnceWithoutTheTapesOwnRecords) {
+    WriteHandTape(*session, SampleRecords(), modified);
+    session->settings.RestoreList = {"/old/selection/"};
+    const std::vector<QByteArray> expected = {"/home/ann/docs/Report.odt", "/home/ann/a.txt",
+                                              "/home/ann/gr\xc3\xbc\xc3\x9f"
+                                              "e.txt",
+                                              "/top.txt"};
+
+    CatalogTreeModel view;
+    const auto fast = Button2Click(*session, &view);
+    EXPECT_EQ(Files(fast), expected);
+    EXPECT_EQ(view.tree(), fast.get());
+    EXPECT_TRUE(session->settings.RestoreList.isEmpty()) << "a load discards the selection";
+    EXPECT_TRUE(op.restoreList.isEmpty());
+    EXPECT_TRUE(op.listed.isEmpty()) << "the fast load lists nothing while it reads";
+    EXPECT_TRUE(op.lastStatus().startsWith("Catalog createt in ")) << op.lastStatus().toStdString();
+    EXPECT_EQ(op.counters[RestoreDisplay::Files], 5) << "catalog entries read";
+
+    const auto sequential = LoadCatalogsequentiell1Click(*session, &view);
+    EXPECT_EQ(Files(sequential), expected);
+    EXPECT_EQ(view.tree(), sequential.get());
+    EXPECT_EQ(op.listed, QStringList({"/home/ann/a.txt", "/home/ann/docs/Report.odt", "/top.txt",
+                                      "/home/ann/a.txt",
+                                      QString::fromUtf8("/home/ann/gr\xc3\xbc\xc3\x9f"
+                                                        "e.txt")}));
+    EXPECT_TRUE(session->settings.RestoreList.isEmpty()) << "emptied before the tree is built";
+    EXPECT_TRUE(op.restoreList.isEmpty());
+
+    EXPECT_TRUE(op.boxes.empty()) << op.boxTexts().join('|').toStdString();
+    EXPECT_EQ(op.busyModes.back(), false);
+    EXPECT_EQ(op.listLocks.back(), false);
+    EXPECT_EQ(op.busyCursorDepth, 0);
+    EXPECT_FALSE(session->CancelFlag);
+    EXPECT_FALSE(QFile::exists(session->paths.CatalogFilePath)) << "the work file is removed";
+    EXPECT_TRUE(FilesBelow(work()).isEmpty()) << FilesBelow(work()).join(' ').toStdString();
+}
+
+TEST_F(CatalogLoadTest, ADiskImageTapeShowsNoTree) {
+    WriteHandTape(*session, SampleRecords(), modified, {.label = "Disk"});
+    CatalogTreeModel view;
+    EXPECT_EQ(Button2Click(*session, &view), nullptr);
+    EXPECT_EQ(view.tree(), nullptr);
+    ASSERT_EQ(op.boxes.size(), 1u);
+    EXPECT_TRUE(op.boxes[0].text.contains("disk image")) << op.boxes[0].text.toStdString();
+}
+
+TEST_F(CatalogLoadTest, AMarkerThatPointsAtNoCatalogFailsWithTheAdvice) {
+    WriteHandTape(*session, SampleRecords(), modified, {.catalog = false});
+    const auto tree = Button2Click(*session);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(tree->isEmpty());
+    EXPECT_EQ(op.lastStatus(), "Catalog could not load!");
+    EXPECT_EQ(op.boxTexts(), QStringList{"Catalog could not createt. Please try to <Load Catalog "
+                                         "sequentiell> from Restore Menu !!!"});
+    EXPECT_EQ(op.busyModes.back(), false);
+    EXPECT_TRUE(FilesBelow(work()).isEmpty()) << FilesBelow(work()).join(' ').toStdString();
+
+    // The sequential load reads the records all the same.
+    op.boxes.clear();
+    EXPECT_EQ(LoadCatalogsequentiell1Click(*session)->fileCount(), 4u);
+    EXPECT_TRUE(op.boxes.empty());
+}
+
+TEST_F(CatalogLoadTest, WithoutAMediumTheLoadFailsAndEndsIdle) {
+    WriteHandTape(*session, SampleRecords(), modified);
+    library->eject();
+    for (const bool fast : {true, false}) {
+        op.boxes.clear();
+        const auto tree = load_catalog(*session, fast);
+        EXPECT_TRUE(tree->isEmpty());
+        EXPECT_TRUE(session->CancelFlag);
+        EXPECT_EQ(op.lastStatus(), "Catalog could not load!");
+        EXPECT_GE(op.boxes.size(), 2u) << "the drive error and the advice";
+        EXPECT_EQ(op.busyModes.back(), false);
+        EXPECT_EQ(op.busyCursorDepth, 0);
+    }
+}
+
+// Tapes of a set are stamped with the set's date and their number.
+void StampTape(Session& session, VirtualTapeLibrary& library, const QString& name, double date,
+               int number) {
+    library.createCartridge(name, 32768 * 100, 1, false);
+    library.insert(name);
+    ProbeTapeDrive(session);
+    TapeDescription description;
+    description.Label = "Tape";
+    description.Date = date;
+    description.TapeNumber = uint8_t(number);
+    WriteTapeDescription(session, description);
+    session.CurrentTapeDescription = description;
+}
+
+TEST_F(CatalogLoadTest, EnsureFirstTapeAsksUntilTapeOneOfTheSameSetIsIn) {
+    const double set = ToTapeDate(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+    const double otherSet = set + 1;
+    StampTape(*session, *library, "other1", otherSet, 1);
+    StampTape(*session, *library, "set1", set, 1);
+    StampTape(*session, *library, "set2", set, 2);
+
+    QStringList offered = {"other1", "set2", "set1"}; // the operator's tries, in turn
+    op.onTapeRequest = [&](const TapeRequest& request) {
+        EXPECT_EQ(request.kind, TapeRequest::Kind::TapeOfSet);
+        EXPECT_EQ(request.tapeNumber, 1);
+        EXPECT_EQ(request.setDate, set);
+        library->insert(offered.takeFirst());
+    };
+    EnsureFirstTape(*session);
+    EXPECT_EQ(library->loadedCartridge(), "set1");
+    EXPECT_EQ(session->CurrentTapeDescription.TapeNumber, 1);
+    EXPECT_EQ(session->CurrentTapeDescription.Date, set);
+    EXPECT_EQ(op.tapeRequests.size(), 3u);
+    EXPECT_EQ(op.boxTexts().first(),
+              "Please insert Tape 1 of the current Tape Set and press then ok!");
+    EXPECT_FALSE(session->CancelFlag);
+
+    // Tape 1 in the drive: nothing to ask.
+    op.tapeRequests.clear();
+    EnsureFirstTape(*session);
+    EXPECT_TRUE(op.tapeRequests.empty());
+}
+
+TEST_F(CatalogLoadTest, CancelLeavesTheTapeOnePromptWithCancelFlag) {
+    const double set = ToTapeDate(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+    StampTape(*session, *library, "set2", set, 2);
+    op.answers = {MessageAnswer::Cancel};
+    EnsureFirstTape(*session);
+    EXPECT_TRUE(session->CancelFlag);
+    EXPECT_EQ(op.tapeRequests.size(), 1u);
+}
+
+} // namespace
