@@ -1,0 +1,146 @@
+#include "restore_one_file.h"
+
+#include "archive/tape_reader.h"
+#include "catalog_load.h"
+#include "catalog_paths.h"
+#include "platform/operator_interface.h"
+#include "platform/protocol_log.h"
+#include "restore_match.h"
+#include "session.h"
+#include "tape/tape_date.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace orvane {
+
+namespace {
+
+// Anything at the path, a dangling symbolic link included.
+bool Occupied(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+QString DirectoryOf(const QString& path) {
+    return path.left(path.lastIndexOf(QLatin1Char('/')));
+}
+
+bool MakeDirectory(const QString& directory) {
+    return directory.isEmpty() || QDir().mkpath(directory);
+}
+
+// A rename that also works across file systems (then a copy). The file gets the modification
+// time recorded on tape, whichever way the bytes travel.
+bool MoveFile(const QString& from, const QString& to, const QDateTime& modified, QString& error) {
+    QFile file(from);
+    if (!file.rename(to)) {
+        error = file.errorString();
+        return false;
+    }
+    QFile moved(to);
+    if (moved.open(QIODevice::ReadOnly)) {
+        moved.setFileTime(modified, QFileDevice::FileModificationTime);
+        moved.close();
+    }
+    return true;
+}
+
+void Discard(Session& session, const QString& workFile, const QString& protocolLine = {}) {
+    QFile::remove(workFile);
+    if (!protocolLine.isEmpty())
+        session.protocol.AddProtocolLine(protocolLine);
+}
+
+} // namespace
+
+bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString& workFile) {
+    UnpackRestoredFile(session, workFile);
+    const QFileInfo extracted(workFile);
+    if (!extracted.isFile()) {
+        Discard(session, workFile,
+                QStringLiteral("Not restored, the file could not be extracted: ") +
+                    TapePathText(tapePath));
+        return false;
+    }
+    const int64_t size = extracted.size();
+
+    const RestoreDestination destination =
+        RestoreDestinationFor(session.settings.RestoreTarget, tapePath);
+    if (destination.path.isEmpty()) {
+        Discard(session, workFile, destination.refusal);
+        return false;
+    }
+    QString path = destination.path;
+    const QString directory = DirectoryOf(path);
+    if (!MakeDirectory(directory)) {
+        session.op.showMessage(QStringLiteral("Directory ") + directory +
+                               QStringLiteral(" could not createt"));
+        Discard(session, workFile);
+        return false;
+    }
+
+    switch (session.settings.RestoreOption) {
+    case 0: {
+        const auto answer = session.op.inputBox(QStringLiteral("Restoredialog"),
+                                                QStringLiteral("Restore to:"), path);
+        if (!answer) {
+            Discard(session, workFile);
+            return false;
+        }
+        path = *answer;
+        // The path given is taken as it stands; only what it needs is made, nothing replaced.
+        if (path.isEmpty() || path.endsWith(QLatin1Char('/'))) {
+            Discard(session, workFile,
+                    QStringLiteral("Not restored, no file path given for: ") +
+                        TapePathText(tapePath));
+            return false;
+        }
+        if (Occupied(path)) {
+            Discard(session, workFile, QStringLiteral("Not restored, the file exists: ") + path);
+            return false;
+        }
+        if (!MakeDirectory(DirectoryOf(path))) {
+            session.op.showMessage(QStringLiteral("Directory ") + DirectoryOf(path) +
+                                   QStringLiteral(" could not createt"));
+            Discard(session, workFile);
+            return false;
+        }
+        break;
+    }
+    case 1:
+        if (Occupied(path)) {
+            Discard(session, workFile);
+            return false;
+        }
+        break;
+    default:
+        if (Occupied(path) && !QFile::remove(path)) {
+            Discard(session, workFile,
+                    QStringLiteral("Not restored, the existing file could not be replaced: ") +
+                        path);
+            return false;
+        }
+        break;
+    }
+
+    QString error;
+    if (!MoveFile(workFile, path, FromTapeDate(session.LastHeader.Date), error)) {
+        Discard(session, workFile,
+                QStringLiteral("Not restored, the file could not be written: ") + path +
+                    QStringLiteral(" (") + error + QLatin1Char(')'));
+        return false;
+    }
+    session.counters.FileCount += 1;
+    session.counters.RestoredBytes += size;
+    session.op.setCounter(RestoreDisplay::Files, double(session.counters.FileCount));
+    if (!session.settings.ShortProtocol)
+        session.protocol.AddProtocolLine(path + QStringLiteral(" <") +
+                                         QString::number(size / 1024) +
+                                         QStringLiteral(" KBytes> "));
+    return true;
+}
+
+} // namespace orvane

@@ -1,0 +1,136 @@
+#include "restore_run.h"
+
+#include "archive/backup_inclusion.h"
+#include "archive/tape_reader.h"
+#include "backup_summary.h"
+#include "catalog_first_tape.h"
+#include "catalog_load.h"
+#include "catalog_paths.h"
+#include "catalog_stream.h"
+#include "config/path_list.h"
+#include "platform/date_time_text.h"
+#include "platform/message_pump.h"
+#include "platform/operator_interface.h"
+#include "platform/protocol_log.h"
+#include "restore_match.h"
+#include "restore_one_file.h"
+#include "session.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+namespace orvane {
+
+namespace {
+
+constexpr int64_t Megabyte = 1048576;
+
+void ShowDisplays(Session& session) {
+    const RunCounters& counters = session.counters;
+    session.op.setCounter(RestoreDisplay::RMB, double(counters.RestoredBytes / Megabyte));
+    session.op.setCounter(RestoreDisplay::MB, double(counters.TapeBytes / Megabyte));
+}
+
+// The first line that selects the file decides; a file no line selects is deleted again.
+void HandleRecord(Session& session, const QStringList& lines, const QByteArray& tapePath,
+                  const QString& workFile) {
+    for (const QString& line : lines) {
+        switch (MatchRestoreLine(tapePath, line)) {
+        case RestoreSelection::NotSelected:
+            continue;
+        case RestoreSelection::Refused:
+            QFile::remove(workFile);
+            session.protocol.AddProtocolLine(
+                QStringLiteral("Not restored, the path leads out of its directory: ") +
+                TapePathText(tapePath));
+            return;
+        case RestoreSelection::Selected:
+            RestoreOneFile(session, tapePath, workFile);
+            return;
+        }
+    }
+    QFile::remove(workFile);
+}
+
+void RestoreFromTape(Session& session, const QStringList& lines) {
+    TapeHandlePtr handle = OpenStreamAtFirstRecord(session);
+    if (!handle)
+        return;
+    for (;;) {
+        PumpMessages(1);
+        const QByteArray tapePath = ReadNextRecord(session, handle, false, false);
+        ShowDisplays(session);
+        if (!tapePath.isEmpty()) {
+            const QString workFile = WorkFileFor(session, tapePath);
+            if (IsWorkFileRecord(tapePath))
+                QFile::remove(workFile);
+            else
+                HandleRecord(session, lines, tapePath, workFile);
+        }
+        PumpMessages(1);
+        if (tapePath.isEmpty() || session.CancelFlag)
+            break;
+    }
+    CloseTape(handle, 1);
+    // A record broken off by a cancel or a tape error leaves a partial copy behind.
+    if (const QByteArray broken = session.LastHeader.Path;
+        session.CancelFlag && !broken.isEmpty() && !broken.contains("XENDEX"))
+        QFile::remove(WorkFileFor(session, broken));
+}
+
+void WriteSummary(Session& session, const QElapsedTimer& clock) {
+    const QString summary = QStringLiteral("Restore finished at: ") + NowText() +
+                            QStringLiteral("  Elapsed Time: ") + ElapsedTimeText(clock.elapsed());
+    session.op.setStatus(summary);
+    ProtocolLog& protocol = session.protocol;
+    protocol.AddProtocolLine(QString());
+    protocol.AddProtocolLine(DisplayValueText(double(session.counters.FileCount)) +
+                             QStringLiteral(" Files proceded."));
+    protocol.AddProtocolLine(DisplayValueText(double(session.counters.RestoredBytes / Megabyte)) +
+                             QStringLiteral(" MB."));
+    protocol.AddProtocolLine(QString());
+    protocol.AddProtocolLine(summary);
+    protocol.AddProtocolLine(QString());
+}
+
+} // namespace
+
+void RunRestore(Session& session) {
+    OperatorInterface& op = session.op;
+    QStringList lines = session.settings.RestoreList;
+    NormalizePathList(lines);
+    if (lines.isEmpty()) {
+        op.showMessage(QStringLiteral("No Files or Directories selected!"));
+        return;
+    }
+
+    session.CancelFlag = false;
+    QElapsedTimer clock;
+    clock.start();
+    op.showTab(Tab::Restore);
+    EnterBusyMode(session);
+    SetBusyCursor(session);
+    session.protocol.AddBlockOpening();
+    session.protocol.AddProtocolLine(QStringLiteral("Restore startet at: ") + NowText());
+    session.protocol.AddProtocolLine(QString());
+
+    EnsureFirstTape(session);
+    if (!session.CancelFlag)
+        SetBlockSize(session);
+    session.counters.RestoredBytes = 0;
+    session.counters.TapeBytes = 0;
+    session.counters.FileCount = 0;
+    op.setCounter(RestoreDisplay::Files, 0);
+    ShowDisplays(session);
+    if (!session.CancelFlag)
+        RestoreFromTape(session, lines);
+
+    WriteSummary(session, clock);
+    RestoreCursor(session);
+    QFile::remove(session.paths.CatalogFilePath);
+    QFile::remove(session.paths.SoftCompressionArchivePath);
+    LeaveBusyMode(session);
+    op.showTab(Tab::Protocol);
+}
+
+} // namespace orvane

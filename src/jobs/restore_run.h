@@ -1,0 +1,16 @@
+#pragma once
+
+namespace orvane {
+
+class Session;
+
+// "Start Restore" (`Button1Click`): reads the whole tape set from tape 1 on, extracts every file
+// into the work directory and restores those that a line of the restore list selects (the
+// first line that selects a file decides), under the restore target and option of the
+// settings. Each file of an appended set is handled as often as it was backed up, in tape order.
+// The run writes its protocol block and summary and always ends idle; CancelFlag is raised when
+// it was cancelled or a tape error ended it. The restore list, target and option stay as they
+// are.
+void RunRestore(Session& session);
+
+} // namespace orvane

@@ -1,0 +1,132 @@
+#include "verify_run.h"
+
+#include "archive/backup_inclusion.h"
+#include "archive/tape_reader.h"
+#include "backup_summary.h"
+#include "catalog_first_tape.h"
+#include "catalog_paths.h"
+#include "catalog_stream.h"
+#include "platform/date_time_text.h"
+#include "platform/message_pump.h"
+#include "platform/operator_interface.h"
+#include "platform/protocol_log.h"
+#include "session.h"
+#include "tape/tape_description_io.h"
+#include "verify_compare.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+namespace orvane {
+
+namespace {
+
+constexpr int64_t Megabyte = 1048576;
+
+void VerifyRecord(Session& session, VerifyResult& result, int64_t& files,
+                  const QByteArray& tapePath) {
+    const QString workFile = WorkFileFor(session, tapePath);
+    // The work files of the tape itself: the older description file as well.
+    if (IsWorkFileRecord(tapePath) || FileNamePart(tapePath) == "header.tap") {
+        QFile::remove(workFile);
+        return;
+    }
+    session.op.setCounter(VerifyDisplay::Files, double(++files));
+    const QString diskPath = TapePathText(tapePath);
+    if (CompareFiles(session, diskPath, workFile)) {
+        const QString line = diskPath + QStringLiteral("   OK");
+        session.op.appendVerifyLine(line);
+        if (!session.settings.ShortProtocol)
+            session.protocol.AddProtocolLine(line);
+        result.VerifiedOk += 1;
+    } else {
+        result.VerifiedDefect += 1;
+    }
+    QFile::remove(workFile);
+}
+
+void VerifyFromTape(Session& session, VerifyResult& result) {
+    TapeHandlePtr handle = OpenStreamAtFirstRecord(session);
+    if (!handle)
+        return;
+    session.counters.TapeBytes = 0;
+    int64_t files = 0;
+    for (;;) {
+        const QByteArray tapePath = ReadNextRecord(session, handle, false, true);
+        session.op.setCounter(VerifyDisplay::MB, double(session.counters.TapeBytes / Megabyte));
+        PumpMessages(1);
+        if (!tapePath.isEmpty())
+            VerifyRecord(session, result, files, tapePath);
+        if (tapePath.isEmpty() || session.CancelFlag)
+            break;
+    }
+    CloseTape(handle, 1);
+    // A record broken off by a cancel or a tape error leaves a partial copy behind.
+    if (const QByteArray broken = session.LastHeader.Path;
+        session.CancelFlag && !broken.isEmpty() && !broken.contains("XENDEX"))
+        QFile::remove(WorkFileFor(session, broken));
+    session.op.setStatus(QStringLiteral("Verify finished !"));
+}
+
+} // namespace
+
+VerifyResult VerifyTape(Session& session) {
+    OperatorInterface& op = session.op;
+    VerifyResult result;
+    LoadTapeDescription(session);
+    if (session.CurrentTapeDescription.Label == "Disk") {
+        op.showMessage(QStringLiteral("Disk Data could not verifyed!"));
+        return result;
+    }
+    result.verified = true;
+
+    session.CancelFlag = false;
+    SetBusyCursor(session);
+    op.showTab(Tab::Verify);
+    EnterBusyMode(session);
+    op.clearVerifyReport();
+    QElapsedTimer clock;
+    clock.start();
+    const QString start = QStringLiteral("Verify startet at: ") + NowText();
+    op.appendVerifyLine(start);
+    op.appendVerifyLine(QString());
+    session.protocol.AddBlockOpening();
+    session.protocol.AddProtocolLine(start);
+    session.protocol.AddProtocolLine(QString());
+
+    EnsureFirstTape(session);
+    if (!session.CancelFlag)
+        SetBlockSize(session);
+    op.setCounter(VerifyDisplay::Files, 0);
+    session.counters.TapeBytes = 0;
+    if (!session.CancelFlag)
+        VerifyFromTape(session, result);
+    QFile::remove(session.paths.SoftCompressionArchivePath);
+
+    const QStringList summary = {
+        QString(),
+        DisplayValueText(double(session.counters.TapeBytes / Megabyte)) +
+            QStringLiteral(" MB Tape Data"),
+        QString::number(result.VerifiedOk + result.VerifiedDefect) +
+            QStringLiteral(" Files checked"),
+        QString::number(result.VerifiedOk) + QStringLiteral(" Files OK"),
+        QString::number(result.VerifiedDefect) + QStringLiteral(" Files Defect"),
+        QString(),
+        QStringLiteral("Verify finished at: ") + NowText() + QStringLiteral("  Elapsed Time: ") +
+            ElapsedTimeText(clock.elapsed()),
+        QString(),
+    };
+    for (const QString& line : summary)
+        op.appendVerifyLine(line);
+    for (const QString& line : summary)
+        session.protocol.AddProtocolLine(line);
+    LeaveBusyMode(session);
+    RestoreCursor(session);
+    return result;
+}
+
+std::function<void()> VerifyAfterBackupStep(Session& session) {
+    return [&session] { VerifyTape(session); };
+}
+
+} // namespace orvane
