@@ -9,6 +9,9 @@ namespace orvane::cli {
 
 int VtapeCommand(CommandEnvironment& env);
 int TapeCommand(CommandEnvironment& env);
+int CatalogCommand(CommandEnvironment& env);
+int RestoreCommand(CommandEnvironment& env);
+int VerifyCommand(CommandEnvironment& env);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -19,6 +22,11 @@ const std::vector<Command>& Commands() {
         {QStringLiteral("tape"),
          QStringLiteral("tape rewind | tape eject | tape position | tape goto N"), true,
          TapeCommand},
+        {QStringLiteral("catalog"), QStringLiteral("catalog [--sequential]"), true,
+         CatalogCommand},
+        {QStringLiteral("restore"), QStringLiteral("restore [--target DIR] SELECTION..."), true,
+         RestoreCommand},
+        {QStringLiteral("verify"), QStringLiteral("verify"), true, VerifyCommand},
     };
     return commands;
 }

@@ -12,7 +12,13 @@ void TerminalOperator::print(const QString& text) {
 }
 
 void TerminalOperator::appendProtocolLine(const QString& text) {
-    print(text);
+    if (!m_verifyReportShown)
+        print(text);
+}
+
+void TerminalOperator::appendVerifyLine(const QString& line) {
+    if (m_verifyReportShown)
+        print(line);
 }
 
 void TerminalOperator::setStatus(const QString& text) {

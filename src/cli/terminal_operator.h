@@ -33,6 +33,13 @@ public:
     void setListEditingLocked(bool) override {}
     void setBusyCursor(bool) override {}
 
+    // The verify report (Memo4) holds the lines the verify also writes to the protocol. The
+    // verify command shows the report in place of the protocol; elsewhere the report stays
+    // unseen.
+    void setVerifyReportShown(bool shown) { m_verifyReportShown = shown; }
+    void clearVerifyReport() override {}
+    void appendVerifyLine(const QString& line) override;
+
     QString caption() const { return m_caption; }
     // Prints one line of a command's own output.
     void print(const QString& text);
@@ -49,6 +56,7 @@ private:
     std::function<QString(const TapeRequest&)> m_autoloader;
     QString m_lastTapeRequest;
     int m_tapeRequestRepeats = 0;
+    bool m_verifyReportShown = false;
 };
 
 } // namespace orvane::cli

@@ -1,0 +1,40 @@
+#include "cli_app.h"
+#include "jobs/restore_run.h"
+#include "jobs/session.h"
+#include "tape/tape_description_io.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace orvane::cli {
+
+// Restores the selections (restore-list lines: a path, or a directory ending in "/") below
+// --target, or to the recorded paths with --target "". The overwrite rule is the setting
+// "Restore Settings/Restore Options".
+int RestoreCommand(CommandEnvironment& env) {
+    QStringList args = env.args;
+    const QString target = TakeValue(args, QStringLiteral("--target"));
+    for (const QString& argument : args)
+        if (argument.startsWith(QLatin1String("--")))
+            throw UsageError{QStringLiteral("unknown option ") + argument};
+    if (args.isEmpty())
+        throw UsageError{QStringLiteral(
+            "restore needs a selection: a file path, or a directory path ending in /")};
+    Session& session = env.session;
+    if (!target.isNull()) {
+        QString directory;
+        if (!target.isEmpty()) {
+            directory = QDir::cleanPath(QFileInfo(target).absoluteFilePath());
+            if (!directory.endsWith(QLatin1Char('/')))
+                directory += QLatin1Char('/');
+        }
+        session.settings.RestoreTarget = directory;
+    }
+    session.settings.RestoreList = args;
+    // The restore asks for tape 1 of the loaded set, as the window knows it from its start-up.
+    LoadTapeDescription(session);
+    RunRestore(session);
+    return ExitStatus(session);
+}
+
+} // namespace orvane::cli

@@ -1,0 +1,21 @@
+#include "cli_app.h"
+#include "jobs/session.h"
+#include "jobs/verify_run.h"
+#include "terminal_operator.h"
+
+namespace orvane::cli {
+
+// Verifies the loaded tape set against the disk and prints the verify report; exit status 1
+// when a file is defect.
+int VerifyCommand(CommandEnvironment& env) {
+    if (!env.args.isEmpty())
+        throw UsageError{QStringLiteral("verify takes no arguments")};
+    env.op.setVerifyReportShown(true);
+    const VerifyResult result = VerifyTape(env.session);
+    env.op.setVerifyReportShown(false);
+    if (!result.verified || result.VerifiedDefect > 0)
+        return 1;
+    return ExitStatus(env.session);
+}
+
+} // namespace orvane::cli
