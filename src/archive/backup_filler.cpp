@@ -17,21 +17,25 @@ constexpr int64_t HeaderBytes = TapeFileHeader::Size;
 
 std::optional<uint64_t> FillerLength(const StreamPosition& at, int64_t blockLimit,
                                      uint64_t recordBytes) {
-    if (blockLimit <= 2)
+    if (blockLimit <= 3)
         return std::nullopt;
     // Stream bytes counted from the start of block 1; a tape's data blocks are 1..limit-1.
     const int64_t start = (at.BlockCounter - 1) * Block + at.BlockOffset;
     const int64_t dataEnd = (blockLimit - 1) * Block;
+    // A reader turns to the next tape as soon as it has read block limit-1, so on the last
+    // tape everything it reads must end before that block: the record, the end marker, and
+    // the header's worth of bytes it takes where the marker lies before it sees the marker.
+    const int64_t lastTapeEnd = dataEnd - Block;
     const int64_t recordEnd = start + int64_t(recordBytes);
     // The end marker goes right after the record, or to the next block when it would not fit
     // whole in the record's last block.
     const int64_t usedInLastBlock = (recordEnd - 1) % Block + 1;
     const int64_t markerStart =
         usedInLastBlock + EndMarkerSize > Block ? recordEnd - usedInLastBlock + Block : recordEnd;
-    if (markerStart + EndMarkerSize <= dataEnd)
+    if (markerStart + HeaderBytes <= lastTapeEnd)
         return std::nullopt;
     // On a fresh tape the record begins at the latest in block 2 (below).
-    if (int64_t(recordBytes) + EndMarkerSize + Block > dataEnd)
+    if (int64_t(recordBytes) + HeaderBytes + Block > lastTapeEnd)
         return std::nullopt;
     const int64_t room = dataEnd - start;
     // The filler ends with this tape. Where even its header does not fit any more, it runs on

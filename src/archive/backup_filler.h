@@ -8,8 +8,9 @@ namespace orvane {
 
 // The catalog record must lie whole on the last tape of a set, together with the end marker
 // after it, because the end marker is looked for on the last tape only and tells where the
-// catalog begins. When they would not fit before the tape's block limit, a filler record first
-// fills the rest of the tape.
+// catalog begins; and a reader walking the records must meet the marker before it turns to
+// the next tape, which it does once it has read the tape's last data block. When that would
+// not be so on the current tape, a filler record first fills the rest of it.
 
 // The data length of the filler record that moves a record of `recordBytes` (header and data)
 // onto the next tape, or nothing when the record and the end marker fit where the stream stands

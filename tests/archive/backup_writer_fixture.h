@@ -50,7 +50,8 @@ public:
 
 // A session on a fresh virtual library with one loaded cartridge "t1", a source tree to back up
 // and the settings a test usually wants: no soft compression, every file line in the protocol.
-// Further cartridges are made and loaded as the run asks for them ("t2", "t3", ...).
+// Further cartridges are made and loaded as the run asks for them ("t2", "t3", ...), and tape n
+// of the set is cartridge "tn" when a reader asks for it.
 class BackupFixture {
 public:
     explicit BackupFixture(int64_t blocksPerCartridge = 1000)
@@ -63,8 +64,16 @@ public:
         session->settings.SoftCompression = false;
         session->settings.ShortProtocol = false;
         op.onTapeRequest = [this](const TapeRequest& request) {
-            if (request.kind != TapeRequest::Kind::NextTapeForWriting)
+            if (request.kind != TapeRequest::Kind::NextTapeForWriting) {
+                // A tape that does not exist is given up, so that a fault ends the test
+                // instead of asking for ever.
+                const QString name = QStringLiteral("t%1").arg(request.tapeNumber);
+                if (request.kind == TapeRequest::Kind::TapeOfSet && cartridges.contains(name))
+                    library->insert(name);
+                else
+                    op.answers.push_front(MessageAnswer::Cancel);
                 return;
+            }
             const QString name = QStringLiteral("t%1").arg(cartridges.size() + 1);
             library->createCartridge(name, blocks * 32768, 1, false);
             library->insert(name);

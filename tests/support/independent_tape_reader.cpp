@@ -91,12 +91,19 @@ bool IndependentTapeReader::Take(char* into, size_t count) {
     return true;
 }
 
-bool IndependentTapeReader::AtEndMarker() {
+IndependentTapeReader::Place IndependentTapeReader::NextRecordPlace() const {
     Place at = m_at;
     if (at.offset == Block) {
         at.block += 1;
         at.offset = 0;
+        if (m_blockLimit > 0 && at.block >= m_blockLimit)
+            at = {at.tape + 1, 1, 0};
     }
+    return at;
+}
+
+bool IndependentTapeReader::AtEndMarker() {
+    Place at = NextRecordPlace();
     std::vector<char> block(Block);
     if (!ReadBlock(at.tape, at.block, block.data()))
         return false;
@@ -153,13 +160,7 @@ IndependentTapeReader::TapeSet IndependentTapeReader::Parse(const DataSink& onDa
             return set;
         }
         Record record;
-        record.header = m_at;
-        if (record.header.offset == Block) {
-            record.header.block += 1;
-            record.header.offset = 0;
-            if (m_blockLimit > 0 && record.header.block >= m_blockLimit)
-                record.header = {record.header.tape + 1, 1, 0};
-        }
+        record.header = NextRecordPlace();
         char header[HeaderSize];
         if (!Take(header, HeaderSize)) {
             set.error = QStringLiteral("the data ends inside a header, without an end marker");

@@ -75,6 +75,8 @@ private:
     int64_t BlocksOn(int tape) const;
     // Takes `count` stream bytes; false at the end of the set's data.
     bool Take(char* into, size_t count);
+    // Where the next record begins: a full block means the next block, or the next tape.
+    Place NextRecordPlace() const;
     bool AtEndMarker();
 
     QStringList m_files;
