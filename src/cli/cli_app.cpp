@@ -9,6 +9,7 @@ namespace orvane::cli {
 
 int VtapeCommand(CommandEnvironment& env);
 int TapeCommand(CommandEnvironment& env);
+int BackupCommand(CommandEnvironment& env);
 int CatalogCommand(CommandEnvironment& env);
 int RestoreCommand(CommandEnvironment& env);
 int VerifyCommand(CommandEnvironment& env);
@@ -20,8 +21,11 @@ const std::vector<Command>& Commands() {
                         "vtape insert NAME | vtape eject | vtape list"),
          false, VtapeCommand},
         {QStringLiteral("tape"),
-         QStringLiteral("tape rewind | tape eject | tape position | tape goto N"), true,
-         TapeCommand},
+         QStringLiteral("tape rewind | tape eject | tape position | tape goto N | "
+                        "tape description"),
+         true, TapeCommand},
+        {QStringLiteral("backup"), QStringLiteral("backup [--exclude PREFIX]... [PATH...]"), true,
+         BackupCommand},
         {QStringLiteral("catalog"), QStringLiteral("catalog [--sequential]"), true,
          CatalogCommand},
         {QStringLiteral("restore"), QStringLiteral("restore [--target DIR] SELECTION..."), true,

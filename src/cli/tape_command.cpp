@@ -5,6 +5,8 @@
 
 namespace orvane::cli {
 
+int TapeDescriptionCommand(CommandEnvironment& env);
+
 int TapeCommand(CommandEnvironment& env) {
     Session& session = env.session;
     const QStringList& args = env.args;
@@ -37,7 +39,9 @@ int TapeCommand(CommandEnvironment& env) {
         MoveToBlock(session, args.at(1));
         return ExitStatus(session);
     }
-    throw UsageError{QStringLiteral("tape takes rewind, eject, position or goto N")};
+    if (action == QLatin1String("description") && args.size() == 1)
+        return TapeDescriptionCommand(env);
+    throw UsageError{QStringLiteral("tape takes rewind, eject, position, goto N or description")};
 }
 
 } // namespace orvane::cli

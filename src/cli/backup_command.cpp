@@ -1,0 +1,59 @@
+#include "cli_app.h"
+#include "jobs/backup_run.h"
+#include "jobs/session.h"
+#include "tape/tape_description_io.h"
+#include "terminal_operator.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace orvane::cli {
+
+namespace {
+
+// A list line for a path given on the command line: absolute, and a directory ends in '/'.
+QString ListLine(const QString& argument, bool markDirectory) {
+    QString line = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
+    const bool directory =
+        markDirectory ? QFileInfo(line).isDir() : argument.endsWith(QLatin1Char('/'));
+    if (directory && !line.endsWith(QLatin1Char('/')))
+        line += QLatin1Char('/');
+    return line;
+}
+
+} // namespace
+
+int BackupCommand(CommandEnvironment& env) {
+    Session& session = env.session;
+    QStringList args = env.args;
+    QStringList excluded;
+    for (QString prefix = TakeValue(args, QStringLiteral("--exclude")); !prefix.isNull();
+         prefix = TakeValue(args, QStringLiteral("--exclude"))) {
+        if (prefix.isEmpty())
+            throw UsageError{QStringLiteral("--exclude needs a path prefix")};
+        // A prefix keeps its own ending: "/data/tmp" also excludes "/data/tmpfile".
+        excluded << ListLine(prefix, false);
+    }
+    for (const QString& argument : args)
+        if (argument.startsWith(QLatin1String("--")))
+            throw UsageError{QStringLiteral("unknown option ") + argument};
+    if (!args.isEmpty()) {
+        session.settings.BackupList.clear();
+        for (const QString& argument : args)
+            session.settings.BackupList << ListLine(argument, true);
+    }
+    session.settings.ExcludeList << excluded;
+    // Appending needs to know the loaded set, as the window knows it from its start-up.
+    if (session.settings.Append)
+        LoadTapeDescription(session);
+    RunBackup(session);
+    return ExitStatus(session);
+}
+
+int TapeDescriptionCommand(CommandEnvironment& env) {
+    LoadTapeDescription(env.session);
+    env.op.print(env.op.caption());
+    return ExitStatus(env.session);
+}
+
+} // namespace orvane::cli

@@ -1,0 +1,98 @@
+#include "cli_app.h"
+#include "support/independent_tape_reader.h"
+#include "support/temp_home.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace orvane;
+
+namespace {
+
+struct CliRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+class BackupCommandTest : public ::testing::Test {
+protected:
+    CliRun Cli(QStringList args) {
+        args = QStringList{"--home", home.path()} + args;
+        QString in, out, err;
+        QTextStream inStream(&in), outStream(&out), errStream(&err);
+        const int status = cli::RunCli(args, inStream, outStream, errStream);
+        return {status, out, err};
+    }
+
+    void MakeFile(const QString& relative, const QByteArray& bytes) {
+        const QString path = source.path() + "/" + relative;
+        QDir().mkpath(path.section('/', 0, -2));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+    }
+
+    QStringList TapePaths() {
+        // The built-in library's first cartridge, 100 GiB: block limit 3276790.
+        const auto set =
+            test::IndependentTapeReader({home.libraryDir() + "/tape1.vtape"}, 3276790).Parse();
+        QStringList paths;
+        for (const auto& record : set.records)
+            paths << QFile::decodeName(record.path);
+        return paths;
+    }
+
+    test::TempHome home;
+    QTemporaryDir source;
+};
+
+TEST_F(BackupCommandTest, PathsReplaceTheListAndExcludesAreAdded) {
+    MakeFile("data/a.txt", "a");
+    MakeFile("data/tmp/x", "x");
+    MakeFile("data/tmpfile", "t");
+    MakeFile("single.txt", "s");
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(source.path());
+    const QString root = QDir::currentPath();
+    const CliRun run = Cli({"--set", "Options/Short Protocoll=0", "backup", "--exclude", "data/tmp",
+                            "data", "./single.txt"});
+    QDir::setCurrent(cwd);
+
+    EXPECT_EQ(run.status, 0) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("Backup finished at: "));
+    EXPECT_TRUE(run.out.contains("Excluded: " + root + "/data/tmp/x <0 KBytes> "));
+    EXPECT_TRUE(run.out.contains("Excluded: " + root + "/data/tmpfile <0 KBytes> "));
+    const QStringList paths = TapePaths();
+    ASSERT_EQ(paths.size(), 3);
+    EXPECT_EQ(paths[0], root + "/data/a.txt");
+    EXPECT_EQ(paths[1], root + "/single.txt");
+    EXPECT_TRUE(paths[2].endsWith("/worker/orvane catalog.dat"));
+
+    const CliRun description = Cli({"tape", "description"});
+    EXPECT_EQ(description.status, 0);
+    EXPECT_TRUE(description.out.contains(QRegularExpression("^Orvane 2005  <Tape 1 from: .+>$",
+                                                            QRegularExpression::MultilineOption)))
+        << description.out.toStdString();
+}
+
+TEST_F(BackupCommandTest, ANothingToDoRunExitsWith1) {
+    const CliRun run = Cli({"backup"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.contains("The backup list is empty: nothing was written to tape."));
+}
+
+TEST_F(BackupCommandTest, WrongArgumentsAreUsageErrors) {
+    for (const QStringList& args :
+         {QStringList{"backup", "--bogus", "/etc/"}, QStringList{"backup", "--exclude"},
+          QStringList{"tape", "description", "extra"}}) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1);
+    }
+}
+
+} // namespace
