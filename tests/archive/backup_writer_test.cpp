@@ -55,7 +55,8 @@ TEST_F(BackupWriterTest, SpecialEntriesAreSkippedNeverFollowedOrOpened) {
     std::strncpy(address.sun_path, qPrintable(socketPath), sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 
-    fixture.Backup({fixture.Source("dir/"), fileLink, fixture.Source("missing.txt")});
+    fixture.Backup({fixture.Source("dir/"), fileLink, fixture.Source("missing.txt"),
+                    fixture.Source("no-such-dir/")});
     ::close(sock);
 
     EXPECT_EQ(RecordPaths(fixture.Parse()), QStringList({kept, session.paths.CatalogFilePath}));
@@ -64,8 +65,9 @@ TEST_F(BackupWriterTest, SpecialEntriesAreSkippedNeverFollowedOrOpened) {
               QStringList({Line("Skipped: ", dirLink, 0), Line("Skipped: ", fifo, 0),
                            Line("Skipped: ", fileLink, 0), Line("Skipped: ", socketPath, 0),
                            Line("Skipped: ", fileLink, 0),
-                           Line("Skipped: ", fixture.Source("missing.txt"), 0)}));
-    EXPECT_EQ(op.counters[8], 6);
+                           Line("Skipped: ", fixture.Source("missing.txt"), 0),
+                           Line("Skipped: ", fixture.Source("no-such-dir/"), 0)}));
+    EXPECT_EQ(op.counters[8], 7);
     EXPECT_FALSE(session.CancelFlag) << "skipped files do not fail the run";
 }
 

@@ -188,6 +188,24 @@ TEST_F(BackupRunTest, AMissingMediumSkipsTheStepsThatNeedATape) {
     EXPECT_TRUE(op.protocolLines.contains("0 Files proceded."));
 }
 
+TEST_F(BackupRunTest, ACatalogFileThatCannotBeMadeStopsTheRunAfterTheDescription) {
+    fixture.MakeFile("a.txt", "a");
+    QDir(session.paths.WorkDirectory).removeRecursively();
+    QFile blocker(session.paths.WorkDirectory.chopped(1));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)) << "a file where the work directory goes";
+    blocker.close();
+
+    fixture.Backup({fixture.Source()});
+
+    EXPECT_TRUE(session.CancelFlag);
+    EXPECT_EQ(ImageSize(), 32768) << "the description block only";
+    ASSERT_FALSE(op.boxes.empty());
+    EXPECT_TRUE(op.boxes.back().text.startsWith(
+        "The catalog file " + session.paths.CatalogFilePath + " cannot be created"))
+        << op.boxes.back().text.toStdString();
+    EXPECT_TRUE(op.protocolLines.last().startsWith("Backup finished at: "));
+}
+
 TEST_F(BackupRunTest, AHarddiskLineHandsTheRunToTheDiskImage) {
     std::vector<int> disks;
     steps.BackupDiskImage = [&](int disk) { disks.push_back(disk); };
