@@ -56,7 +56,7 @@ bool ReopenCatalogAt(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
     if (FileNamePart(path) == CatalogFileName) {
         state.Catalog.close();
         state.Catalog.setFileName(ctx.paths.CatalogFilePath);
-        reopened = state.Catalog.size() % CatalogRecord::Size == 0 &&
+        reopened = state.Catalog.exists() && state.Catalog.size() % CatalogRecord::Size == 0 &&
                    state.Catalog.open(QIODevice::WriteOnly | QIODevice::Append);
     } else if (!path.isEmpty()) {
         QFile::remove(WorkFileFor(ctx, path));
