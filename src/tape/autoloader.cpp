@@ -31,11 +31,8 @@ std::vector<Autoloader::Candidate> Autoloader::candidates() {
 
 QString Autoloader::loadUnused(double setDate) {
     const auto all = candidates();
-    for (const Candidate& candidate : all) {
-        const bool formatted = candidate.number == 255 && candidate.label == "Empty Tape ";
-        if ((candidate.info.endOfDataBlocks == 0 || formatted) && !candidate.info.writeProtected)
-            return m_library->insert(candidate.info.name);
-    }
+    if (const Candidate* unused = firstUnused(all))
+        return m_library->insert(unused->info.name);
     // A new cartridge as large as the set's own, so that every tape of a set holds the same.
     int64_t setCapacity = 0, anyCapacity = 0;
     for (const Candidate& candidate : all) {
@@ -55,11 +52,18 @@ QString Autoloader::loadUnused(double setDate) {
     return m_library->insert(name);
 }
 
-QString Autoloader::load(const TapeRequest& request) {
-    if (request.kind == TapeRequest::Kind::NextTapeForWriting)
-        return loadUnused(request.setDate);
+const Autoloader::Candidate* Autoloader::firstUnused(const std::vector<Candidate>& all) {
+    for (const Candidate& candidate : all) {
+        const bool formatted = candidate.number == 255 && candidate.label == "Empty Tape ";
+        if ((candidate.info.endOfDataBlocks == 0 || formatted) && !candidate.info.writeProtected)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+const Autoloader::Candidate* Autoloader::tapeOfSet(const std::vector<Candidate>& all,
+                                                   const TapeRequest& request) {
     const Candidate* best = nullptr;
-    const auto all = candidates();
     for (const Candidate& candidate : all) {
         if (candidate.date != request.setDate || candidate.number == 255)
             continue;
@@ -69,12 +73,28 @@ QString Autoloader::load(const TapeRequest& request) {
             (!best || candidate.number > best->number))
             best = &candidate;
     }
+    return best;
+}
+
+QString Autoloader::load(const TapeRequest& request) {
+    if (request.kind == TapeRequest::Kind::NextTapeForWriting)
+        return loadUnused(request.setDate);
+    const auto all = candidates();
+    const Candidate* best = tapeOfSet(all, request);
     if (!best)
         return request.kind == TapeRequest::Kind::TapeOfSet
                    ? QStringLiteral("No cartridge in the library holds tape %1 of this set")
                          .arg(request.tapeNumber)
                    : QStringLiteral("No cartridge in the library holds this tape set");
     return m_library->insert(best->info.name);
+}
+
+QString Autoloader::suggest(const TapeRequest& request) {
+    const auto all = candidates();
+    const Candidate* chosen = request.kind == TapeRequest::Kind::NextTapeForWriting
+                                  ? firstUnused(all)
+                                  : tapeOfSet(all, request);
+    return chosen ? chosen->info.name : QString();
 }
 
 } // namespace orvane

@@ -18,6 +18,9 @@ public:
 
     // Loads the cartridge the request asks for; an error text, empty on success.
     QString load(const TapeRequest& request);
+    // The cartridge that load() would insert; empty when it would create a new one or finds
+    // none. Loads nothing, so that a prompt can offer the choice to the operator.
+    QString suggest(const TapeRequest& request);
 
 private:
     struct Candidate {
@@ -27,6 +30,9 @@ private:
         QByteArray label;
     };
     std::vector<Candidate> candidates();
+    static const Candidate* firstUnused(const std::vector<Candidate>& all);
+    static const Candidate* tapeOfSet(const std::vector<Candidate>& all,
+                                      const TapeRequest& request);
     QString loadUnused(double setDate);
 
     std::shared_ptr<VirtualTapeLibrary> m_library;

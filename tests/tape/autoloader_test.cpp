@@ -70,4 +70,21 @@ TEST_F(AutoloaderTest, WritesOnlyOnUnusedCartridgesAndMakesNewOnes) {
     EXPECT_EQ(made->capacity, 32768 * 100) << "as large as the set's tapes";
 }
 
+TEST_F(AutoloaderTest, SuggestsWhatItWouldLoadWithoutLoadingIt) {
+    Cartridge("a", 100.5, 1);
+    Cartridge("b", 100.5, 2);
+    Cartridge("f", 400.5, 255, "Empty Tape ");
+    ASSERT_EQ(library->loadedCartridge(), "");
+    EXPECT_EQ(loader.suggest(Request(TapeRequest::Kind::TapeOfSet, 2, 100.5)), "b");
+    EXPECT_EQ(loader.suggest(Request(TapeRequest::Kind::LastTapeOfSet, 0, 100.5)), "b");
+    EXPECT_EQ(loader.suggest(Request(TapeRequest::Kind::NextTapeForWriting, 3, 100.5)), "f");
+    EXPECT_EQ(loader.suggest(Request(TapeRequest::Kind::TapeOfSet, 3, 100.5)), "");
+    EXPECT_EQ(library->loadedCartridge(), "") << "a suggestion loads nothing";
+
+    QFile::remove(library->imagePath("f"));
+    EXPECT_EQ(loader.suggest(Request(TapeRequest::Kind::NextTapeForWriting, 3, 100.5)), "")
+        << "no unused cartridge: load() would make a new one";
+    EXPECT_EQ(library->cartridges().size(), 2u) << "and a suggestion makes none";
+}
+
 } // namespace
