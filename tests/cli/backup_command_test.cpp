@@ -80,6 +80,11 @@ TEST_F(BackupCommandTest, PathsReplaceTheListAndExcludesAreAdded) {
 }
 
 TEST_F(BackupCommandTest, ANothingToDoRunExitsWith1) {
+    // A job file without a backup list, should the program read one at its start.
+    QFile job(home.file("jobs.job"));
+    job.open(QIODevice::WriteOnly);
+    job.write("[Backup_files]\r\n");
+    job.close();
     const CliRun run = Cli({"backup"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.contains("The backup list is empty: nothing was written to tape."));
