@@ -4,4 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
 cd build
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 "$@"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2 "$@"

@@ -3,6 +3,8 @@
 #include "config/job_file_assignment.h"
 #include "jobs/session.h"
 #include "platform/program_directory.h"
+#include "platform/tape_device_factory.h"
+#include "tape/autoloader.h"
 #include "terminal_operator.h"
 
 namespace orvane::cli {
@@ -26,8 +28,7 @@ const std::vector<Command>& Commands() {
          true, TapeCommand},
         {QStringLiteral("backup"), QStringLiteral("backup [--exclude PREFIX]... [PATH...]"), true,
          BackupCommand},
-        {QStringLiteral("catalog"), QStringLiteral("catalog [--sequential]"), true,
-         CatalogCommand},
+        {QStringLiteral("catalog"), QStringLiteral("catalog [--sequential]"), true, CatalogCommand},
         {QStringLiteral("restore"), QStringLiteral("restore [--target DIR] SELECTION..."), true,
          RestoreCommand},
         {QStringLiteral("verify"), QStringLiteral("verify"), true, VerifyCommand},
@@ -38,9 +39,9 @@ const std::vector<Command>& Commands() {
 namespace {
 
 QString UsageText() {
-    QString text = QStringLiteral(
-        "Usage: orvane-cli [--home DIR] [--tape DEVICE|vtape:DIR] [--yes] "
-        "[--set \"SECTION/KEY=VALUE\"]... COMMAND [ARGS]\n");
+    QString text =
+        QStringLiteral("Usage: orvane-cli [--home DIR] [--tape DEVICE|vtape:DIR] [--yes] "
+                       "[--set \"SECTION/KEY=VALUE\"]... COMMAND [ARGS]\n");
     for (const Command& command : Commands())
         text += QStringLiteral("  ") + command.usage + QLatin1Char('\n');
     return text;
@@ -66,7 +67,9 @@ QString TakeValue(QStringList& args, const QString& option) {
     return value;
 }
 
-bool TakeFlag(QStringList& args, const QString& option) { return args.removeAll(option) > 0; }
+bool TakeFlag(QStringList& args, const QString& option) {
+    return args.removeAll(option) > 0;
+}
 
 Invocation ParseInvocation(const QStringList& arguments) {
     Invocation invocation;
@@ -99,7 +102,9 @@ Invocation ParseInvocation(const QStringList& arguments) {
     return invocation;
 }
 
-int ExitStatus(const Session& session) { return session.CancelFlag ? 1 : 0; }
+int ExitStatus(const Session& session) {
+    return session.CancelFlag ? 1 : 0;
+}
 
 int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTextStream& err) {
     try {
@@ -120,6 +125,12 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
                 throw UsageError{set.message};
             if (!set.message.isEmpty())
                 err << "orvane-cli: " << set.message << Qt::endl;
+        }
+        if (const QString library = VirtualLibraryDirectory(session.tapeDriveName);
+            !library.isEmpty()) {
+            op.setAutoloader(
+                [loader = std::make_shared<Autoloader>(VirtualTapeLibrary::at(library))](
+                    const TapeRequest& request) { return loader->load(request); });
         }
         if (command->needsStart) {
             session.Start();

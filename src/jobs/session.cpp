@@ -44,11 +44,16 @@ void Session::Start() {
             op.showError(error);
     }
     ProbeTapeDrive(*this);
+    m_startProbeFailed = CancelFlag;
 }
 
 void Session::DelayedStart() {
     PumpMessages(100);
-    LoadTapeDescription(*this);
+    if (m_startProbeFailed) {
+        LeaveBusyMode(*this);
+    } else {
+        LoadTapeDescription(*this);
+    }
     PumpMessages(100);
 }
 

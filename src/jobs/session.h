@@ -42,8 +42,12 @@ public:
     // log, the built-in tape library, and the drive probe.
     void Start();
     // The delayed start-up about two seconds later: reads the tape description and leaves the
-    // start-up busy mode.
+    // start-up busy mode. When the start-up probe found no usable medium, that has been reported
+    // already and the description is not read (it would only report the same again).
     void DelayedStart();
+
+private:
+    bool m_startProbeFailed = false;
 };
 
 } // namespace orvane

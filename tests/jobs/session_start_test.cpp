@@ -44,6 +44,7 @@ TEST(SessionStart, WithoutAMediumReportsItAndStillReachesIdle) {
     EXPECT_TRUE(log.contains(" : No media in drive.\r\n"));
     session.DelayedStart();
     EXPECT_EQ(fixture.op.busyModes.back(), false);
+    EXPECT_EQ(fixture.op.boxes.size(), 1u) << "reported once, not again by the delayed start";
 }
 
 TEST(SessionStart, PreparesTheProgramDirectory) {
