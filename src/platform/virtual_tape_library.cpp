@@ -309,8 +309,10 @@ QString VirtualTapeLibrary::createCartridge(const QString& name, int64_t capacit
                                             uint32_t partitions, bool writeProtected) {
     if (!isValidCartridgeName(name))
         return QStringLiteral("Invalid cartridge name: %1").arg(name);
-    if (capacity < int64_t(TapeBlockSize))
-        return QStringLiteral("Capacity must be at least %1 bytes").arg(TapeBlockSize);
+    // The last ten blocks of a tape stay unused, so a smaller cartridge could not hold a set.
+    constexpr int64_t SmallestCapacity = 12 * int64_t(TapeBlockSize);
+    if (capacity < SmallestCapacity)
+        return QStringLiteral("Capacity must be at least %1 bytes (12 blocks)").arg(SmallestCapacity);
     if (!QDir().mkpath(m_dir))
         return QStringLiteral("Cannot create the virtual tape library %1").arg(m_dir);
     Hold hold(*this);

@@ -71,6 +71,8 @@ TEST_F(CliTest, VtapeCommandsManageTheLibrary) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.out.contains("No cartridge nosuch"));
     EXPECT_EQ(Cli({"vtape", "create", "small"}).status, 1) << "exists already";
+    EXPECT_EQ(Cli({"vtape", "create", "tiny", "--capacity", "320K"}).status, 1)
+        << "too small to hold a set";
 }
 
 TEST_F(CliTest, AnEmptyDriveIsReportedOnceAndExitsWith1) {
