@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
 
 namespace orvane {
 
@@ -28,8 +29,12 @@ QString DirectoryOf(const QString& path) {
     return path.left(path.lastIndexOf(QLatin1Char('/')));
 }
 
-bool MakeDirectory(const QString& directory) {
-    return directory.isEmpty() || QDir().mkpath(directory);
+bool MakeDirectory(Session& session, const QString& directory) {
+    if (directory.isEmpty() || QDir().mkpath(directory))
+        return true;
+    session.op.showMessage(QStringLiteral("Directory ") + directory +
+                           QStringLiteral(" could not createt"));
+    return false;
 }
 
 // A rename that also works across file systems (then a copy). The file gets the modification
@@ -54,6 +59,54 @@ void Discard(Session& session, const QString& workFile, const QString& protocolL
         session.protocol.AddProtocolLine(protocolLine);
 }
 
+// The restore option decides where the file goes, or that it stays where it is (nothing:
+// the work copy is then gone).
+std::optional<QString> ApplyRestoreOption(Session& session, const QByteArray& tapePath,
+                                          const QString& workFile, const QString& offered) {
+    switch (session.settings.RestoreOption) {
+    case 0: {
+        const auto answer = session.op.inputBox(QStringLiteral("Restoredialog"),
+                                                QStringLiteral("Restore to:"), offered);
+        if (!answer) {
+            Discard(session, workFile);
+            return std::nullopt;
+        }
+        // The path given is taken as it stands; only what it needs is made, nothing replaced.
+        const QString path = *answer;
+        if (path.isEmpty() || path.endsWith(QLatin1Char('/'))) {
+            Discard(session, workFile,
+                    QStringLiteral("Not restored, no file path given for: ") +
+                        TapePathText(tapePath));
+            return std::nullopt;
+        }
+        if (Occupied(path)) {
+            Discard(session, workFile, QStringLiteral("Not restored, the file exists: ") + path);
+            return std::nullopt;
+        }
+        if (!MakeDirectory(session, DirectoryOf(path))) {
+            Discard(session, workFile);
+            return std::nullopt;
+        }
+        return path;
+    }
+    case 2:
+        if (Occupied(offered) && !QFile::remove(offered)) {
+            Discard(session, workFile,
+                    QStringLiteral("Not restored, the existing file could not be replaced: ") +
+                        offered);
+            return std::nullopt;
+        }
+        return offered;
+    default:
+        // "Overwrite never", also for an option out of range: nothing existing is lost.
+        if (Occupied(offered)) {
+            Discard(session, workFile);
+            return std::nullopt;
+        }
+        return offered;
+    }
+}
+
 } // namespace
 
 bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString& workFile) {
@@ -73,58 +126,15 @@ bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString&
         Discard(session, workFile, destination.refusal);
         return false;
     }
-    QString path = destination.path;
-    const QString directory = DirectoryOf(path);
-    if (!MakeDirectory(directory)) {
-        session.op.showMessage(QStringLiteral("Directory ") + directory +
-                               QStringLiteral(" could not createt"));
+    if (!MakeDirectory(session, DirectoryOf(destination.path))) {
         Discard(session, workFile);
         return false;
     }
-
-    switch (session.settings.RestoreOption) {
-    case 0: {
-        const auto answer = session.op.inputBox(QStringLiteral("Restoredialog"),
-                                                QStringLiteral("Restore to:"), path);
-        if (!answer) {
-            Discard(session, workFile);
-            return false;
-        }
-        path = *answer;
-        // The path given is taken as it stands; only what it needs is made, nothing replaced.
-        if (path.isEmpty() || path.endsWith(QLatin1Char('/'))) {
-            Discard(session, workFile,
-                    QStringLiteral("Not restored, no file path given for: ") +
-                        TapePathText(tapePath));
-            return false;
-        }
-        if (Occupied(path)) {
-            Discard(session, workFile, QStringLiteral("Not restored, the file exists: ") + path);
-            return false;
-        }
-        if (!MakeDirectory(DirectoryOf(path))) {
-            session.op.showMessage(QStringLiteral("Directory ") + DirectoryOf(path) +
-                                   QStringLiteral(" could not createt"));
-            Discard(session, workFile);
-            return false;
-        }
-        break;
-    }
-    case 1:
-        if (Occupied(path)) {
-            Discard(session, workFile);
-            return false;
-        }
-        break;
-    default:
-        if (Occupied(path) && !QFile::remove(path)) {
-            Discard(session, workFile,
-                    QStringLiteral("Not restored, the existing file could not be replaced: ") +
-                        path);
-            return false;
-        }
-        break;
-    }
+    const std::optional<QString> chosen =
+        ApplyRestoreOption(session, tapePath, workFile, destination.path);
+    if (!chosen)
+        return false;
+    const QString& path = *chosen;
 
     QString error;
     if (!MoveFile(workFile, path, FromTapeDate(session.LastHeader.Date), error)) {

@@ -162,7 +162,11 @@ TEST_P(RoundTripTest, ASetOfThreeTapesIsReadInOrderFromTapeOne) {
     ASSERT_EQ(fast->fileCount(), files.size());
     EXPECT_EQ(fast->filePaths(), sequential->filePaths());
 
+    // The scan ended on tape 3: the verify first asks for tape 1.
+    op.tapeRequests.clear();
     const VerifyResult verified = VerifyTape(*session);
+    ASSERT_EQ(op.tapeRequests.size(), 3u);
+    EXPECT_EQ(op.tapeRequests.front().tapeNumber, 1);
     EXPECT_EQ(verified.VerifiedOk, qsizetype(files.size()));
     EXPECT_EQ(verified.VerifiedDefect, 0);
 }

@@ -111,6 +111,7 @@ TEST_F(RestoreRunTest, TheThreeOverwriteRules) {
     const OptionCase cases[] = {
         {"overwrite never", 1, {}, "old", 0},
         {"overwrite ever", 2, {}, "new", 1},
+        {"an option out of range keeps what exists", 7, {}, "old", 0},
         {"asking, cancelled", 0, std::nullopt, "old", 0},
         {"asking, the offered path is taken", 0, QString(), "old", 0},
         {"asking, another path", 0, elsewhere, "old", 1},
