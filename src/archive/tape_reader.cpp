@@ -100,6 +100,7 @@ QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip,
     }
 
     if (!skip && target.isOpen()) {
+        target.flush(); // the time must be set after the last byte reached the file
         target.setFileTime(FromTapeDate(header.Date), QFileDevice::FileModificationTime);
         QThread::msleep(1);
         target.close();

@@ -1,6 +1,7 @@
 #include "cli_app.h"
 #include "jobs/backup_run.h"
 #include "jobs/session.h"
+#include "jobs/verify_run.h"
 #include "tape/tape_description_io.h"
 #include "terminal_operator.h"
 
@@ -46,7 +47,9 @@ int BackupCommand(CommandEnvironment& env) {
     // Appending needs to know the loaded set, as the window knows it from its start-up.
     if (session.settings.Append)
         LoadTapeDescription(session);
-    RunBackup(session);
+    BackupRunSteps steps;
+    steps.VerifyBackup = VerifyAfterBackupStep(session);
+    RunBackup(session, steps);
     return ExitStatus(session);
 }
 

@@ -86,6 +86,12 @@ TEST_F(ReaderTest, WalksTheRecordsAndStopsAtTheEndMarker) {
     EXPECT_TRUE(fixture.op.boxes.empty());
 }
 
+TEST_F(ReaderTest, ASmallFileKeepsItsRecordedTime) {
+    WriteRecords({{"/data/small", "0123456789"}});
+    EXPECT_EQ(Read(), "/data/small");
+    EXPECT_EQ(QFileInfo(fixture.session->paths.WorkDirectory + "small").lastModified(), modified);
+}
+
 TEST_F(ReaderTest, APathWithTheMarkerWordEndsTheRead) {
     WriteRecords({{"/data/XENDEX.txt", "abc"}, {"/data/after", "x"}});
     EXPECT_EQ(Read(), "");
