@@ -1,0 +1,194 @@
+"""Orvane benchmarks: each case against a reference on the same data and file system.
+
+Run through bench/run.sh. Data sets are made in a temporary directory under $BENCH_DIR (default:
+a new directory in /var/tmp) and removed afterwards; nothing large is kept.
+"""
+
+import argparse
+import json
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+MiB = 1024 * 1024
+
+
+def sh(command, **kwargs):
+    return subprocess.run(command, shell=True, check=True, **kwargs)
+
+
+def make_large(root, total_mib):
+    """A few files of incompressible data."""
+    os.makedirs(root, exist_ok=True)
+    per_file = total_mib // 4
+    for i in range(4):
+        sh(f"head -c {per_file}M /dev/urandom > '{root}/large{i}.bin'")
+
+
+def make_small(root, count=20000, dirs=250):
+    """Many 1-8 KiB files in a few hundred directories."""
+    rng = random.Random(7)
+    for d in range(dirs):
+        os.makedirs(f"{root}/dir{d:03d}", exist_ok=True)
+    for i in range(count):
+        with open(f"{root}/dir{i % dirs:03d}/file{i:05d}.dat", "wb") as out:
+            out.write(rng.randbytes(rng.randint(1024, 8192)))
+
+
+def make_text(root, total_mib):
+    """Compressible text, like logs and sources."""
+    os.makedirs(root, exist_ok=True)
+    rng = random.Random(11)
+    words = [("".join(rng.choice("abcdefghijklmnopqrstuvwxyz") for _ in range(rng.randint(2, 9))))
+             for _ in range(5000)]
+    per_file = total_mib * MiB // 8
+    for i in range(8):
+        with open(f"{root}/text{i}.log", "w") as out:
+            written = 0
+            while written < per_file:
+                line = " ".join(rng.choice(words) for _ in range(12)) + f" {rng.randint(0, 10**9)}\n"
+                out.write(line)
+                written += len(line)
+
+
+def make_many(root, files=500000, dirs=50000):
+    """Empty files spread over many directories, for the catalog."""
+    per_dir = files // dirs
+    for d in range(dirs):
+        path = f"{root}/d{d // 1000:02d}/s{d:05d}"
+        os.makedirs(path, exist_ok=True)
+        for f in range(per_dir):
+            open(f"{path}/f{f}", "wb").close()
+
+
+def hyperfine(commands, runs, prepare=None):
+    """Mean seconds of each command."""
+    with tempfile.NamedTemporaryFile(suffix=".json") as result:
+        args = ["hyperfine", "--style", "none", "--runs", str(runs), "--export-json", result.name]
+        if prepare:
+            args += ["--prepare", prepare]
+        subprocess.run(args + commands, check=True, stdout=subprocess.DEVNULL)
+        data = json.load(open(result.name))
+    return [r["mean"] for r in data["results"]]
+
+
+def peak_mib(command):
+    """Peak resident memory of one run, from /usr/bin/time -v."""
+    run = subprocess.run(f"/usr/bin/time -v {command}", shell=True, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.PIPE, text=True)
+    for line in run.stderr.splitlines():
+        if "Maximum resident set size" in line:
+            return int(line.split(":")[1]) / 1024
+    return float("nan")
+
+
+class Bench:
+    def __init__(self, cli, gui, work, runs):
+        self.cli, self.gui, self.work, self.runs = cli, gui, work, runs
+        self.rows = []
+        self.home = f"{work}/home"
+        self.library = f"{work}/vtape"
+        os.makedirs(self.home, exist_ok=True)
+
+    def orvane(self, arguments, settings=()):
+        sets = " ".join(f'--set "{s}"' for s in settings)
+        return (f"{self.cli} --home {self.home} --tape vtape:{self.library} --yes "
+                f'--set "Options/Short Protocoll=1" {sets} {arguments} >/dev/null 2>&1')
+
+    def fresh_library(self):
+        shutil.rmtree(self.library, ignore_errors=True)
+        sh(f"{self.cli} --home {self.home} --tape vtape:{self.library} vtape create tape1 "
+           f"--capacity 400G >/dev/null && {self.cli} --home {self.home} --tape "
+           f"vtape:{self.library} vtape insert tape1 >/dev/null")
+
+    def case(self, name, orvane, reference, megabytes, prepare=None, extra_reference=None):
+        commands = [orvane, reference] + ([extra_reference] if extra_reference else [])
+        times = hyperfine(commands, self.runs, prepare)
+        if prepare:
+            sh(prepare)
+        memory = peak_mib(orvane)
+        ratio = times[0] / times[1]
+        rate = megabytes / times[0] if megabytes else float("nan")
+        self.rows.append((name, times[0], times[1], ratio, rate, memory))
+        if extra_reference:
+            self.rows.append((name + " (limit: cat|dd)", times[2], times[2], 1.0,
+                              megabytes / times[2], float("nan")))
+        print(f"  {name}: {times[0]:.2f}s vs {times[1]:.2f}s", file=sys.stderr)
+
+    def table(self):
+        print(f"{'case':44} {'orvane s':>9} {'ref s':>8} {'ratio':>6} {'MB/s':>8} {'peak MiB':>9}")
+        for name, mine, ref, ratio, rate, memory in self.rows:
+            print(f"{name:44} {mine:9.2f} {ref:8.2f} {ratio:6.2f} {rate:8.1f} {memory:9.1f}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--cli", required=True)
+    parser.add_argument("--gui", required=True)
+    parser.add_argument("--quick", action="store_true", help="smaller data, one run each")
+    parser.add_argument("cases", nargs="*", default=["large", "small", "compress", "restore",
+                                                      "verify", "catalog"])
+    args = parser.parse_args()
+    base = os.environ.get("BENCH_DIR", "/var/tmp")
+    work = tempfile.mkdtemp(prefix="orvane-bench-", dir=base)
+    runs = 1 if args.quick else 3
+    large_mib = 256 if args.quick else 1024
+    bench = Bench(os.path.abspath(args.cli), os.path.abspath(args.gui), work, runs)
+    try:
+        print(f"data in {work}", file=sys.stderr)
+        data = f"{work}/data"
+        tar = f"{work}/out.tar"
+        no_zip = ["Compressions/Softcompression=0"]
+        if {"large", "restore", "verify"} & set(args.cases):
+            make_large(f"{data}/large", large_mib)
+            bench.fresh_library()
+        if "large" in args.cases:
+            bench.case("backup large files", bench.orvane(f"backup {data}/large/", no_zip),
+                       f"tar -b 64 -cf {tar} -C {data} large", large_mib,
+                       extra_reference=f"cat {data}/large/* | dd bs=32k of={work}/out.dd status=none")
+        if "restore" in args.cases or "verify" in args.cases:
+            sh(bench.orvane(f"backup {data}/large/", no_zip))
+            sh(f"tar -b 64 -cf {tar} -C {data} large")
+        if "restore" in args.cases:
+            target = f"{work}/restored"
+            bench.case("restore large set", bench.orvane(
+                f"restore --target {target}/ {data}/large/", ["Restore Settings/Restore Options=2"]),
+                f"tar -xf {tar} -C {target}", large_mib,
+                prepare=f"rm -rf {target} && mkdir -p {target}")
+            bench.case("restore one file of the large set", bench.orvane(
+                f"restore --target {target}/ {data}/large/large3.bin",
+                ["Restore Settings/Restore Options=2"]),
+                f"tar -xf {tar} -C {target} large/large3.bin", large_mib / 4,
+                prepare=f"rm -rf {target} && mkdir -p {target}")
+        if "verify" in args.cases:
+            bench.case("verify large set", bench.orvane("verify"),
+                       f"tar -b 64 -df {tar} -C {data}", large_mib)
+        if "small" in args.cases:
+            make_small(f"{data}/small")
+            bench.case("backup 20,000 small files", bench.orvane(f"backup {data}/small/", no_zip),
+                       f"tar -b 64 -cf {tar} -C {data} small", 20000 * 4.5 / 1024)
+        if "compress" in args.cases:
+            text_mib = 128 if args.quick else 512
+            make_text(f"{data}/text", text_mib)
+            bench.case("backup 512 MiB text, soft compression 6",
+                       bench.orvane(f"backup {data}/text/",
+                                    ["Compressions/Softcompression=1", "Compressions/Faktor=6"]),
+                       f"tar -b 64 -cf {tar} -I 'gzip -6' -C {data} text", text_mib)
+        if "catalog" in args.cases:
+            shutil.rmtree(data, ignore_errors=True)
+            make_many(f"{data}/many", 50000 if args.quick else 500000, 5000 if args.quick else 50000)
+            bench.fresh_library()
+            sh(bench.orvane(f"backup {data}/many/", no_zip))
+            bench.case("catalog of 500,000 files (CLI, fast)", bench.orvane("catalog"),
+                       f"tar -tf {tar} >/dev/null" if os.path.exists(tar) else "true", 0)
+        bench.table()
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
