@@ -1,17 +1,25 @@
 #include "main_window.h"
 
 #include "app_icon.h"
+#include "catalog_tree_icons.h"
 #include "command_availability.h"
 #include "control_states.h"
+#include "integrations/zip_engine_info.h"
 #include "jobs/backup_lists.h"
 #include "jobs/backup_run.h"
+#include "jobs/catalog_load.h"
+#include "jobs/catalog_tree_model.h"
+#include "jobs/restore_run.h"
 #include "jobs/session.h"
+#include "jobs/verify_run.h"
 #include "led_display.h"
 #include "memo_lines.h"
 #include "menu_shortcuts.h"
+#include "operator_boxes.h"
 #include "platform/program_directory.h"
 #include "settings_binding.h"
 #include "tape/tape_access.h"
+#include "tape/tape_description_io.h"
 #include "tape/tape_menu_commands.h"
 #include "ui_main_window.h"
 #include "window_operator.h"
@@ -62,6 +70,7 @@ THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
 
     m_session = std::make_unique<Session>(*m_operator, ResolveProgramDirectory(options.home),
                                           options.tapeChoice);
+    m_operator->setTapeDrive(m_session->tapeDriveName);
     m_settings = new SettingsBinding(*m_ui, m_session->settings, this);
     connect(m_settings, &SettingsBinding::settingsEdited, this,
             &THauptmenu::updateDependentControls);
@@ -118,6 +127,16 @@ void THauptmenu::setUpControls() {
     for (QPlainTextEdit* memo :
          {m_ui->Memo1, m_ui->Memo2, m_ui->Memo3, m_ui->Memo4, m_ui->Memo5, m_ui->reMessageText})
         memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    // The catalog tree may hold a million rows: one model over the core's tree, equal row
+    // heights so that the view never measures rows, icons drawn by kind.
+    m_catalog = new CatalogTreeModel(this);
+    m_ui->TreeView1->setModel(m_catalog);
+    m_ui->TreeView1->setItemDelegate(new CatalogTreeIcons(m_ui->TreeView1));
+    m_ui->TreeView1->setUniformRowHeights(true);
+    m_ui->TreeView1->setHeaderHidden(true);
+    m_ui->TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_ui->TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     QPalette red = m_ui->Label19->palette();
     red.setColor(QPalette::WindowText, Qt::red);
@@ -187,6 +206,24 @@ void THauptmenu::setUpTimers() {
 void THauptmenu::connectCommands() {
     Ui::THauptmenuForm& ui = *m_ui;
     connect(ui.Exit1, &QAction::triggered, this, &THauptmenu::Exit1Click);
+    connect(ui.BitBtn1, &QPushButton::clicked, this, &THauptmenu::BitBtn1Click);
+    connect(ui.StartBackup1, &QAction::triggered, this, &THauptmenu::BitBtn1Click);
+    connect(ui.BitBtn7, &QPushButton::clicked, this, &THauptmenu::BitBtn7Click);
+    connect(ui.AddFiles1, &QAction::triggered, this, &THauptmenu::BitBtn7Click);
+    connect(ui.BitBtn15, &QPushButton::clicked, this, &THauptmenu::BitBtn15Click);
+    connect(ui.BitBtn14, &QPushButton::clicked, this, &THauptmenu::Button2Click);
+    connect(ui.LoadCatalog1, &QAction::triggered, this, &THauptmenu::Button2Click);
+    connect(ui.LoadCatalogsequentiell1, &QAction::triggered, this,
+            &THauptmenu::LoadCatalogsequentiell1Click);
+    connect(ui.TreeView1, &QTreeView::doubleClicked, this, &THauptmenu::TreeView1DblClick);
+    connect(ui.BitBtn12, &QPushButton::clicked, this, &THauptmenu::BitBtn12Click);
+    connect(ui.Restoreto1, &QAction::triggered, this, &THauptmenu::BitBtn12Click);
+    connect(ui.BitBtn13, &QPushButton::clicked, this, &THauptmenu::Button1Click);
+    connect(ui.StartRestore1, &QAction::triggered, this, &THauptmenu::Button1Click);
+    connect(ui.Button3, &QPushButton::clicked, this, &THauptmenu::Button3Click);
+    connect(ui.GetTapeDescription1, &QAction::triggered, this,
+            &THauptmenu::GetTapeDescription1Click);
+    connect(ui.ShowInfo1, &QAction::triggered, this, &THauptmenu::ShowInfo1Click);
     connect(ui.Clear1, &QAction::triggered, this, &THauptmenu::BitBtn2Click);
     connect(ui.BitBtn2, &QPushButton::clicked, this, &THauptmenu::BitBtn2Click);
     connect(ui.BitBtn16, &QPushButton::clicked, this, &THauptmenu::BitBtn16Click);
@@ -231,6 +268,95 @@ void THauptmenu::Timer2Timer() {
     m_session->DelayedStart();
 }
 
+void THauptmenu::finishRun() {
+    m_operator->settleIdle();
+    showSettings();
+}
+
+void THauptmenu::BitBtn1Click() {
+    BackupRunSteps steps;
+    steps.ClearMailBody = [this] { ClearMemo(*m_ui->reMessageText); };
+    steps.VerifyBackup = VerifyAfterBackupStep(*m_session);
+    RunBackup(*m_session, steps);
+    finishRun();
+}
+
+void THauptmenu::BitBtn7Click() {
+    m_operator->showTab(Tab::Backup);
+    const QStringList chosen = OperatorBoxes::existingFiles(this, QString(), BackupListFileFilter,
+                                                            BackupListFileFilterIndex);
+    if (chosen.isEmpty())
+        return;
+    AddFilesToBackupList(m_session->settings, chosen);
+    showSettings();
+}
+
+void THauptmenu::BitBtn15Click() {
+    const QStringList chosen = OperatorBoxes::existingFiles(this, QString(), BackupListFileFilter,
+                                                            BackupListFileFilterIndex);
+    if (chosen.isEmpty())
+        return;
+    AddFilesToExcludeList(m_session->settings, chosen);
+    showSettings();
+}
+
+void THauptmenu::Button2Click() {
+    const auto tree = orvane::Button2Click(*m_session, m_catalog);
+    if (tree) {
+        m_ui->Edit8->hide();
+        m_ui->Label11->setText(QStringLiteral("Restore List"));
+    }
+    finishRun();
+}
+
+void THauptmenu::LoadCatalogsequentiell1Click() {
+    orvane::LoadCatalogsequentiell1Click(*m_session, m_catalog);
+    finishRun();
+}
+
+void THauptmenu::TreeView1DblClick(const QModelIndex& index) {
+    // The restore list is locked while a run uses it.
+    if (m_states->listEditingLocked())
+        return;
+    orvane::TreeView1DblClick(*m_session, *m_catalog, index);
+}
+
+void THauptmenu::BitBtn12Click() {
+    LoadTapeDescription(*m_session);
+    finishRun();
+    if (m_session->CurrentTapeDescription.Label == "Disk") {
+        m_operator->showMessage(QStringLiteral(
+            "This tape holds a disk image: it is restored as a whole disk, not into a folder."));
+        return;
+    }
+    m_operator->showTab(Tab::Restore);
+    const QString directory =
+        OperatorBoxes::existingDirectory(this, QStringLiteral("Restore to"), m_ui->Edit1->text());
+    if (directory.isEmpty())
+        return;
+    m_ui->Edit1->setText(directory.endsWith(QLatin1Char('/')) ? directory
+                                                              : directory + QLatin1Char('/'));
+}
+
+void THauptmenu::Button1Click() {
+    RunRestore(*m_session);
+    finishRun();
+}
+
+void THauptmenu::Button3Click() {
+    VerifyTape(*m_session);
+    finishRun();
+}
+
+void THauptmenu::GetTapeDescription1Click() {
+    LoadTapeDescription(*m_session);
+    finishRun();
+}
+
+void THauptmenu::ShowInfo1Click() {
+    ShowDllInfo(*m_operator);
+}
+
 void THauptmenu::Exit1Click() {
     close();
 }
@@ -246,12 +372,7 @@ void THauptmenu::BitBtn16Click() {
 }
 
 void THauptmenu::BitBtn9Click() {
-    if (m_operator->messageBox(QStringLiteral("Do you want to cancel this operation?"), QString(),
-                               MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
-        return;
-    m_operator->messageBox(QStringLiteral("canceld."), QString(), MessageIcon::Information,
-                           MessageButtons::Ok);
-    m_session->CancelFlag = true;
+    orvane::BitBtn9Click(*m_operator, m_session->CancelFlag);
 }
 
 void THauptmenu::BitBtn18Click() {

@@ -8,6 +8,7 @@
 #include <memory>
 
 class QLabel;
+class QModelIndex;
 class QTimer;
 
 namespace Ui {
@@ -16,6 +17,7 @@ class THauptmenuForm;
 
 namespace orvane {
 
+class CatalogTreeModel;
 class ControlStates;
 class LedDisplay;
 class OperatorInterface;
@@ -55,6 +57,8 @@ public:
     bool busy() const;
     bool listEditingLocked() const;
     QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
+    // What TreeView1 shows.
+    CatalogTreeModel* catalogModel() const { return m_catalog; }
 
     // Shows the settings in the controls again, after they changed behind the window's back.
     void showSettings();
@@ -64,12 +68,23 @@ public slots:
     void Timer2Timer();
 
     void Exit1Click();
+    void BitBtn1Click();  // "Start Backup"
+    void BitBtn7Click();  // "Files" of the backup list
+    void BitBtn15Click(); // "Add Files" of the exclude list
     void BitBtn2Click();  // "Clear" of the backup list
     void BitBtn16Click(); // "Clear" of the exclude list
     void BitBtn9Click();  // "Cancel" of a running job
     void BitBtn18Click(); // "Load Protocoll"
     void BitBtn19Click(); // "Clear Protocoll"
     void BitBtn20Click(); // "Clear" of the e-mail fields
+    void Button2Click();  // "&Load Catalog", "Load Catalog fast"
+    void LoadCatalogsequentiell1Click();
+    void TreeView1DblClick(const QModelIndex& index);
+    void BitBtn12Click(); // "Restore to:"
+    void Button1Click();  // "&Start Restore"
+    void Button3Click();  // "Start Verify Tape Data"
+    void GetTapeDescription1Click();
+    void ShowInfo1Click(); // "DLL Info"
     void Auswerfen1Click();
     void RewindTape1Click();
     void MoveTapetoBlockNr1Click();
@@ -91,6 +106,9 @@ private:
     void connectCommands();
     void moveEdit8OntoRestoreTarget();
     void updateDependentControls();
+    // Ends every run handler: the window is idle again and the controls show the settings as
+    // the run left them (it tidies the lists).
+    void finishRun();
     void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
 
     StartOptions m_options;
@@ -100,6 +118,7 @@ private:
     std::unique_ptr<WindowOperator> m_operator;
     std::unique_ptr<Session> m_session;
     SettingsBinding* m_settings = nullptr;
+    CatalogTreeModel* m_catalog = nullptr;
     QTimer* m_timer1 = nullptr;
     QTimer* m_timer2 = nullptr;
     QPointer<QSystemTrayIcon> m_trayIcon;

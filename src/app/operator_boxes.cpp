@@ -1,6 +1,8 @@
 #include "operator_boxes.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -17,6 +19,8 @@ struct Script {
         QString text;
     };
     std::deque<Input> inputs;
+    std::deque<QStringList> choices;
+    std::deque<std::function<void(QDialog&)>> dialogActions;
     std::vector<OperatorBoxes::Shown> shown;
 };
 
@@ -75,6 +79,33 @@ MessageAnswer AnswerOf(int button, MessageButtons buttons) {
     }
 }
 
+QStringList NextChoice(Script& s, const QString& caption) {
+    s.shown.push_back({caption, QString(), MessageIcon::None, MessageButtons::OkCancel, true});
+    if (s.choices.empty())
+        return {};
+    QStringList paths = s.choices.front();
+    s.choices.pop_front();
+    return paths;
+}
+
+// "Text (*.txt)|*.txt|All (*.*)|*.*" as Qt's "Text (*.txt);;All (*)" filters. The pattern of
+// each pair counts, not the text in its description's brackets; "*.*" means every file, also
+// one without a dot in its name.
+QStringList QtFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i];
+        if (const qsizetype bracket = name.indexOf(QLatin1Char('(')); bracket >= 0)
+            name = name.left(bracket).trimmed();
+        QString pattern = parts[i + 1];
+        pattern.replace(QLatin1String("*.*"), QLatin1String("*"));
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << name + QStringLiteral(" (") + pattern + QLatin1Char(')');
+    }
+    return filters;
+}
+
 } // namespace
 
 MessageAnswer OperatorBoxes::messageBox(QWidget* parent, const QString& text,
@@ -116,6 +147,40 @@ std::optional<QString> OperatorBoxes::inputBox(QWidget* parent, const QString& c
     return text;
 }
 
+QStringList OperatorBoxes::existingFiles(QWidget* parent, const QString& caption,
+                                         const QString& filter, int filterIndex) {
+    Script& s = script();
+    if (s.scripted)
+        return NextChoice(s, caption);
+    const QStringList filters = QtFilters(filter);
+    QString selected = filters.value(filterIndex - 1);
+    return QFileDialog::getOpenFileNames(parent, caption, QString(),
+                                         filters.join(QStringLiteral(";;")), &selected);
+}
+
+QString OperatorBoxes::existingDirectory(QWidget* parent, const QString& caption,
+                                         const QString& start) {
+    Script& s = script();
+    if (s.scripted)
+        return NextChoice(s, caption).value(0);
+    return QFileDialog::getExistingDirectory(parent, caption, start);
+}
+
+bool OperatorBoxes::execDialog(QDialog& dialog, const QString& text) {
+    Script& s = script();
+    if (!s.scripted)
+        return dialog.exec() == QDialog::Accepted;
+    s.shown.push_back(
+        {dialog.windowTitle(), text, MessageIcon::None, MessageButtons::OkCancel, false});
+    dialog.setResult(QDialog::Rejected);
+    if (!s.dialogActions.empty()) {
+        const std::function<void(QDialog&)> action = std::move(s.dialogActions.front());
+        s.dialogActions.pop_front();
+        action(dialog);
+    }
+    return dialog.result() == QDialog::Accepted;
+}
+
 void OperatorBoxes::setScripted(bool scripted) {
     script().scripted = scripted;
 }
@@ -130,6 +195,14 @@ void OperatorBoxes::setNextAnswer(MessageAnswer answer) {
 
 void OperatorBoxes::setNextInput(std::optional<QString> input) {
     script().inputs.push_back({!input.has_value(), input.value_or(QString())});
+}
+
+void OperatorBoxes::setNextChoice(const QStringList& paths) {
+    script().choices.push_back(paths);
+}
+
+void OperatorBoxes::setNextDialogAction(std::function<void(QDialog&)> action) {
+    script().dialogActions.push_back(std::move(action));
 }
 
 const std::vector<OperatorBoxes::Shown>& OperatorBoxes::shown() {
@@ -147,6 +220,8 @@ void OperatorBoxes::reset() {
     Script& s = script();
     s.answers.clear();
     s.inputs.clear();
+    s.choices.clear();
+    s.dialogActions.clear();
     s.shown.clear();
 }
 

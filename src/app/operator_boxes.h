@@ -3,18 +3,21 @@
 #include "platform/operator_interface.h"
 
 #include <QString>
+#include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
+class QDialog;
 class QWidget;
 
 namespace orvane {
 
-// The modal message and input boxes of the window. In scripted mode (the GUI tests) no box is
-// shown: each takes the next queued answer, or its default when none is queued (OK or Yes; an
-// input box is cancelled), and every box is recorded, so a test never blocks on a modal box and
-// can read what was shown.
+// The modal message and input boxes, file choosers and dialogs of the window. In scripted mode
+// (the GUI tests) none is shown: each takes the next queued answer, or its default when none is
+// queued (OK or Yes; an input box, a chooser and a dialog are cancelled), and every one is
+// recorded, so a test never blocks on a modal box and can read what was shown.
 class OperatorBoxes {
 public:
     struct Shown {
@@ -29,12 +32,25 @@ public:
                                     MessageIcon icon, MessageButtons buttons);
     static std::optional<QString> inputBox(QWidget* parent, const QString& caption,
                                            const QString& prompt, const QString& defaultValue);
+    // Several existing files; `filter` in the "Text (*.txt)|*.txt|All (*.*)|*.*" form, with the
+    // filter at `filterIndex` (from 1) preselected. Empty when cancelled.
+    static QStringList existingFiles(QWidget* parent, const QString& caption, const QString& filter,
+                                     int filterIndex);
+    // An existing directory; empty when cancelled.
+    static QString existingDirectory(QWidget* parent, const QString& caption, const QString& start);
+    // Runs a modal dialog; true when it was accepted. `text` is what the record keeps of it.
+    static bool execDialog(QDialog& dialog, const QString& text);
 
     static void setScripted(bool scripted);
     static bool scripted();
     static void setNextAnswer(MessageAnswer answer);
     // std::nullopt cancels the box.
     static void setNextInput(std::optional<QString> input);
+    // What the next file or directory chooser answers; an empty list cancels it.
+    static void setNextChoice(const QStringList& paths);
+    // Acts on the next dialog in place of the operator (accept() or reject() it, or click its
+    // buttons); a dialog that the action leaves open counts as cancelled.
+    static void setNextDialogAction(std::function<void(QDialog&)> action);
     static const std::vector<Shown>& shown();
     static QStringList shownTexts();
     // Forgets the recorded boxes and the queued answers.

@@ -4,6 +4,8 @@
 #include "led_display.h"
 #include "memo_lines.h"
 #include "operator_boxes.h"
+#include "platform/tape_device_factory.h"
+#include "tape_change_dialog.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -28,6 +30,27 @@ MessageAnswer WindowOperator::messageBox(const QString& text, const QString& cap
 std::optional<QString> WindowOperator::inputBox(const QString& caption, const QString& prompt,
                                                 const QString& defaultValue) {
     return OperatorBoxes::inputBox(m_surface.window, caption, prompt, defaultValue);
+}
+
+MessageAnswer WindowOperator::requestTape(const TapeRequest& request) {
+    const QString library = VirtualLibraryDirectory(m_tapeDrive);
+    if (library.isEmpty())
+        return OperatorInterface::requestTape(request);
+    TapeChangeDialog dialog(VirtualTapeLibrary::at(library), request, m_surface.window);
+    // The run's busy cursor would hide that the dialog waits for a choice.
+    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool accepted = OperatorBoxes::execDialog(dialog, request.text);
+    QGuiApplication::restoreOverrideCursor();
+    return accepted ? MessageAnswer::Ok : MessageAnswer::Cancel;
+}
+
+void WindowOperator::settleIdle() {
+    if (m_surface.states->busy())
+        m_surface.states->setBusy(false);
+    if (m_surface.states->listEditingLocked())
+        m_surface.states->setListEditingLocked(false);
+    while (m_busyCursors > 0)
+        setBusyCursor(false);
 }
 
 void WindowOperator::setStatus(const QString& text) {

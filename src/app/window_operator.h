@@ -2,6 +2,7 @@
 
 #include "platform/operator_interface.h"
 
+#include <QString>
 #include <array>
 
 class QLabel;
@@ -50,9 +51,18 @@ public:
     void appendRestoreListLine(const QString& line) override;
     void clearVerifyReport() override;
     void appendVerifyLine(const QString& line) override;
+    // With a virtual library the prompt lets the operator insert or make a cartridge; a real
+    // drive gets the plain OK/Cancel box.
+    MessageAnswer requestTape(const TapeRequest& request) override;
+
+    // The drive as the session names it ("vtape:DIR" for a virtual library).
+    void setTapeDrive(const QString& drive) { m_tapeDrive = drive; }
+    // After a run: the window is idle and shows no busy cursor, whatever the run left behind.
+    void settleIdle();
 
 private:
     OperatorSurface m_surface;
+    QString m_tapeDrive;
     int m_busyCursors = 0;
 };
 
