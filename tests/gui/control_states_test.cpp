@@ -123,8 +123,8 @@ TEST_F(ControlStatesTest, CommandsNotYetBuiltStayDisabledInEveryMode) {
     }
     EnterBusyMode(window->session());
     LeaveBusyMode(window->session());
-    EXPECT_FALSE(control("BitBtn1")->isEnabled());
-    EXPECT_FALSE(action("StartBackup1")->isEnabled());
+    EXPECT_FALSE(control("BitBtn3")->isEnabled());
+    EXPECT_FALSE(action("AddDirDrive1")->isEnabled());
     EXPECT_FALSE(action("SetFilemarks1")->isEnabled()) << "disabled for good";
 }
 
