@@ -52,6 +52,7 @@ TEST_F(StartUpTest, WithoutAMediumTheErrorIsShownAndLoggedAndTheStartGoesOn) {
     }
 
     window->Timer2Timer();
+    EXPECT_EQ(OperatorBoxes::shown().size(), 1u) << "the delayed start does not say it again";
     EXPECT_FALSE(window->busy());
     EXPECT_TRUE(control("BitBtn18")->isEnabled());
     EXPECT_TRUE(control("CheckBox1")->isEnabled());
