@@ -78,9 +78,11 @@ def hyperfine(commands, runs, prepare=None):
 
 def peak_mib(command):
     """Peak resident memory of one run, from /usr/bin/time -v."""
-    run = subprocess.run(f"/usr/bin/time -v {command}", shell=True, stdout=subprocess.DEVNULL,
-                         stderr=subprocess.PIPE, text=True)
-    for line in run.stderr.splitlines():
+    with tempfile.NamedTemporaryFile(suffix=".txt") as report:
+        subprocess.run(["/usr/bin/time", "-v", "-o", report.name, "sh", "-c", command],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        lines = open(report.name).read().splitlines()
+    for line in lines:
         if "Maximum resident set size" in line:
             return int(line.split(":")[1]) / 1024
     return float("nan")

@@ -9,7 +9,6 @@
 #include "tape/tape_set.h"
 
 #include <QFile>
-#include <QThread>
 
 namespace orvane {
 
@@ -102,7 +101,6 @@ QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip,
     if (!skip && target.isOpen()) {
         target.flush(); // the time must be set after the last byte reached the file
         target.setFileTime(FromTapeDate(header.Date), QFileDevice::FileModificationTime);
-        QThread::msleep(1);
         target.close();
     }
     PumpMessages(1);

@@ -91,6 +91,9 @@ public:
     virtual uint32_t getDriveParameters(TapeDriveParameters& drive) = 0;
     virtual uint32_t setMediaBlockSize(uint32_t blockSize) = 0;
     virtual uint32_t createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) = 0;
+
+    // A mechanical drive gets short pauses around closing and rewinding; a virtual one needs none.
+    virtual bool needsSettleTime() const { return true; }
 };
 
 // The tape drive. `open` gives null with the last error set when the drive cannot be opened.
@@ -100,6 +103,7 @@ public:
     virtual std::unique_ptr<TapeHandle> open() = 0;
     // Names the drive for messages ("vtape:/path" or the device node).
     virtual QString name() const = 0;
+    virtual bool needsSettleTime() const { return true; }
 };
 
 } // namespace orvane

@@ -88,6 +88,7 @@ public:
     uint32_t createPartition(uint32_t method, uint32_t count, uint32_t) override {
         return m_library->createPartition(method, count);
     }
+    bool needsSettleTime() const override { return false; }
 
 private:
     std::shared_ptr<VirtualTapeLibrary> m_library;

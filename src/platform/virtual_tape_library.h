@@ -116,6 +116,7 @@ public:
     explicit VirtualTapeDevice(const QString& directory);
     std::unique_ptr<TapeHandle> open() override;
     QString name() const override;
+    bool needsSettleTime() const override { return false; }
     std::shared_ptr<VirtualTapeLibrary> library() const { return m_library; }
 
 private:

@@ -21,8 +21,8 @@ bool MediaQueryAnswered(uint32_t code) {
            code == ResultCode::MediaChanged;
 }
 
-void Sleep(int ms) {
-    if (ms > 0)
+void Settle(const TapeDevice& drive, int ms) {
+    if (ms > 0 && drive.needsSettleTime())
         QThread::msleep(ulong(ms));
 }
 
@@ -47,7 +47,8 @@ TapeHandlePtr OpenTape(TapeContext& ctx) {
 }
 
 void CloseTape(TapeHandlePtr& handle, int delayMs) {
-    Sleep(delayMs);
+    if (handle && handle->needsSettleTime() && delayMs > 0)
+        QThread::msleep(ulong(delayMs));
     handle.reset();
 }
 
@@ -132,7 +133,7 @@ void SetBlockSize(TapeContext& ctx) {
 QString RewindTape(TapeContext& ctx) {
     QString result = QStringLiteral("Rewind Ok");
     TapeHandlePtr handle = OpenTapeDrive(ctx);
-    Sleep(100);
+    Settle(ctx.drive, 100);
     if (!handle)
         return DriveUnavailable;
     const uint32_t code = handle->setPosition(TapePositionMethod::Rewind, 0, 0);
@@ -145,7 +146,7 @@ QString RewindTape(TapeContext& ctx) {
 
 bool RewindWithStatus(TapeContext& ctx) {
     ctx.op.setStatus(QStringLiteral("Rewind Tape "));
-    Sleep(100);
+    Settle(ctx.drive, 100);
     const QString result = RewindTape(ctx);
     if (result != QLatin1String("Rewind Ok")) {
         ctx.op.setStatus(result);

@@ -32,7 +32,8 @@ TapeDescription ReadTapeDescription(TapeContext& ctx) {
     ctx.DescriptionValid = false;
     ctx.LegacyTape = false;
     ctx.op.setStatus(QStringLiteral("Loading Tape Description"));
-    QThread::msleep(100);
+    if (ctx.drive.needsSettleTime())
+        QThread::msleep(100);
     RewindWithStatus(ctx);
     TapeHandlePtr handle = OpenTape(ctx);
     bool noMedium = false;
