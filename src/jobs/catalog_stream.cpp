@@ -8,6 +8,7 @@
 #include "tape/block_stream.h"
 #include "tape/end_marker.h"
 
+#include <QFile>
 #include <cstring>
 
 namespace orvane {
@@ -53,6 +54,12 @@ QByteArray ReadNextRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip,
         ctx.op.showError(text);
     }
     return path;
+}
+
+void RemoveBrokenWorkCopy(ArchiveContext& ctx) {
+    if (const QByteArray broken = ctx.LastHeader.Path;
+        ctx.CancelFlag && !broken.isEmpty() && !broken.contains("XENDEX"))
+        QFile::remove(WorkFileFor(ctx, broken));
 }
 
 } // namespace orvane

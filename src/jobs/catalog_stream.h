@@ -18,4 +18,8 @@ TapeHandlePtr OpenStreamAtFirstRecord(ArchiveContext& ctx);
 // is never taken for a complete set in silence.
 QByteArray ReadNextRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip, bool unpack);
 
+// After a read broken off by a cancel or a tape error, removes the partial work copy of the
+// record that was being read.
+void RemoveBrokenWorkCopy(ArchiveContext& ctx);
+
 } // namespace orvane

@@ -72,10 +72,7 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
             break;
     }
     CloseTape(handle, 1);
-    // A record broken off by a cancel or a tape error leaves a partial copy behind.
-    if (const QByteArray broken = session.LastHeader.Path;
-        session.CancelFlag && !broken.isEmpty() && !broken.contains("XENDEX"))
-        QFile::remove(WorkFileFor(session, broken));
+    RemoveBrokenWorkCopy(session);
 }
 
 void WriteSummary(Session& session, const QElapsedTimer& clock) {

@@ -43,7 +43,7 @@ public:
     void Start();
     // The delayed start-up about two seconds later: reads the tape description and leaves the
     // start-up busy mode. When the start-up probe found no usable medium, that has been reported
-    // already and the description is not read (it would only report the same again).
+    // already and the tape description is not read (it would only report the same again).
     void DelayedStart();
 
 private:

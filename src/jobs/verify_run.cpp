@@ -61,10 +61,7 @@ void VerifyFromTape(Session& session, VerifyResult& result) {
             break;
     }
     CloseTape(handle, 1);
-    // A record broken off by a cancel or a tape error leaves a partial copy behind.
-    if (const QByteArray broken = session.LastHeader.Path;
-        session.CancelFlag && !broken.isEmpty() && !broken.contains("XENDEX"))
-        QFile::remove(WorkFileFor(session, broken));
+    RemoveBrokenWorkCopy(session);
     session.op.setStatus(QStringLiteral("Verify finished !"));
 }
 

@@ -37,7 +37,7 @@ struct TapeContext {
     TapeDescription CurrentTapeDescription;
     bool DescriptionValid = false;
     bool LegacyTape = false; // the loaded tape starts its stream at block 0
-    // Reads the description of an older tape from its first file record; installed by the
+    // Reads the tape description of an older tape from its first file record; installed by the
     // archive layer, which knows file records.
     std::function<void(TapeDescription&)> ReadLegacyDescription;
 

@@ -6,7 +6,7 @@
 
 namespace orvane {
 
-// Rewinds and writes the description as block 0; the caption follows it.
+// Rewinds and writes the tape description as block 0; the caption follows it.
 void WriteTapeDescription(TapeContext& ctx, const TapeDescription& description);
 // Rewinds and reads block 0 (an older tape's description from its first record); the caption
 // follows it. Does not store it as the current description: the caller does.

@@ -198,7 +198,7 @@ TEST_F(BackupRunTest, ACatalogFileThatCannotBeMadeStopsTheRunAfterTheDescription
     fixture.Backup({fixture.Source()});
 
     EXPECT_TRUE(session.CancelFlag);
-    EXPECT_EQ(ImageSize(), 32768) << "the description block only";
+    EXPECT_EQ(ImageSize(), 32768) << "the tape description block only";
     ASSERT_FALSE(op.boxes.empty());
     EXPECT_TRUE(op.boxes.back().text.startsWith(
         "The catalog file " + session.paths.CatalogFilePath + " cannot be created"))

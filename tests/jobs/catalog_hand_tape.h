@@ -27,7 +27,7 @@ struct HandTapeOptions {
     bool endMarker = true; // the end marker pointing at the catalog (at block 1 without one)
 };
 
-// Writes a one-tape set on the loaded cartridge as a backup lays it out: the description in
+// Writes a one-tape set on the loaded cartridge as a backup lays it out: the tape description in
 // block 0, the records from block 1 on, the catalog file and the end marker. Every record
 // carries `modified` as its date.
 inline void WriteHandTape(Session& session, const std::vector<HandRecord>& records,
