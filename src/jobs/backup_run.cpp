@@ -68,6 +68,7 @@ bool WriteTapeSet(Session& session, BackupWriterState& state) {
     const Settings& settings = session.settings;
     const bool compress = settings.SoftCompression;
     const QStringList& list = settings.BackupList;
+    session.TapeSetAbandoned = false;
     if (settings.Append && session.DescriptionValid) {
         SAVE_FILES_TO_TAPE(session, state, list.first(), compress, SaveMode::Append);
     } else {
@@ -82,10 +83,11 @@ bool WriteTapeSet(Session& session, BackupWriterState& state) {
 
     const bool catalogComplete = CloseCatalogFile(state);
     const bool cancelled = session.CancelFlag;
-    // A cancelled run still seals what it wrote, so that its catalog can be loaded. A stream
-    // that never found its place (a refused append) writes nothing at all.
+    // A cancelled run still seals what it wrote, so that its catalog can be loaded.
     session.CancelFlag = false;
-    if (!state.StreamReady) {
+    // Without a tape to go on with (a refused append, a given-up tape change) nothing more can
+    // be written: the tapes written so far still read sequentially.
+    if (!state.StreamReady || session.TapeSetAbandoned) {
         QFile::remove(session.paths.CatalogFilePath);
         return true;
     }

@@ -27,6 +27,8 @@ struct TapeContext {
     // Raised by the Cancel buttons and by every reported tape error; cleared at each job start.
     bool CancelFlag = false;
     bool BackupRunning = false;
+    // The operator gave up a tape change: the set has no tape in the drive to go on with.
+    bool TapeSetAbandoned = false;
 
     // Written only by ProbeTapeDrive.
     int32_t PositionMethod = 1;

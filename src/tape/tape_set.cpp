@@ -28,6 +28,7 @@ bool MediumPresent(TapeContext& ctx) {
 
 void GiveUp(TapeContext& ctx, TapeHandlePtr& handle, const QString& why) {
     ctx.CancelFlag = true;
+    ctx.TapeSetAbandoned = true;
     handle.reset();
     ctx.protocol.AddProtocolLine(why);
     ctx.op.setStatus(why);

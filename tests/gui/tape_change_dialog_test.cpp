@@ -146,6 +146,9 @@ TEST_F(TapeChangeTest, CancelInThePromptCancelsTheRunAndLeavesTheWindowIdle) {
 
     ASSERT_FALSE(OperatorBoxes::shown().empty());
     EXPECT_EQ(OperatorBoxes::shown()[0].text, "Tape full! Please insert Tape 2 and press then ok!");
+    for (const auto& box : OperatorBoxes::shown())
+        EXPECT_NE(box.caption, "Error")
+            << "nothing is written to an empty drive after the cancel: " << box.text.toStdString();
     EXPECT_TRUE(window->session().CancelFlag);
     EXPECT_FALSE(window->busy());
     EXPECT_FALSE(window->listEditingLocked());
