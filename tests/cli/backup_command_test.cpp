@@ -1,4 +1,5 @@
 #include "cli_app.h"
+#include "cli_run.h"
 #include "support/independent_tape_reader.h"
 #include "support/temp_home.h"
 
@@ -12,21 +13,12 @@ using namespace orvane;
 
 namespace {
 
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
+using test::CliRun;
+using test::RunCliAt;
 
 class BackupCommandTest : public ::testing::Test {
 protected:
-    CliRun Cli(QStringList args) {
-        args = QStringList{"--home", home.path()} + args;
-        QString in, out, err;
-        QTextStream inStream(&in), outStream(&out), errStream(&err);
-        const int status = cli::RunCli(args, inStream, outStream, errStream);
-        return {status, out, err};
-    }
+    CliRun Cli(const QStringList& args) { return RunCliAt(home.path(), args); }
 
     void MakeFile(const QString& relative, const QByteArray& bytes) {
         const QString path = source.path() + "/" + relative;

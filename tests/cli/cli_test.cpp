@@ -1,7 +1,8 @@
 #include "cli_app.h"
-#include "terminal_operator.h"
+#include "cli_run.h"
 #include "platform/virtual_tape_library.h"
 #include "support/temp_home.h"
+#include "terminal_operator.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -10,21 +11,13 @@ using namespace orvane;
 
 namespace {
 
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
+using test::CliRun;
+using test::RunCliAt;
 
 class CliTest : public ::testing::Test {
 protected:
-    // One run of orvane-cli inside this process, on the test's own program directory.
-    CliRun Cli(QStringList args, const QString& input = QString()) {
-        args = QStringList{"--home", home.path()} + args;
-        QString in = input, out, err;
-        QTextStream inStream(&in), outStream(&out), errStream(&err);
-        const int status = cli::RunCli(args, inStream, outStream, errStream);
-        return {status, out, err};
+    CliRun Cli(const QStringList& args, const QString& input = QString()) {
+        return RunCliAt(home.path(), args, input);
     }
 
     test::TempHome home;
@@ -52,8 +45,8 @@ TEST_F(CliTest, UsageErrorsExitWith2AndOneLine) {
 }
 
 TEST_F(CliTest, VtapeCommandsManageTheLibrary) {
-    EXPECT_EQ(Cli({"vtape", "create", "small", "--capacity", "32768000", "--partitions", "2"}).status,
-              0);
+    EXPECT_EQ(
+        Cli({"vtape", "create", "small", "--capacity", "32768000", "--partitions", "2"}).status, 0);
     EXPECT_EQ(Cli({"vtape", "create", "big", "--capacity", "2G", "--protected"}).status, 0);
     EXPECT_EQ(Cli({"vtape", "insert", "small"}).status, 0);
     CliRun list = Cli({"vtape", "list"});

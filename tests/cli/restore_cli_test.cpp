@@ -1,4 +1,5 @@
 #include "cli_app.h"
+#include "cli_run.h"
 #include "support/temp_home.h"
 
 #include <QDir>
@@ -11,11 +12,8 @@ using namespace orvane;
 
 namespace {
 
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
+using test::CliRun;
+using test::RunCliAt;
 
 // catalog, restore and verify on a set that the backup command wrote.
 class RestoreCliTest : public ::testing::Test {
@@ -28,12 +26,8 @@ protected:
         EXPECT_EQ(backup.status, 0) << backup.out.toStdString();
     }
 
-    CliRun Cli(QStringList args, const QString& input = QString()) {
-        args = QStringList{"--home", home.path()} + args;
-        QString in = input, out, err;
-        QTextStream inStream(&in), outStream(&out), errStream(&err);
-        const int status = cli::RunCli(args, inStream, outStream, errStream);
-        return {status, out, err};
+    CliRun Cli(const QStringList& args, const QString& input = QString()) {
+        return RunCliAt(home.path(), args, input);
     }
 
     void Write(const QString& relative, const QByteArray& data) {
