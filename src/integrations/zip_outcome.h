@@ -12,6 +12,8 @@ struct ZipOutcome {
 
     bool ok() const { return errorCode == 0; }
     static ZipOutcome failure(int code, const QString& reason) { return {code, reason}; }
+    // A failure with libzip's own words for the code.
+    static ZipOutcome fromCode(int code);
 };
 
 } // namespace orvane

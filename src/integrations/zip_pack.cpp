@@ -17,14 +17,6 @@ void PumpWhilePacking(zip_t*, double, void*) {
     PumpMessages(1);
 }
 
-QString ErrorText(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    const QString text = QString::fromUtf8(zip_error_strerror(&error));
-    zip_error_fini(&error);
-    return text;
-}
-
 ZipOutcome LibraryFailure(zip_error_t* error) {
     return ZipOutcome::failure(zip_error_code_zip(error),
                                QString::fromUtf8(zip_error_strerror(error)));
@@ -58,7 +50,7 @@ ZipOutcome PackFile(const QString& archivePath, const QString& filePath, int lev
     // Checked here for a clear reason; a pipe or device would also block the reader.
     const QFileInfo source(filePath);
     if (!source.exists())
-        return ZipOutcome::failure(ZIP_ER_NOENT, ErrorText(ZIP_ER_NOENT));
+        return ZipOutcome::fromCode(ZIP_ER_NOENT);
     if (!source.isFile())
         return ZipOutcome::failure(ZIP_ER_OPEN, QStringLiteral("not a regular file"));
     if (QFile probe(filePath); !probe.open(QIODevice::ReadOnly))
@@ -68,7 +60,7 @@ ZipOutcome PackFile(const QString& archivePath, const QString& filePath, int lev
     zip_t* archive =
         zip_open(QFile::encodeName(archivePath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &openError);
     if (!archive)
-        return ZipOutcome::failure(openError, ErrorText(openError));
+        return ZipOutcome::fromCode(openError);
 
     zip_error_t error;
     zip_error_init(&error);

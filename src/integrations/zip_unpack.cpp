@@ -33,14 +33,6 @@ using Member = std::unique_ptr<zip_file_t, MemberCloser>;
 constexpr qint64 ChunkSize = 1 << 16;
 constexpr int ChunksPerPump = 16;
 
-QString ErrorText(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    const QString text = QString::fromUtf8(zip_error_strerror(&error));
-    zip_error_fini(&error);
-    return text;
-}
-
 // True when `directory` lies inside the base directory also after resolving links, judged by
 // its nearest existing ancestor, so that a link planted in the target cannot carry a member
 // (or a directory made for it) elsewhere.
@@ -137,12 +129,12 @@ ZipOutcome ExtractMember(zip_t* archive, zip_uint64_t index, const QString& memb
 
 ZipOutcome UnpackArchive(const QString& archivePath, const QString& baseDirectory) {
     if (!QFileInfo(archivePath).isFile())
-        return ZipOutcome::failure(ZIP_ER_NOENT, ErrorText(ZIP_ER_NOENT));
+        return ZipOutcome::fromCode(ZIP_ER_NOENT);
     int openError = 0;
     Archive archive(zip_open(QFile::encodeName(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS,
                              &openError));
     if (!archive)
-        return ZipOutcome::failure(openError, ErrorText(openError));
+        return ZipOutcome::fromCode(openError);
 
     // Every name is checked before the first byte is written.
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
