@@ -93,17 +93,20 @@ int64_t ReadFully(int fd, char* into, int64_t wanted) {
     return got;
 }
 
-// Streams exactly `length` bytes of the file, chunk by chunk straight from the file into the
-// buffer the stream copies from.
+// Streams exactly `length` bytes of the file. The bytes are read straight into the room of the
+// current tape block, so file data is not copied on its way to the drive.
 DataOutcome StreamFileData(ArchiveContext& ctx, TapeHandlePtr& handle, int fd, uint64_t length) {
     DataOutcome outcome = DataOutcome::Complete;
-    char* const buffer = ctx.FileBuffer.data();
     uint64_t remaining = length;
     for (uint64_t chunk = 1; remaining > 0; ++chunk) {
-        const int64_t wanted = int64_t(std::min<uint64_t>(remaining, TapeBlockSize));
+        const std::span<char> room = WritableStreamRoom(ctx, handle);
+        // A tape change that was given up leaves no tape to write to.
+        if (!handle)
+            return DataOutcome::TapeGone;
+        const int64_t wanted = int64_t(std::min<uint64_t>(remaining, room.size()));
         int64_t got = 0;
         if (outcome == DataOutcome::Complete) {
-            got = ReadFully(fd, buffer, wanted);
+            got = ReadFully(fd, room.data(), wanted);
             if (got < 0) {
                 outcome = DataOutcome::ReadError;
                 got = 0;
@@ -111,12 +114,9 @@ DataOutcome StreamFileData(ArchiveContext& ctx, TapeHandlePtr& handle, int fd, u
                 outcome = DataOutcome::Shrunk;
             }
         }
-        std::memset(buffer + got, 0, size_t(wanted - got));
-        WriteStream(ctx, handle, buffer, int32_t(wanted));
+        std::memset(room.data() + got, 0, size_t(wanted - got));
+        CommitStreamRoom(ctx, int32_t(wanted));
         remaining -= uint64_t(wanted);
-        // A tape change that was given up leaves no tape to write to.
-        if (!handle)
-            return DataOutcome::TapeGone;
         if (chunk % 100 == 0)
             PumpMessages(1);
     }

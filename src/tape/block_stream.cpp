@@ -3,6 +3,7 @@
 #include "platform/last_error.h"
 #include "tape_set.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace orvane {
@@ -31,23 +32,57 @@ void WriteBlock(TapeContext& ctx, TapeHandlePtr& handle) {
         LogTapeError(ctx);
 }
 
+// The block is full and more bytes follow: it goes to tape and the stream moves to the next one.
+void FlushFullBlock(TapeContext& ctx, TapeHandlePtr& handle) {
+    WriteBlock(ctx, handle);
+    ctx.BlockCounter += 1;
+    // Without a handle the operator has given up the set: no further tape is asked for.
+    if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit && handle)
+        ChangeTapeForWrite(ctx, handle);
+    ctx.BlockOffset = 0;
+}
+
+// The current block is used up and more bytes are wanted: the next one is read. False at the end
+// of data (the block's bytes are then not valid).
+bool RefillBlock(TapeContext& ctx, TapeHandlePtr& handle) {
+    bool result = true;
+    if (!handle) {
+        result = false;
+    } else if (handle->readBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success) {
+        // Only the end of data is told here; other failures show as bad records later.
+        if (LastError() == ResultCode::NoDataDetected)
+            result = false;
+    }
+    ctx.BlockCounter += 1;
+    if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit && handle)
+        ChangeTapeForRead(ctx, handle);
+    ctx.BlockOffset = 0;
+    return result;
+}
+
 } // namespace
 
 void WriteStream(TapeContext& ctx, TapeHandlePtr& handle, const char* source, int32_t length) {
     if (ctx.BlockOffset + length > int32_t(TapeBlockSize)) {
         const int32_t room = int32_t(TapeBlockSize) - ctx.BlockOffset;
         std::memcpy(ctx.BlockBuffer.data() + ctx.BlockOffset, source, size_t(room));
-        WriteBlock(ctx, handle);
-        ctx.BlockCounter += 1;
-        // Without a handle the operator has given up the set: no further tape is asked for.
-        if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit && handle)
-            ChangeTapeForWrite(ctx, handle);
-        ctx.BlockOffset = length - room;
-        std::memcpy(ctx.BlockBuffer.data(), source + room, size_t(ctx.BlockOffset));
-    } else {
-        std::memcpy(ctx.BlockBuffer.data() + ctx.BlockOffset, source, size_t(length));
-        ctx.BlockOffset += length;
+        ctx.BlockOffset = int32_t(TapeBlockSize);
+        FlushFullBlock(ctx, handle);
+        source += room;
+        length -= room;
     }
+    std::memcpy(ctx.BlockBuffer.data() + ctx.BlockOffset, source, size_t(length));
+    ctx.BlockOffset += length;
+}
+
+std::span<char> WritableStreamRoom(TapeContext& ctx, TapeHandlePtr& handle) {
+    if (ctx.BlockOffset >= int32_t(TapeBlockSize))
+        FlushFullBlock(ctx, handle);
+    return {ctx.BlockBuffer.data() + ctx.BlockOffset, TapeBlockSize - size_t(ctx.BlockOffset)};
+}
+
+void CommitStreamRoom(TapeContext& ctx, int32_t length) {
+    ctx.BlockOffset += length;
 }
 
 bool ReadStream(TapeContext& ctx, TapeHandlePtr& handle, char* destination, int32_t length) {
@@ -55,24 +90,22 @@ bool ReadStream(TapeContext& ctx, TapeHandlePtr& handle, char* destination, int3
     if (ctx.BlockOffset + length > int32_t(TapeBlockSize)) {
         const int32_t room = int32_t(TapeBlockSize) - ctx.BlockOffset;
         std::memcpy(destination, ctx.BlockBuffer.data() + ctx.BlockOffset, size_t(room));
-        if (!handle) {
-            result = false;
-        } else if (handle->readBlock(ctx.BlockBuffer.data(), TapeBlockSize) !=
-                   ResultCode::Success) {
-            // Only the end of data is told here; other failures show as bad records later.
-            if (LastError() == ResultCode::NoDataDetected)
-                result = false;
-        }
-        ctx.BlockCounter += 1;
-        if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit && handle)
-            ChangeTapeForRead(ctx, handle);
-        ctx.BlockOffset = length - room;
-        std::memcpy(destination + room, ctx.BlockBuffer.data(), size_t(ctx.BlockOffset));
-    } else {
-        std::memcpy(destination, ctx.BlockBuffer.data() + ctx.BlockOffset, size_t(length));
-        ctx.BlockOffset += length;
+        result = RefillBlock(ctx, handle);
+        destination += room;
+        length -= room;
     }
+    std::memcpy(destination, ctx.BlockBuffer.data() + ctx.BlockOffset, size_t(length));
+    ctx.BlockOffset += length;
     return result;
+}
+
+std::span<const char> ReadStreamInPlace(TapeContext& ctx, TapeHandlePtr& handle, int32_t length) {
+    if (ctx.BlockOffset >= int32_t(TapeBlockSize) && !RefillBlock(ctx, handle))
+        return {};
+    const int32_t taken = std::min(length, int32_t(TapeBlockSize) - ctx.BlockOffset);
+    const char* start = ctx.BlockBuffer.data() + ctx.BlockOffset;
+    ctx.BlockOffset += taken;
+    return {start, size_t(taken)};
 }
 
 uint32_t LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset) {

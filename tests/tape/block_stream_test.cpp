@@ -96,6 +96,49 @@ TEST(ReadStream, TakesBytesAcrossBlocksAndTellsTheEndOfData) {
     EXPECT_FALSE(ReadStream(session, handle, rest.data(), 32768));
 }
 
+TEST(WritableStreamRoom, IsTheRestOfTheBlockAndWritesAFullBlockFirst) {
+    SessionFixture fixture;
+    Session& session = *fixture.session;
+    TapeHandlePtr handle = OpenTape(session);
+    handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 1);
+    session.BlockCounter = 1;
+    session.BlockOffset = 32000;
+    std::fill(session.BlockBuffer.begin(), session.BlockBuffer.end(), 'a');
+
+    std::span<char> room = WritableStreamRoom(session, handle);
+    ASSERT_EQ(room.size(), 768u);
+    std::fill(room.begin(), room.end(), 'b');
+    CommitStreamRoom(session, 768);
+    EXPECT_EQ(Image(fixture).size(), 0) << "a full block waits for more bytes";
+
+    room = WritableStreamRoom(session, handle);
+    EXPECT_EQ(room.size(), 32768u);
+    EXPECT_EQ(session.BlockCounter, 2);
+    handle.reset();
+    EXPECT_EQ(Image(fixture).mid(32768), QByteArray(32000, 'a') + QByteArray(768, 'b'));
+}
+
+TEST(ReadStreamInPlace, StopsAtTheBlockEndAndTellsTheEndOfData) {
+    SessionFixture fixture;
+    Session& session = *fixture.session;
+    TapeHandlePtr handle = OpenTape(session);
+    std::vector<char> block(32768);
+    for (char fill : {'1', '2'}) {
+        std::fill(block.begin(), block.end(), fill);
+        handle->writeBlock(block.data(), 32768);
+    }
+    handle->setPosition(TapePositionMethod::Rewind, 0, 0);
+    ASSERT_EQ(LoadStreamBlock(session, *handle, 32700), 0u);
+
+    std::span<const char> bytes = ReadStreamInPlace(session, handle, 100);
+    EXPECT_EQ(QByteArray(bytes.data(), qsizetype(bytes.size())), QByteArray(68, '1'));
+    bytes = ReadStreamInPlace(session, handle, 100);
+    EXPECT_EQ(QByteArray(bytes.data(), qsizetype(bytes.size())), QByteArray(100, '2'));
+    EXPECT_EQ(session.BlockCounter, 2);
+    EXPECT_EQ(ReadStreamInPlace(session, handle, 32768).size(), 32668u);
+    EXPECT_TRUE(ReadStreamInPlace(session, handle, 1).empty());
+}
+
 TEST(EndMarker, TheLastWholeMarkerInABlockWins) {
     std::vector<char> block(32768, 0);
     EXPECT_FALSE(FindMarkerInBlock(block.data()));
