@@ -5,10 +5,12 @@
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
+#include "tape/block_stream.h"
 #include "tape/tape_date.h"
 #include "tape/tape_set.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace orvane {
 
@@ -48,66 +50,136 @@ QString WorkFileFor(const ArchiveContext& ctx, const QByteArray& tapePath) {
     return ctx.paths.WorkDirectory + name;
 }
 
-QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip, bool unpack) {
+namespace {
+
+// Reads the next header into ctx.LastHeader. False at the end marker, at the end of the data and
+// for a damaged header (reported).
+bool ReadRecordHeader(ArchiveContext& ctx, TapeHandlePtr& handle) {
     char headerBytes[TapeFileHeader::Size];
     if (!ReadStream(ctx, handle, headerBytes, TapeFileHeader::Size))
-        return {};
+        return false;
     PumpMessages(10);
     ctx.LastHeader = TapeFileHeader::decode(headerBytes);
     const TapeFileHeader& header = ctx.LastHeader;
     if (header.Path.contains("XENDEX"))
-        return {};
+        return false;
     if (const QString damage = CheckHeader(ctx, header); !damage.isEmpty()) {
         ReportDamagedRecord(ctx, damage);
-        return {};
+        return false;
     }
-    const uint64_t length = header.DataLength;
-    const uint64_t chunks = length > 0 ? length / TapeBlockSize + 1 : 0;
-    ctx.counters.TapeBytes += int64_t(length) + TapeFileHeader::Size;
+    ctx.counters.TapeBytes += int64_t(header.DataLength) + TapeFileHeader::Size;
     ctx.op.setStatus(QString::fromUtf8(header.Path));
     PumpMessages(1);
+    return true;
+}
 
-    QFile target;
-    if (!skip) {
-        if (header.Compressed) {
-            QFile::remove(ctx.paths.SoftCompressionArchivePath);
-            target.setFileName(ctx.paths.SoftCompressionArchivePath);
-        } else {
-            target.setFileName(WorkFileFor(ctx, header.Path));
-        }
-        if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            SetLastError(ResultCodeFromErrno(errno));
-            LogTapeError(ctx);
-        }
-    }
-    PumpMessages(1);
+void ReportEarlyEnd(ArchiveContext& ctx) {
+    SetLastError(ResultCode::NoDataDetected);
+    LogTapeError(ctx);
+}
 
-    for (uint64_t i = 1; i <= chunks && !ctx.CancelFlag; ++i) {
-        const int32_t n =
-            i == chunks ? int32_t(length - (chunks - 1) * TapeBlockSize) : int32_t(TapeBlockSize);
-        if (!ReadStream(ctx, handle, ctx.FileBuffer.data(), n)) {
-            SetLastError(ResultCode::NoDataDetected);
-            LogTapeError(ctx);
-            break;
+// Hands the record's data to `consume` piece by piece, in place. False when the data ended early
+// (reported) or the run was cancelled.
+bool ConsumeData(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length,
+                 const std::function<void(std::span<const char>)>& consume) {
+    for (uint64_t chunk = 1; length > 0 && !ctx.CancelFlag; ++chunk) {
+        const std::span<const char> piece =
+            ReadStreamInPlace(ctx, handle, int32_t(std::min<uint64_t>(length, TapeBlockSize)));
+        if (piece.empty()) {
+            ReportEarlyEnd(ctx);
+            return false;
         }
-        if (!skip && target.isOpen() && target.write(ctx.FileBuffer.data(), n) != n) {
-            SetLastError(ResultCodeFromErrno(errno));
-            LogTapeError(ctx);
-        }
-        if (i % 100 == 0)
+        consume(piece);
+        length -= piece.size();
+        if (chunk % 100 == 0)
             PumpMessages(1);
     }
+    return !ctx.CancelFlag;
+}
 
-    if (!skip && target.isOpen()) {
+// Below this many blocks, reading on is quicker than positioning the drive.
+constexpr uint64_t PositioningBlocks = 32;
+
+// Passes over `length` bytes of the stream. Where they end on the same tape far enough ahead, the
+// drive is positioned to their last block instead of reading every block.
+bool PassOver(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
+    const uint64_t inBlock = TapeBlockSize - uint64_t(ctx.BlockOffset);
+    if (length > inBlock && handle) {
+        const uint64_t beyond = length - inBlock;
+        const uint64_t refills = (beyond + TapeBlockSize - 1) / TapeBlockSize;
+        const bool sameTape =
+            ctx.BlockLimit <= 0 || ctx.BlockCounter + int64_t(refills) < ctx.BlockLimit;
+        if (refills > PositioningBlocks && sameTape) {
+            const int64_t lastBlock = ctx.BlockCounter - 1 + int64_t(refills);
+            MoveHandleToBlock(ctx, *handle, lastBlock);
+            if (handle->readBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success) {
+                ReportEarlyEnd(ctx);
+                return false;
+            }
+            ctx.BlockCounter = lastBlock + 1;
+            ctx.BlockOffset = int32_t(beyond - (refills - 1) * TapeBlockSize);
+            return true;
+        }
+    }
+    return ConsumeData(ctx, handle, length, [](std::span<const char>) {});
+}
+
+void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, bool unpack) {
+    const TapeFileHeader& header = ctx.LastHeader;
+    QFile target;
+    if (header.Compressed) {
+        QFile::remove(ctx.paths.SoftCompressionArchivePath);
+        target.setFileName(ctx.paths.SoftCompressionArchivePath);
+    } else {
+        target.setFileName(WorkFileFor(ctx, header.Path));
+    }
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        SetLastError(ResultCodeFromErrno(errno));
+        LogTapeError(ctx);
+    }
+    PumpMessages(1);
+    ConsumeData(ctx, handle, header.DataLength, [&](std::span<const char> piece) {
+        if (target.isOpen() &&
+            target.write(piece.data(), qint64(piece.size())) != qint64(piece.size())) {
+            SetLastError(ResultCodeFromErrno(errno));
+            LogTapeError(ctx);
+        }
+    });
+    if (target.isOpen()) {
         target.flush(); // the time must be set after the last byte reached the file
         target.setFileTime(FromTapeDate(header.Date), QFileDevice::FileModificationTime);
         target.close();
     }
     PumpMessages(1);
-    if (unpack && !skip && !ctx.CancelFlag)
+    if (unpack && !ctx.CancelFlag)
         UnpackRestoredFile(ctx, WorkFileFor(ctx, header.Path));
     PumpMessages(1);
-    return ctx.CancelFlag ? QByteArray() : header.Path;
+}
+
+} // namespace
+
+QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle,
+                          const RecordSinkChooser& choose) {
+    if (!ReadRecordHeader(ctx, handle))
+        return {};
+    const RecordSink sink = choose(ctx.LastHeader);
+    switch (sink.kind) {
+    case RecordSink::Kind::Skip:
+        PassOver(ctx, handle, ctx.LastHeader.DataLength);
+        break;
+    case RecordSink::Kind::WorkFile:
+        ReadIntoWorkFile(ctx, handle, sink.unpack);
+        break;
+    case RecordSink::Kind::Consumer:
+        ConsumeData(ctx, handle, ctx.LastHeader.DataLength, sink.consume);
+        break;
+    }
+    return ctx.CancelFlag ? QByteArray() : ctx.LastHeader.Path;
+}
+
+QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip, bool unpack) {
+    const RecordSink sink = skip ? RecordSink::Skip() : RecordSink::WorkFile(unpack);
+    return ReadFileRecord(ctx, handle, [&sink](const TapeFileHeader&) { return sink; });
 }
 
 void UnpackRestoredFile(ArchiveContext& ctx, const QString& path) {

@@ -3,14 +3,36 @@
 #include "archive_context.h"
 
 #include <QString>
+#include <functional>
+#include <span>
 
 namespace orvane {
 
-// Takes the next file record out of the stream. Without `skip` its data goes to the work
-// directory (to the compression work file when it was stored compressed) with the recorded
-// modification time, and with `unpack` a compressed record is unpacked there. Returns the
-// recorded path, or nothing at the end marker, at the end of the data, on a damaged record and
-// when CancelFlag is raised. The header read stays in ctx.LastHeader.
+// What a reader does with the data of a record, chosen once the record's header is known.
+struct RecordSink {
+    enum class Kind { Skip, WorkFile, Consumer };
+    Kind kind = Kind::WorkFile;
+    bool unpack = false; // WorkFile: a compressed record is unpacked in the work directory
+    // Consumer: receives the data in tape order, piece by piece, straight out of the tape block.
+    std::function<void(std::span<const char>)> consume;
+
+    // Passed over; where the drive can be positioned past it, it is not even read.
+    static RecordSink Skip() { return {Kind::Skip, false, {}}; }
+    static RecordSink WorkFile(bool unpack) { return {Kind::WorkFile, unpack, {}}; }
+    static RecordSink Consumer(std::function<void(std::span<const char>)> consume) {
+        return {Kind::Consumer, false, std::move(consume)};
+    }
+};
+using RecordSinkChooser = std::function<RecordSink(const TapeFileHeader&)>;
+
+// Takes the next file record out of the stream; `choose` decides from its header where the data
+// goes. The work file is named by WorkFileFor (the compression work file when the record was
+// stored compressed) and gets the recorded modification time. Returns the recorded path, or
+// nothing at the end marker, at the end of the data, on a damaged record and when CancelFlag is
+// raised. The header read stays in ctx.LastHeader.
+QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle,
+                          const RecordSinkChooser& choose);
+// The same with one choice for every record: skipped, or into the work file (and unpacked).
 QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip, bool unpack);
 
 // Where ReadFileRecord puts a record's data: the work directory and the file-name part of the

@@ -39,10 +39,16 @@ bool AtEndMarker(const TapeContext& ctx) {
 } // namespace
 
 QByteArray ReadNextRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip, bool unpack) {
+    const RecordSink sink = skip ? RecordSink::Skip() : RecordSink::WorkFile(unpack);
+    return ReadNextRecord(ctx, handle, [&sink](const TapeFileHeader&) { return sink; });
+}
+
+QByteArray ReadNextRecord(ArchiveContext& ctx, TapeHandlePtr& handle,
+                          const RecordSinkChooser& choose) {
     if (AtEndMarker(ctx))
         return {};
     ctx.LastHeader = TapeFileHeader();
-    const QByteArray path = ReadFileRecord(ctx, handle, skip, unpack);
+    const QByteArray path = ReadFileRecord(ctx, handle, choose);
     if (path.isEmpty() && !ctx.CancelFlag && !ctx.LastHeader.Path.contains("XENDEX")) {
         const QString text =
             QStringLiteral("The tape data ends before the end marker: the backup on this tape "

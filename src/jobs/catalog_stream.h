@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/tape_reader.h"
 #include "tape/tape_access.h"
 
 #include <QByteArray>
@@ -17,6 +18,8 @@ TapeHandlePtr OpenStreamAtFirstRecord(ArchiveContext& ctx);
 // marker (a backup that broke off, a damaged tape) is reported once in words, so that the end
 // is never taken for a complete set in silence.
 QByteArray ReadNextRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip, bool unpack);
+QByteArray ReadNextRecord(ArchiveContext& ctx, TapeHandlePtr& handle,
+                          const RecordSinkChooser& choose);
 
 // After a read broken off by a cancel or a tape error, removes the partial work copy of the
 // record that was being read.

@@ -31,25 +31,16 @@ void ShowDisplays(Session& session) {
     session.op.setCounter(RestoreDisplay::MB, double(counters.TapeBytes / Megabyte));
 }
 
-// The first line that selects the file decides; a file no line selects is deleted again.
-void HandleRecord(Session& session, const QStringList& lines, const QByteArray& tapePath,
-                  const QString& workFile) {
+// The first line that selects the file decides.
+RestoreSelection SelectionFor(const QStringList& lines, const QByteArray& tapePath) {
+    if (IsWorkFileRecord(tapePath))
+        return RestoreSelection::NotSelected;
     for (const QString& line : lines) {
-        switch (MatchRestoreLine(tapePath, line)) {
-        case RestoreSelection::NotSelected:
-            continue;
-        case RestoreSelection::Refused:
-            QFile::remove(workFile);
-            session.protocol.AddProtocolLine(
-                QStringLiteral("Not restored, the path leads out of its directory: ") +
-                TapePathText(tapePath));
-            return;
-        case RestoreSelection::Selected:
-            RestoreOneFile(session, tapePath, workFile);
-            return;
-        }
+        if (const RestoreSelection selection = MatchRestoreLine(tapePath, line);
+            selection != RestoreSelection::NotSelected)
+            return selection;
     }
-    QFile::remove(workFile);
+    return RestoreSelection::NotSelected;
 }
 
 void RestoreFromTape(Session& session, const QStringList& lines) {
@@ -58,15 +49,21 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
         return;
     for (;;) {
         PumpMessages(1);
-        const QByteArray tapePath = ReadNextRecord(session, handle, false, false);
+        // Only the data of selected files is read; the rest is passed over.
+        RestoreSelection selection = RestoreSelection::NotSelected;
+        const QByteArray tapePath =
+            ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
+                selection = SelectionFor(lines, header.Path);
+                return selection == RestoreSelection::Selected ? RecordSink::WorkFile(false)
+                                                               : RecordSink::Skip();
+            });
         ShowDisplays(session);
-        if (!tapePath.isEmpty()) {
-            const QString workFile = WorkFileFor(session, tapePath);
-            if (IsWorkFileRecord(tapePath))
-                QFile::remove(workFile);
-            else
-                HandleRecord(session, lines, tapePath, workFile);
-        }
+        if (!tapePath.isEmpty() && selection == RestoreSelection::Selected)
+            RestoreOneFile(session, tapePath, WorkFileFor(session, tapePath));
+        else if (!tapePath.isEmpty() && selection == RestoreSelection::Refused)
+            session.protocol.AddProtocolLine(
+                QStringLiteral("Not restored, the path leads out of its directory: ") +
+                TapePathText(tapePath));
         PumpMessages(1);
         if (tapePath.isEmpty() || session.CancelFlag)
             break;

@@ -171,6 +171,25 @@ TEST_P(RoundTripTest, ASetOfThreeTapesIsReadInOrderFromTapeOne) {
     EXPECT_EQ(verified.VerifiedDefect, 0);
 }
 
+// Chosen files only: the data of the others is passed over, on one tape by positioning the drive
+// past the large file, on a set of three tapes by reading on through the tape changes.
+class PassOverTest : public EndToEndTest, public ::testing::WithParamInterface<int64_t> {};
+
+TEST_P(PassOverTest, ARestoreOfChosenFilesFindsThemBehindTheOthers) {
+    SetUpLibrary(GetParam());
+    const auto files = SourceTree(1400000);
+    MakeSource(files);
+    Backup(false);
+    Restore({source + "text/lines.txt", source + "with space/"});
+    EXPECT_EQ(ReadAll(Restored("text/lines.txt")), QByteArray(50000, 'l'));
+    EXPECT_EQ(ReadAll(Restored("with space/file name.txt")), QByteArray("blanks"));
+    EXPECT_EQ(FilesBelow(target + source.mid(1)).size(), 2);
+    EXPECT_FALSE(op.protocolLines.join("\n").contains("Error:"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Tapes, PassOverTest, ::testing::Values(32768 * 1000, 32768 * 30),
+                         [](const auto& info) { return info.index == 0 ? "One" : "Three"; });
+
 INSTANTIATE_TEST_SUITE_P(Compression, RoundTripTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Soft" : "Plain"; });
 
