@@ -5,10 +5,8 @@
 #include "platform/protocol_log.h"
 #include "tape/tape_context.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <cstring>
-#include <vector>
 
 namespace orvane {
 
@@ -18,10 +16,9 @@ constexpr qint64 CompareBlock = 64 * 1024;
 // Messages are pumped about every thousand KiB compared.
 constexpr int BlocksPerPump = 16;
 
-bool NotReadable(TapeContext& ctx, const QString& diskPath) {
+void ReportNotReadable(TapeContext& ctx, const QString& diskPath) {
     ReportVerifyError(ctx, QStringLiteral("Error in File ") + diskPath +
                                QStringLiteral(" or File not exists !"));
-    return false;
 }
 
 } // namespace
@@ -33,52 +30,89 @@ void ReportVerifyError(TapeContext& ctx, const QString& text) {
         ctx.protocol.AddProtocolLine(line);
 }
 
-bool CompareFiles(TapeContext& ctx, const QString& diskPath, const QString& copyPath) {
-    PumpMessages(1);
+DiskComparison::DiskComparison(const QString& diskPath, const QString& copyName, int64_t tapeSize)
+    : m_diskPath(diskPath), m_copyName(copyName), m_disk(diskPath) {
     // Only regular files are opened: a pipe or a device at the path would never end.
     const QFileInfo disk(diskPath);
-    const QFileInfo copy(copyPath);
-    if (!disk.isFile() || !copy.isFile())
-        return NotReadable(ctx, diskPath);
-    const qint64 k1 = disk.size() / 1024;
-    const qint64 k2 = copy.size() / 1024;
-    if (k1 != k2) {
-        ReportVerifyError(ctx, QStringLiteral("Error with filesize ") + diskPath +
-                                   QStringLiteral(" <%1> / ").arg(k1) + copyPath +
-                                   QStringLiteral(" <%1>").arg(k2));
-        return false;
+    if (!disk.isFile()) {
+        m_verdict = Verdict::NotReadable;
+        return;
     }
-    QFile diskFile(diskPath);
-    QFile copyFile(copyPath);
-    if (!diskFile.open(QIODevice::ReadOnly) || !copyFile.open(QIODevice::ReadOnly))
-        return NotReadable(ctx, diskPath);
-    PumpMessages(1);
+    m_diskKiB = disk.size() / 1024;
+    m_tapeKiB = tapeSize / 1024;
+    if (m_diskKiB != m_tapeKiB)
+        m_verdict = Verdict::SizeDiffers;
+    else if (!m_disk.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        m_verdict = Verdict::NotReadable;
+    else if (disk.size() != tapeSize)
+        m_verdict = Verdict::ContentDiffers;
+}
 
-    // Sizes that differ within the same KiB are a difference of content as well.
-    bool differ = disk.size() != copy.size();
-    std::vector<char> first(CompareBlock);
-    std::vector<char> second(CompareBlock);
-    for (int block = 1; !differ && !ctx.CancelFlag; ++block) {
-        if (block % BlocksPerPump == 0)
-            PumpMessages(1);
-        const qint64 n1 = diskFile.read(first.data(), CompareBlock);
-        const qint64 n2 = copyFile.read(second.data(), CompareBlock);
-        if (n1 < 0 || n2 < 0)
-            return NotReadable(ctx, diskPath);
-        if (n1 != n2 || std::memcmp(first.data(), second.data(), size_t(n1)) != 0)
-            differ = true;
-        else if (n1 == 0)
+void DiskComparison::feed(std::span<const char> tapeBytes) {
+    if (m_verdict != Verdict::Equal || tapeBytes.empty())
+        return;
+    m_buffer.resize(std::max(m_buffer.size(), tapeBytes.size()));
+    const qint64 wanted = qint64(tapeBytes.size());
+    qint64 got = 0;
+    while (got < wanted) {
+        const qint64 n = m_disk.read(m_buffer.data() + got, wanted - got);
+        if (n < 0) {
+            m_verdict = Verdict::NotReadable;
+            return;
+        }
+        if (n == 0)
             break;
+        got += n;
     }
+    if (got != wanted || std::memcmp(m_buffer.data(), tapeBytes.data(), size_t(wanted)) != 0)
+        m_verdict = Verdict::ContentDiffers;
+}
+
+bool DiskComparison::finish(TapeContext& ctx) {
+    if (m_verdict == Verdict::Equal) {
+        // A disk file that grew since its size was taken differs as well.
+        char probe = 0;
+        if (m_disk.read(&probe, 1) != 0)
+            m_verdict = Verdict::ContentDiffers;
+    }
+    m_disk.close();
     PumpMessages(1);
-    diskFile.close();
-    copyFile.close();
+    switch (m_verdict) {
+    case Verdict::Equal:
+        return true;
+    case Verdict::NotReadable:
+        ReportNotReadable(ctx, m_diskPath);
+        break;
+    case Verdict::SizeDiffers:
+        ReportVerifyError(ctx, QStringLiteral("Error with filesize ") + m_diskPath +
+                                   QStringLiteral(" <%1> / ").arg(m_diskKiB) + m_copyName +
+                                   QStringLiteral(" <%1>").arg(m_tapeKiB));
+        break;
+    case Verdict::ContentDiffers:
+        ReportVerifyError(ctx, QStringLiteral("Error in File:  ") + m_diskPath);
+        break;
+    }
+    return false;
+}
+
+bool CompareFiles(TapeContext& ctx, const QString& diskPath, const QString& copyPath) {
     PumpMessages(1);
-    if (differ) {
-        ReportVerifyError(ctx, QStringLiteral("Error in File:  ") + diskPath);
+    QFile copy(copyPath);
+    if (!QFileInfo(copyPath).isFile() || !copy.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        ReportNotReadable(ctx, diskPath);
         return false;
     }
-    return true;
+    DiskComparison comparison(diskPath, copyPath, copy.size());
+    std::vector<char> block(CompareBlock);
+    for (int count = 1; !ctx.CancelFlag; ++count) {
+        if (count % BlocksPerPump == 0)
+            PumpMessages(1);
+        const qint64 n = copy.read(block.data(), CompareBlock);
+        if (n <= 0)
+            break;
+        comparison.feed({block.data(), size_t(n)});
+    }
+    return comparison.finish(ctx);
 }
 
 } // namespace orvane

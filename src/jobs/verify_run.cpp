@@ -16,6 +16,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <optional>
 
 namespace orvane {
 
@@ -23,17 +24,13 @@ namespace {
 
 constexpr int64_t Megabyte = 1048576;
 
-void VerifyRecord(Session& session, VerifyResult& result, int64_t& files,
-                  const QByteArray& tapePath) {
-    const QString workFile = WorkFileFor(session, tapePath);
-    // The work files of the tape itself: the older description file as well.
-    if (IsWorkFileRecord(tapePath) || FileNamePart(tapePath) == "header.tap") {
-        QFile::remove(workFile);
-        return;
-    }
-    session.op.setCounter(VerifyDisplay::Files, double(++files));
-    const QString diskPath = TapePathText(tapePath);
-    if (CompareFiles(session, diskPath, workFile)) {
+// The work files of the tape itself (the older description file as well) are not compared.
+bool IsComparedRecord(const QByteArray& tapePath) {
+    return !IsWorkFileRecord(tapePath) && FileNamePart(tapePath) != "header.tap";
+}
+
+void CountVerdict(Session& session, VerifyResult& result, const QString& diskPath, bool equal) {
+    if (equal) {
         const QString line = diskPath + QStringLiteral("   OK");
         session.op.appendVerifyLine(line);
         if (!session.settings.ShortProtocol)
@@ -42,7 +39,6 @@ void VerifyRecord(Session& session, VerifyResult& result, int64_t& files,
     } else {
         result.VerifiedDefect += 1;
     }
-    QFile::remove(workFile);
 }
 
 void VerifyFromTape(Session& session, VerifyResult& result) {
@@ -52,11 +48,33 @@ void VerifyFromTape(Session& session, VerifyResult& result) {
     session.counters.TapeBytes = 0;
     int64_t files = 0;
     for (;;) {
-        const QByteArray tapePath = ReadNextRecord(session, handle, false, true);
+        // A plain record is compared with the disk while it streams past; a compressed one is
+        // unpacked into the work directory first.
+        std::optional<DiskComparison> comparison;
+        const QByteArray tapePath =
+            ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
+                if (!IsComparedRecord(header.Path))
+                    return RecordSink::Skip();
+                if (header.Compressed)
+                    return RecordSink::WorkFile(true);
+                comparison.emplace(TapePathText(header.Path), WorkFileFor(session, header.Path),
+                                   int64_t(header.DataLength));
+                return RecordSink::Consumer(
+                    [&comparison](std::span<const char> bytes) { comparison->feed(bytes); });
+            });
         session.op.setCounter(VerifyDisplay::MB, double(session.counters.TapeBytes / Megabyte));
         PumpMessages(1);
-        if (!tapePath.isEmpty())
-            VerifyRecord(session, result, files, tapePath);
+        if (!tapePath.isEmpty() && IsComparedRecord(tapePath)) {
+            session.op.setCounter(VerifyDisplay::Files, double(++files));
+            const QString diskPath = TapePathText(tapePath);
+            if (comparison) {
+                CountVerdict(session, result, diskPath, comparison->finish(session));
+            } else {
+                const QString workFile = WorkFileFor(session, tapePath);
+                CountVerdict(session, result, diskPath, CompareFiles(session, diskPath, workFile));
+                QFile::remove(workFile);
+            }
+        }
         if (tapePath.isEmpty() || session.CancelFlag)
             break;
     }
