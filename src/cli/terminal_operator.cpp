@@ -6,7 +6,16 @@ TerminalOperator::TerminalOperator(QTextStream& in, QTextStream& out, QTextStrea
                                    bool assumeYes)
     : m_in(in), m_out(out), m_err(err), m_assumeYes(assumeYes) {}
 
+TerminalOperator::~TerminalOperator() {
+    showPendingStatus();
+}
+
+namespace {
+constexpr qint64 StatusIntervalMs = 100;
+} // namespace
+
 void TerminalOperator::print(const QString& text) {
+    showPendingStatus();
     m_out << text << '\n';
     m_out.flush();
 }
@@ -23,14 +32,27 @@ void TerminalOperator::appendVerifyLine(const QString& line) {
 
 void TerminalOperator::setStatus(const QString& text) {
     // Long runs repeat a status many times; the terminal needs each text once.
-    if (text == m_lastStatus)
+    if (!m_pendingStatus && text == m_lastStatus)
         return;
-    m_lastStatus = text;
-    m_err << text << '\n';
-    m_err.flush();
+    m_pendingStatus = text;
+    if (!m_statusClock.isValid() || m_statusClock.elapsed() >= StatusIntervalMs)
+        showPendingStatus();
+}
+
+void TerminalOperator::showPendingStatus() {
+    if (!m_pendingStatus)
+        return;
+    if (*m_pendingStatus != m_lastStatus) {
+        m_lastStatus = *m_pendingStatus;
+        m_err << m_lastStatus << '\n';
+        m_err.flush();
+        m_statusClock.start();
+    }
+    m_pendingStatus.reset();
 }
 
 std::optional<QString> TerminalOperator::ask(const QString& question) {
+    showPendingStatus();
     m_out << question;
     m_out.flush();
     QString line;

@@ -2,17 +2,21 @@
 
 #include "platform/operator_interface.h"
 
+#include <QElapsedTimer>
 #include <QTextStream>
 #include <functional>
 
 namespace orvane::cli {
 
 // The operator on a terminal: protocol lines and message texts go to standard output as they
-// happen, status texts to standard error. Questions are asked on the terminal, or, with --yes,
+// happen, status texts to standard error, a few times a second at most (a run over many small
+// files changes its status for every file). The status standing when other output follows, or
+// when the run ends, is always shown. Questions are asked on the terminal, or, with --yes,
 // take their default answer (OK, Yes, the offered text). A closed input answers Cancel.
 class TerminalOperator : public OperatorInterface {
 public:
     TerminalOperator(QTextStream& in, QTextStream& out, QTextStream& err, bool assumeYes);
+    ~TerminalOperator() override;
 
     MessageAnswer messageBox(const QString& text, const QString& caption, MessageIcon icon,
                              MessageButtons buttons) override;
@@ -46,6 +50,7 @@ public:
 
 private:
     std::optional<QString> ask(const QString& question);
+    void showPendingStatus();
 
     QTextStream& m_in;
     QTextStream& m_out;
@@ -53,6 +58,8 @@ private:
     bool m_assumeYes;
     QString m_caption = QStringLiteral("Orvane 2005");
     QString m_lastStatus;
+    std::optional<QString> m_pendingStatus;
+    QElapsedTimer m_statusClock;
     std::function<QString(const TapeRequest&)> m_autoloader;
     QString m_lastTapeRequest;
     int m_tapeRequestRepeats = 0;

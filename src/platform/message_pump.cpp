@@ -1,16 +1,39 @@
 #include "message_pump.h"
 
 #include <QCoreApplication>
+#include <chrono>
 
 namespace orvane {
 
-void PumpMessages(int rounds) {
-    if (rounds <= 0 || !QCoreApplication::instance())
-        return;
+namespace {
+
+// Often enough for a window that feels alive and a Cancel that is seen at once; rarely enough
+// that a run over thousands of small files does not spend more time in the event loop than on
+// the files.
+constexpr std::chrono::milliseconds PumpInterval(15);
+
+void Dispatch(int rounds) {
     for (int i = 0; i < rounds; ++i)
         QCoreApplication::processEvents();
 }
 
-void DrainMessages() { PumpMessages(1); }
+} // namespace
+
+void PumpMessages(int rounds) {
+    if (rounds <= 0 || !QCoreApplication::instance())
+        return;
+    using Clock = std::chrono::steady_clock;
+    thread_local Clock::time_point lastPump;
+    const Clock::time_point now = Clock::now();
+    if (now - lastPump < PumpInterval)
+        return;
+    Dispatch(rounds);
+    lastPump = Clock::now();
+}
+
+void DrainMessages() {
+    if (QCoreApplication::instance())
+        Dispatch(1);
+}
 
 } // namespace orvane
