@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QStringList>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
@@ -44,13 +45,38 @@ std::map<QString, QString> readKeyValueFile(const QString& path, bool* ok = null
     return values;
 }
 
-bool writeKeyValueFile(const QString& path, const std::vector<std::pair<QString, QString>>& values) {
+QByteArray KeyValueText(const std::vector<std::pair<QString, QString>>& values) {
+    QByteArray text;
+    for (const auto& [key, value] : values)
+        text += (key + QLatin1Char('=') + value + QLatin1Char('\n')).toUtf8();
+    return text;
+}
+
+// Replaced as a whole and synced: a cartridge's description must survive a crash.
+bool writeKeyValueFile(const QString& path,
+                       const std::vector<std::pair<QString, QString>>& values) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
-    for (const auto& [key, value] : values)
-        file.write((key + QLatin1Char('=') + value + QLatin1Char('\n')).toUtf8());
+    file.write(KeyValueText(values));
     return file.commit();
+}
+
+// Replaced as a whole but not synced. The drive state changes with every close of a handle;
+// waiting for the disk each time would cost more than the reads it follows, and after a crash
+// the state before is as good as a real drive's after a power loss.
+bool replaceKeyValueFile(const QString& path,
+                         const std::vector<std::pair<QString, QString>>& values) {
+    const QString temporary = path + QStringLiteral(".new");
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(KeyValueText(values)) < 0 || !file.flush()) {
+        file.remove();
+        return false;
+    }
+    file.close();
+    return std::rename(QFile::encodeName(temporary).constData(),
+                       QFile::encodeName(path).constData()) == 0;
 }
 
 class VirtualTapeHandle : public TapeHandle {
@@ -178,11 +204,11 @@ bool VirtualTapeLibrary::writeCartridgeInfo(const QString& name, const Cartridge
     QStringList marks;
     for (int64_t block : cartridge.filemarks)
         marks << QString::number(block);
-    return writeKeyValueFile(
-        infoPath(name), {{QStringLiteral("capacity"), QString::number(cartridge.capacity)},
-                         {QStringLiteral("partitions"), QString::number(cartridge.partitions)},
-                         {QStringLiteral("protected"), cartridge.writeProtected ? "1" : "0"},
-                         {QStringLiteral("filemarks"), marks.join(QLatin1Char(','))}});
+    return writeKeyValueFile(infoPath(name),
+                             {{QStringLiteral("capacity"), QString::number(cartridge.capacity)},
+                              {QStringLiteral("partitions"), QString::number(cartridge.partitions)},
+                              {QStringLiteral("protected"), cartridge.writeProtected ? "1" : "0"},
+                              {QStringLiteral("filemarks"), marks.join(QLatin1Char(','))}});
 }
 
 void VirtualTapeLibrary::readDriveState() {
@@ -203,12 +229,12 @@ void VirtualTapeLibrary::readDriveState() {
 }
 
 void VirtualTapeLibrary::writeDriveState() const {
-    writeKeyValueFile(m_dir + QStringLiteral("/drive.state"),
-                      {{QStringLiteral("loaded"), m_loaded},
-                       {QStringLiteral("slot"), m_inSlot},
-                       {QStringLiteral("position"), QString::number(m_position)},
-                       {QStringLiteral("changed"), m_mediaChanged ? "1" : "0"},
-                       {QStringLiteral("blocksize"), QString::number(m_blockSize)}});
+    replaceKeyValueFile(m_dir + QStringLiteral("/drive.state"),
+                        {{QStringLiteral("loaded"), m_loaded},
+                         {QStringLiteral("slot"), m_inSlot},
+                         {QStringLiteral("position"), QString::number(m_position)},
+                         {QStringLiteral("changed"), m_mediaChanged ? "1" : "0"},
+                         {QStringLiteral("blocksize"), QString::number(m_blockSize)}});
 }
 
 uint32_t VirtualTapeLibrary::acquire() {
@@ -313,7 +339,8 @@ QString VirtualTapeLibrary::createCartridge(const QString& name, int64_t capacit
     // The last ten blocks of a tape stay unused, so a smaller cartridge could not hold a set.
     constexpr int64_t SmallestCapacity = 12 * int64_t(TapeBlockSize);
     if (capacity < SmallestCapacity)
-        return QStringLiteral("Capacity must be at least %1 bytes (12 blocks)").arg(SmallestCapacity);
+        return QStringLiteral("Capacity must be at least %1 bytes (12 blocks)")
+            .arg(SmallestCapacity);
     if (!QDir().mkpath(m_dir))
         return QStringLiteral("Cannot create the virtual tape library %1").arg(m_dir);
     Hold hold(*this);
@@ -370,15 +397,16 @@ QString VirtualTapeLibrary::setWriteProtected(const QString& name, bool writePro
     if (!isValidCartridgeName(name) || !readCartridgeInfo(name, cartridge))
         return QStringLiteral("No cartridge %1 in the library").arg(name);
     cartridge.writeProtected = writeProtected;
-    return writeCartridgeInfo(name, cartridge) ? QString()
-                                               : QStringLiteral("Cannot write %1").arg(infoPath(name));
+    return writeCartridgeInfo(name, cartridge)
+               ? QString()
+               : QStringLiteral("Cannot write %1").arg(infoPath(name));
 }
 
 std::vector<CartridgeInfo> VirtualTapeLibrary::cartridges() {
     std::vector<CartridgeInfo> result;
     Hold hold(*this);
-    const QStringList files = QDir(m_dir).entryList({QStringLiteral("*.vtape")}, QDir::Files,
-                                                    QDir::Name);
+    const QStringList files =
+        QDir(m_dir).entryList({QStringLiteral("*.vtape")}, QDir::Files, QDir::Name);
     for (const QString& file : files) {
         const QString name = file.chopped(int(std::strlen(DataSuffix)));
         Cartridge cartridge;
@@ -391,7 +419,8 @@ std::vector<CartridgeInfo> VirtualTapeLibrary::cartridges() {
         info.capacity = cartridge.capacity;
         info.partitions = cartridge.partitions;
         info.writeProtected = cartridge.writeProtected;
-        info.endOfDataBlocks = (QFileInfo(dataPath(name)).size() + TapeBlockSize - 1) / TapeBlockSize;
+        info.endOfDataBlocks =
+            (QFileInfo(dataPath(name)).size() + TapeBlockSize - 1) / TapeBlockSize;
         info.loaded = hold.code() == 0 && name == m_loaded;
         result.push_back(info);
     }
@@ -629,7 +658,9 @@ uint32_t VirtualTapeLibrary::createPartition(uint32_t method, uint32_t count) {
 VirtualTapeDevice::VirtualTapeDevice(const QString& directory)
     : m_library(VirtualTapeLibrary::at(directory)) {}
 
-std::unique_ptr<TapeHandle> VirtualTapeDevice::open() { return m_library->open(); }
+std::unique_ptr<TapeHandle> VirtualTapeDevice::open() {
+    return m_library->open();
+}
 
 QString VirtualTapeDevice::name() const {
     return QStringLiteral("vtape:") + m_library->directory();
