@@ -78,11 +78,12 @@ double ModificationDate(const struct stat& info) {
     return modified.isValid() && date > 1.0 ? date : ToTapeDate(QDateTime::currentDateTime());
 }
 
-// Reads up to `wanted` bytes; the count read, or -1 after a read error.
-int64_t ReadFully(int fd, char* into, int64_t wanted) {
+// Reads `wanted` bytes, or up to `most` when a single read brings more: the count read, or -1
+// after a read error. A read of a regular file that brings less than asked is its end.
+int64_t ReadFully(int fd, char* into, int64_t wanted, int64_t most) {
     int64_t got = 0;
     while (got < wanted) {
-        const ssize_t n = ::read(fd, into + got, size_t(wanted - got));
+        const ssize_t n = ::read(fd, into + got, size_t(most - got));
         if (n > 0)
             got += n;
         else if (n == 0)
@@ -94,24 +95,34 @@ int64_t ReadFully(int fd, char* into, int64_t wanted) {
 }
 
 // Streams exactly `length` bytes of the file. The bytes are read straight into the room of the
-// current tape block, so file data is not copied on its way to the drive.
+// current tape block, so file data is not copied on its way to the drive. Where the room has a
+// byte to spare, the last read asks for one byte more than the file should have: a file that
+// grew is noticed without a read of its own.
 DataOutcome StreamFileData(ArchiveContext& ctx, TapeHandlePtr& handle, int fd, uint64_t length) {
     DataOutcome outcome = DataOutcome::Complete;
     uint64_t remaining = length;
+    bool endSeen = false;
     for (uint64_t chunk = 1; remaining > 0; ++chunk) {
         const std::span<char> room = WritableStreamRoom(ctx, handle);
         // A tape change that was given up leaves no tape to write to.
         if (!handle)
             return DataOutcome::TapeGone;
         const int64_t wanted = int64_t(std::min<uint64_t>(remaining, room.size()));
+        const bool last = uint64_t(wanted) == remaining;
+        const int64_t most = last && uint64_t(wanted) < room.size() ? wanted + 1 : wanted;
         int64_t got = 0;
         if (outcome == DataOutcome::Complete) {
-            got = ReadFully(fd, room.data(), wanted);
+            got = ReadFully(fd, room.data(), wanted, most);
             if (got < 0) {
                 outcome = DataOutcome::ReadError;
                 got = 0;
             } else if (got < wanted) {
                 outcome = DataOutcome::Shrunk;
+            } else if (got > wanted) {
+                outcome = DataOutcome::Grown;
+                got = wanted;
+            } else if (most > wanted) {
+                endSeen = true;
             }
         }
         std::memset(room.data() + got, 0, size_t(wanted - got));
@@ -120,9 +131,9 @@ DataOutcome StreamFileData(ArchiveContext& ctx, TapeHandlePtr& handle, int fd, u
         if (chunk % 100 == 0)
             PumpMessages(1);
     }
-    if (outcome == DataOutcome::Complete) {
+    if (outcome == DataOutcome::Complete && !endSeen) {
         char probe = 0;
-        if (ReadFully(fd, &probe, 1) > 0)
+        if (ReadFully(fd, &probe, 1, 1) > 0)
             outcome = DataOutcome::Grown;
     }
     return outcome;
