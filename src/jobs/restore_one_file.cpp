@@ -109,6 +109,15 @@ std::optional<QString> ApplyRestoreOption(Session& session, const QByteArray& ta
 
 } // namespace
 
+bool KeptByOverwriteNever(const Session& session, const QByteArray& tapePath) {
+    const int option = session.settings.RestoreOption;
+    if (option == 0 || option == 2)
+        return false;
+    const RestoreDestination destination =
+        RestoreDestinationFor(session.settings.RestoreTarget, tapePath);
+    return !destination.path.isEmpty() && Occupied(destination.path);
+}
+
 bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString& workFile) {
     UnpackRestoredFile(session, workFile);
     const QFileInfo extracted(workFile);

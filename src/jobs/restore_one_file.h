@@ -15,4 +15,8 @@ class Session;
 // from the work directory. True when the file was restored.
 bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString& workFile);
 
+// Whether "Overwrite never" keeps the file already at the destination of `tapePath`, so that the
+// record's data would be read only to be thrown away.
+bool KeptByOverwriteNever(const Session& session, const QByteArray& tapePath);
+
 } // namespace orvane

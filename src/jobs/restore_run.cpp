@@ -49,11 +49,14 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
         return;
     for (;;) {
         PumpMessages(1);
-        // Only the data of selected files is read; the rest is passed over.
+        // Only the data of selected files that may be written is read; the rest is passed over.
         RestoreSelection selection = RestoreSelection::NotSelected;
         const QByteArray tapePath =
             ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
                 selection = SelectionFor(lines, header.Path);
+                if (selection == RestoreSelection::Selected &&
+                    KeptByOverwriteNever(session, header.Path))
+                    selection = RestoreSelection::NotSelected;
                 return selection == RestoreSelection::Selected ? RecordSink::WorkFile(false)
                                                                : RecordSink::Skip();
             });
