@@ -124,14 +124,14 @@ bool PassOver(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
     return ConsumeData(ctx, handle, length, [](std::span<const char>) {});
 }
 
-void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, bool unpack) {
+void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, const RecordSink& sink) {
     const TapeFileHeader& header = ctx.LastHeader;
     QFile target;
     if (header.Compressed) {
         QFile::remove(ctx.paths.SoftCompressionArchivePath);
         target.setFileName(ctx.paths.SoftCompressionArchivePath);
     } else {
-        target.setFileName(WorkFileFor(ctx, header.Path));
+        target.setFileName(sink.file.isEmpty() ? WorkFileFor(ctx, header.Path) : sink.file);
     }
     if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         SetLastError(ResultCodeFromErrno(errno));
@@ -151,7 +151,7 @@ void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, bool unpack) {
         target.close();
     }
     PumpMessages(1);
-    if (unpack && !ctx.CancelFlag)
+    if (sink.unpack && !ctx.CancelFlag)
         UnpackRestoredFile(ctx, WorkFileFor(ctx, header.Path));
     PumpMessages(1);
 }
@@ -168,7 +168,7 @@ QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle,
         PassOver(ctx, handle, ctx.LastHeader.DataLength);
         break;
     case RecordSink::Kind::WorkFile:
-        ReadIntoWorkFile(ctx, handle, sink.unpack);
+        ReadIntoWorkFile(ctx, handle, sink);
         break;
     case RecordSink::Kind::Consumer:
         ConsumeData(ctx, handle, ctx.LastHeader.DataLength, sink.consume);

@@ -13,14 +13,17 @@ struct RecordSink {
     enum class Kind { Skip, WorkFile, Consumer };
     Kind kind = Kind::WorkFile;
     bool unpack = false; // WorkFile: a compressed record is unpacked in the work directory
+    QString file;        // WorkFile: where a plain record goes, when not to WorkFileFor
     // Consumer: receives the data in tape order, piece by piece, straight out of the tape block.
     std::function<void(std::span<const char>)> consume;
 
     // Passed over; where the drive can be positioned past it, it is not even read.
-    static RecordSink Skip() { return {Kind::Skip, false, {}}; }
-    static RecordSink WorkFile(bool unpack) { return {Kind::WorkFile, unpack, {}}; }
+    static RecordSink Skip() { return {Kind::Skip, false, {}, {}}; }
+    static RecordSink WorkFile(bool unpack, QString file = {}) {
+        return {Kind::WorkFile, unpack, std::move(file), {}};
+    }
     static RecordSink Consumer(std::function<void(std::span<const char>)> consume) {
-        return {Kind::Consumer, false, std::move(consume)};
+        return {Kind::Consumer, false, {}, std::move(consume)};
     }
 };
 using RecordSinkChooser = std::function<RecordSink(const TapeFileHeader&)>;

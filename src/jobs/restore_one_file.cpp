@@ -109,6 +109,21 @@ std::optional<QString> ApplyRestoreOption(Session& session, const QByteArray& ta
 
 } // namespace
 
+QString RestoreCopyPath(Session& session, const QByteArray& tapePath, bool compressed) {
+    const QString inWorkDirectory = WorkFileFor(session, tapePath);
+    if (compressed)
+        return inWorkDirectory;
+    const RestoreDestination destination =
+        RestoreDestinationFor(session.settings.RestoreTarget, tapePath);
+    const QString directory = DirectoryOf(destination.path);
+    if (destination.path.isEmpty() || directory.isEmpty() || !QDir().mkpath(directory))
+        return inWorkDirectory;
+    // One file is restored at a time and the drive serves one run, so one name per directory
+    // will do; a file of that name that is already there is never touched.
+    const QString copy = directory + QStringLiteral("/.orvane-restoring.part");
+    return copy == destination.path || Occupied(copy) ? inWorkDirectory : copy;
+}
+
 bool KeptByOverwriteNever(const Session& session, const QByteArray& tapePath) {
     const int option = session.settings.RestoreOption;
     if (option == 0 || option == 2)

@@ -15,6 +15,12 @@ class Session;
 // from the work directory. True when the file was restored.
 bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString& workFile);
 
+// Where the tape reader puts the data of a plain record before RestoreOneFile moves it: beside
+// its destination, so that the move is a rename on the same file system and the data is written
+// once. The work directory where that directory cannot be made, and for compressed records
+// (they are unpacked there).
+QString RestoreCopyPath(Session& session, const QByteArray& tapePath, bool compressed);
+
 // Whether "Overwrite never" keeps the file already at the destination of `tapePath`, so that the
 // record's data would be read only to be thrown away.
 bool KeptByOverwriteNever(const Session& session, const QByteArray& tapePath);

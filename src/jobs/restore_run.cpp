@@ -51,23 +51,28 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
         PumpMessages(1);
         // Only the data of selected files that may be written is read; the rest is passed over.
         RestoreSelection selection = RestoreSelection::NotSelected;
+        QString copyPath;
         const QByteArray tapePath =
             ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
                 selection = SelectionFor(lines, header.Path);
                 if (selection == RestoreSelection::Selected &&
                     KeptByOverwriteNever(session, header.Path))
                     selection = RestoreSelection::NotSelected;
-                return selection == RestoreSelection::Selected ? RecordSink::WorkFile(false)
-                                                               : RecordSink::Skip();
+                if (selection != RestoreSelection::Selected)
+                    return RecordSink::Skip();
+                copyPath = RestoreCopyPath(session, header.Path, header.Compressed);
+                return RecordSink::WorkFile(false, copyPath);
             });
         ShowDisplays(session);
         if (!tapePath.isEmpty() && selection == RestoreSelection::Selected)
-            RestoreOneFile(session, tapePath, WorkFileFor(session, tapePath));
+            RestoreOneFile(session, tapePath, copyPath);
         else if (!tapePath.isEmpty() && selection == RestoreSelection::Refused)
             session.protocol.AddProtocolLine(
                 QStringLiteral("Not restored, the path leads out of its directory: ") +
                 TapePathText(tapePath));
         PumpMessages(1);
+        if (session.CancelFlag && !copyPath.isEmpty())
+            QFile::remove(copyPath); // the partial copy of a read that was broken off
         if (tapePath.isEmpty() || session.CancelFlag)
             break;
     }

@@ -113,6 +113,9 @@ TEST_P(CorruptedTapeTest, EndsIdleWithWordsAndWritesNothingOutsideTheTarget) {
     if (run != Job::Restore) {
         EXPECT_FALSE(QFileInfo::exists(target));
     }
+    for (const QString& file : FilesBelow(target)) {
+        EXPECT_FALSE(file.endsWith(".orvane-restoring.part")) << "a broken-off copy is removed";
+    }
 }
 
 // The reads that walk a set to its end say so when its data end before the end marker.

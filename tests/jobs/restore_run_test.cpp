@@ -140,7 +140,25 @@ TEST_F(RestoreRunTest, TheThreeOverwriteRules) {
         if (c.input && !c.input->isEmpty()) {
             EXPECT_EQ(ReadAll(elsewhere), "new");
         }
+        EXPECT_EQ(FilesBelow(target), QStringList({"data/f.txt"})) << "no copy is left behind";
     }
+}
+
+// The data of a restored file is written beside its destination under a name of its own; a file
+// that already has that name is never touched, and a tape file of that name still restores.
+TEST_F(RestoreRunTest, TheCopyBesideTheDestinationTouchesNoFileOfItsName) {
+    const QString copyName = ".orvane-restoring.part";
+    WriteHandTape(session, {{"/data/f.txt", "new"}}, modified);
+    WriteFile(target + "data/" + copyName, "the operator's own file");
+    Restore({"/data/"});
+    EXPECT_EQ(ReadAll(target + "data/f.txt"), "new");
+    EXPECT_EQ(ReadAll(target + "data/" + copyName), "the operator's own file");
+
+    QDir(target).removeRecursively();
+    WriteHandTape(session, {{"/data/" + copyName.toUtf8(), "from tape"}}, modified);
+    Restore({"/data/"});
+    EXPECT_EQ(ReadAll(target + "data/" + copyName), "from tape");
+    EXPECT_EQ(FilesBelow(target), QStringList({"data/" + copyName}));
 }
 
 TEST_F(RestoreRunTest, AnEmptyListSaysSoAndTouchesNothing) {
