@@ -7,12 +7,12 @@ namespace orvane {
 
 class Session;
 
-// Restores one file that the tape reader extracted into the work directory (`RestoreOneFile`):
-// unpacks it when it was stored compressed, finds its destination below the restore target,
-// creates the directory, and moves it there under the restore option ("Restore with asking",
+// Restores one file that the tape reader extracted to `workFile` (`RestoreOneFile`): unpacks it
+// when it was stored compressed, finds its destination below the restore target, creates the
+// directory, and moves it there under the restore option ("Restore with asking",
 // "Overwrite never", "Overwrite ever"). A restored file keeps its modification time, counts in
-// "Files" and `RestoredBytes` and gets its protocol line. A copy that is not kept is deleted
-// from the work directory. True when the file was restored.
+// "Files" and `RestoredBytes` and gets its protocol line. A copy that is not kept is deleted.
+// True when the file was restored.
 bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString& workFile);
 
 // Where the tape reader puts the data of a plain record before RestoreOneFile moves it: beside
