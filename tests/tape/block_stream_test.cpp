@@ -72,9 +72,8 @@ TEST(WriteStream, WithoutABlockLimitNoTapeChangeHappens) {
     EXPECT_EQ(session.BlockCounter, 149);
 }
 
-TEST(ReadStream, TakesBytesAcrossBlocksAndTellsTheEndOfData) {
-    SessionFixture fixture;
-    Session& session = *fixture.session;
+// A tape of two blocks, all '1' and all '2'; the stream stands at byte 32700 of the first.
+TapeHandlePtr TwoBlocksReadFromOffset32700(Session& session) {
     TapeHandlePtr handle = OpenTape(session);
     std::vector<char> block(32768);
     for (char fill : {'1', '2'}) {
@@ -82,7 +81,14 @@ TEST(ReadStream, TakesBytesAcrossBlocksAndTellsTheEndOfData) {
         handle->writeBlock(block.data(), 32768);
     }
     handle->setPosition(TapePositionMethod::Rewind, 0, 0);
-    ASSERT_EQ(LoadStreamBlock(session, *handle, 32700), 0u);
+    EXPECT_EQ(LoadStreamBlock(session, *handle, 32700), 0u);
+    return handle;
+}
+
+TEST(ReadStream, TakesBytesAcrossBlocksAndTellsTheEndOfData) {
+    SessionFixture fixture;
+    Session& session = *fixture.session;
+    TapeHandlePtr handle = TwoBlocksReadFromOffset32700(session);
     EXPECT_EQ(session.BlockCounter, 1);
 
     std::vector<char> out(100);
@@ -121,14 +127,7 @@ TEST(WritableStreamRoom, IsTheRestOfTheBlockAndWritesAFullBlockFirst) {
 TEST(ReadStreamInPlace, StopsAtTheBlockEndAndTellsTheEndOfData) {
     SessionFixture fixture;
     Session& session = *fixture.session;
-    TapeHandlePtr handle = OpenTape(session);
-    std::vector<char> block(32768);
-    for (char fill : {'1', '2'}) {
-        std::fill(block.begin(), block.end(), fill);
-        handle->writeBlock(block.data(), 32768);
-    }
-    handle->setPosition(TapePositionMethod::Rewind, 0, 0);
-    ASSERT_EQ(LoadStreamBlock(session, *handle, 32700), 0u);
+    TapeHandlePtr handle = TwoBlocksReadFromOffset32700(session);
 
     std::span<const char> bytes = ReadStreamInPlace(session, handle, 100);
     EXPECT_EQ(QByteArray(bytes.data(), qsizetype(bytes.size())), QByteArray(68, '1'));
