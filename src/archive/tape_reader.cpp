@@ -133,7 +133,7 @@ void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, const RecordSi
     } else {
         target.setFileName(sink.file.isEmpty() ? WorkFileFor(ctx, header.Path) : sink.file);
     }
-    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         SetLastError(ResultCodeFromErrno(errno));
         LogTapeError(ctx);
     }
