@@ -11,18 +11,46 @@ namespace orvane {
 
 bool SoftCompression::Add(const QString& filePath, OperatorInterface& op) const {
     const ZipOutcome outcome = PackFile(m_archivePath, filePath, m_level);
+    ReportAddOutcome(op, filePath, outcome);
+    return outcome.ok();
+}
+
+std::optional<MemoryArchive> SoftCompression::AddInMemory(const QString& filePath,
+                                                          OperatorInterface& op) const {
+    MemoryArchive archive;
+    const ZipOutcome outcome = PackFileInMemory(filePath, m_level, archive);
+    ReportAddOutcome(op, filePath, outcome);
+    if (!outcome.ok())
+        return std::nullopt;
+    return archive;
+}
+
+void SoftCompression::ReportAddOutcome(OperatorInterface& op, const QString& filePath,
+                                       const ZipOutcome& outcome) {
     ZipMaster1Message(op, outcome.errorCode,
                       QStringLiteral("Softcompression could not pack ") + filePath +
                           QStringLiteral(": ") + outcome.text);
-    return outcome.ok();
 }
 
 bool SoftCompression::Extract(const QString& baseDirectory, OperatorInterface& op) const {
     const ZipOutcome outcome = UnpackArchive(m_archivePath, baseDirectory);
+    ReportExtractOutcome(op, outcome);
+    return outcome.ok();
+}
+
+bool SoftCompression::ExtractFrom(const QByteArray& archive, const QString& baseDirectory,
+                                  OperatorInterface& op) const {
+    const ZipOutcome outcome = UnpackArchiveFrom(archive, baseDirectory);
+    ReportExtractOutcome(op, outcome);
+    return outcome.ok();
+}
+
+// The archive is named as the compression archive wherever its bytes are held, so that the
+// operator reads the same words for the same fault.
+void SoftCompression::ReportExtractOutcome(OperatorInterface& op, const ZipOutcome& outcome) const {
     ZipMaster1Message(op, outcome.errorCode,
                       QStringLiteral("Softcompression could not unpack ") + m_archivePath +
                           QStringLiteral(": ") + outcome.text);
-    return outcome.ok();
 }
 
 void ZipMaster1Message(OperatorInterface& op, int errorCode, const QString& text) {

@@ -17,6 +17,11 @@ void PumpWhilePacking(zip_t*, double, void*) {
     PumpMessages(1);
 }
 
+int CancelWhenAsked(zip_t*, void* cancelled) {
+    return static_cast<const std::atomic<bool>*>(cancelled)->load(std::memory_order_relaxed) ? 1
+                                                                                             : 0;
+}
+
 ZipOutcome LibraryFailure(zip_error_t* error) {
     return ZipOutcome::failure(zip_error_code_zip(error),
                                QString::fromUtf8(zip_error_strerror(error)));
@@ -27,6 +32,55 @@ bool RemoveIfPresent(const QString& path) {
     QFile::remove(path);
     const QFileInfo info(path);
     return !info.exists() && !info.isSymLink();
+}
+
+// Checked before libzip sees the file, for a clear reason; a pipe or device would also block the
+// reader.
+ZipOutcome CheckSource(const QFileInfo& source, const QString& filePath) {
+    if (!source.exists())
+        return ZipOutcome::fromCode(ZIP_ER_NOENT);
+    if (!source.isFile())
+        return ZipOutcome::failure(ZIP_ER_OPEN, QStringLiteral("not a regular file"));
+    if (QFile probe(filePath); !probe.open(QIODevice::ReadOnly))
+        return ZipOutcome::failure(ZIP_ER_OPEN, probe.errorString());
+    return {};
+}
+
+// Adds the file as the archive's only member and sets everything that decides its bytes, so that
+// an archive made in a file and one made in memory are the same. The data is read at close.
+ZipOutcome AddOnlyMember(zip_t* archive, const QString& filePath, const QFileInfo& source,
+                         int level, const PackControl& control) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* data =
+        zip_source_file_create(QFile::encodeName(filePath).constData(), 0, -1, &error);
+    if (!data) {
+        const ZipOutcome outcome = LibraryFailure(&error);
+        zip_error_fini(&error);
+        return outcome;
+    }
+    zip_error_fini(&error);
+
+    const QString name = source.fileName();
+    const zip_int64_t index =
+        zip_file_add(archive, QFile::encodeName(name).constData(), data, ZIP_FL_ENC_GUESS);
+    if (index < 0) {
+        zip_source_free(data);
+        return LibraryFailure(zip_get_error(archive));
+    }
+    const bool stored = IsStoredSuffix(name);
+    zip_set_file_compression(archive, zip_uint64_t(index), stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                             stored ? 0 : zip_uint32_t(qBound(1, level, 9)));
+    SetMemberModificationTime(archive, zip_uint64_t(index),
+                              source.lastModified().toSecsSinceEpoch());
+    if (control.pumpMessages)
+        zip_register_progress_callback_with_state(archive, 0.01, PumpWhilePacking, nullptr,
+                                                  nullptr);
+    if (control.cancelled)
+        zip_register_cancel_callback_with_state(
+            archive, CancelWhenAsked, nullptr,
+            const_cast<void*>(static_cast<const void*>(control.cancelled)));
+    return {};
 }
 
 } // namespace
@@ -42,54 +96,25 @@ bool IsStoredSuffix(const QString& fileName) {
     return dot >= 0 && stored.contains(fileName.mid(dot + 1).toLower());
 }
 
-ZipOutcome PackFile(const QString& archivePath, const QString& filePath, int level) {
+ZipOutcome PackFile(const QString& archivePath, const QString& filePath, int level,
+                    const PackControl& control) {
     if (!RemoveIfPresent(archivePath))
         return ZipOutcome::failure(ZIP_ER_REMOVE, QStringLiteral("the old archive ") + archivePath +
                                                       QStringLiteral(" cannot be removed"));
-
-    // Checked here for a clear reason; a pipe or device would also block the reader.
     const QFileInfo source(filePath);
-    if (!source.exists())
-        return ZipOutcome::fromCode(ZIP_ER_NOENT);
-    if (!source.isFile())
-        return ZipOutcome::failure(ZIP_ER_OPEN, QStringLiteral("not a regular file"));
-    if (QFile probe(filePath); !probe.open(QIODevice::ReadOnly))
-        return ZipOutcome::failure(ZIP_ER_OPEN, probe.errorString());
+    if (ZipOutcome outcome = CheckSource(source, filePath); !outcome.ok())
+        return outcome;
 
     int openError = 0;
     zip_t* archive =
         zip_open(QFile::encodeName(archivePath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &openError);
     if (!archive)
         return ZipOutcome::fromCode(openError);
-
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* data =
-        zip_source_file_create(QFile::encodeName(filePath).constData(), 0, -1, &error);
-    if (!data) {
-        const ZipOutcome outcome = LibraryFailure(&error);
-        zip_error_fini(&error);
+    if (ZipOutcome outcome = AddOnlyMember(archive, filePath, source, level, control);
+        !outcome.ok()) {
         zip_discard(archive);
         return outcome;
     }
-    zip_error_fini(&error);
-
-    const QString name = source.fileName();
-    const zip_int64_t index =
-        zip_file_add(archive, QFile::encodeName(name).constData(), data, ZIP_FL_ENC_GUESS);
-    if (index < 0) {
-        zip_source_free(data);
-        const ZipOutcome outcome = LibraryFailure(zip_get_error(archive));
-        zip_discard(archive);
-        return outcome;
-    }
-    const bool stored = IsStoredSuffix(name);
-    zip_set_file_compression(archive, zip_uint64_t(index), stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
-                             stored ? 0 : zip_uint32_t(qBound(1, level, 9)));
-    SetMemberModificationTime(archive, zip_uint64_t(index),
-                              source.lastModified().toSecsSinceEpoch());
-    zip_register_progress_callback_with_state(archive, 0.01, PumpWhilePacking, nullptr, nullptr);
-
     // The archive is written at close, to a temporary file that replaces the target at the end.
     if (zip_close(archive) != 0) {
         const ZipOutcome outcome = LibraryFailure(zip_get_error(archive));
@@ -98,6 +123,39 @@ ZipOutcome PackFile(const QString& archivePath, const QString& filePath, int lev
         return outcome;
     }
     return {};
+}
+
+ZipOutcome PackFileInMemory(const QString& filePath, int level, MemoryArchive& archive,
+                            const PackControl& control) {
+    archive = MemoryArchive();
+    const QFileInfo source(filePath);
+    if (ZipOutcome outcome = CheckSource(source, filePath); !outcome.ok())
+        return outcome;
+
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_t* zip = buffer ? zip_open_from_source(buffer, ZIP_TRUNCATE, &error) : nullptr;
+    if (!zip) {
+        const ZipOutcome outcome = LibraryFailure(&error);
+        zip_error_fini(&error);
+        if (buffer)
+            zip_source_free(buffer);
+        return outcome;
+    }
+    zip_error_fini(&error);
+    // The archive releases its source at close; this reference keeps the written bytes.
+    zip_source_keep(buffer);
+
+    ZipOutcome outcome = AddOnlyMember(zip, filePath, source, level, control);
+    if (outcome.ok()) {
+        if (zip_close(zip) == 0)
+            return archive.adopt(buffer);
+        outcome = LibraryFailure(zip_get_error(zip));
+    }
+    zip_discard(zip);
+    zip_source_free(buffer);
+    return outcome;
 }
 
 } // namespace orvane

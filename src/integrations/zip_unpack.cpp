@@ -125,17 +125,9 @@ ZipOutcome ExtractMember(zip_t* archive, zip_uint64_t index, const QString& memb
     return {};
 }
 
-} // namespace
-
-ZipOutcome UnpackArchive(const QString& archivePath, const QString& baseDirectory) {
-    if (!QFileInfo(archivePath).isFile())
-        return ZipOutcome::fromCode(ZIP_ER_NOENT);
-    int openError = 0;
-    Archive archive(zip_open(QFile::encodeName(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS,
-                             &openError));
-    if (!archive)
-        return ZipOutcome::fromCode(openError);
-
+// Writes the members of an open archive; see UnpackArchive.
+ZipOutcome UnpackOpenArchive(zip_t* opened, const QString& baseDirectory) {
+    Archive archive(opened);
     // Every name is checked before the first byte is written.
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     std::vector<std::pair<QString, QString>> members; // stored name, target path
@@ -172,6 +164,40 @@ ZipOutcome UnpackArchive(const QString& archivePath, const QString& baseDirector
             return outcome;
     }
     return {};
+}
+
+} // namespace
+
+ZipOutcome UnpackArchive(const QString& archivePath, const QString& baseDirectory) {
+    if (!QFileInfo(archivePath).isFile())
+        return ZipOutcome::fromCode(ZIP_ER_NOENT);
+    int openError = 0;
+    zip_t* archive = zip_open(QFile::encodeName(archivePath).constData(),
+                              ZIP_RDONLY | ZIP_CHECKCONS, &openError);
+    if (!archive)
+        return ZipOutcome::fromCode(openError);
+    return UnpackOpenArchive(archive, baseDirectory);
+}
+
+ZipOutcome UnpackArchiveFrom(const QByteArray& bytes, const QString& baseDirectory) {
+    // libzip takes an empty buffer for an empty archive, an empty file for none at all.
+    if (bytes.isEmpty())
+        return ZipOutcome::fromCode(ZIP_ER_NOZIP);
+    zip_error_t error;
+    zip_error_init(&error);
+    // The source reads `bytes` in place; they outlive the archive, which is gone on return.
+    zip_source_t* source =
+        zip_source_buffer_create(bytes.constData(), zip_uint64_t(bytes.size()), 0, &error);
+    zip_t* archive =
+        source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
+    const int openError = zip_error_code_zip(&error);
+    zip_error_fini(&error);
+    if (!archive) {
+        if (source)
+            zip_source_free(source);
+        return ZipOutcome::fromCode(openError);
+    }
+    return UnpackOpenArchive(archive, baseDirectory);
 }
 
 } // namespace orvane

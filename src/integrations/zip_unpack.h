@@ -2,6 +2,7 @@
 
 #include "zip_outcome.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace orvane {
@@ -12,5 +13,7 @@ namespace orvane {
 // is written. Each file appears only once it is complete, so a damaged member never replaces
 // a good file. The data is streamed.
 ZipOutcome UnpackArchive(const QString& archivePath, const QString& baseDirectory);
+// The same for an archive held in memory.
+ZipOutcome UnpackArchiveFrom(const QByteArray& archive, const QString& baseDirectory);
 
 } // namespace orvane
