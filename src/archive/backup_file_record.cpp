@@ -1,6 +1,7 @@
 #include "backup_file_record.h"
 
 #include "backup_inclusion.h"
+#include "packed_file.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
@@ -139,6 +140,36 @@ DataOutcome StreamFileData(ArchiveContext& ctx, TapeHandlePtr& handle, int fd, u
     return outcome;
 }
 
+// Streams exactly `length` bytes of an archive held in memory, copied straight into the room of
+// the current tape block.
+DataOutcome StreamMemoryData(ArchiveContext& ctx, TapeHandlePtr& handle, MemoryArchive& archive,
+                             uint64_t length) {
+    DataOutcome outcome = DataOutcome::Complete;
+    uint64_t remaining = length;
+    for (uint64_t chunk = 1; remaining > 0; ++chunk) {
+        const std::span<char> room = WritableStreamRoom(ctx, handle);
+        if (!handle)
+            return DataOutcome::TapeGone;
+        const int64_t wanted = int64_t(std::min<uint64_t>(remaining, room.size()));
+        int64_t got = 0;
+        if (outcome == DataOutcome::Complete) {
+            got = archive.read(room.data(), wanted);
+            if (got < 0) {
+                outcome = DataOutcome::ReadError;
+                got = 0;
+            } else if (got < wanted) {
+                outcome = DataOutcome::Shrunk;
+            }
+        }
+        std::memset(room.data() + got, 0, size_t(wanted - got));
+        CommitStreamRoom(ctx, int32_t(wanted));
+        remaining -= uint64_t(wanted);
+        if (chunk % 100 == 0)
+            PumpMessages(1);
+    }
+    return outcome;
+}
+
 void ReportDataOutcome(ArchiveContext& ctx, DataOutcome outcome, const QByteArray& path,
                        uint64_t length) {
     QString what;
@@ -222,20 +253,15 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
     header.Date = ModificationDate(info);
     PumpMessages(1);
 
-    // Soft compression packs the file into the work archive, which then goes to tape in its
-    // place. A file the zip component cannot pack goes to tape as it is.
-    FileDescriptor packed;
+    // Soft compression packs the file (or takes it packed ahead), and its archive goes to tape in
+    // its place. A file the zip component cannot pack goes to tape as it is.
+    PackedFile packed;
     uint64_t storedLength = uint64_t(size);
     if (SoftCompression::Applies(compress, size)) {
-        QFile::remove(ctx.paths.SoftCompressionArchivePath);
-        struct stat archiveInfo {};
-        if (ctx.compression.Add(Shown(path), ctx.op)) {
-            packed.reset(OpenRegularFile(QFile::encodeName(ctx.paths.SoftCompressionArchivePath),
-                                         archiveInfo));
-            if (packed.valid()) {
-                header.Compressed = true;
-                storedLength = uint64_t(archiveInfo.st_size);
-            }
+        packed = PackForTape(ctx, state, path, info);
+        if (packed.IsPacked()) {
+            header.Compressed = true;
+            storedLength = packed.Length();
         }
     }
     header.DataLength = storedLength;
@@ -247,8 +273,11 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
     header.encode(headerBytes);
     WriteStream(ctx, handle, headerBytes, TapeFileHeader::Size);
     const DataOutcome outcome =
-        StreamFileData(ctx, handle, packed.valid() ? packed.get() : file.get(), storedLength);
-    packed.reset();
+        packed.InMemory()
+            ? StreamMemoryData(ctx, handle, *packed.InMemory(), storedLength)
+            : StreamFileData(ctx, handle, packed.IsPacked() ? packed.Descriptor() : file.get(),
+                             storedLength);
+    packed = PackedFile();
     file.reset();
     ReportDataOutcome(ctx, outcome, path, storedLength);
 

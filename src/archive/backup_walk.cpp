@@ -1,51 +1,75 @@
 #include "backup_walk.h"
 
 #include "backup_file_record.h"
+#include "packed_file.h"
+#include "walk_cursor.h"
 
-#include <algorithm>
-#include <cstring>
-#include <dirent.h>
-#include <sys/stat.h>
+#include <deque>
 
 namespace orvane {
 
 namespace {
 
-// The names in a directory, read whole, so that no directory stays open while the walk goes
-// deeper. False when the directory cannot be read.
-bool ReadDirectoryNames(const QByteArray& directory, QList<QByteArray>& names) {
-    DIR* dir = ::opendir(directory.constData());
-    if (!dir)
-        return false;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
-        names << QByteArray(entry->d_name);
+// How far the walk lists ahead of the writer while it looks for files to pack ahead: enough to
+// see past a run of files that are not packed, little enough that a directory of such files
+// costs neither memory nor a pause.
+constexpr size_t MaxEntriesListedAhead = 256;
+
+struct ListedEntry {
+    WalkEntry entry;
+    bool prepared = false; // named to the look-ahead
+};
+
+// The entries listed but not yet written, and how many of them the look-ahead packs.
+struct ListedAhead {
+    std::deque<ListedEntry> entries;
+    int preparedCount = 0;
+};
+
+// Lists entries ahead of the writer and names the ones it will pack to the look-ahead, until as
+// many wait as can be packed at once. Without soft compression only the next entry is listed,
+// so that each entry is looked at just before it is written.
+void ListAhead(ArchiveContext& ctx, BackupWriterState& state, WalkCursor& cursor,
+               ListedAhead& listed, bool compress) {
+    const size_t wanted = compress ? MaxEntriesListedAhead : 1;
+    while (listed.entries.size() < wanted &&
+           (!compress || listed.preparedCount < state.Ahead.Capacity())) {
+        std::optional<WalkEntry> entry = cursor.Next();
+        if (!entry)
+            return;
+        const bool prepare =
+            compress && entry->stated && WillBePacked(ctx, state, entry->path, entry->info);
+        if (prepare) {
+            state.Ahead.Prepare(entry->path, entry->info.st_size, ctx.compression.level(),
+                                ctx.paths.WorkDirectory);
+            ++listed.preparedCount;
+        }
+        listed.entries.push_back({std::move(*entry), prepare});
     }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return true;
 }
 
 } // namespace
 
 void WalkDirectory(ArchiveContext& ctx, BackupWriterState& state, const QByteArray& directory,
                    TapeHandlePtr& handle, bool compress) {
-    QList<QByteArray> names;
-    if (!ReadDirectoryNames(directory, names)) {
-        ReportSkippedFile(ctx, state, directory, 0);
-        return;
-    }
-    for (const QByteArray& name : names) {
-        if (ctx.CancelFlag)
-            return;
-        const QByteArray path = directory + name;
-        struct stat info {};
-        if (::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode))
-            WalkDirectory(ctx, state, path + '/', handle, compress);
+    WalkCursor cursor(directory);
+    ListedAhead listed;
+    while (!ctx.CancelFlag) {
+        ListAhead(ctx, state, cursor, listed, compress);
+        if (listed.entries.empty())
+            break;
+        const ListedEntry next = std::move(listed.entries.front());
+        listed.entries.pop_front();
+        if (next.prepared)
+            --listed.preparedCount;
+        const WalkEntry& entry = next.entry;
+        if (entry.unreadableDirectory)
+            ReportSkippedFile(ctx, state, entry.path, 0);
         else
-            WriteFileRecord(ctx, state, handle, path, compress);
+            WriteFileRecord(ctx, state, handle, entry.path, compress);
     }
+    // Cancelled, or a tape change given up: nothing prepared is wanted any more.
+    state.Ahead.Stop();
 }
 
 } // namespace orvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backup_displays.h"
+#include "compression_ahead.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -26,6 +27,9 @@ struct BackupWriterState {
     bool StreamReady = false;
 
     BackupDisplays Displays;
+
+    // Packs the files the walk will write next while the current one goes to tape.
+    CompressionAhead Ahead;
 };
 
 } // namespace orvane

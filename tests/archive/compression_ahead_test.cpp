@@ -1,0 +1,227 @@
+#include "archive/compression_ahead.h"
+#include "integrations/zip_pack.h"
+#include "support/temp_home.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+// Threads of this process, the look-ahead's workers among them.
+int ProcessThreads() {
+    return int(QDir(QStringLiteral("/proc/self/task"))
+                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                   .size());
+}
+
+// Text that deflates, different for every seed.
+QByteArray Text(qsizetype size, int seed) {
+    static const char* words[] = {"tape", "block",  "catalog", "restore", "verify", "drive",
+                                  "set",  "marker", "record",  "file",    "zip",    "level"};
+    QByteArray text;
+    text.reserve(size + 16);
+    uint32_t state = uint32_t(seed) * 2654435761u + 7;
+    while (text.size() < size) {
+        state = state * 1664525u + 1013904223u;
+        text += words[(state >> 16) % 12];
+        text += (state >> 8) % 13 == 0 ? '\n' : ' ';
+        if ((state >> 4) % 5 == 0)
+            text += QByteArray::number(state % 1000003);
+    }
+    text.truncate(size);
+    return text;
+}
+
+class CompressionAheadTest : public ::testing::Test {
+protected:
+    TempHome home;
+    const QString work = home.file(QStringLiteral("worker/"));
+    const QString source = home.file(QStringLiteral("source/"));
+    const int threadsBefore = ProcessThreads();
+    static constexpr int Level = 1; // quick; the level only has to be the same on both sides
+
+    void SetUp() override {
+        ASSERT_TRUE(QDir().mkpath(work));
+        ASSERT_TRUE(QDir().mkpath(source));
+    }
+
+    QByteArray MakeFile(const QString& name, const QByteArray& bytes) {
+        const QString path = source + name;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return QFile::encodeName(path);
+    }
+
+    static struct stat Stat(const QByteArray& path) {
+        struct stat info {};
+        EXPECT_EQ(::stat(path.constData(), &info), 0) << path.constData();
+        return info;
+    }
+
+    void Prepare(CompressionAhead& ahead, const QByteArray& path) {
+        ahead.Prepare(path, Stat(path).st_size, Level, work);
+    }
+
+    // The archive the work file would hold for this file.
+    QByteArray PackedInline(const QByteArray& path) {
+        const QString archive = home.file(QStringLiteral("inline.zip"));
+        EXPECT_TRUE(PackFile(archive, QFile::decodeName(path), Level).ok());
+        QFile file(archive);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+
+    static QByteArray Bytes(PackedAhead& packed) {
+        if (!packed.workFile().isEmpty()) {
+            QFile file(packed.workFile());
+            file.open(QIODevice::ReadOnly);
+            return file.readAll();
+        }
+        return packed.memory().readAll();
+    }
+
+    QStringList WorkFiles() const { return QDir(work).entryList(QDir::Files); }
+};
+
+class AheadWorkersTest : public CompressionAheadTest, public ::testing::WithParamInterface<int> {};
+
+// One worker (one core) or several: the writer gets every file's archive in writing order, the
+// archive the work file would hold, and nothing keeps running afterwards.
+TEST_P(AheadWorkersTest, HandsOverEachFileAsTheWorkFileWouldHoldIt) {
+    const std::vector<QByteArray> paths = {
+        MakeFile("a.txt", Text(300000, 1)),
+        MakeFile("b.png", Text(50000, 2)),
+        MakeFile("c.txt", Text(1, 3)),
+        MakeFile("d.log", Text(SoftCompression::MemoryLimit + 1, 4)),
+        MakeFile("e.txt", Text(700000, 5)),
+    };
+    CompressionAhead ahead(GetParam());
+    for (const QByteArray& path : paths)
+        Prepare(ahead, path);
+    EXPECT_EQ(ahead.ThreadCount(), GetParam());
+    const bool cancel = false;
+
+    for (const QByteArray& path : paths) {
+        SCOPED_TRACE(path.constData());
+        PackedAhead packed = ahead.Take(path, Stat(path), cancel);
+        ASSERT_TRUE(packed);
+        ASSERT_TRUE(packed.outcome().ok()) << packed.outcome().text.toStdString();
+        const bool large = Stat(path).st_size > SoftCompression::MemoryLimit;
+        EXPECT_EQ(packed.memory().isNull(), large);
+        EXPECT_EQ(packed.workFile().isEmpty(), !large);
+        EXPECT_EQ(Bytes(packed), PackedInline(path));
+        const QString workFile = packed.workFile();
+        packed.reset();
+        if (large) {
+            EXPECT_FALSE(QFileInfo::exists(workFile)) << "a released work file is removed";
+        }
+    }
+    ahead.Stop();
+    EXPECT_EQ(ahead.ThreadCount(), 0);
+    EXPECT_EQ(ProcessThreads(), threadsBefore);
+    EXPECT_TRUE(WorkFiles().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Workers, AheadWorkersTest, ::testing::Values(1, 2));
+
+TEST_F(CompressionAheadTest, AFileChangedSincePackingIsLeftToTheWriter) {
+    const QByteArray path = MakeFile("notes.txt", Text(100000, 1));
+    CompressionAhead ahead(2);
+    Prepare(ahead, path);
+    struct stat changed = Stat(path);
+    changed.st_mtim.tv_sec += 10;
+    const bool cancel = false;
+
+    EXPECT_FALSE(ahead.Take(path, changed, cancel));
+    EXPECT_FALSE(ahead.Take(path, Stat(path), cancel)) << "taken once, whatever came of it";
+}
+
+TEST_F(CompressionAheadTest, FilesPassedOverAreDroppedAndUnnamedOnesAreLeftToTheWriter) {
+    const QByteArray first = MakeFile("1.txt", Text(200000, 1));
+    const QByteArray second = MakeFile("2.txt", Text(200000, 2));
+    const QByteArray third = MakeFile("3.txt", Text(200000, 3));
+    const QByteArray unnamed = MakeFile("4.txt", Text(200000, 4));
+    CompressionAhead ahead(2);
+    for (const QByteArray& path : {first, second, third})
+        Prepare(ahead, path);
+    const bool cancel = false;
+
+    EXPECT_FALSE(ahead.Take(unnamed, Stat(unnamed), cancel));
+    PackedAhead packed = ahead.Take(third, Stat(third), cancel);
+    ASSERT_TRUE(packed);
+    EXPECT_EQ(Bytes(packed), PackedInline(third));
+    EXPECT_FALSE(ahead.Take(first, Stat(first), cancel));
+    EXPECT_FALSE(ahead.Take(second, Stat(second), cancel));
+}
+
+// Cancel finishes the file being written and gives up the rest at once; stopping then leaves
+// no thread and no work file behind.
+TEST_F(CompressionAheadTest, CancelGivesUpEverythingAfterTheFileBeingWritten) {
+    std::vector<QByteArray> paths;
+    for (int i = 0; i < 6; ++i)
+        paths.push_back(MakeFile(QStringLiteral("f%1.txt").arg(i),
+                                 Text(i % 2 ? SoftCompression::MemoryLimit + 1 : 2000000, i)));
+    CompressionAhead ahead(2);
+    for (const QByteArray& path : paths)
+        Prepare(ahead, path);
+    EXPECT_GT(ProcessThreads(), threadsBefore);
+    const bool cancel = true;
+
+    PackedAhead packed = ahead.Take(paths[0], Stat(paths[0]), cancel);
+    ASSERT_TRUE(packed);
+    EXPECT_EQ(Bytes(packed), PackedInline(paths[0]));
+    packed.reset();
+    EXPECT_FALSE(ahead.Take(paths[1], Stat(paths[1]), cancel));
+
+    ahead.Stop();
+    EXPECT_EQ(ProcessThreads(), threadsBefore);
+    EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(' ').toStdString();
+}
+
+TEST_F(CompressionAheadTest, StoppingWhilePackingLeavesNothingBehind) {
+    std::vector<QByteArray> paths;
+    for (int i = 0; i < 4; ++i)
+        paths.push_back(MakeFile(QStringLiteral("big%1.txt").arg(i),
+                                 Text(SoftCompression::MemoryLimit + 1, i)));
+    {
+        CompressionAhead ahead(2);
+        for (const QByteArray& path : paths)
+            Prepare(ahead, path);
+        // Ends with the look-ahead, as when a run ends in the middle.
+    }
+    EXPECT_EQ(ProcessThreads(), threadsBefore);
+    EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(' ').toStdString();
+}
+
+// More files than may wait in memory: the writer holds each result a while, as a slow tape
+// would, and the archives held at once never pass the budget.
+TEST_F(CompressionAheadTest, ArchivesHeldInMemoryStayWithinTheBudget) {
+    const qint64 size = 20 * 1024 * 1024;
+    std::vector<QByteArray> paths;
+    for (int i = 0; i < 6; ++i)
+        paths.push_back(MakeFile(QStringLiteral("m%1.txt").arg(i), Text(size, i)));
+    CompressionAhead ahead(CompressionAhead::MaxWorkers);
+    ASSERT_GT(ahead.Capacity() * size, CompressionAhead::MemoryBudget)
+        << "the budget, not the count, must be what holds them back";
+    for (const QByteArray& path : paths)
+        Prepare(ahead, path);
+    const bool cancel = false;
+
+    for (const QByteArray& path : paths) {
+        PackedAhead packed = ahead.Take(path, Stat(path), cancel);
+        ASSERT_TRUE(packed);
+        EXPECT_TRUE(packed.outcome().ok());
+        EXPECT_FALSE(packed.memory().isNull());
+    }
+    EXPECT_LE(ahead.PeakMemoryBytes(), CompressionAhead::MemoryBudget);
+    EXPECT_GE(ahead.PeakMemoryBytes(), 2 * size) << "files were packed ahead at all";
+}
+
+} // namespace
