@@ -17,6 +17,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <algorithm>
+#include <span>
 
 namespace orvane {
 
@@ -28,29 +30,62 @@ void ShowFiles(Session& session, int64_t files) {
     session.op.setCounter(RestoreDisplay::Files, double(files));
 }
 
-// The paths of the catalog file's records, in whole records; a short tail is no record.
-void ReadCatalogFile(Session& session, const QString& catalogFile, std::vector<QByteArray>& list) {
-    QFile file(catalogFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    constexpr qint64 RecordsPerRead = 1024;
-    int64_t files = 0;
-    QByteArray chunk;
-    while (!(chunk = file.read(RecordsPerRead * CatalogRecord::Size)).isEmpty()) {
-        for (qsizetype at = 0; at + CatalogRecord::Size <= chunk.size();
-             at += CatalogRecord::Size) {
-            const QByteArray path = CatalogRecord::decode(chunk.constData() + at).Path;
-            if (path.isEmpty() || IsWorkFileRecord(path))
+// Takes the paths out of catalog data fed in pieces of any size, in whole records; a short tail
+// is no record.
+class CatalogRecordDecoder {
+public:
+    CatalogRecordDecoder(Session& session, std::vector<QByteArray>& list)
+        : m_session(session), m_list(list) {}
+
+    void feed(std::span<const char> bytes) {
+        while (!bytes.empty()) {
+            if (m_partial.isEmpty() && bytes.size() >= size_t(CatalogRecord::Size)) {
+                take(bytes.data());
+                bytes = bytes.subspan(CatalogRecord::Size);
                 continue;
-            list.push_back(path);
-            if (++files % 100 == 0) {
-                ShowFiles(session, files);
-                session.op.setStatus(TapePathText(path));
-                PumpMessages(1);
+            }
+            const size_t part =
+                std::min(bytes.size(), size_t(CatalogRecord::Size - m_partial.size()));
+            m_partial.append(bytes.data(), qsizetype(part));
+            bytes = bytes.subspan(part);
+            if (m_partial.size() == CatalogRecord::Size) {
+                take(m_partial.constData());
+                m_partial.clear();
             }
         }
     }
-    ShowFiles(session, files);
+
+    void finish() { ShowFiles(m_session, m_files); }
+
+private:
+    void take(const char* record) {
+        QByteArray path = CatalogRecord::decode(record).Path;
+        if (path.isEmpty() || IsWorkFileRecord(path))
+            return;
+        if (++m_files % 100 == 0) {
+            ShowFiles(m_session, m_files);
+            m_session.op.setStatus(TapePathText(path));
+            PumpMessages(1);
+        }
+        m_list.push_back(std::move(path));
+    }
+
+    Session& m_session;
+    std::vector<QByteArray>& m_list;
+    QByteArray m_partial;
+    int64_t m_files = 0;
+};
+
+void ReadCatalogFile(Session& session, const QString& catalogFile, std::vector<QByteArray>& list) {
+    QFile file(catalogFile);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return;
+    CatalogRecordDecoder decoder(session, list);
+    std::vector<char> chunk(1024 * CatalogRecord::Size);
+    qint64 n = 0;
+    while ((n = file.read(chunk.data(), qint64(chunk.size()))) > 0)
+        decoder.feed({chunk.data(), size_t(n)});
+    decoder.finish();
 }
 
 } // namespace
@@ -132,7 +167,11 @@ void LoadCatalogFast(Session& session, std::vector<QByteArray>& list) {
     session.op.setStatus(QStringLiteral("Reading Catalog"));
     PumpMessages(1);
 
+    // A plain catalog is decoded as it streams off the tape; a compressed one is unpacked in the
+    // work directory first.
     QByteArray path;
+    CatalogRecordDecoder decoder(session, list);
+    bool streamed = false;
     if (!session.CancelFlag) {
         list.clear();
         TapeHandlePtr handle = OpenTape(session);
@@ -142,19 +181,31 @@ void LoadCatalogFast(Session& session, std::vector<QByteArray>& list) {
             PumpMessages(10);
             if (!session.CancelFlag) {
                 LoadStreamBlock(session, *handle, session.BlockOffset);
-                path = ReadFileRecord(session, handle, false, true);
+                path = ReadFileRecord(session, handle, [&](const TapeFileHeader& header) {
+                    if (FileNamePart(header.Path) != CatalogFileName)
+                        return RecordSink::Skip();
+                    if (header.Compressed)
+                        return RecordSink::WorkFile(true);
+                    streamed = true;
+                    return RecordSink::Consumer(
+                        [&decoder](std::span<const char> bytes) { decoder.feed(bytes); });
+                });
             }
             CloseTape(handle, 1);
             PumpMessages(1);
         }
     }
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        list.clear();
         return;
-    const QString extracted = WorkFileFor(session, path);
-    if (FileNamePart(path) == CatalogFileName)
+    }
+    if (streamed) {
+        decoder.finish();
+    } else if (FileNamePart(path) == CatalogFileName) {
+        const QString extracted = WorkFileFor(session, path);
         ReadCatalogFile(session, extracted, list);
-    // Whatever the marker pointed at, its copy is of no further use.
-    QFile::remove(extracted);
+        QFile::remove(extracted);
+    }
 }
 
 void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list) {

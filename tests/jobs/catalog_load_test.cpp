@@ -96,6 +96,21 @@ TEST_F(CatalogLoadTest, FastAndSequentialListTheSamePathsOnceWithoutTheTapesOwnR
     EXPECT_TRUE(FilesBelow(work()).isEmpty()) << FilesBelow(work()).join(' ').toStdString();
 }
 
+// The catalog streams off the tape in pieces that cut its records at block ends.
+TEST_F(CatalogLoadTest, ACatalogOverSeveralBlocksListsEveryFile) {
+    std::vector<HandRecord> records;
+    std::vector<QByteArray> expected;
+    for (int i = 0; i < 400; ++i) {
+        records.push_back({"/many/f" + QByteArray::number(1000 + i), QByteArray(i % 7, 'x')});
+        expected.push_back(records.back().path);
+    }
+    WriteHandTape(*session, records, modified);
+    const auto fast = Button2Click(*session);
+    EXPECT_EQ(Files(fast), expected);
+    EXPECT_EQ(op.counters[RestoreDisplay::Files], 400);
+    EXPECT_TRUE(FilesBelow(work()).isEmpty()) << FilesBelow(work()).join(' ').toStdString();
+}
+
 TEST_F(CatalogLoadTest, ADiskImageTapeShowsNoTree) {
     WriteHandTape(*session, SampleRecords(), modified, {.label = "Disk"});
     CatalogTreeModel view;
