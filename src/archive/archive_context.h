@@ -5,6 +5,7 @@
 #include "tape/tape_context.h"
 #include "tape_records.h"
 
+#include <optional>
 #include <vector>
 
 namespace orvane {
@@ -29,6 +30,9 @@ struct ArchiveContext : TapeContext {
     SoftCompression compression;
     RunCounters counters;
     TapeFileHeader LastHeader;
+    // The archive of the compressed record read last, when it was small enough to stay in memory
+    // instead of going to the compression work file.
+    std::optional<QByteArray> PackedRecord;
     // One chunk of file data on its way to or from the stream.
     std::vector<char> FileBuffer = std::vector<char>(32769, 0);
 };

@@ -124,8 +124,26 @@ bool PassOver(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
     return ConsumeData(ctx, handle, length, [](std::span<const char>) {});
 }
 
+// A compressed record that fits in memory stays there until it is unpacked.
+void ReadIntoMemory(ArchiveContext& ctx, TapeHandlePtr& handle, bool unpack) {
+    const TapeFileHeader& header = ctx.LastHeader;
+    ctx.PackedRecord.emplace();
+    ctx.PackedRecord->reserve(qsizetype(header.DataLength));
+    ConsumeData(ctx, handle, header.DataLength, [&ctx](std::span<const char> piece) {
+        ctx.PackedRecord->append(piece.data(), qsizetype(piece.size()));
+    });
+    PumpMessages(1);
+    if (unpack && !ctx.CancelFlag)
+        UnpackRestoredFile(ctx, WorkFileFor(ctx, header.Path));
+}
+
 void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, const RecordSink& sink) {
     const TapeFileHeader& header = ctx.LastHeader;
+    ctx.PackedRecord.reset();
+    if (header.Compressed && SoftCompression::FitsInMemory(qint64(header.DataLength))) {
+        ReadIntoMemory(ctx, handle, sink.unpack);
+        return;
+    }
     QFile target;
     if (header.Compressed) {
         QFile::remove(ctx.paths.SoftCompressionArchivePath);
@@ -185,7 +203,12 @@ QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip,
 void UnpackRestoredFile(ArchiveContext& ctx, const QString& path) {
     if (!ctx.LastHeader.Compressed)
         return;
-    ctx.compression.Extract(ctx.paths.WorkDirectory, ctx.op);
+    if (ctx.PackedRecord) {
+        ctx.compression.ExtractFrom(*ctx.PackedRecord, ctx.paths.WorkDirectory, ctx.op);
+        ctx.PackedRecord.reset();
+    } else {
+        ctx.compression.Extract(ctx.paths.WorkDirectory, ctx.op);
+    }
     PumpMessages(1);
     ClearReadOnlyAttribute(path);
 }

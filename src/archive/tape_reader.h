@@ -29,10 +29,10 @@ struct RecordSink {
 using RecordSinkChooser = std::function<RecordSink(const TapeFileHeader&)>;
 
 // Takes the next file record out of the stream; `choose` decides from its header where the data
-// goes. The work file is named by WorkFileFor (the compression work file when the record was
-// stored compressed) and gets the recorded modification time. Returns the recorded path, or
-// nothing at the end marker, at the end of the data, on a damaged record and when CancelFlag is
-// raised. The header read stays in ctx.LastHeader.
+// goes. The work file is named by WorkFileFor (for a record stored compressed: the compression
+// work file, or memory when it fits) and gets the recorded modification time. Returns the
+// recorded path, or nothing at the end marker, at the end of the data, on a damaged record and
+// when CancelFlag is raised. The header read stays in ctx.LastHeader.
 QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle,
                           const RecordSinkChooser& choose);
 // The same with one choice for every record: skipped, or into the work file (and unpacked).
@@ -42,8 +42,9 @@ QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip,
 // path, never a name that leaves the work directory.
 QString WorkFileFor(const ArchiveContext& ctx, const QByteArray& tapePath);
 
-// Unpacks the compression work file into the work directory when the last header read was
-// compressed, and makes `path` writable.
+// Unpacks the archive of the last record read (held in memory, or in the compression work file
+// when it was too large) into the work directory when that record was compressed, and makes
+// `path` writable.
 void UnpackRestoredFile(ArchiveContext& ctx, const QString& path);
 
 // Copies the blocks from the drive's position up to the next filemark or the end of data into

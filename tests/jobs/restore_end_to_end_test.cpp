@@ -193,6 +193,22 @@ INSTANTIATE_TEST_SUITE_P(Tapes, PassOverTest, ::testing::Values(32768 * 1000, 32
 INSTANTIATE_TEST_SUITE_P(Compression, RoundTripTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Soft" : "Plain"; });
 
+// A compressed record too large to be held in memory goes through the compression work file.
+TEST_F(EndToEndTest, ACompressedRecordTooLargeForMemoryRestoresAndVerifies) {
+    SetUpLibrary(32768 * 4000);
+    const std::vector<SourceFile> files = {
+        {"big.bin", RandomBytes(int(SoftCompression::MemoryLimit) + 100000, 9)},
+        {"small.txt", "small"}};
+    MakeSource(files);
+    Backup(true);
+    Restore({source});
+    ExpectRestoredAsBackedUp(files);
+    const VerifyResult verified = VerifyTape(*session);
+    EXPECT_EQ(verified.VerifiedOk, 2);
+    EXPECT_EQ(verified.VerifiedDefect, 0);
+    EXPECT_FALSE(QFile::exists(session->paths.SoftCompressionArchivePath));
+}
+
 TEST_F(EndToEndTest, FastAndSequentialCatalogListTheSamePathsOnce) {
     SetUpLibrary(32768 * 1000);
     const auto files = SourceTree(1000);
