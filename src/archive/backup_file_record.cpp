@@ -20,8 +20,6 @@ namespace orvane {
 
 namespace {
 
-constexpr int MaxTapePathBytes = 255;
-
 // How a file's data compared with the length its header announced.
 enum class DataOutcome { Complete, Shrunk, Grown, ReadError, TapeGone };
 
@@ -230,7 +228,7 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
         return;
     }
     struct stat info {};
-    if (path.size() > MaxTapePathBytes) {
+    if (path.size() > TapeFileHeader::MaxPathBytes) {
         // Never stored under a cut name: two long paths could become one.
         ReportSkippedFile(ctx, state, path,
                           ::lstat(path.constData(), &info) == 0 ? info.st_size : 0);

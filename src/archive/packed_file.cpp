@@ -11,9 +11,6 @@ namespace orvane {
 
 namespace {
 
-// Longer paths never go to tape: the writer skips them.
-constexpr qsizetype MaxTapePathBytes = 255;
-
 // Opens an archive the zip component wrote; -1 when it cannot be read.
 int OpenArchive(const QString& path, uint64_t& length) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -32,7 +29,7 @@ int OpenArchive(const QString& path, uint64_t& length) {
 
 bool WillBePacked(const ArchiveContext& ctx, const BackupWriterState& state, const QByteArray& path,
                   const struct stat& info) {
-    return S_ISREG(info.st_mode) && path.size() <= MaxTapePathBytes &&
+    return S_ISREG(info.st_mode) && path.size() <= TapeFileHeader::MaxPathBytes &&
            SoftCompression::Applies(true, info.st_size) && IsIncluded(ctx, state, path);
 }
 

@@ -10,8 +10,10 @@ namespace orvane {
 // The record before every file's data in the stream.
 struct TapeFileHeader {
     static constexpr int Size = 296;
+    // Longer paths never go to tape: the writer skips them rather than store a cut name.
+    static constexpr int MaxPathBytes = 255;
 
-    QByteArray Path;         // the full path as the walk formed it, at most 255 bytes
+    QByteArray Path;         // the full path as the walk formed it, at most MaxPathBytes
     uint64_t DataLength = 0; // bytes 272..279; the high half is zero below 4 GiB
     double Date = 0;         // last modification, days since 30 December 1899
     bool Compressed = false; // the data is a zip archive holding the file

@@ -1,4 +1,5 @@
 #include "archive/compression_ahead.h"
+#include "compression_test_data.h"
 #include "integrations/zip_pack.h"
 #include "support/temp_home.h"
 
@@ -12,31 +13,6 @@ using namespace orvane;
 using namespace orvane::test;
 
 namespace {
-
-// Threads of this process, the look-ahead's workers among them.
-int ProcessThreads() {
-    return int(QDir(QStringLiteral("/proc/self/task"))
-                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                   .size());
-}
-
-// Text that deflates, different for every seed.
-QByteArray Text(qsizetype size, int seed) {
-    static const char* words[] = {"tape", "block",  "catalog", "restore", "verify", "drive",
-                                  "set",  "marker", "record",  "file",    "zip",    "level"};
-    QByteArray text;
-    text.reserve(size + 16);
-    uint32_t state = uint32_t(seed) * 2654435761u + 7;
-    while (text.size() < size) {
-        state = state * 1664525u + 1013904223u;
-        text += words[(state >> 16) % 12];
-        text += (state >> 8) % 13 == 0 ? '\n' : ' ';
-        if ((state >> 4) % 5 == 0)
-            text += QByteArray::number(state % 1000003);
-    }
-    text.truncate(size);
-    return text;
-}
 
 class CompressionAheadTest : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
 #include "archive/backup_writer_fixture.h"
+#include "compression_test_data.h"
 #include "integrations/zip_pack.h"
 #include "jobs/restore_run.h"
 
@@ -11,34 +12,6 @@ using namespace orvane;
 using namespace orvane::test;
 
 namespace {
-
-// Threads of this process; the look-ahead's workers are among them while they live.
-int ProcessThreads() {
-    return int(QDir(QStringLiteral("/proc/self/task"))
-                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                   .size());
-}
-
-// Text that deflates, different for every seed; long texts repeat a 256 KiB stretch.
-QByteArray Text(qsizetype size, int seed) {
-    static const char* words[] = {"tape", "block",  "catalog", "restore", "verify", "drive",
-                                  "set",  "marker", "record",  "file",    "zip",    "level"};
-    const qsizetype stretch = 256 * 1024;
-    if (size > stretch) {
-        QByteArray text = Text(stretch, seed).repeated(size / stretch + 1);
-        text.truncate(size);
-        return text;
-    }
-    QByteArray text;
-    uint32_t state = uint32_t(seed) * 2654435761u + 7;
-    while (text.size() < size) {
-        state = state * 1664525u + 1013904223u;
-        text += words[(state >> 16) % 12];
-        text += (state >> 8) % 13 == 0 ? '\n' : ' ';
-    }
-    text.truncate(size);
-    return text;
-}
 
 // Backups with soft compression on, the files packed ahead while others go to tape.
 class SoftCompressionBackupTest : public ::testing::Test {
