@@ -71,10 +71,8 @@ int OpenRegularFile(const QByteArray& path, struct stat& info) {
 }
 
 double ModificationDate(const struct stat& info) {
-    const QDateTime modified = QDateTime::fromMSecsSinceEpoch(qint64(info.st_mtim.tv_sec) * 1000 +
-                                                              info.st_mtim.tv_nsec / 1000000);
-    const double date = ToTapeDate(modified);
-    return modified.isValid() && date > 1.0 ? date : ToTapeDate(QDateTime::currentDateTime());
+    const std::optional<double> date = ToTapeDate(info.st_mtim);
+    return date && *date > 1.0 ? *date : ToTapeDate(QDateTime::currentDateTime());
 }
 
 // Reads `wanted` bytes, or up to `most` when a single read brings more: the count read, or -1

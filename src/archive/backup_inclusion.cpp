@@ -23,12 +23,15 @@ QByteArray VirtualLibraryPrefix(const TapeDevice& drive) {
 } // namespace
 
 bool IsIncluded(const ArchiveContext& ctx, const BackupWriterState& state, const QByteArray& path) {
-    if (path.startsWith(QFile::encodeName(ctx.paths.WorkDirectory)))
-        return path == QFile::encodeName(ctx.paths.TapeHeaderPath) ||
-               path == QFile::encodeName(ctx.paths.CatalogFilePath);
+    if (!state.OwnPathBytes)
+        state.OwnPathBytes = BackupWriterState::OwnPaths{
+            QFile::encodeName(ctx.paths.WorkDirectory), QFile::encodeName(ctx.paths.TapeHeaderPath),
+            QFile::encodeName(ctx.paths.CatalogFilePath), VirtualLibraryPrefix(ctx.drive)};
+    const BackupWriterState::OwnPaths& own = *state.OwnPathBytes;
+    if (path.startsWith(own.WorkDirectory))
+        return path == own.TapeHeader || path == own.Catalog;
     // A tape image written while it is read would never hold still.
-    if (const QByteArray library = VirtualLibraryPrefix(ctx.drive);
-        !library.isEmpty() && path.startsWith(library))
+    if (!own.Library.isEmpty() && path.startsWith(own.Library))
         return false;
     for (const QByteArray& prefix : state.ExcludePrefixes)
         if (path.startsWith(prefix))

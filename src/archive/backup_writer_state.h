@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QList>
 #include <QStringList>
+#include <optional>
 
 namespace orvane {
 
@@ -17,6 +18,12 @@ struct BackupWriterState {
 
     // The exclude list's lines as path bytes; a file whose path begins with one is excluded.
     QList<QByteArray> ExcludePrefixes;
+    // The program's own paths as path bytes, made by the inclusion test at its first call, so
+    // that it compares every file of the run without converting them again.
+    struct OwnPaths {
+        QByteArray WorkDirectory, TapeHeader, Catalog, Library;
+    };
+    mutable std::optional<OwnPaths> OwnPathBytes;
     // "Short Protocoll": no per-file success lines; error lines are always written.
     bool ShortProtocol = true;
 
