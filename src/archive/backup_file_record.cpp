@@ -59,8 +59,10 @@ void ReportExcludedFile(ArchiveContext& ctx, BackupWriterState& state, const QBy
 
 // Opens a regular file for reading without following a link and without blocking on a FIFO
 // that was put in its place; -1 for anything else.
-int OpenRegularFile(const QByteArray& path, struct stat& info) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+int OpenRegularFile(const QByteArray& path, struct stat& info, FileInDirectory where = {}) {
+    constexpr int Flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    const int fd = where.name ? ::openat(where.directoryFd, where.name, Flags)
+                              : ::open(path.constData(), Flags);
     if (fd < 0)
         return -1;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -220,7 +222,8 @@ bool AppendCatalogRecord(ArchiveContext& ctx, BackupWriterState& state,
 }
 
 void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePtr& handle,
-                     const QByteArray& path, bool compress, const BeforeFileHeader& beforeHeader) {
+                     const QByteArray& path, bool compress, const BeforeFileHeader& beforeHeader,
+                     FileInDirectory where) {
     if (!IsIncluded(ctx, state, path)) {
         ReportExcludedFile(ctx, state, path);
         return;
@@ -232,7 +235,7 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
                           ::lstat(path.constData(), &info) == 0 ? info.st_size : 0);
         return;
     }
-    FileDescriptor file(OpenRegularFile(path, info));
+    FileDescriptor file(OpenRegularFile(path, info, where));
     if (!file.valid()) {
         ReportSkippedFile(ctx, state, path, 0);
         return;

@@ -11,6 +11,13 @@ namespace orvane {
 // Called once a file's stored length is known, right before its header goes to tape.
 using BeforeFileHeader = std::function<void(uint64_t storedLength)>;
 
+// Where the walk found a file: a directory it holds open and the file's name in it, so that the
+// file is opened without a lookup of its whole path. Without a name the path is used.
+struct FileInDirectory {
+    int directoryFd = -1;
+    const char* name = nullptr;
+};
+
 // Writes one file as a header plus its data (packed first with soft compression on) and adds
 // its catalog record; or, for a file that is not to be written, tells the operator so. Never
 // follows a symbolic link and never opens anything but a regular file. The data on tape always
@@ -18,7 +25,7 @@ using BeforeFileHeader = std::function<void(uint64_t storedLength)>;
 // padded with zeros, one that grows is cut, and the protocol names it.
 void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePtr& handle,
                      const QByteArray& path, bool compress,
-                     const BeforeFileHeader& beforeHeader = {});
+                     const BeforeFileHeader& beforeHeader = {}, FileInDirectory where = {});
 
 // Adds the file's catalog record (its path and the stream position after its data) to the
 // catalog file; the catalog file itself is never listed. False when the record could not be

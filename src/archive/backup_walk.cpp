@@ -66,7 +66,10 @@ void WalkDirectory(ArchiveContext& ctx, BackupWriterState& state, const QByteArr
         if (entry.unreadableDirectory)
             ReportSkippedFile(ctx, state, entry.path, 0);
         else
-            WriteFileRecord(ctx, state, handle, entry.path, compress);
+            WriteFileRecord(ctx, state, handle, entry.path, compress, {},
+                            entry.directory
+                                ? FileInDirectory{entry.directory->fd(), entry.name.constData()}
+                                : FileInDirectory{});
     }
     // Cancelled, or a tape change given up: nothing prepared is wanted any more.
     state.Ahead.Stop();

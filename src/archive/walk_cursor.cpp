@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <utility>
 
 namespace orvane {
 
 namespace {
 
-// False when the directory cannot be read.
-bool ReadDirectoryNames(const QByteArray& directory, QList<QByteArray>& names) {
-    DIR* dir = ::opendir(directory.constData());
+// The names of a directory being read, sorted; false when it cannot be read. Closes it.
+bool ReadDirectoryNames(DIR* dir, QList<QByteArray>& names) {
     if (!dir)
         return false;
     while (const dirent* entry = ::readdir(dir)) {
@@ -24,19 +25,43 @@ bool ReadDirectoryNames(const QByteArray& directory, QList<QByteArray>& names) {
     return true;
 }
 
+// A reader of its own for a directory held open.
+DIR* ReaderOf(int fd) {
+    const int copy = ::dup(fd);
+    DIR* dir = copy >= 0 ? ::fdopendir(copy) : nullptr;
+    if (!dir && copy >= 0)
+        ::close(copy);
+    return dir;
+}
+
 } // namespace
+
+OpenDirectory::~OpenDirectory() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
 
 WalkCursor::WalkCursor(const QByteArray& directory) : m_pending(Enter(directory)) {}
 
 std::optional<WalkEntry> WalkCursor::Enter(const QByteArray& directory) {
+    // Deeper than this the directories are looked up by path, so that the walk never runs out of
+    // file descriptors.
+    constexpr size_t MaxOpenLevels = 256;
+    const int fd =
+        m_levels.size() < MaxOpenLevels
+            ? ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+            : -1;
+    std::shared_ptr<const OpenDirectory> open;
+    if (fd >= 0)
+        open = std::make_shared<const OpenDirectory>(fd);
     QList<QByteArray> names;
-    if (!ReadDirectoryNames(directory, names)) {
+    if (!ReadDirectoryNames(open ? ReaderOf(fd) : ::opendir(directory.constData()), names)) {
         WalkEntry unreadable;
         unreadable.path = directory;
         unreadable.unreadableDirectory = true;
         return unreadable;
     }
-    m_levels.push_back({directory, std::move(names), 0});
+    m_levels.push_back({directory, std::move(open), std::move(names), 0});
     return std::nullopt;
 }
 
@@ -50,8 +75,12 @@ std::optional<WalkEntry> WalkCursor::Next() {
             continue;
         }
         WalkEntry entry;
-        entry.path = level.directory + level.names.at(level.next++);
-        entry.stated = ::lstat(entry.path.constData(), &entry.info) == 0;
+        entry.name = level.names.at(level.next++);
+        entry.path = level.directory + entry.name;
+        entry.directory = level.open;
+        entry.stated = (level.open ? ::fstatat(level.open->fd(), entry.name.constData(),
+                                               &entry.info, AT_SYMLINK_NOFOLLOW)
+                                   : ::lstat(entry.path.constData(), &entry.info)) == 0;
         if (entry.stated && S_ISDIR(entry.info.st_mode)) {
             if (auto unreadable = Enter(entry.path + '/'))
                 return unreadable;

@@ -2,16 +2,35 @@
 
 #include <QByteArray>
 #include <QList>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <vector>
 
 namespace orvane {
 
+// A directory the walk holds open while entries listed from it wait to be written: their files
+// are looked up in it, without a lookup of the whole path for each.
+class OpenDirectory {
+public:
+    explicit OpenDirectory(int fd) : m_fd(fd) {}
+    OpenDirectory(const OpenDirectory&) = delete;
+    OpenDirectory& operator=(const OpenDirectory&) = delete;
+    ~OpenDirectory();
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
 // One entry of a backup walk: a path to write (whatever it is; the writer decides), or a
 // directory whose names cannot be read (its path ends in '/').
 struct WalkEntry {
     QByteArray path;
+    // The directory the entry lies in and its name there; no directory when it could not be held
+    // open (the path is then used).
+    std::shared_ptr<const OpenDirectory> directory;
+    QByteArray name;
     bool unreadableDirectory = false;
     bool stated = false; // lstat answered; `info` holds its answer
     struct stat info {};
@@ -20,7 +39,7 @@ struct WalkEntry {
 // The entries below a directory in the order the backup writes them: depth first, a
 // subdirectory's entries where the subdirectory stands, names in byte order. Directories are
 // entered, never written; symbolic links are never followed. Each directory's names are read
-// whole when it is entered, so no directory stays open while the walk goes deeper.
+// whole when it is entered; the directory itself stays open while its entries wait.
 class WalkCursor {
 public:
     // `directory` ends in '/'.
@@ -32,6 +51,7 @@ public:
 private:
     struct Level {
         QByteArray directory;
+        std::shared_ptr<const OpenDirectory> open;
         QList<QByteArray> names;
         qsizetype next = 0;
     };
