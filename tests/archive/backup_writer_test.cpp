@@ -86,6 +86,20 @@ TEST_F(BackupWriterTest, APathLongerThan255BytesIsSkippedWithItsFullPath) {
     EXPECT_EQ(op.counters[8], 1);
 }
 
+// Deeper than the walk holds directories open, it goes on by path.
+TEST_F(BackupWriterTest, AVeryDeepTreeIsWalkedToItsBottom) {
+    QString relative;
+    for (int level = 0; level < 300; ++level)
+        relative += "d/";
+    const QString bottom = fixture.MakeFile(relative + "bottom.txt", QByteArray(2048, 'b'));
+    const QString top = fixture.MakeFile("top.txt", "t");
+
+    fixture.Backup({fixture.Source()});
+
+    EXPECT_EQ(RecordPaths(fixture.Parse()), QStringList({top, session.paths.CatalogFilePath}));
+    EXPECT_EQ(op.LinesStartingWith("Skipped: "), QStringList({Line("Skipped: ", bottom, 2048)}));
+}
+
 TEST_F(BackupWriterTest, ExcludedPrefixesAndWorkFilesAreNotWritten) {
     const QString kept = fixture.MakeFile("data/a.txt", "a");
     const QString inTmp = fixture.MakeFile("data/tmp/x", "x");
