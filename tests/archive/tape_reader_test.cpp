@@ -1,5 +1,6 @@
 #include "archive/end_marker_io.h"
 #include "archive/tape_reader.h"
+#include "support/hand_record.h"
 #include "support/tape_fixture.h"
 #include "tape/tape_date.h"
 
@@ -10,42 +11,24 @@
 #include <gtest/gtest.h>
 
 using namespace orvane;
+using orvane::test::HandRecord;
 using orvane::test::SessionFixture;
 
 namespace {
-
-struct Record {
-    QByteArray path;
-    QByteArray data;
-    bool compressed = false;
-    uint64_t declaredLength = UINT64_MAX; // the header's length when it should lie
-};
 
 // Writes records from block 1 and seals them with an end marker, as a backup does, then puts
 // the stream back at the first record for reading.
 class ReaderTest : public ::testing::Test {
 protected:
-    void WriteRecords(const std::vector<Record>& records) {
+    void WriteRecords(const std::vector<HandRecord>& records) {
         Session& session = *fixture.session;
         QDir().mkpath(session.paths.WorkDirectory);
         MoveToBlock(session, "1");
         session.BlockCounter = 1;
         session.BlockOffset = 0;
         TapeHandlePtr handle = OpenTape(session);
-        for (const Record& record : records) {
-            TapeFileHeader header;
-            header.Path = record.path;
-            header.DataLength = record.declaredLength == UINT64_MAX ? uint64_t(record.data.size())
-                                                                    : record.declaredLength;
-            header.Date = ToTapeDate(modified);
-            header.Compressed = record.compressed;
-            char bytes[TapeFileHeader::Size];
-            header.encode(bytes);
-            WriteStream(session, handle, bytes, TapeFileHeader::Size);
-            for (qsizetype at = 0; at < record.data.size(); at += 32768)
-                WriteStream(session, handle, record.data.constData() + at,
-                            int32_t(std::min<qsizetype>(32768, record.data.size() - at)));
-        }
+        for (const HandRecord& record : records)
+            WriteHandRecord(session, handle, record, ToTapeDate(modified));
         handle.reset();
         WriteEndMarker(session, {0, 0, 1});
         MoveToBlock(session, "1");
@@ -98,12 +81,12 @@ TEST_F(ReaderTest, APathWithTheMarkerWordEndsTheRead) {
 }
 
 TEST_F(ReaderTest, DamagedHeadersEndTheReadWithWords) {
-    const std::vector<Record> damaged = {
+    const std::vector<HandRecord> damaged = {
         {"/data/huge", "abc", false, uint64_t(1) << 60},
         {"", "abc"},
         {QByteArray("/da\0ta", 6), "abc"},
     };
-    for (const Record& record : damaged) {
+    for (const HandRecord& record : damaged) {
         fixture.session->CancelFlag = false;
         fixture.op.boxes.clear();
         WriteRecords({record});

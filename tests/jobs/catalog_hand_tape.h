@@ -3,6 +3,7 @@
 #include "archive/end_marker_io.h"
 #include "archive/tape_records.h"
 #include "jobs/session.h"
+#include "support/hand_record.h"
 #include "tape/tape_date.h"
 #include "tape/tape_description_io.h"
 
@@ -12,14 +13,6 @@
 #include <vector>
 
 namespace orvane::test {
-
-// A file record written by hand: path and data as they go on tape.
-struct HandRecord {
-    QByteArray path;
-    QByteArray data;
-    bool compressed = false;
-    uint64_t declaredLength = UINT64_MAX; // the header's length when it should lie
-};
 
 struct HandTapeOptions {
     QByteArray label = "Tape";
@@ -45,18 +38,7 @@ inline void WriteHandTape(Session& session, const std::vector<HandRecord>& recor
     TapeHandlePtr handle = OpenTape(session);
 
     auto write = [&](const HandRecord& record) {
-        TapeFileHeader header;
-        header.Path = record.path;
-        header.DataLength = record.declaredLength == UINT64_MAX ? uint64_t(record.data.size())
-                                                                : record.declaredLength;
-        header.Date = ToTapeDate(modified);
-        header.Compressed = record.compressed;
-        char bytes[TapeFileHeader::Size];
-        header.encode(bytes);
-        WriteStream(session, handle, bytes, TapeFileHeader::Size);
-        for (qsizetype at = 0; at < record.data.size(); at += 32768)
-            WriteStream(session, handle, record.data.constData() + at,
-                        int32_t(std::min<qsizetype>(32768, record.data.size() - at)));
+        WriteHandRecord(session, handle, record, ToTapeDate(modified));
     };
     auto position = [&] {
         StreamPosition at = CurrentStreamPosition(session);
