@@ -1,6 +1,6 @@
 #include "backup_days_dialog.h"
 
-#include "jobs/settings.h"
+#include "config/settings.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

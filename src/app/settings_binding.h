@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/settings.h"
+#include "config/settings.h"
 
 #include <QObject>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/settings.h"
+#include "settings.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings.h"
+#include "config/settings.h"
 
 #include <QStringList>
 

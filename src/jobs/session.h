@@ -4,7 +4,7 @@
 #include "platform/program_paths.h"
 #include "platform/protocol_log.h"
 #include "platform/tape_device.h"
-#include "settings.h"
+#include "config/settings.h"
 
 #include <QString>
 #include <memory>

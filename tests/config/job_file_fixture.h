@@ -1,7 +1,7 @@
 #pragma once
 
 #include "config/job_file_keys.h"
-#include "jobs/settings.h"
+#include "config/settings.h"
 #include "support/temp_home.h"
 
 #include <QFile>
