@@ -4,6 +4,7 @@
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
 #include "tape/end_marker.h"
+#include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
 
 #include <QFile>
@@ -22,11 +23,10 @@ StreamPosition FindEndMarker(ArchiveContext& ctx) {
         PumpMessages(1);
         const int64_t last = ReadTapePosition(ctx, *handle) - 1;
         MoveHandleToBlock(ctx, *handle, last);
-        std::fill(ctx.BlockBuffer.begin(), ctx.BlockBuffer.end(), 0);
+        TapeBlock block;
         if (last >= 0)
-            handle->readBlock(ctx.BlockBuffer.data(), TapeBlockSize);
-        const StreamPosition found =
-            FindMarkerInBlock(ctx.BlockBuffer.data()).value_or(StreamPosition{});
+            handle->readBlock(block.Data(), TapeBlockSize);
+        const StreamPosition found = FindMarkerInBlock(block.Data()).value_or(StreamPosition{});
         CloseTape(handle, 1);
         if (found.BlockOffset != 0 || found.BlockCounter != 0)
             return {found.BlockOffset, 0, found.BlockCounter};
@@ -53,18 +53,16 @@ void WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
     TapeHandlePtr handle = OpenTape(ctx);
     PumpMessages(10);
     if (handle) {
-        if (ctx.BlockOffset + EndMarkerSize > int32_t(TapeBlockSize)) {
-            std::fill(ctx.BlockBuffer.begin() + ctx.BlockOffset, ctx.BlockBuffer.end(), 0);
-            if (handle->writeBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success)
+        BlockStream& stream = ctx.Stream;
+        if (stream.Offset() + EndMarkerSize > int32_t(TapeBlockSize)) {
+            stream.ClearRest();
+            if (handle->writeBlock(stream.Block().Data(), TapeBlockSize) != ResultCode::Success)
                 LogTapeError(ctx);
-            std::fill(ctx.BlockBuffer.begin(), ctx.BlockBuffer.end(), 0);
-            ctx.BlockOffset = 0;
-            ctx.BlockCounter += 1;
+            stream.StartBlock(stream.Counter() + 1);
         }
-        EncodeEndMarker(ctx.BlockBuffer.data() + ctx.BlockOffset, catalogStart);
-        std::fill(ctx.BlockBuffer.begin() + ctx.BlockOffset + EndMarkerSize, ctx.BlockBuffer.end(),
-                  0);
-        if (handle->writeBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success)
+        stream.ClearRest();
+        EncodeEndMarker(stream.Room().data(), catalogStart);
+        if (handle->writeBlock(stream.Block().Data(), TapeBlockSize) != ResultCode::Success)
             LogTapeError(ctx);
         PumpMessages(10);
         CloseTape(handle, 1);

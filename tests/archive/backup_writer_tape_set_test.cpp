@@ -3,6 +3,7 @@
 #include "archive/backup_writer_fixture.h"
 #include "archive/end_marker_io.h"
 #include "archive/tape_reader.h"
+#include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
 
 #include <QRegularExpression>

@@ -2,6 +2,7 @@
 #include "archive/tape_reader.h"
 #include "support/hand_record.h"
 #include "support/tape_fixture.h"
+#include "tape/tape_access.h"
 #include "tape/tape_date.h"
 
 #include <QDir>
@@ -24,8 +25,7 @@ protected:
         Session& session = *fixture.session;
         QDir().mkpath(session.paths.WorkDirectory);
         MoveToBlock(session, "1");
-        session.BlockCounter = 1;
-        session.BlockOffset = 0;
+        session.Stream.StartBlock(1);
         TapeHandlePtr handle = OpenTape(session);
         for (const HandRecord& record : records)
             WriteHandRecord(session, handle, record, ToTapeDate(modified));

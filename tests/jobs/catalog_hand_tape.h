@@ -4,6 +4,7 @@
 #include "archive/tape_records.h"
 #include "jobs/session.h"
 #include "support/hand_record.h"
+#include "tape/tape_access.h"
 #include "tape/tape_date.h"
 #include "tape/tape_description_io.h"
 
@@ -33,15 +34,14 @@ inline void WriteHandTape(Session& session, const std::vector<HandRecord>& recor
     WriteTapeDescription(session, description);
     QDir().mkpath(session.paths.WorkDirectory);
     MoveToBlock(session, "1");
-    session.BlockCounter = 1;
-    session.BlockOffset = 0;
+    session.Stream.StartBlock(1);
     TapeHandlePtr handle = OpenTape(session);
 
     auto write = [&](const HandRecord& record) {
         WriteHandRecord(session, handle, record, ToTapeDate(modified));
     };
     auto position = [&] {
-        StreamPosition at = CurrentStreamPosition(session);
+        StreamPosition at = session.Stream.Position();
         if (at.BlockOffset == int32_t(TapeBlockSize))
             at = {0, 0, at.BlockCounter + 1};
         return at;
@@ -67,9 +67,9 @@ inline void WriteHandTape(Session& session, const std::vector<HandRecord>& recor
         WriteEndMarker(session, catalogStart);
     } else {
         // The last partial block goes to tape without a marker after it.
-        std::fill(session.BlockBuffer.begin() + session.BlockOffset, session.BlockBuffer.end(), 0);
+        session.Stream.ClearRest();
         TapeHandlePtr last = OpenTape(session);
-        last->writeBlock(session.BlockBuffer.data(), TapeBlockSize);
+        last->writeBlock(session.Stream.Block().Data(), TapeBlockSize);
     }
 }
 
