@@ -73,10 +73,9 @@ bool ReopenCatalogAt(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
 void PrepareAppend(ArchiveContext& ctx, BackupWriterState& state) {
     const StreamPosition catalogStart = FindEndMarker(ctx);
     if (ctx.CancelFlag)
-        return; // no drive, or the operator gave up looking for the last tape
+        return; // no drive, a damaged end marker, or the operator gave up looking for the last tape
     if (!ctx.Stream.SetPosition(catalogStart)) {
-        ReportCatalogProblem(ctx, QStringLiteral("Append not possible: the end marker of the tape "
-                                                 "set is damaged. Nothing was written to tape."));
+        ReportDamagedEndMarker(ctx, catalogStart);
         return;
     }
     TapeHandlePtr handle = OpenTape(ctx);

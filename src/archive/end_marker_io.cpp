@@ -1,8 +1,10 @@
 #include "end_marker_io.h"
 
+#include "platform/date_time_text.h"
 #include "platform/last_error.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "platform/protocol_log.h"
 #include "tape/end_marker.h"
 #include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
@@ -11,6 +13,31 @@
 #include <cstring>
 
 namespace orvane {
+
+namespace {
+
+// The catalog lies whole on the last tape, before the marker's block or in it; the marker's
+// fields come from tape and may hold anything.
+bool CatalogStartFits(const StreamPosition& catalogStart, int64_t markerBlock) {
+    return catalogStart.BlockOffset >= 0 && catalogStart.BlockOffset < int32_t(TapeBlockSize) &&
+           catalogStart.BlockCounter >= 0 && catalogStart.BlockCounter <= markerBlock;
+}
+
+} // namespace
+
+void ReportDamagedEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
+    ctx.CancelFlag = true;
+    const QString text =
+        QStringLiteral("The end marker of the tape set is damaged: the catalog start it names "
+                       "(block %1, offset %2) lies outside the data on the tape.")
+            .arg(catalogStart.BlockCounter)
+            .arg(catalogStart.BlockOffset);
+    ctx.protocol.AddBlockOpening();
+    ctx.protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
+                                 text);
+    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.op.showError(text);
+}
 
 StreamPosition FindEndMarker(ArchiveContext& ctx) {
     for (;;) {
@@ -28,8 +55,12 @@ StreamPosition FindEndMarker(ArchiveContext& ctx) {
             handle->readBlock(block.Data(), TapeBlockSize);
         const StreamPosition found = FindMarkerInBlock(block.Data()).value_or(StreamPosition{});
         CloseTape(handle, 1);
-        if (found.BlockOffset != 0 || found.BlockCounter != 0)
-            return {found.BlockOffset, 0, found.BlockCounter};
+        if (found.BlockOffset != 0 || found.BlockCounter != 0) {
+            if (CatalogStartFits(found, last))
+                return {found.BlockOffset, 0, found.BlockCounter};
+            ReportDamagedEndMarker(ctx, found);
+            return {};
+        }
 
         EjectTape(ctx, false);
         TapeRequest request;

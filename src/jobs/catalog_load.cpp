@@ -162,8 +162,11 @@ void LoadCatalogFast(Session& session, std::vector<QByteArray>& list) {
     session.counters.SourceBytes = 0;
     session.counters.TapeBytes = 0;
     session.Stream.StartBlock(0);
-    if (!session.CancelFlag && !session.Stream.SetPosition(FindEndMarker(session)))
-        session.CancelFlag = true;
+    if (!session.CancelFlag) {
+        const StreamPosition catalogStart = FindEndMarker(session);
+        if (!session.Stream.SetPosition(catalogStart))
+            ReportDamagedEndMarker(session, catalogStart);
+    }
     session.op.setStatus(QStringLiteral("Reading Catalog"));
     PumpMessages(1);
 

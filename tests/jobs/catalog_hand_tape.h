@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <optional>
 #include <vector>
 
 namespace orvane::test {
@@ -19,6 +20,8 @@ struct HandTapeOptions {
     QByteArray label = "Tape";
     bool catalog = true;   // a catalog file after the records, listing them
     bool endMarker = true; // the end marker pointing at the catalog (at block 1 without one)
+    std::optional<StreamPosition> markedCatalogStart =
+        std::nullopt; // what a lying end marker names instead
 };
 
 // Writes a one-tape set on the loaded cartridge as a backup lays it out: the tape description in
@@ -64,7 +67,7 @@ inline void WriteHandTape(Session& session, const std::vector<HandRecord>& recor
     }
     handle.reset();
     if (options.endMarker) {
-        WriteEndMarker(session, catalogStart);
+        WriteEndMarker(session, options.markedCatalogStart.value_or(catalogStart));
     } else {
         // The last partial block goes to tape without a marker after it.
         session.Stream.ClearRest();

@@ -1,3 +1,4 @@
+#include "platform/last_error.h"
 #include "platform/virtual_tape_library.h"
 #include "support/tape_fixture.h"
 #include "tape/block_stream.h"
@@ -152,6 +153,16 @@ TEST(BlockStream, RefusesAPositionItCannotHoldAndStaysWhereItWas) {
         ASSERT_TRUE(stream.SetPosition(before));
         EXPECT_EQ(stream.SetPosition(position), held) << position.BlockOffset;
         EXPECT_EQ(stream.Position(), held ? position : before);
+    }
+}
+
+TEST(LoadStreamBlock, RefusesAnOffsetOutsideTheBlockAndReadsNothing) {
+    SessionFixture fixture;
+    Session& session = *fixture.session;
+    TapeHandlePtr handle = TwoBlocksReadFromOffset32700(session);
+    for (const int32_t offset : {40000, -5}) {
+        EXPECT_EQ(LoadStreamBlock(session, *handle, offset), ResultCode::InvalidParameter);
+        EXPECT_EQ(session.Stream.Position(), (StreamPosition{32700, 0, 1}));
     }
 }
 
