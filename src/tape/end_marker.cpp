@@ -25,19 +25,17 @@ bool IsEndMarkerAt(const char* block, int32_t offset) {
 }
 
 bool IsEndMarkerPath(const QByteArray& path) {
-    return path.contains(EndMarkerTag);
+    return path == EndMarkerTag;
 }
 
 std::optional<StreamPosition> FindMarkerInBlock(const char* block) {
     std::optional<StreamPosition> found;
-    // Every tag position at which the fields after it still lie inside the block.
-    for (int i = 0; i <= int(TapeBlockSize) - (EndMarkerSize - TagAt); ++i) {
-        if (block[i] != EndMarkerTag[0] ||
-            std::memcmp(block + i, EndMarkerTag.data(), size_t(EndMarkerTag.size())) != 0)
+    for (int32_t at = 0; at + EndMarkerSize <= int32_t(TapeBlockSize); ++at) {
+        if (!IsEndMarkerAt(block, at))
             continue;
         StreamPosition position;
-        std::memcpy(&position.BlockOffset, block + i + (OffsetAt - TagAt), 4);
-        std::memcpy(&position.BlockCounter, block + i + (BlockAt - TagAt), 8);
+        std::memcpy(&position.BlockOffset, block + at + OffsetAt, 4);
+        std::memcpy(&position.BlockCounter, block + at + BlockAt, 8);
         found = position;
     }
     return found;

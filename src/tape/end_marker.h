@@ -18,7 +18,8 @@ constexpr int EndMarkerSize = 19;
 void EncodeEndMarker(char* at, const StreamPosition& catalogStart);
 // Whether a whole end marker starts at `offset` of the block.
 bool IsEndMarkerAt(const char* block, int32_t offset);
-// Whether a record header read at the end marker: its path is the marker's tag.
+// Whether a record header was read at the end marker: its path is exactly the marker's tag (the
+// length byte 6 and the six tag bytes). A path that merely holds the tag is a file's.
 bool IsEndMarkerPath(const QByteArray& path);
 // The last marker that lies whole in the block, if any.
 std::optional<StreamPosition> FindMarkerInBlock(const char* block);

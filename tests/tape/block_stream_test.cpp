@@ -185,6 +185,24 @@ TEST(EndMarker, TheLastWholeMarkerInABlockWins) {
     EXPECT_FALSE(FindMarkerInBlock(cut.data()));
 }
 
+// The tag alone, as in a file name or file data, is no marker: the length byte 6 comes first.
+TEST(EndMarker, IsTheWholeRecordAndNotTheTagAlone) {
+    std::vector<char> block(32768, 0);
+    EncodeEndMarker(block.data() + 100, {5, 0, 7});
+    EXPECT_TRUE(IsEndMarkerAt(block.data(), 100));
+    EXPECT_FALSE(IsEndMarkerAt(block.data(), 101));
+    block[100] = 7;
+    EXPECT_FALSE(IsEndMarkerAt(block.data(), 100));
+    EXPECT_FALSE(FindMarkerInBlock(block.data()));
+    EncodeEndMarker(block.data(), {5, 0, 7});
+    block[0] = 'X';
+    EXPECT_FALSE(FindMarkerInBlock(block.data())) << "a tag at the very start has no length byte";
+
+    EXPECT_TRUE(IsEndMarkerPath(EndMarkerTag.toByteArray()));
+    for (const QByteArray path : {"/data/XENDEX.txt", "/XENDEX", "XENDEX2", "/a/XENDEX/b"})
+        EXPECT_FALSE(IsEndMarkerPath(path)) << path.constData();
+}
+
 TEST(EndMarker, HasTheDescribedBytes) {
     char bytes[19];
     EncodeEndMarker(bytes, {0x01020304, 0, 0x0000000500000006LL});
