@@ -33,8 +33,6 @@ struct ArchiveContext : TapeContext {
     // The archive of the compressed record read last, when it was small enough to stay in memory
     // instead of going to the compression work file.
     std::optional<QByteArray> PackedRecord;
-    // One chunk of file data on its way to or from the stream.
-    std::vector<char> FileBuffer = std::vector<char>(32769, 0);
 };
 
 } // namespace orvane

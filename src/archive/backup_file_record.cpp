@@ -200,10 +200,10 @@ void ReportSkippedFile(ArchiveContext& ctx, BackupWriterState& state, const QByt
 }
 
 void WriteZeros(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
-    std::fill(ctx.FileBuffer.begin(), ctx.FileBuffer.end(), 0);
+    const TapeBlock zeros;
     for (uint64_t chunk = 1; length > 0 && handle; ++chunk) {
         const uint64_t part = std::min<uint64_t>(length, TapeBlockSize);
-        WriteStream(ctx, handle, ctx.FileBuffer.data(), int32_t(part));
+        WriteStream(ctx, handle, zeros.Data(), int32_t(part));
         length -= part;
         if (chunk % 100 == 0)
             PumpMessages(1);
@@ -214,7 +214,7 @@ bool AppendCatalogRecord(ArchiveContext& ctx, BackupWriterState& state,
                          const TapeFileHeader& header) {
     if (header.Path == QFile::encodeName(ctx.paths.CatalogFilePath))
         return true;
-    const CatalogRecord record{header.Path, CurrentStreamPosition(ctx)};
+    const CatalogRecord record{header.Path, ctx.Stream.Position()};
     char bytes[CatalogRecord::Size];
     record.encode(bytes);
     return state.Catalog.isOpen() &&

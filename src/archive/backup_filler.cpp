@@ -56,7 +56,7 @@ void WriteFillerRecord(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t leng
 }
 
 StreamPosition NextRecordStart(const TapeContext& ctx) {
-    StreamPosition position = CurrentStreamPosition(ctx);
+    StreamPosition position = ctx.Stream.Position();
     if (position.BlockOffset < int32_t(Block))
         return position;
     position.BlockOffset = 0;

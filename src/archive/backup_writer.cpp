@@ -8,6 +8,7 @@
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
+#include "tape/tape_access.h"
 #include "tape_reader.h"
 
 #include <QDir>
@@ -25,8 +26,7 @@ void ReportCatalogProblem(ArchiveContext& ctx, const QString& text) {
 
 void StartNewSet(ArchiveContext& ctx, BackupWriterState& state) {
     MoveToBlock(ctx, QStringLiteral("1"));
-    ctx.BlockCounter = 1;
-    ctx.BlockOffset = 0;
+    ctx.Stream.StartBlock(1);
     QDir().mkpath(ctx.paths.WorkDirectory);
     state.Catalog.close();
     state.Catalog.setFileName(ctx.paths.CatalogFilePath);
@@ -45,7 +45,7 @@ bool ReopenCatalogAt(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
                      const StreamPosition& catalogStart) {
     MoveHandleToBlock(ctx, *handle, catalogStart.BlockCounter);
     LoadStreamBlock(ctx, *handle, catalogStart.BlockOffset);
-    const std::vector<char> startBlock = ctx.BlockBuffer;
+    const TapeBlock startBlock = ctx.Stream.Block();
     // Reading the old catalog back is no part of what this run puts on tape.
     const int64_t tapeBytes = ctx.counters.TapeBytes;
     const QByteArray path = ReadFileRecord(ctx, handle, false, true);
@@ -63,18 +63,21 @@ bool ReopenCatalogAt(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
     }
     PumpMessages(1);
 
-    SetStreamPosition(ctx, catalogStart);
-    ctx.BlockBuffer = startBlock;
+    const bool placed = ctx.Stream.SetPosition(catalogStart);
+    ctx.Stream.Block() = startBlock;
     if (handle)
         MoveHandleToBlock(ctx, *handle, catalogStart.BlockCounter);
-    return reopened;
+    return reopened && placed;
 }
 
 void PrepareAppend(ArchiveContext& ctx, BackupWriterState& state) {
     const StreamPosition catalogStart = FindEndMarker(ctx);
     if (ctx.CancelFlag)
-        return; // no drive, or the operator gave up looking for the last tape
-    SetStreamPosition(ctx, catalogStart);
+        return; // no drive, a damaged end marker, or the operator gave up looking for the last tape
+    if (!ctx.Stream.SetPosition(catalogStart)) {
+        ReportDamagedEndMarker(ctx, catalogStart);
+        return;
+    }
     TapeHandlePtr handle = OpenTape(ctx);
     if (!handle)
         return;
@@ -147,7 +150,7 @@ StreamPosition SaveCatalogToTape(ArchiveContext& ctx, BackupWriterState& state, 
         const auto placeCatalog = [&](uint64_t storedLength) {
             const uint64_t recordBytes = TapeFileHeader::Size + storedLength;
             if (const auto filler =
-                    FillerLength(CurrentStreamPosition(ctx), ctx.BlockLimit, recordBytes))
+                    FillerLength(ctx.Stream.Position(), ctx.BlockLimit, recordBytes))
                 WriteFillerRecord(ctx, handle, *filler);
             catalogStart = NextRecordStart(ctx);
         };

@@ -1,15 +1,43 @@
 #include "end_marker_io.h"
 
+#include "platform/date_time_text.h"
 #include "platform/last_error.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "platform/protocol_log.h"
 #include "tape/end_marker.h"
+#include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
 
 #include <QFile>
 #include <cstring>
 
 namespace orvane {
+
+namespace {
+
+// The catalog lies whole on the last tape, before the marker's block or in it; the marker's
+// fields come from tape and may hold anything.
+bool CatalogStartFits(const StreamPosition& catalogStart, int64_t markerBlock) {
+    return catalogStart.BlockOffset >= 0 && catalogStart.BlockOffset < int32_t(TapeBlockSize) &&
+           catalogStart.BlockCounter >= 0 && catalogStart.BlockCounter <= markerBlock;
+}
+
+} // namespace
+
+void ReportDamagedEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
+    ctx.CancelFlag = true;
+    const QString text =
+        QStringLiteral("The end marker of the tape set is damaged: the catalog start it names "
+                       "(block %1, offset %2) lies outside the data on the tape.")
+            .arg(catalogStart.BlockCounter)
+            .arg(catalogStart.BlockOffset);
+    ctx.protocol.AddBlockOpening();
+    ctx.protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
+                                 text);
+    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.op.showError(text);
+}
 
 StreamPosition FindEndMarker(ArchiveContext& ctx) {
     for (;;) {
@@ -22,14 +50,17 @@ StreamPosition FindEndMarker(ArchiveContext& ctx) {
         PumpMessages(1);
         const int64_t last = ReadTapePosition(ctx, *handle) - 1;
         MoveHandleToBlock(ctx, *handle, last);
-        std::fill(ctx.BlockBuffer.begin(), ctx.BlockBuffer.end(), 0);
+        TapeBlock block;
         if (last >= 0)
-            handle->readBlock(ctx.BlockBuffer.data(), TapeBlockSize);
-        const StreamPosition found =
-            FindMarkerInBlock(ctx.BlockBuffer.data()).value_or(StreamPosition{});
+            handle->readBlock(block.Data(), TapeBlockSize);
+        const StreamPosition found = FindMarkerInBlock(block.Data()).value_or(StreamPosition{});
         CloseTape(handle, 1);
-        if (found.BlockOffset != 0 || found.BlockCounter != 0)
-            return {found.BlockOffset, 0, found.BlockCounter};
+        if (found.BlockOffset != 0 || found.BlockCounter != 0) {
+            if (CatalogStartFits(found, last))
+                return {found.BlockOffset, 0, found.BlockCounter};
+            ReportDamagedEndMarker(ctx, found);
+            return {};
+        }
 
         EjectTape(ctx, false);
         TapeRequest request;
@@ -53,18 +84,16 @@ void WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
     TapeHandlePtr handle = OpenTape(ctx);
     PumpMessages(10);
     if (handle) {
-        if (ctx.BlockOffset + EndMarkerSize > int32_t(TapeBlockSize)) {
-            std::fill(ctx.BlockBuffer.begin() + ctx.BlockOffset, ctx.BlockBuffer.end(), 0);
-            if (handle->writeBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success)
+        BlockStream& stream = ctx.Stream;
+        if (stream.Offset() + EndMarkerSize > int32_t(TapeBlockSize)) {
+            stream.ClearRest();
+            if (handle->writeBlock(stream.Block().Data(), TapeBlockSize) != ResultCode::Success)
                 LogTapeError(ctx);
-            std::fill(ctx.BlockBuffer.begin(), ctx.BlockBuffer.end(), 0);
-            ctx.BlockOffset = 0;
-            ctx.BlockCounter += 1;
+            stream.StartBlock(stream.Counter() + 1);
         }
-        EncodeEndMarker(ctx.BlockBuffer.data() + ctx.BlockOffset, catalogStart);
-        std::fill(ctx.BlockBuffer.begin() + ctx.BlockOffset + EndMarkerSize, ctx.BlockBuffer.end(),
-                  0);
-        if (handle->writeBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success)
+        stream.ClearRest();
+        EncodeEndMarker(stream.Room().data(), catalogStart);
+        if (handle->writeBlock(stream.Block().Data(), TapeBlockSize) != ResultCode::Success)
             LogTapeError(ctx);
         PumpMessages(10);
         CloseTape(handle, 1);

@@ -2,6 +2,7 @@
 
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "tape/tape_access.h"
 #include "tape/tape_date.h"
 #include "tape_reader.h"
 

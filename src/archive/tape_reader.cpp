@@ -6,6 +6,7 @@
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
 #include "tape/block_stream.h"
+#include "tape/end_marker.h"
 #include "tape/tape_date.h"
 #include "tape/tape_set.h"
 
@@ -19,8 +20,9 @@ namespace {
 // A header that cannot be right ends the read like a tape error, with words for it.
 void ReportDamagedRecord(ArchiveContext& ctx, const QString& why) {
     ctx.CancelFlag = true;
-    const QString text =
-        QStringLiteral("Damaged file record in block %1: %2").arg(ctx.BlockCounter - 1).arg(why);
+    const QString text = QStringLiteral("Damaged file record in block %1: %2")
+                             .arg(ctx.Stream.Counter() - 1)
+                             .arg(why);
     ctx.protocol.AddBlockOpening();
     ctx.protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
                                  text);
@@ -61,7 +63,7 @@ bool ReadRecordHeader(ArchiveContext& ctx, TapeHandlePtr& handle) {
     PumpMessages(10);
     ctx.LastHeader = TapeFileHeader::decode(headerBytes);
     const TapeFileHeader& header = ctx.LastHeader;
-    if (header.Path.contains("XENDEX"))
+    if (IsEndMarkerPath(header.Path))
         return false;
     if (const QString damage = CheckHeader(ctx, header); !damage.isEmpty()) {
         ReportDamagedRecord(ctx, damage);
@@ -103,22 +105,23 @@ constexpr uint64_t PositioningBlocks = 32;
 // Passes over `length` bytes of the stream. Where they end on the same tape far enough ahead, the
 // drive is positioned to their last block instead of reading every block.
 bool PassOver(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
-    const uint64_t inBlock = TapeBlockSize - uint64_t(ctx.BlockOffset);
+    const uint64_t inBlock = TapeBlockSize - uint64_t(ctx.Stream.Offset());
     if (length > inBlock && handle) {
         const uint64_t beyond = length - inBlock;
         const uint64_t refills = (beyond + TapeBlockSize - 1) / TapeBlockSize;
         const bool sameTape =
-            ctx.BlockLimit <= 0 || ctx.BlockCounter + int64_t(refills) < ctx.BlockLimit;
+            ctx.BlockLimit <= 0 || ctx.Stream.Counter() + int64_t(refills) < ctx.BlockLimit;
         if (refills > PositioningBlocks && sameTape) {
-            const int64_t lastBlock = ctx.BlockCounter - 1 + int64_t(refills);
+            const int64_t lastBlock = ctx.Stream.Counter() - 1 + int64_t(refills);
             MoveHandleToBlock(ctx, *handle, lastBlock);
-            if (handle->readBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success) {
+            if (handle->readBlock(ctx.Stream.Block().Data(), TapeBlockSize) !=
+                ResultCode::Success) {
                 ReportEarlyEnd(ctx);
                 return false;
             }
-            ctx.BlockCounter = lastBlock + 1;
-            ctx.BlockOffset = int32_t(beyond - (refills - 1) * TapeBlockSize);
-            return true;
+            // 1..TapeBlockSize bytes of the last block belong to the record.
+            const auto usedInLast = int32_t(beyond - (refills - 1) * TapeBlockSize);
+            return ctx.Stream.SetPosition({usedInLast, 0, lastBlock + 1});
         }
     }
     return ConsumeData(ctx, handle, length, [](std::span<const char>) {});

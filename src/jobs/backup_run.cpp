@@ -8,6 +8,7 @@
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
 #include "session.h"
+#include "tape/tape_access.h"
 #include "tape/tape_date.h"
 #include "tape/tape_description_io.h"
 

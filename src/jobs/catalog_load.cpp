@@ -161,9 +161,12 @@ void LoadCatalogFast(Session& session, std::vector<QByteArray>& list) {
     ShowFiles(session, 0);
     session.counters.SourceBytes = 0;
     session.counters.TapeBytes = 0;
-    session.BlockCounter = 0;
-    if (!session.CancelFlag)
-        SetStreamPosition(session, FindEndMarker(session));
+    session.Stream.StartBlock(0);
+    if (!session.CancelFlag) {
+        const StreamPosition catalogStart = FindEndMarker(session);
+        if (!session.Stream.SetPosition(catalogStart))
+            ReportDamagedEndMarker(session, catalogStart);
+    }
     session.op.setStatus(QStringLiteral("Reading Catalog"));
     PumpMessages(1);
 
@@ -177,10 +180,10 @@ void LoadCatalogFast(Session& session, std::vector<QByteArray>& list) {
         TapeHandlePtr handle = OpenTape(session);
         if (handle) {
             PumpMessages(1);
-            MoveHandleToBlock(session, *handle, session.BlockCounter);
+            MoveHandleToBlock(session, *handle, session.Stream.Counter());
             PumpMessages(10);
             if (!session.CancelFlag) {
-                LoadStreamBlock(session, *handle, session.BlockOffset);
+                LoadStreamBlock(session, *handle, session.Stream.Offset());
                 path = ReadFileRecord(session, handle, [&](const TapeFileHeader& header) {
                     if (FileNamePart(header.Path) != CatalogFileName)
                         return RecordSink::Skip();

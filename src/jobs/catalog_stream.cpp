@@ -9,7 +9,6 @@
 #include "tape/end_marker.h"
 
 #include <QFile>
-#include <cstring>
 
 namespace orvane {
 
@@ -31,9 +30,7 @@ namespace {
 // leaves less room than a record header, so the reader's header read runs into the end of the
 // data there instead of meeting the marker.
 bool AtEndMarker(const TapeContext& ctx) {
-    const int32_t at = ctx.BlockOffset;
-    return at >= 0 && at + EndMarkerSize <= int32_t(TapeBlockSize) && ctx.BlockBuffer[at] == 6 &&
-           std::memcmp(ctx.BlockBuffer.data() + at + 1, "XENDEX", 6) == 0;
+    return IsEndMarkerAt(ctx.Stream.Block().Data(), ctx.Stream.Offset());
 }
 
 } // namespace
@@ -49,7 +46,7 @@ QByteArray ReadNextRecord(ArchiveContext& ctx, TapeHandlePtr& handle,
         return {};
     ctx.LastHeader = TapeFileHeader();
     const QByteArray path = ReadFileRecord(ctx, handle, choose);
-    if (path.isEmpty() && !ctx.CancelFlag && !ctx.LastHeader.Path.contains("XENDEX")) {
+    if (path.isEmpty() && !ctx.CancelFlag && !IsEndMarkerPath(ctx.LastHeader.Path)) {
         const QString text =
             QStringLiteral("The tape data ends before the end marker: the backup on this tape "
                            "set is incomplete.");
@@ -64,7 +61,7 @@ QByteArray ReadNextRecord(ArchiveContext& ctx, TapeHandlePtr& handle,
 
 void RemoveBrokenWorkCopy(ArchiveContext& ctx) {
     if (const QByteArray broken = ctx.LastHeader.Path;
-        ctx.CancelFlag && !broken.isEmpty() && !broken.contains("XENDEX"))
+        ctx.CancelFlag && !broken.isEmpty() && !IsEndMarkerPath(broken))
         QFile::remove(WorkFileFor(ctx, broken));
 }
 

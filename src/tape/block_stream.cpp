@@ -1,6 +1,7 @@
 #include "block_stream.h"
 
 #include "platform/last_error.h"
+#include "tape_access.h"
 #include "tape_set.h"
 
 #include <algorithm>
@@ -8,13 +9,37 @@
 
 namespace orvane {
 
-StreamPosition CurrentStreamPosition(const TapeContext& ctx) {
-    return {ctx.BlockOffset, 0, ctx.BlockCounter};
+namespace {
+constexpr int32_t BlockBytes = int32_t(TapeBlockSize);
+} // namespace
+
+bool BlockStream::SetPosition(const StreamPosition& position) {
+    if (position.BlockOffset < 0 || position.BlockOffset > BlockBytes || position.BlockCounter < 0)
+        return false;
+    m_offset = position.BlockOffset;
+    m_counter = position.BlockCounter;
+    return true;
 }
 
-void SetStreamPosition(TapeContext& ctx, const StreamPosition& position) {
-    ctx.BlockOffset = position.BlockOffset;
-    ctx.BlockCounter = position.BlockCounter;
+void BlockStream::StartBlock(int64_t counter) {
+    m_offset = 0;
+    m_counter = counter;
+}
+
+std::span<char> BlockStream::Room() {
+    return m_block.Bytes().subspan(size_t(m_offset));
+}
+
+std::span<const char> BlockStream::Unread() const {
+    return m_block.Bytes().subspan(size_t(m_offset));
+}
+
+void BlockStream::Advance(int32_t length) {
+    m_offset = std::min(m_offset + length, BlockBytes);
+}
+
+void BlockStream::ClearRest() {
+    std::ranges::fill(Room(), 0);
 }
 
 namespace {
@@ -28,18 +53,17 @@ void WriteBlock(TapeContext& ctx, TapeHandlePtr& handle) {
         }
         return;
     }
-    if (handle->writeBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success)
+    if (handle->writeBlock(ctx.Stream.Block().Data(), TapeBlockSize) != ResultCode::Success)
         LogTapeError(ctx);
 }
 
 // The block is full and more bytes follow: it goes to tape and the stream moves to the next one.
 void FlushFullBlock(TapeContext& ctx, TapeHandlePtr& handle) {
     WriteBlock(ctx, handle);
-    ctx.BlockCounter += 1;
+    ctx.Stream.StartBlock(ctx.Stream.Counter() + 1);
     // Without a handle the operator has given up the set: no further tape is asked for.
-    if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit && handle)
+    if (ctx.BlockLimit > 0 && ctx.Stream.Counter() >= ctx.BlockLimit && handle)
         ChangeTapeForWrite(ctx, handle);
-    ctx.BlockOffset = 0;
 }
 
 // The current block is used up and more bytes are wanted: the next one is read. False at the end
@@ -48,71 +72,74 @@ bool RefillBlock(TapeContext& ctx, TapeHandlePtr& handle) {
     bool result = true;
     if (!handle) {
         result = false;
-    } else if (handle->readBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success) {
+    } else if (handle->readBlock(ctx.Stream.Block().Data(), TapeBlockSize) != ResultCode::Success) {
         // Only the end of data is told here; other failures show as bad records later.
         if (LastError() == ResultCode::NoDataDetected)
             result = false;
     }
-    ctx.BlockCounter += 1;
-    if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit && handle)
+    ctx.Stream.StartBlock(ctx.Stream.Counter() + 1);
+    if (ctx.BlockLimit > 0 && ctx.Stream.Counter() >= ctx.BlockLimit && handle)
         ChangeTapeForRead(ctx, handle);
-    ctx.BlockOffset = 0;
     return result;
 }
 
 } // namespace
 
 void WriteStream(TapeContext& ctx, TapeHandlePtr& handle, const char* source, int32_t length) {
-    if (ctx.BlockOffset + length > int32_t(TapeBlockSize)) {
-        const int32_t room = int32_t(TapeBlockSize) - ctx.BlockOffset;
-        std::memcpy(ctx.BlockBuffer.data() + ctx.BlockOffset, source, size_t(room));
-        ctx.BlockOffset = int32_t(TapeBlockSize);
+    BlockStream& stream = ctx.Stream;
+    if (stream.Offset() + length > BlockBytes) {
+        const std::span<char> room = stream.Room();
+        std::memcpy(room.data(), source, room.size());
+        stream.Advance(int32_t(room.size()));
         FlushFullBlock(ctx, handle);
-        source += room;
-        length -= room;
+        source += room.size();
+        length -= int32_t(room.size());
     }
-    std::memcpy(ctx.BlockBuffer.data() + ctx.BlockOffset, source, size_t(length));
-    ctx.BlockOffset += length;
+    std::memcpy(stream.Room().data(), source, size_t(length));
+    stream.Advance(length);
 }
 
 std::span<char> WritableStreamRoom(TapeContext& ctx, TapeHandlePtr& handle) {
-    if (ctx.BlockOffset >= int32_t(TapeBlockSize))
+    if (ctx.Stream.Offset() >= BlockBytes)
         FlushFullBlock(ctx, handle);
-    return {ctx.BlockBuffer.data() + ctx.BlockOffset, TapeBlockSize - size_t(ctx.BlockOffset)};
+    return ctx.Stream.Room();
 }
 
 void CommitStreamRoom(TapeContext& ctx, int32_t length) {
-    ctx.BlockOffset += length;
+    ctx.Stream.Advance(length);
 }
 
 bool ReadStream(TapeContext& ctx, TapeHandlePtr& handle, char* destination, int32_t length) {
+    BlockStream& stream = ctx.Stream;
     bool result = true;
-    if (ctx.BlockOffset + length > int32_t(TapeBlockSize)) {
-        const int32_t room = int32_t(TapeBlockSize) - ctx.BlockOffset;
-        std::memcpy(destination, ctx.BlockBuffer.data() + ctx.BlockOffset, size_t(room));
+    if (stream.Offset() + length > BlockBytes) {
+        const std::span<const char> rest = stream.Unread();
+        std::memcpy(destination, rest.data(), rest.size());
         result = RefillBlock(ctx, handle);
-        destination += room;
-        length -= room;
+        destination += rest.size();
+        length -= int32_t(rest.size());
     }
-    std::memcpy(destination, ctx.BlockBuffer.data() + ctx.BlockOffset, size_t(length));
-    ctx.BlockOffset += length;
+    std::memcpy(destination, stream.Unread().data(), size_t(length));
+    stream.Advance(length);
     return result;
 }
 
 std::span<const char> ReadStreamInPlace(TapeContext& ctx, TapeHandlePtr& handle, int32_t length) {
-    if (ctx.BlockOffset >= int32_t(TapeBlockSize) && !RefillBlock(ctx, handle))
+    if (ctx.Stream.Offset() >= BlockBytes && !RefillBlock(ctx, handle))
         return {};
-    const int32_t taken = std::min(length, int32_t(TapeBlockSize) - ctx.BlockOffset);
-    const char* start = ctx.BlockBuffer.data() + ctx.BlockOffset;
-    ctx.BlockOffset += taken;
-    return {start, size_t(taken)};
+    const std::span<const char> piece =
+        ctx.Stream.Unread().first(size_t(std::min(length, BlockBytes - ctx.Stream.Offset())));
+    ctx.Stream.Advance(int32_t(piece.size()));
+    return piece;
 }
 
 uint32_t LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset) {
-    const uint32_t code = handle.readBlock(ctx.BlockBuffer.data(), TapeBlockSize);
-    ctx.BlockOffset = offset;
-    ctx.BlockCounter = ReadTapePosition(ctx, handle);
-    return code;
+    if (offset < 0 || offset > BlockBytes)
+        return ResultCode::InvalidParameter;
+    const uint32_t code = handle.readBlock(ctx.Stream.Block().Data(), TapeBlockSize);
+    const int64_t counter = std::max<int64_t>(ReadTapePosition(ctx, handle), 0);
+    const bool placed = ctx.Stream.SetPosition({offset, 0, counter});
+    return placed ? code : ResultCode::InvalidParameter;
 }
 
 } // namespace orvane

@@ -1,11 +1,16 @@
 #pragma once
 
-#include "tape_access.h"
+#include "platform/tape_device.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <vector>
 
 namespace orvane {
+
+struct TapeContext;
+using TapeHandlePtr = std::unique_ptr<TapeHandle>;
 
 // Where the stream stands: the offset in the current block and the block's number. Stored in
 // the end marker and in every catalog record.
@@ -17,8 +22,49 @@ struct StreamPosition {
     bool operator==(const StreamPosition&) const = default;
 };
 
-StreamPosition CurrentStreamPosition(const TapeContext& ctx);
-void SetStreamPosition(TapeContext& ctx, const StreamPosition& position);
+// One block as the drive reads and writes it, zero-filled. On the heap: 32 KiB is much for the
+// stack of a worker thread.
+class TapeBlock {
+public:
+    char* Data() { return m_bytes.data(); }
+    const char* Data() const { return m_bytes.data(); }
+    std::span<char> Bytes() { return m_bytes; }
+    std::span<const char> Bytes() const { return m_bytes; }
+
+private:
+    std::vector<char> m_bytes = std::vector<char>(TapeBlockSize, 0);
+};
+
+// The current block of the stream and where the stream stands in it. The offset runs from 0 to
+// TapeBlockSize: a full block stays current until more bytes come or go, so that it is written
+// or refilled only when the stream really goes on.
+class BlockStream {
+public:
+    StreamPosition Position() const { return {m_offset, 0, m_counter}; }
+    int32_t Offset() const { return m_offset; }
+    int64_t Counter() const { return m_counter; }
+    // Refuses a position the stream cannot hold (an offset outside 0..TapeBlockSize, a negative
+    // block number) and then stays where it was.
+    [[nodiscard]] bool SetPosition(const StreamPosition& position);
+    // The stream goes on at the start of block `counter`.
+    void StartBlock(int64_t counter);
+
+    TapeBlock& Block() { return m_block; }
+    const TapeBlock& Block() const { return m_block; }
+    // The bytes of the current block from the offset to its end.
+    std::span<char> Room();
+    std::span<const char> Unread() const;
+    // The offset moves on by `length` bytes of Room() or Unread().
+    void Advance(int32_t length);
+    // Zeros the block from the offset on, so that nothing of an older block goes to tape after
+    // the last byte.
+    void ClearRest();
+
+private:
+    TapeBlock m_block;
+    int32_t m_offset = 0;
+    int64_t m_counter = 0;
+};
 
 // Appends length (0..32768) bytes to the stream. A full block goes to tape when more bytes
 // arrive; at the block limit the set continues on the next tape (the handle is replaced).
@@ -38,8 +84,9 @@ void CommitStreamRoom(TapeContext& ctx, int32_t length);
 // of data, as ReadStream's false.
 std::span<const char> ReadStreamInPlace(TapeContext& ctx, TapeHandlePtr& handle, int32_t length);
 
-// Reads the block the drive stands on into BlockBuffer and makes it the stream's current
-// block, offset `offset`; the counter becomes the drive's position after the read.
+// Reads the block the drive stands on into the stream and makes it the current block, offset
+// `offset`; the counter becomes the drive's position after the read. An offset the stream cannot
+// hold reads nothing and gives InvalidParameter.
 uint32_t LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset);
 
 } // namespace orvane

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "block_stream.h"
 #include "tape_description.h"
 
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 namespace orvane {
 
@@ -43,11 +43,7 @@ struct TapeContext {
     // archive layer, which knows file records.
     std::function<void(TapeDescription&)> ReadLegacyDescription;
 
-    // The block stream: 32768 bytes of the current block plus one spare byte.
-    std::vector<char> BlockBuffer = std::vector<char>(32769, 0);
-    int32_t BlockOffset = 0;
-    int64_t BlockCounter = 0;
-    std::vector<char> MarkerBuffer = std::vector<char>(32769, 0);
+    BlockStream Stream;
 };
 
 } // namespace orvane

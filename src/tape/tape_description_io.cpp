@@ -17,9 +17,9 @@ void WriteTapeDescription(TapeContext& ctx, const TapeDescription& description) 
     RewindWithStatus(ctx);
     TapeHandlePtr handle = OpenTape(ctx);
     if (handle) {
-        std::fill(ctx.MarkerBuffer.begin(), ctx.MarkerBuffer.end(), 0);
-        description.encode(ctx.MarkerBuffer.data());
-        if (handle->writeBlock(ctx.MarkerBuffer.data(), TapeBlockSize) != ResultCode::Success)
+        TapeBlock block;
+        description.encode(block.Data());
+        if (handle->writeBlock(block.Data(), TapeBlockSize) != ResultCode::Success)
             LogTapeError(ctx);
         CloseTape(handle, 1);
     }
@@ -39,11 +39,11 @@ TapeDescription ReadTapeDescription(TapeContext& ctx) {
     bool noMedium = false;
     std::vector<char> bytes(TapeDescription::Size, 0);
     if (handle) {
-        std::fill(ctx.MarkerBuffer.begin(), ctx.MarkerBuffer.end(), 0);
-        if (handle->readBlock(ctx.MarkerBuffer.data(), TapeBlockSize) != ResultCode::Success &&
+        TapeBlock block;
+        if (handle->readBlock(block.Data(), TapeBlockSize) != ResultCode::Success &&
             LastError() == ResultCode::NoMediaInDrive)
             noMedium = true;
-        std::memcpy(bytes.data(), ctx.MarkerBuffer.data(), bytes.size());
+        std::memcpy(bytes.data(), block.Data(), bytes.size());
     }
     CloseTape(handle, 1);
     RestoreCursor(ctx);

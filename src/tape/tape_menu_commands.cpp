@@ -1,5 +1,6 @@
 #include "tape_menu_commands.h"
 
+#include "end_marker.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
 #include "tape_access.h"
@@ -11,8 +12,6 @@
 namespace orvane {
 
 namespace {
-
-constexpr QByteArrayView EndMarkerTag("XENDEX");
 
 int CountEndMarkers(const std::vector<char>& block) {
     const QByteArrayView data(block.data(), qsizetype(block.size()));

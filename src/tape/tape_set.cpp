@@ -37,10 +37,10 @@ void GiveUp(TapeContext& ctx, TapeHandlePtr& handle, const QString& why) {
 } // namespace
 
 void ChangeTapeForWrite(TapeContext& ctx, TapeHandlePtr& handle) {
-    std::fill(ctx.MarkerBuffer.begin(), ctx.MarkerBuffer.end(), 0);
-    EncodeEndMarker(ctx.MarkerBuffer.data(), StreamPosition{});
+    TapeBlock marker;
+    EncodeEndMarker(marker.Data(), StreamPosition{});
     if (handle) {
-        if (handle->writeBlock(ctx.MarkerBuffer.data(), TapeBlockSize) != ResultCode::Success)
+        if (handle->writeBlock(marker.Data(), TapeBlockSize) != ResultCode::Success)
             LogTapeError(ctx);
         handle->prepare(TapePrepareOperation::Unload);
     }
@@ -78,7 +78,7 @@ void ChangeTapeForWrite(TapeContext& ctx, TapeHandlePtr& handle) {
     ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
     WriteTapeDescription(ctx, ctx.CurrentTapeDescription);
     MoveToBlock(ctx, QStringLiteral("1"));
-    ctx.BlockCounter = 1;
+    ctx.Stream.StartBlock(1);
     handle = OpenTape(ctx);
     if (!handle)
         ctx.CancelFlag = true;
@@ -119,7 +119,7 @@ void ChangeTapeForRead(TapeContext& ctx, TapeHandlePtr& handle) {
     ctx.protocol.AddProtocolLine(TapeEventLine(expectedNumber, " loaded !"));
     ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
     MoveToBlock(ctx, QStringLiteral("1"));
-    ctx.BlockCounter = 1;
+    ctx.Stream.StartBlock(1);
     handle = OpenTape(ctx);
     if (!handle)
         ctx.CancelFlag = true;

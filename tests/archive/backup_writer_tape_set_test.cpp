@@ -3,6 +3,7 @@
 #include "archive/backup_writer_fixture.h"
 #include "archive/end_marker_io.h"
 #include "archive/tape_reader.h"
+#include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
 
 #include <QRegularExpression>
@@ -277,6 +278,40 @@ TEST(BackupTapeSet, AppendThatDoesNotFindTheCatalogWritesNothing) {
     EXPECT_FALSE(QFile::exists(session.paths.WorkDirectory + "1")) << "the record read is gone";
     EXPECT_FALSE(QFile::exists(session.paths.CatalogFilePath));
     EXPECT_TRUE(fixture.op.protocolLines.last().startsWith("Backup finished at: "));
+}
+
+// The marker's fields come from tape: a place outside the tape's data ends the append in words.
+TEST(BackupTapeSet, AppendAtADamagedEndMarkerWritesNothing) {
+    const std::vector<std::pair<int32_t, int64_t>> lies = {
+        {40000, 1}, {-5, 1}, {0, 5000}, {0, -3}, {100, INT64_MAX}};
+    for (const auto& [offset, block] : lies) {
+        BackupFixture fixture;
+        Session& session = fixture.S();
+        fixture.MakeFile("a/1", Pattern(40000, 1));
+        fixture.Backup({fixture.Source("a/")});
+        const auto first = fixture.Parse();
+        ASSERT_TRUE(first.endMarkerFound);
+        const QString image = fixture.library->imagePath("t1");
+        {
+            QFile file(image);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            file.seek(first.endMarker.block * Block + first.endMarker.offset + 7);
+            file.write(reinterpret_cast<const char*>(&offset), 4);
+            file.write(reinterpret_cast<const char*>(&block), 8);
+        }
+        const QByteArray before = ReadWhole(image);
+
+        session.settings.Append = true;
+        fixture.Backup({fixture.MakeFile("b", Pattern(50000, 3))});
+
+        EXPECT_TRUE(session.CancelFlag);
+        EXPECT_EQ(ReadWhole(image), before) << "the set is not touched";
+        const QStringList boxes = fixture.op.boxTexts();
+        EXPECT_TRUE(boxes.size() == 1 && boxes[0].startsWith("The end marker of the tape set is "
+                                                             "damaged"))
+            << offset << " " << block << ": " << boxes.join('|').toStdString();
+        EXPECT_TRUE(fixture.op.protocolLines.last().startsWith("Backup finished at: "));
+    }
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "archive/tape_reader.h"
 #include "support/hand_record.h"
 #include "support/tape_fixture.h"
+#include "tape/end_marker.h"
+#include "tape/tape_access.h"
 #include "tape/tape_date.h"
 
 #include <QDir>
@@ -24,8 +26,7 @@ protected:
         Session& session = *fixture.session;
         QDir().mkpath(session.paths.WorkDirectory);
         MoveToBlock(session, "1");
-        session.BlockCounter = 1;
-        session.BlockOffset = 0;
+        session.Stream.StartBlock(1);
         TapeHandlePtr handle = OpenTape(session);
         for (const HandRecord& record : records)
             WriteHandRecord(session, handle, record, ToTapeDate(modified));
@@ -75,9 +76,17 @@ TEST_F(ReaderTest, ASmallFileKeepsItsRecordedTime) {
     EXPECT_EQ(QFileInfo(fixture.session->paths.WorkDirectory + "small").lastModified(), modified);
 }
 
-TEST_F(ReaderTest, APathWithTheMarkerWordEndsTheRead) {
-    WriteRecords({{"/data/XENDEX.txt", "abc"}, {"/data/after", "x"}});
-    EXPECT_EQ(Read(), "");
+TEST_F(ReaderTest, APathHoldingTheMarkerTagIsAnOrdinaryRecord) {
+    const QByteArray tag = EndMarkerTag.toByteArray();
+    WriteRecords({{"/data/" + tag + ".txt", "abc"}, {"/" + tag, "tag"}, {"/data/after", "x"}});
+    EXPECT_EQ(Read(), "/data/" + tag + ".txt");
+    EXPECT_EQ(WorkFile(tag + ".txt"), "abc");
+    EXPECT_EQ(Read(), "/" + tag);
+    EXPECT_EQ(WorkFile(tag), "tag");
+    EXPECT_EQ(Read(), "/data/after");
+    EXPECT_EQ(WorkFile("after"), "x");
+    EXPECT_EQ(Read(), "") << "the end marker";
+    EXPECT_FALSE(fixture.session->CancelFlag);
 }
 
 TEST_F(ReaderTest, DamagedHeadersEndTheReadWithWords) {

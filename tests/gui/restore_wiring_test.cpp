@@ -1,6 +1,7 @@
 #include "integrations/zip_engine_info.h"
 #include "led_display.h"
 #include "run_fixture.h"
+#include "tape/tape_access.h"
 
 #include <QAbstractButton>
 #include <QLabel>

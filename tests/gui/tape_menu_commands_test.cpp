@@ -1,5 +1,6 @@
 #include "platform/last_error.h"
 #include "support/tape_fixture.h"
+#include "tape/end_marker.h"
 #include "tape/tape_access.h"
 #include "tape/tape_menu_commands.h"
 #include "window_fixture.h"
@@ -20,9 +21,10 @@ void WriteTape(VirtualTapeLibrary& library, int blocks, int markedBlock, int mar
         QByteArray data(TapeBlockSize, char(block));
         if (block == markedBlock) {
             for (int i = 0; i < markers; ++i)
-                data.replace(100 + i * 1000, 6, "XENDEX");
+                data.replace(100 + i * 1000, EndMarkerTag.size(), EndMarkerTag.toByteArray());
             if (markers > 0) // one more right at the end of the block
-                data.replace(TapeBlockSize - 6, 6, "XENDEX");
+                data.replace(TapeBlockSize - EndMarkerTag.size(), EndMarkerTag.size(),
+                             EndMarkerTag.toByteArray());
         }
         ASSERT_EQ(handle->writeBlock(data.constData(), TapeBlockSize), 0u);
     }

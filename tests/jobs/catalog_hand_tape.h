@@ -4,12 +4,14 @@
 #include "archive/tape_records.h"
 #include "jobs/session.h"
 #include "support/hand_record.h"
+#include "tape/tape_access.h"
 #include "tape/tape_date.h"
 #include "tape/tape_description_io.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <optional>
 #include <vector>
 
 namespace orvane::test {
@@ -18,6 +20,8 @@ struct HandTapeOptions {
     QByteArray label = "Tape";
     bool catalog = true;   // a catalog file after the records, listing them
     bool endMarker = true; // the end marker pointing at the catalog (at block 1 without one)
+    std::optional<StreamPosition> markedCatalogStart =
+        std::nullopt; // what a lying end marker names instead
 };
 
 // Writes a one-tape set on the loaded cartridge as a backup lays it out: the tape description in
@@ -33,15 +37,14 @@ inline void WriteHandTape(Session& session, const std::vector<HandRecord>& recor
     WriteTapeDescription(session, description);
     QDir().mkpath(session.paths.WorkDirectory);
     MoveToBlock(session, "1");
-    session.BlockCounter = 1;
-    session.BlockOffset = 0;
+    session.Stream.StartBlock(1);
     TapeHandlePtr handle = OpenTape(session);
 
     auto write = [&](const HandRecord& record) {
         WriteHandRecord(session, handle, record, ToTapeDate(modified));
     };
     auto position = [&] {
-        StreamPosition at = CurrentStreamPosition(session);
+        StreamPosition at = session.Stream.Position();
         if (at.BlockOffset == int32_t(TapeBlockSize))
             at = {0, 0, at.BlockCounter + 1};
         return at;
@@ -64,12 +67,12 @@ inline void WriteHandTape(Session& session, const std::vector<HandRecord>& recor
     }
     handle.reset();
     if (options.endMarker) {
-        WriteEndMarker(session, catalogStart);
+        WriteEndMarker(session, options.markedCatalogStart.value_or(catalogStart));
     } else {
         // The last partial block goes to tape without a marker after it.
-        std::fill(session.BlockBuffer.begin() + session.BlockOffset, session.BlockBuffer.end(), 0);
+        session.Stream.ClearRest();
         TapeHandlePtr last = OpenTape(session);
-        last->writeBlock(session.BlockBuffer.data(), TapeBlockSize);
+        last->writeBlock(session.Stream.Block().Data(), TapeBlockSize);
     }
 }
 

@@ -137,6 +137,30 @@ TEST_F(CatalogLoadTest, AMarkerThatPointsAtNoCatalogFailsWithTheAdvice) {
     EXPECT_TRUE(op.boxes.empty());
 }
 
+// The marker's fields come from tape: none of them may take the load out of the tape's data.
+TEST_F(CatalogLoadTest, AMarkerNamingAPlaceOutsideTheDataFailsWithWords) {
+    const std::vector<StreamPosition> lies = {
+        {40000, 0, 1}, {-5, 0, 1}, {0, 0, 500}, {0, 0, -3}, {100, 0, INT64_MAX}};
+    for (const StreamPosition& lie : lies) {
+        WriteHandTape(*session, SampleRecords(), modified, {.markedCatalogStart = lie});
+        op.boxes.clear();
+        const auto tree = Button2Click(*session);
+        ASSERT_NE(tree, nullptr);
+        EXPECT_TRUE(tree->isEmpty());
+        EXPECT_TRUE(session->CancelFlag);
+        ASSERT_EQ(op.boxes.size(), 2u) << lie.BlockOffset << " " << lie.BlockCounter;
+        EXPECT_EQ(op.boxes[0].text,
+                  QStringLiteral("The end marker of the tape set is damaged: the catalog start "
+                                 "it names (block %1, offset %2) lies outside the data on the "
+                                 "tape.")
+                      .arg(lie.BlockCounter)
+                      .arg(lie.BlockOffset));
+        EXPECT_TRUE(op.boxes[1].text.startsWith("Catalog could not createt."));
+        EXPECT_EQ(op.busyModes.back(), false);
+        EXPECT_TRUE(FilesBelow(work()).isEmpty()) << FilesBelow(work()).join(' ').toStdString();
+    }
+}
+
 TEST_F(CatalogLoadTest, WithoutAMediumTheLoadFailsAndEndsIdle) {
     WriteHandTape(*session, SampleRecords(), modified);
     library->eject();

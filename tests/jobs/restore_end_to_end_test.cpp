@@ -7,6 +7,7 @@
 #include "support/scripted_operator.h"
 #include "support/temp_home.h"
 #include "tape/autoloader.h"
+#include "tape/end_marker.h"
 
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -185,6 +186,26 @@ TEST_P(PassOverTest, ARestoreOfChosenFilesFindsThemBehindTheOthers) {
     EXPECT_EQ(ReadAll(Restored("with space/file name.txt")), QByteArray("blanks"));
     EXPECT_EQ(FilesBelow(target + source.mid(1)).size(), 2);
     EXPECT_FALSE(op.protocolLines.join("\n").contains("Error:"));
+}
+
+// Only the 19-byte end marker ends the stream, never a name that holds its tag.
+TEST_P(RoundTripTest, NamesHoldingTheMarkerTagRestoreVerifyAndList) {
+    SetUpLibrary(32768 * 1000);
+    const QString tag = QString::fromLatin1(EndMarkerTag.toByteArray());
+    const std::vector<SourceFile> files = {{"a-before.txt", "before"},
+                                           {tag + ".txt", "the tag in the name"},
+                                           {tag, "the tag as the name"},
+                                           {"dir" + tag + "/inside.txt", "below it"},
+                                           {"z-after.txt", "after"}};
+    MakeSource(files);
+    Backup(GetParam());
+    Restore({source});
+    ExpectRestoredAsBackedUp(files);
+    const VerifyResult verified = VerifyTape(*session);
+    EXPECT_EQ(verified.VerifiedOk, int(files.size()));
+    EXPECT_EQ(verified.VerifiedDefect, 0);
+    EXPECT_EQ(Button2Click(*session)->fileCount(), files.size());
+    EXPECT_EQ(LoadCatalogsequentiell1Click(*session)->fileCount(), files.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Tapes, PassOverTest, ::testing::Values(32768 * 1000, 32768 * 30),

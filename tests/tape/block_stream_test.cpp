@@ -1,7 +1,9 @@
+#include "platform/last_error.h"
 #include "platform/virtual_tape_library.h"
 #include "support/tape_fixture.h"
 #include "tape/block_stream.h"
 #include "tape/end_marker.h"
+#include "tape/tape_access.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -38,21 +40,20 @@ TEST(WriteStream, WritesAFullBlockOnlyWhenMoreBytesArrive) {
         Session& session = *fixture.session;
         TapeHandlePtr handle = OpenTape(session);
         handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 1);
-        session.BlockCounter = 1;
-        session.BlockOffset = c.startOffset;
-        std::fill(session.BlockBuffer.begin(), session.BlockBuffer.end(), 'a');
+        ASSERT_TRUE(session.Stream.SetPosition({c.startOffset, 0, 1}));
+        std::ranges::fill(session.Stream.Block().Bytes(), 'a');
         const std::vector<char> data(size_t(c.length), 'b');
         WriteStream(session, handle, data.data(), c.length);
         handle.reset();
-        EXPECT_EQ(session.BlockOffset, c.offsetAfter) << c.startOffset << "+" << c.length;
-        EXPECT_EQ(session.BlockCounter, 1 + c.blocksWritten);
+        EXPECT_EQ(session.Stream.Offset(), c.offsetAfter) << c.startOffset << "+" << c.length;
+        EXPECT_EQ(session.Stream.Counter(), 1 + c.blocksWritten);
         const QByteArray image = Image(fixture);
         EXPECT_EQ(image.size(), c.blocksWritten ? 2 * 32768 : 0);
         if (c.blocksWritten) {
             // The written block: what the buffer held, then the first part of the new bytes.
             EXPECT_EQ(image.mid(32768),
                       QByteArray(c.startOffset, 'a') + QByteArray(32768 - c.startOffset, 'b'));
-            EXPECT_EQ(QByteArray(session.BlockBuffer.data(), c.offsetAfter),
+            EXPECT_EQ(QByteArray(session.Stream.Block().Data(), c.offsetAfter),
                       QByteArray(c.offsetAfter, 'b'));
         }
     }
@@ -63,13 +64,12 @@ TEST(WriteStream, WithoutABlockLimitNoTapeChangeHappens) {
     Session& session = *fixture.session;
     session.BlockLimit = 0;
     TapeHandlePtr handle = OpenTape(session);
-    session.BlockCounter = 0;
-    session.BlockOffset = 0;
+    session.Stream.StartBlock(0);
     const std::vector<char> data(32768, 'x');
     for (int i = 0; i < 150; ++i)
         WriteStream(session, handle, data.data(), 32768);
     EXPECT_TRUE(fixture.op.tapeRequests.empty());
-    EXPECT_EQ(session.BlockCounter, 149);
+    EXPECT_EQ(session.Stream.Counter(), 149);
 }
 
 // A tape of two blocks, all '1' and all '2'; the stream stands at byte 32700 of the first.
@@ -89,13 +89,13 @@ TEST(ReadStream, TakesBytesAcrossBlocksAndTellsTheEndOfData) {
     SessionFixture fixture;
     Session& session = *fixture.session;
     TapeHandlePtr handle = TwoBlocksReadFromOffset32700(session);
-    EXPECT_EQ(session.BlockCounter, 1);
+    EXPECT_EQ(session.Stream.Counter(), 1);
 
     std::vector<char> out(100);
     ASSERT_TRUE(ReadStream(session, handle, out.data(), 100));
     EXPECT_EQ(QByteArray(out.data(), 100), QByteArray(68, '1') + QByteArray(32, '2'));
-    EXPECT_EQ(session.BlockOffset, 32);
-    EXPECT_EQ(session.BlockCounter, 2);
+    EXPECT_EQ(session.Stream.Offset(), 32);
+    EXPECT_EQ(session.Stream.Counter(), 2);
 
     // The refill after block 1 finds the end of data.
     std::vector<char> rest(32768);
@@ -107,9 +107,8 @@ TEST(WritableStreamRoom, IsTheRestOfTheBlockAndWritesAFullBlockFirst) {
     Session& session = *fixture.session;
     TapeHandlePtr handle = OpenTape(session);
     handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 1);
-    session.BlockCounter = 1;
-    session.BlockOffset = 32000;
-    std::fill(session.BlockBuffer.begin(), session.BlockBuffer.end(), 'a');
+    ASSERT_TRUE(session.Stream.SetPosition({32000, 0, 1}));
+    std::ranges::fill(session.Stream.Block().Bytes(), 'a');
 
     std::span<char> room = WritableStreamRoom(session, handle);
     ASSERT_EQ(room.size(), 768u);
@@ -119,7 +118,7 @@ TEST(WritableStreamRoom, IsTheRestOfTheBlockAndWritesAFullBlockFirst) {
 
     room = WritableStreamRoom(session, handle);
     EXPECT_EQ(room.size(), 32768u);
-    EXPECT_EQ(session.BlockCounter, 2);
+    EXPECT_EQ(session.Stream.Counter(), 2);
     handle.reset();
     EXPECT_EQ(Image(fixture).mid(32768), QByteArray(32000, 'a') + QByteArray(768, 'b'));
 }
@@ -133,9 +132,38 @@ TEST(ReadStreamInPlace, StopsAtTheBlockEndAndTellsTheEndOfData) {
     EXPECT_EQ(QByteArray(bytes.data(), qsizetype(bytes.size())), QByteArray(68, '1'));
     bytes = ReadStreamInPlace(session, handle, 100);
     EXPECT_EQ(QByteArray(bytes.data(), qsizetype(bytes.size())), QByteArray(100, '2'));
-    EXPECT_EQ(session.BlockCounter, 2);
+    EXPECT_EQ(session.Stream.Counter(), 2);
     EXPECT_EQ(ReadStreamInPlace(session, handle, 32768).size(), 32668u);
     EXPECT_TRUE(ReadStreamInPlace(session, handle, 1).empty());
+}
+
+TEST(BlockStream, RefusesAPositionItCannotHoldAndStaysWhereItWas) {
+    const StreamPosition before{7, 0, 3};
+    const std::vector<std::pair<StreamPosition, bool>> cases = {
+        {{0, 0, 0}, true},
+        {{32767, 0, 1}, true},
+        {{32768, 0, 9}, true}, // a full block not yet written
+        {{int32_t(TapeBlockSize) + 1, 0, 1}, false},
+        {{40000, 0, 1}, false},
+        {{-5, 0, 1}, false},
+        {{0, 0, -1}, false},
+    };
+    for (const auto& [position, held] : cases) {
+        BlockStream stream;
+        ASSERT_TRUE(stream.SetPosition(before));
+        EXPECT_EQ(stream.SetPosition(position), held) << position.BlockOffset;
+        EXPECT_EQ(stream.Position(), held ? position : before);
+    }
+}
+
+TEST(LoadStreamBlock, RefusesAnOffsetOutsideTheBlockAndReadsNothing) {
+    SessionFixture fixture;
+    Session& session = *fixture.session;
+    TapeHandlePtr handle = TwoBlocksReadFromOffset32700(session);
+    for (const int32_t offset : {40000, -5}) {
+        EXPECT_EQ(LoadStreamBlock(session, *handle, offset), ResultCode::InvalidParameter);
+        EXPECT_EQ(session.Stream.Position(), (StreamPosition{32700, 0, 1}));
+    }
 }
 
 TEST(EndMarker, TheLastWholeMarkerInABlockWins) {
@@ -155,6 +183,24 @@ TEST(EndMarker, TheLastWholeMarkerInABlockWins) {
     std::vector<char> cut(32768 + 19, 0);
     EncodeEndMarker(cut.data() + 32768 - 18, {1, 0, 2});
     EXPECT_FALSE(FindMarkerInBlock(cut.data()));
+}
+
+// The tag alone, as in a file name or file data, is no marker: the length byte 6 comes first.
+TEST(EndMarker, IsTheWholeRecordAndNotTheTagAlone) {
+    std::vector<char> block(32768, 0);
+    EncodeEndMarker(block.data() + 100, {5, 0, 7});
+    EXPECT_TRUE(IsEndMarkerAt(block.data(), 100));
+    EXPECT_FALSE(IsEndMarkerAt(block.data(), 101));
+    block[100] = 7;
+    EXPECT_FALSE(IsEndMarkerAt(block.data(), 100));
+    EXPECT_FALSE(FindMarkerInBlock(block.data()));
+    EncodeEndMarker(block.data(), {5, 0, 7});
+    block[0] = 'X';
+    EXPECT_FALSE(FindMarkerInBlock(block.data())) << "a tag at the very start has no length byte";
+
+    EXPECT_TRUE(IsEndMarkerPath(EndMarkerTag.toByteArray()));
+    for (const QByteArray path : {"/data/XENDEX.txt", "/XENDEX", "XENDEX2", "/a/XENDEX/b"})
+        EXPECT_FALSE(IsEndMarkerPath(path)) << path.constData();
 }
 
 TEST(EndMarker, HasTheDescribedBytes) {

@@ -2,6 +2,7 @@
 #include "support/tape_fixture.h"
 #include "tape/block_stream.h"
 #include "tape/end_marker.h"
+#include "tape/tape_access.h"
 #include "tape/tape_date.h"
 #include "tape/tape_description_io.h"
 
@@ -38,15 +39,14 @@ void WriteSet(SessionFixture& fixture, const QByteArray& data) {
     session.CurrentTapeDescription.Date = ToTapeDate(QDateTime(QDate(2026, 12, 1), QTime(9, 30)));
     WriteTapeDescription(session, session.CurrentTapeDescription);
     MoveToBlock(session, "1");
-    session.BlockCounter = 1;
-    session.BlockOffset = 0;
+    session.Stream.StartBlock(1);
     TapeHandlePtr handle = OpenTape(session);
     for (qsizetype at = 0; at < data.size(); at += 1000)
         WriteStream(session, handle, data.constData() + at,
                     int32_t(std::min<qsizetype>(1000, data.size() - at)));
     // Flush the partial last block as the end marker would.
     if (handle)
-        handle->writeBlock(session.BlockBuffer.data(), TapeBlockSize);
+        handle->writeBlock(session.Stream.Block().Data(), TapeBlockSize);
 }
 
 class TapeSetTest : public ::testing::Test {
