@@ -1,8 +1,8 @@
 #include "end_marker_io.h"
 
-#include "platform/last_error.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "platform/result_code.h"
 #include "tape/end_marker.h"
 #include "tape/tape_description_io.h"
 
@@ -55,8 +55,9 @@ void WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
     if (handle) {
         if (ctx.BlockOffset + EndMarkerSize > int32_t(TapeBlockSize)) {
             std::fill(ctx.BlockBuffer.begin() + ctx.BlockOffset, ctx.BlockBuffer.end(), 0);
-            if (handle->writeBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success)
-                LogTapeError(ctx);
+            if (const ResultCode code = handle->writeBlock(ctx.BlockBuffer.data(), TapeBlockSize);
+                code != ResultCode::Success)
+                LogTapeError(ctx, code);
             std::fill(ctx.BlockBuffer.begin(), ctx.BlockBuffer.end(), 0);
             ctx.BlockOffset = 0;
             ctx.BlockCounter += 1;
@@ -64,8 +65,9 @@ void WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
         EncodeEndMarker(ctx.BlockBuffer.data() + ctx.BlockOffset, catalogStart);
         std::fill(ctx.BlockBuffer.begin() + ctx.BlockOffset + EndMarkerSize, ctx.BlockBuffer.end(),
                   0);
-        if (handle->writeBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success)
-            LogTapeError(ctx);
+        if (const ResultCode code = handle->writeBlock(ctx.BlockBuffer.data(), TapeBlockSize);
+            code != ResultCode::Success)
+            LogTapeError(ctx, code);
         PumpMessages(10);
         CloseTape(handle, 1);
     }

@@ -1,6 +1,6 @@
 #include "block_stream.h"
 
-#include "platform/last_error.h"
+#include "platform/result_code.h"
 #include "tape_set.h"
 
 #include <algorithm>
@@ -23,13 +23,13 @@ void WriteBlock(TapeContext& ctx, TapeHandlePtr& handle) {
     if (!handle) {
         // A tape change was given up: the run ends at its next look at CancelFlag.
         if (!ctx.CancelFlag) {
-            SetLastError(ResultCode::InvalidHandle);
-            LogTapeError(ctx);
+            LogTapeError(ctx, ResultCode::InvalidHandle);
         }
         return;
     }
-    if (handle->writeBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success)
-        LogTapeError(ctx);
+    if (const ResultCode code = handle->writeBlock(ctx.BlockBuffer.data(), TapeBlockSize);
+        code != ResultCode::Success)
+        LogTapeError(ctx, code);
 }
 
 // The block is full and more bytes follow: it goes to tape and the stream moves to the next one.
@@ -48,10 +48,10 @@ bool RefillBlock(TapeContext& ctx, TapeHandlePtr& handle) {
     bool result = true;
     if (!handle) {
         result = false;
-    } else if (handle->readBlock(ctx.BlockBuffer.data(), TapeBlockSize) != ResultCode::Success) {
+    } else if (handle->readBlock(ctx.BlockBuffer.data(), TapeBlockSize) ==
+               ResultCode::NoDataDetected) {
         // Only the end of data is told here; other failures show as bad records later.
-        if (LastError() == ResultCode::NoDataDetected)
-            result = false;
+        result = false;
     }
     ctx.BlockCounter += 1;
     if (ctx.BlockLimit > 0 && ctx.BlockCounter >= ctx.BlockLimit && handle)
@@ -108,8 +108,8 @@ std::span<const char> ReadStreamInPlace(TapeContext& ctx, TapeHandlePtr& handle,
     return {start, size_t(taken)};
 }
 
-uint32_t LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset) {
-    const uint32_t code = handle.readBlock(ctx.BlockBuffer.data(), TapeBlockSize);
+ResultCode LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset) {
+    const ResultCode code = handle.readBlock(ctx.BlockBuffer.data(), TapeBlockSize);
     ctx.BlockOffset = offset;
     ctx.BlockCounter = ReadTapePosition(ctx, handle);
     return code;

@@ -40,6 +40,6 @@ std::span<const char> ReadStreamInPlace(TapeContext& ctx, TapeHandlePtr& handle,
 
 // Reads the block the drive stands on into BlockBuffer and makes it the stream's current
 // block, offset `offset`; the counter becomes the drive's position after the read.
-uint32_t LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset);
+ResultCode LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset);
 
 } // namespace orvane

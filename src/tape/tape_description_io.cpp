@@ -1,9 +1,9 @@
 #include "tape_description_io.h"
 
 #include "platform/date_time_text.h"
-#include "platform/last_error.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "platform/result_code.h"
 #include "tape_access.h"
 #include "tape_date.h"
 
@@ -19,8 +19,9 @@ void WriteTapeDescription(TapeContext& ctx, const TapeDescription& description) 
     if (handle) {
         std::fill(ctx.MarkerBuffer.begin(), ctx.MarkerBuffer.end(), 0);
         description.encode(ctx.MarkerBuffer.data());
-        if (handle->writeBlock(ctx.MarkerBuffer.data(), TapeBlockSize) != ResultCode::Success)
-            LogTapeError(ctx);
+        if (const ResultCode code = handle->writeBlock(ctx.MarkerBuffer.data(), TapeBlockSize);
+            code != ResultCode::Success)
+            LogTapeError(ctx, code);
         CloseTape(handle, 1);
     }
     ctx.op.setCaption(DescriptionCaption(ctx, description));
@@ -40,9 +41,8 @@ TapeDescription ReadTapeDescription(TapeContext& ctx) {
     std::vector<char> bytes(TapeDescription::Size, 0);
     if (handle) {
         std::fill(ctx.MarkerBuffer.begin(), ctx.MarkerBuffer.end(), 0);
-        if (handle->readBlock(ctx.MarkerBuffer.data(), TapeBlockSize) != ResultCode::Success &&
-            LastError() == ResultCode::NoMediaInDrive)
-            noMedium = true;
+        noMedium =
+            handle->readBlock(ctx.MarkerBuffer.data(), TapeBlockSize) == ResultCode::NoMediaInDrive;
         std::memcpy(bytes.data(), ctx.MarkerBuffer.data(), bytes.size());
     }
     CloseTape(handle, 1);

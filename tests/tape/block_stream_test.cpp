@@ -1,4 +1,5 @@
 #include "platform/virtual_tape_library.h"
+#include "support/result_code_printer.h"
 #include "support/tape_fixture.h"
 #include "tape/block_stream.h"
 #include "tape/end_marker.h"
@@ -81,7 +82,7 @@ TapeHandlePtr TwoBlocksReadFromOffset32700(Session& session) {
         handle->writeBlock(block.data(), 32768);
     }
     handle->setPosition(TapePositionMethod::Rewind, 0, 0);
-    EXPECT_EQ(LoadStreamBlock(session, *handle, 32700), 0u);
+    EXPECT_EQ(LoadStreamBlock(session, *handle, 32700), ResultCode::Success);
     return handle;
 }
 
