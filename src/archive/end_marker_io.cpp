@@ -1,10 +1,10 @@
 #include "end_marker_io.h"
 
 #include "platform/date_time_text.h"
-#include "platform/last_error.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
+#include "platform/result_code.h"
 #include "tape/end_marker.h"
 #include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
@@ -87,14 +87,16 @@ void WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
         BlockStream& stream = ctx.Stream;
         if (stream.Offset() + EndMarkerSize > int32_t(TapeBlockSize)) {
             stream.ClearRest();
-            if (handle->writeBlock(stream.Block().Data(), TapeBlockSize) != ResultCode::Success)
-                LogTapeError(ctx);
+            if (const ResultCode code = handle->writeBlock(stream.Block().Data(), TapeBlockSize);
+                code != ResultCode::Success)
+                LogTapeError(ctx, code);
             stream.StartBlock(stream.Counter() + 1);
         }
         stream.ClearRest();
         EncodeEndMarker(stream.Room().data(), catalogStart);
-        if (handle->writeBlock(stream.Block().Data(), TapeBlockSize) != ResultCode::Success)
-            LogTapeError(ctx);
+        if (const ResultCode code = handle->writeBlock(stream.Block().Data(), TapeBlockSize);
+            code != ResultCode::Success)
+            LogTapeError(ctx, code);
         PumpMessages(10);
         CloseTape(handle, 1);
     }

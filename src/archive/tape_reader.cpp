@@ -1,10 +1,10 @@
 #include "tape_reader.h"
 
 #include "platform/date_time_text.h"
-#include "platform/last_error.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
+#include "platform/result_code.h"
 #include "tape/block_stream.h"
 #include "tape/end_marker.h"
 #include "tape/tape_date.h"
@@ -76,8 +76,7 @@ bool ReadRecordHeader(ArchiveContext& ctx, TapeHandlePtr& handle) {
 }
 
 void ReportEarlyEnd(ArchiveContext& ctx) {
-    SetLastError(ResultCode::NoDataDetected);
-    LogTapeError(ctx);
+    LogTapeError(ctx, ResultCode::NoDataDetected);
 }
 
 // Hands the record's data to `consume` piece by piece, in place. False when the data ended early
@@ -155,15 +154,13 @@ void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, const RecordSi
         target.setFileName(sink.file.isEmpty() ? WorkFileFor(ctx, header.Path) : sink.file);
     }
     if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        SetLastError(ResultCodeFromErrno(errno));
-        LogTapeError(ctx);
+        LogTapeError(ctx, ResultCodeFromErrno(errno));
     }
     PumpMessages(1);
     ConsumeData(ctx, handle, header.DataLength, [&](std::span<const char> piece) {
         if (target.isOpen() &&
             target.write(piece.data(), qint64(piece.size())) != qint64(piece.size())) {
-            SetLastError(ResultCodeFromErrno(errno));
-            LogTapeError(ctx);
+            LogTapeError(ctx, ResultCodeFromErrno(errno));
         }
     });
     if (target.isOpen()) {
@@ -227,7 +224,7 @@ QString ReadNextTapeFile(ArchiveContext& ctx, const QString& target) {
     std::vector<char> buffer(TapeBlockSize);
     for (;;) {
         std::fill(buffer.begin(), buffer.end(), 0);
-        const uint32_t code = handle->readBlock(buffer.data(), TapeBlockSize);
+        const ResultCode code = handle->readBlock(buffer.data(), TapeBlockSize);
         if (code == ResultCode::NoDataDetected) {
             ctx.op.setStatus(QStringLiteral("End of data found."));
             result = QStringLiteral("End of data");
@@ -236,8 +233,7 @@ QString ReadNextTapeFile(ArchiveContext& ctx, const QString& target) {
         if (code == ResultCode::Success) {
             written = true;
             if (file.write(buffer.data(), TapeBlockSize) != TapeBlockSize) {
-                SetLastError(ResultCodeFromErrno(errno));
-                LogTapeError(ctx);
+                LogTapeError(ctx, ResultCodeFromErrno(errno));
             }
         } else {
             if (written) {

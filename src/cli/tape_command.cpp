@@ -18,7 +18,7 @@ int TapeCommand(CommandEnvironment& env) {
         return rewound ? ExitStatus(session) : 1;
     }
     if (action == QLatin1String("eject") && args.size() == 1)
-        return EjectTape(session, true) == 0 ? ExitStatus(session) : 1;
+        return EjectTape(session, true) == ResultCode::Success ? ExitStatus(session) : 1;
     if (action == QLatin1String("position") && args.size() == 1) {
         SetBusyCursor(session);
         TapeHandlePtr handle = OpenTape(session);

@@ -1,6 +1,6 @@
 #include "st_tape_device.h"
 
-#include "last_error.h"
+#include "result_code.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -82,26 +82,26 @@ public:
           m_protectedAtOpen(openedReadOnlyForProtection) {}
     ~StTapeHandle() override { m_calls->close(m_fd); }
 
-    uint32_t readBlock(char* buffer, uint32_t length) override;
-    uint32_t writeBlock(const char* buffer, uint32_t length) override;
-    uint32_t setPosition(uint32_t method, uint32_t partition, int64_t offset) override;
-    uint32_t getPosition(uint32_t type, uint32_t& partition, int64_t& offset) override;
-    uint32_t prepare(uint32_t operation) override;
-    uint32_t erase(uint32_t type) override;
-    uint32_t writeTapemarks(uint32_t type, uint32_t count) override;
-    uint32_t getMediaParameters(TapeMediaParameters& media) override;
-    uint32_t getDriveParameters(TapeDriveParameters& drive) override;
-    uint32_t setMediaBlockSize(uint32_t blockSize) override;
-    uint32_t createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) override;
+    ResultCode readBlock(char* buffer, uint32_t length) override;
+    ResultCode writeBlock(const char* buffer, uint32_t length) override;
+    ResultCode setPosition(uint32_t method, uint32_t partition, int64_t offset) override;
+    ResultCode getPosition(uint32_t type, uint32_t& partition, int64_t& offset) override;
+    ResultCode prepare(uint32_t operation) override;
+    ResultCode erase(uint32_t type) override;
+    ResultCode writeTapemarks(uint32_t type, uint32_t count) override;
+    ResultCode getMediaParameters(TapeMediaParameters& media) override;
+    ResultCode getDriveParameters(TapeDriveParameters& drive) override;
+    ResultCode setMediaBlockSize(uint32_t blockSize) override;
+    ResultCode createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) override;
 
 private:
     // One MTIOCTOP; 0 or the errno of the failure.
     int operation(short op, int count);
     // MTIOCGET; 0 or the errno of the failure.
     int status(mtget& answer);
-    uint32_t tapeCondition(int error);
-    uint32_t writeRefusal(int error);
-    uint32_t positionFailure(int error, short op);
+    ResultCode tapeCondition(int error);
+    ResultCode writeRefusal(int error);
+    ResultCode positionFailure(int error, short op);
     bool mediumWriteProtected();
 
     bool scsiRead(const std::vector<uint8_t>& command, std::vector<uint8_t>& data);
@@ -129,7 +129,7 @@ int StTapeHandle::status(mtget& answer) {
 
 // The st driver answers most tape conditions with a bare EIO and keeps the reason in its
 // status; the status turns it back into the condition the tape interface names.
-uint32_t StTapeHandle::tapeCondition(int error) {
+ResultCode StTapeHandle::tapeCondition(int error) {
     switch (error) {
     case ENOMEDIUM:
         return ResultCode::NoMediaInDrive;
@@ -161,7 +161,7 @@ bool StTapeHandle::mediumWriteProtected() {
 
 // A refused write: st says EACCES for a protected medium, the system says EBADF for a write on
 // a handle opened read-only, EROFS comes from the open of a protected medium.
-uint32_t StTapeHandle::writeRefusal(int error) {
+ResultCode StTapeHandle::writeRefusal(int error) {
     if (error == EROFS)
         return ResultCode::WriteProtect;
     if (error == EACCES || error == EBADF)
@@ -169,8 +169,8 @@ uint32_t StTapeHandle::writeRefusal(int error) {
     return tapeCondition(error);
 }
 
-uint32_t StTapeHandle::positionFailure(int error, short op) {
-    const uint32_t code = tapeCondition(error);
+ResultCode StTapeHandle::positionFailure(int error, short op) {
+    const ResultCode code = tapeCondition(error);
     if (error != EIO || code != ResultCodeFromErrno(EIO))
         return code;
     mtget drive;
@@ -183,21 +183,21 @@ uint32_t StTapeHandle::positionFailure(int error, short op) {
     return code;
 }
 
-uint32_t StTapeHandle::readBlock(char* buffer, uint32_t length) {
+ResultCode StTapeHandle::readBlock(char* buffer, uint32_t length) {
     if (length != TapeBlockSize)
-        return Fail(ResultCode::InvalidBlockLength);
+        return ResultCode::InvalidBlockLength;
     const bool afterFilemark = m_lastReadWasFilemark;
     m_lastReadWasFilemark = false;
     const ssize_t done = Uninterrupted([&] { return m_calls->read(m_fd, buffer, length); });
     if (done == ssize_t(length))
         return ResultCode::Success;
     if (done > 0) // a block of another size: this tape was not written in our blocks
-        return Fail(ResultCode::InvalidBlockLength);
+        return ResultCode::InvalidBlockLength;
     if (done == 0) {
         // st gives zero bytes for a filemark, and again, with EOD in its status, at the end of
         // the recorded data behind a filemark. Without a status, two zero reads in a row are
         // its documented sign of the end of the data.
-        uint32_t code = afterFilemark ? ResultCode::NoDataDetected : ResultCode::FilemarkDetected;
+        ResultCode code = afterFilemark ? ResultCode::NoDataDetected : ResultCode::FilemarkDetected;
         mtget drive;
         if (status(drive) == 0) {
             if (GMT_EOD(drive.mt_gstat))
@@ -208,31 +208,31 @@ uint32_t StTapeHandle::readBlock(char* buffer, uint32_t length) {
                 code = ResultCode::FilemarkDetected;
         }
         m_lastReadWasFilemark = code == ResultCode::FilemarkDetected;
-        return Fail(code);
+        return code;
     }
     const int error = errno;
     // EINVAL: the request is no whole number of the drive's fixed blocks; ENOMEM: the block on
     // tape is larger than the request.
     if (error == EINVAL || error == ENOMEM)
-        return Fail(ResultCode::InvalidBlockLength);
-    return Fail(tapeCondition(error));
+        return ResultCode::InvalidBlockLength;
+    return tapeCondition(error);
 }
 
-uint32_t StTapeHandle::writeBlock(const char* buffer, uint32_t length) {
+ResultCode StTapeHandle::writeBlock(const char* buffer, uint32_t length) {
     if (length != TapeBlockSize)
-        return Fail(ResultCode::InvalidBlockLength);
+        return ResultCode::InvalidBlockLength;
     const ssize_t done = Uninterrupted([&] { return m_calls->write(m_fd, buffer, length); });
     if (done == ssize_t(length))
         return ResultCode::Success;
     if (done >= 0) // the drive took less than the block: the medium is full
-        return Fail(ResultCode::EndOfMedia);
+        return ResultCode::EndOfMedia;
     const int error = errno;
     if (error == EINVAL)
-        return Fail(ResultCode::InvalidBlockLength);
-    return Fail(writeRefusal(error));
+        return ResultCode::InvalidBlockLength;
+    return writeRefusal(error);
 }
 
-uint32_t StTapeHandle::setPosition(uint32_t method, uint32_t partition, int64_t offset) {
+ResultCode StTapeHandle::setPosition(uint32_t method, uint32_t partition, int64_t offset) {
     m_lastReadWasFilemark = false;
     short op = MTNOP;
     int64_t count = 1;
@@ -243,13 +243,13 @@ uint32_t StTapeHandle::setPosition(uint32_t method, uint32_t partition, int64_t 
     case TapePositionMethod::AbsoluteBlock:
     case TapePositionMethod::LogicalBlock:
         if (!FitsCount(offset))
-            return Fail(ResultCode::InvalidParameter);
+            return ResultCode::InvalidParameter;
         // Partitions are numbered from 1 here and from 0 in st; 0 keeps the current one.
         if (method == TapePositionMethod::LogicalBlock && partition > 0) {
             if (partition - 1 > uint32_t(INT_MAX))
-                return Fail(ResultCode::InvalidParameter);
+                return ResultCode::InvalidParameter;
             if (const int error = operation(MTSETPART, int(partition - 1)); error != 0)
-                return Fail(tapeCondition(error));
+                return tapeCondition(error);
         }
         op = MTSEEK;
         count = offset;
@@ -262,26 +262,26 @@ uint32_t StTapeHandle::setPosition(uint32_t method, uint32_t partition, int64_t 
         if (offset == 0)
             return ResultCode::Success;
         if (offset == INT64_MIN || !FitsCount(offset > 0 ? offset : -offset))
-            return Fail(ResultCode::InvalidParameter);
+            return ResultCode::InvalidParameter;
         const bool blocks = method == TapePositionMethod::SpaceRelativeBlocks;
         op = offset > 0 ? (blocks ? MTFSR : MTFSF) : (blocks ? MTBSR : MTBSF);
         count = offset > 0 ? offset : -offset;
         break;
     }
     default:
-        return Fail(ResultCode::InvalidFunction);
+        return ResultCode::InvalidFunction;
     }
     if (const int error = operation(op, int(count)); error != 0)
-        return Fail(positionFailure(error, op));
+        return positionFailure(error, op);
     return ResultCode::Success;
 }
 
-uint32_t StTapeHandle::getPosition(uint32_t type, uint32_t& partition, int64_t& offset) {
+ResultCode StTapeHandle::getPosition(uint32_t type, uint32_t& partition, int64_t& offset) {
     if (type != TapePositionType::Absolute && type != TapePositionType::Logical)
-        return Fail(ResultCode::InvalidFunction);
+        return ResultCode::InvalidFunction;
     mtpos position{};
     if (Uninterrupted([&] { return m_calls->ioctl(m_fd, MTIOCPOS, &position); }) != 0)
-        return Fail(tapeCondition(errno));
+        return tapeCondition(errno);
     offset = int64_t(position.mt_blkno);
     partition = 0;
     if (type == TapePositionType::Logical) {
@@ -292,7 +292,7 @@ uint32_t StTapeHandle::getPosition(uint32_t type, uint32_t& partition, int64_t& 
     return ResultCode::Success;
 }
 
-uint32_t StTapeHandle::prepare(uint32_t operationCode) {
+ResultCode StTapeHandle::prepare(uint32_t operationCode) {
     short op = MTNOP;
     switch (operationCode) {
     case TapePrepareOperation::Load:
@@ -311,17 +311,17 @@ uint32_t StTapeHandle::prepare(uint32_t operationCode) {
         op = MTUNLOCK;
         break;
     default:
-        return Fail(ResultCode::InvalidFunction);
+        return ResultCode::InvalidFunction;
     }
     if (const int error = operation(op, 1); error != 0) {
-        const uint32_t code = tapeCondition(error);
+        const ResultCode code = tapeCondition(error);
         if (code == ResultCode::NoMediaInDrive)
-            return Fail(code);
+            return code;
         if (op == MTLOCK || op == MTUNLOCK)
-            return Fail(ResultCode::UnableToLockMedia);
+            return ResultCode::UnableToLockMedia;
         if (op == MTOFFL)
-            return Fail(ResultCode::UnableToUnloadMedia);
-        return Fail(code);
+            return ResultCode::UnableToUnloadMedia;
+        return code;
     }
     if (op == MTOFFL)
         m_memory->online = false;
@@ -333,7 +333,7 @@ uint32_t StTapeHandle::prepare(uint32_t operationCode) {
 // count 0 sends ERASE with the long bit clear, which the drive answers by writing an end-of-data
 // mark here. (MTWEOF 0 would only flush the buffer and leave the old data readable behind it;
 // MTERASE with a non-zero count is the long erase to the physical end of the tape.)
-uint32_t StTapeHandle::erase(uint32_t type) {
+ResultCode StTapeHandle::erase(uint32_t type) {
     int count = 0;
     switch (type) {
     case TapeEraseType::Short:
@@ -343,14 +343,14 @@ uint32_t StTapeHandle::erase(uint32_t type) {
         count = 1;
         break;
     default:
-        return Fail(ResultCode::InvalidFunction);
+        return ResultCode::InvalidFunction;
     }
     if (const int error = operation(MTERASE, count); error != 0)
-        return Fail(writeRefusal(error));
+        return writeRefusal(error);
     return ResultCode::Success;
 }
 
-uint32_t StTapeHandle::writeTapemarks(uint32_t type, uint32_t count) {
+ResultCode StTapeHandle::writeTapemarks(uint32_t type, uint32_t count) {
     short op = MTWEOF;
     switch (type) {
     case TapemarkType::Setmarks:
@@ -362,30 +362,30 @@ uint32_t StTapeHandle::writeTapemarks(uint32_t type, uint32_t count) {
         op = MTWEOF;
         break;
     default:
-        return Fail(ResultCode::InvalidFunction);
+        return ResultCode::InvalidFunction;
     }
     if (!FitsCount(count))
-        return Fail(ResultCode::InvalidParameter);
+        return ResultCode::InvalidParameter;
     if (const int error = operation(op, int(count)); error != 0)
-        return Fail(writeRefusal(error));
+        return writeRefusal(error);
     return ResultCode::Success;
 }
 
-uint32_t StTapeHandle::getMediaParameters(TapeMediaParameters& media) {
+ResultCode StTapeHandle::getMediaParameters(TapeMediaParameters& media) {
     mtget drive;
     if (const int error = status(drive); error != 0) {
-        const uint32_t code = tapeCondition(error);
+        const ResultCode code = tapeCondition(error);
         if (code == ResultCode::NoMediaInDrive)
             m_memory->online = false;
-        return Fail(code);
+        return code;
     }
     if (GMT_DR_OPEN(drive.mt_gstat)) {
         m_memory->online = false;
-        return Fail(ResultCode::NoMediaInDrive);
+        return ResultCode::NoMediaInDrive;
     }
     if (!GMT_ONLINE(drive.mt_gstat)) { // a cartridge in the drive, but not loaded (yet)
         m_memory->online = false;
-        return Fail(ResultCode::NotReady);
+        return ResultCode::NotReady;
     }
     const bool changed = m_memory->online.has_value() && !*m_memory->online;
     m_memory->online = true;
@@ -401,10 +401,10 @@ uint32_t StTapeHandle::getMediaParameters(TapeMediaParameters& media) {
         media.Capacity = capacity->first;
         media.Remaining = capacity->second;
     }
-    return changed ? Fail(ResultCode::MediaChanged) : ResultCode::Success;
+    return changed ? ResultCode::MediaChanged : ResultCode::Success;
 }
 
-uint32_t StTapeHandle::getDriveParameters(TapeDriveParameters& drive) {
+ResultCode StTapeHandle::getDriveParameters(TapeDriveParameters& drive) {
     drive = TapeDriveParameters{};
     drive.ECC = true; // every SCSI tape format records with error correction
     drive.DefaultBlockSize = TapeBlockSize;
@@ -428,15 +428,15 @@ uint32_t StTapeHandle::getDriveParameters(TapeDriveParameters& drive) {
     return ResultCode::Success;
 }
 
-uint32_t StTapeHandle::setMediaBlockSize(uint32_t blockSize) {
+ResultCode StTapeHandle::setMediaBlockSize(uint32_t blockSize) {
     if (blockSize > MT_ST_BLKSIZE_MASK)
-        return Fail(ResultCode::InvalidBlockLength);
+        return ResultCode::InvalidBlockLength;
     if (const int error = operation(MTSETBLK, int(blockSize)); error != 0)
-        return Fail(error == EINVAL ? ResultCode::InvalidBlockLength : tapeCondition(error));
+        return error == EINVAL ? ResultCode::InvalidBlockLength : tapeCondition(error);
     return ResultCode::Success;
 }
 
-uint32_t StTapeHandle::createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) {
+ResultCode StTapeHandle::createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) {
     // MTMKPART formats one partition (size 0) or two, the second of the given megabytes.
     int size = 0;
     switch (method) {
@@ -445,15 +445,15 @@ uint32_t StTapeHandle::createPartition(uint32_t method, uint32_t count, uint32_t
     case TapePartitionMethod::Select:
     case TapePartitionMethod::Initiator:
         if (count > 2)
-            return Fail(ResultCode::NotSupported);
+            return ResultCode::NotSupported;
         if (count == 2) {
             if (sizeMegabytes == 0 || sizeMegabytes > 0xffff)
-                return Fail(ResultCode::InvalidParameter);
+                return ResultCode::InvalidParameter;
             size = int(sizeMegabytes);
         }
         break;
     default:
-        return Fail(ResultCode::InvalidFunction);
+        return ResultCode::InvalidFunction;
     }
     int error = operation(MTMKPART, size);
     if (error == EINVAL && method == TapePartitionMethod::Fixed) {
@@ -464,17 +464,17 @@ uint32_t StTapeHandle::createPartition(uint32_t method, uint32_t count, uint32_t
         if (error == 0)
             error = operation(MTERASE, 0);
         if (error != 0)
-            return Fail(writeRefusal(error));
+            return writeRefusal(error);
         m_lastReadWasFilemark = false;
         return ResultCode::Success;
     }
     if (error != 0) {
-        const uint32_t code = tapeCondition(error);
+        const ResultCode code = tapeCondition(error);
         if (code == ResultCode::NoMediaInDrive)
-            return Fail(code);
+            return code;
         if (error == EROFS || mediumWriteProtected())
-            return Fail(ResultCode::WriteProtect);
-        return Fail(ResultCode::PartitionFailure);
+            return ResultCode::WriteProtect;
+        return ResultCode::PartitionFailure;
     }
     m_lastReadWasFilemark = false;
     return ResultCode::Success;
@@ -557,7 +557,7 @@ public:
         : m_path(std::move(path)), m_calls(std::move(calls)),
           m_memory(std::make_shared<DriveMemory>()) {}
 
-    std::unique_ptr<TapeHandle> open() override {
+    std::unique_ptr<TapeHandle> open(ResultCode& failure) override {
         const QByteArray path = QFile::encodeName(m_path);
         int fd = m_calls->open(path.constData(), O_RDWR | O_CLOEXEC);
         int error = fd < 0 ? errno : 0;
@@ -573,7 +573,7 @@ public:
             if (error == ENOMEDIUM || error == EIO)
                 m_memory->online = false;
             // st refuses the open with EIO when the drive holds a tape that is not ready.
-            Fail(error == EIO ? ResultCode::NotReady : ResultCodeFromErrno(error));
+            failure = error == EIO ? ResultCode::NotReady : ResultCodeFromErrno(error);
             return nullptr;
         }
         return std::make_unique<StTapeHandle>(m_calls, m_memory, fd, protectedMedium);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "result_code.h"
+
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -72,35 +74,35 @@ struct TapeDriveParameters {
     uint32_t EOTWarningZoneSize = 0;
 };
 
-// One open handle on the drive. Every call answers a result code (0 = success) and leaves the
-// same code as the thread's last error when it fails.
+// One open handle on the drive. Every call answers its result code.
 class TapeHandle {
 public:
     virtual ~TapeHandle() = default;
 
     // Transfers exactly one block at the current position.
-    virtual uint32_t readBlock(char* buffer, uint32_t length) = 0;
-    virtual uint32_t writeBlock(const char* buffer, uint32_t length) = 0;
+    virtual ResultCode readBlock(char* buffer, uint32_t length) = 0;
+    virtual ResultCode writeBlock(const char* buffer, uint32_t length) = 0;
 
-    virtual uint32_t setPosition(uint32_t method, uint32_t partition, int64_t offset) = 0;
-    virtual uint32_t getPosition(uint32_t type, uint32_t& partition, int64_t& offset) = 0;
-    virtual uint32_t prepare(uint32_t operation) = 0;
-    virtual uint32_t erase(uint32_t type) = 0;
-    virtual uint32_t writeTapemarks(uint32_t type, uint32_t count) = 0;
-    virtual uint32_t getMediaParameters(TapeMediaParameters& media) = 0;
-    virtual uint32_t getDriveParameters(TapeDriveParameters& drive) = 0;
-    virtual uint32_t setMediaBlockSize(uint32_t blockSize) = 0;
-    virtual uint32_t createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) = 0;
+    virtual ResultCode setPosition(uint32_t method, uint32_t partition, int64_t offset) = 0;
+    virtual ResultCode getPosition(uint32_t type, uint32_t& partition, int64_t& offset) = 0;
+    virtual ResultCode prepare(uint32_t operation) = 0;
+    virtual ResultCode erase(uint32_t type) = 0;
+    virtual ResultCode writeTapemarks(uint32_t type, uint32_t count) = 0;
+    virtual ResultCode getMediaParameters(TapeMediaParameters& media) = 0;
+    virtual ResultCode getDriveParameters(TapeDriveParameters& drive) = 0;
+    virtual ResultCode setMediaBlockSize(uint32_t blockSize) = 0;
+    virtual ResultCode createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) = 0;
 
     // A mechanical drive gets short pauses around closing and rewinding; a virtual one needs none.
     virtual bool needsSettleTime() const { return true; }
 };
 
-// The tape drive. `open` gives null with the last error set when the drive cannot be opened.
+// The tape drive.
 class TapeDevice {
 public:
     virtual ~TapeDevice() = default;
-    virtual std::unique_ptr<TapeHandle> open() = 0;
+    // Null when the drive cannot be opened; `failure` then tells why.
+    virtual std::unique_ptr<TapeHandle> open(ResultCode& failure) = 0;
     // Names the drive for messages ("vtape:/path" or the device node).
     virtual QString name() const = 0;
     virtual bool needsSettleTime() const { return true; }

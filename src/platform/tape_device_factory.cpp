@@ -1,6 +1,5 @@
 #include "tape_device_factory.h"
 
-#include "last_error.h"
 #include "st_tape_device.h"
 #include "virtual_tape_library.h"
 
@@ -16,8 +15,8 @@ namespace {
 class MissingTapeDevice : public TapeDevice {
 public:
     explicit MissingTapeDevice(QString name) : m_name(std::move(name)) {}
-    std::unique_ptr<TapeHandle> open() override {
-        Fail(QFileInfo::exists(m_name) ? ResultCode::BadUnit : ResultCode::FileNotFound);
+    std::unique_ptr<TapeHandle> open(ResultCode& failure) override {
+        failure = QFileInfo::exists(m_name) ? ResultCode::BadUnit : ResultCode::FileNotFound;
         return nullptr;
     }
     QString name() const override { return m_name; }

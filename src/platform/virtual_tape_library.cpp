@@ -1,6 +1,6 @@
 #include "virtual_tape_library.h"
 
-#include "last_error.h"
+#include "result_code.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,33 +85,33 @@ public:
         : m_library(std::move(library)) {}
     ~VirtualTapeHandle() override { m_library->release(); }
 
-    uint32_t readBlock(char* buffer, uint32_t length) override {
+    ResultCode readBlock(char* buffer, uint32_t length) override {
         return m_library->readBlock(buffer, length);
     }
-    uint32_t writeBlock(const char* buffer, uint32_t length) override {
+    ResultCode writeBlock(const char* buffer, uint32_t length) override {
         return m_library->writeBlock(buffer, length);
     }
-    uint32_t setPosition(uint32_t method, uint32_t, int64_t offset) override {
+    ResultCode setPosition(uint32_t method, uint32_t, int64_t offset) override {
         return m_library->setPosition(method, offset);
     }
-    uint32_t getPosition(uint32_t type, uint32_t& partition, int64_t& offset) override {
+    ResultCode getPosition(uint32_t type, uint32_t& partition, int64_t& offset) override {
         return m_library->getPosition(type, partition, offset);
     }
-    uint32_t prepare(uint32_t operation) override { return m_library->prepare(operation); }
-    uint32_t erase(uint32_t type) override { return m_library->erase(type); }
-    uint32_t writeTapemarks(uint32_t type, uint32_t count) override {
+    ResultCode prepare(uint32_t operation) override { return m_library->prepare(operation); }
+    ResultCode erase(uint32_t type) override { return m_library->erase(type); }
+    ResultCode writeTapemarks(uint32_t type, uint32_t count) override {
         return m_library->writeTapemarks(type, count);
     }
-    uint32_t getMediaParameters(TapeMediaParameters& media) override {
+    ResultCode getMediaParameters(TapeMediaParameters& media) override {
         return m_library->getMediaParameters(media);
     }
-    uint32_t getDriveParameters(TapeDriveParameters& drive) override {
+    ResultCode getDriveParameters(TapeDriveParameters& drive) override {
         return m_library->getDriveParameters(drive);
     }
-    uint32_t setMediaBlockSize(uint32_t blockSize) override {
+    ResultCode setMediaBlockSize(uint32_t blockSize) override {
         return m_library->setMediaBlockSize(blockSize);
     }
-    uint32_t createPartition(uint32_t method, uint32_t count, uint32_t) override {
+    ResultCode createPartition(uint32_t method, uint32_t count, uint32_t) override {
         return m_library->createPartition(method, count);
     }
     bool needsSettleTime() const override { return false; }
@@ -125,17 +125,17 @@ class Hold {
 public:
     explicit Hold(VirtualTapeLibrary& library) : m_library(library), m_code(library.acquire()) {}
     ~Hold() {
-        if (m_code == 0)
+        if (m_code == ResultCode::Success)
             m_library.release();
     }
-    uint32_t code() const { return m_code; }
+    ResultCode code() const { return m_code; }
 
 private:
     VirtualTapeLibrary& m_library;
-    uint32_t m_code;
+    ResultCode m_code;
 };
 
-QString holdError(uint32_t code) {
+QString holdError(ResultCode code) {
     return QStringLiteral("Virtual tape library not available: %1").arg(SystemMessage(code));
 }
 
@@ -237,30 +237,30 @@ void VirtualTapeLibrary::writeDriveState() const {
                          {QStringLiteral("blocksize"), QString::number(m_blockSize)}});
 }
 
-uint32_t VirtualTapeLibrary::acquire() {
+ResultCode VirtualTapeLibrary::acquire() {
     if (m_holders++ > 0)
-        return 0;
+        return ResultCode::Success;
     if (!QFileInfo(m_dir).isDir()) {
         m_holders = 0;
-        return Fail(ResultCode::BadUnit);
+        return ResultCode::BadUnit;
     }
     const QByteArray lockPath = QFile::encodeName(m_dir + QStringLiteral("/drive.lock"));
     m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
-        const uint32_t code = m_lockFd < 0 ? ResultCodeFromErrno(errno) : ResultCode::Busy;
+        const ResultCode code = m_lockFd < 0 ? ResultCodeFromErrno(errno) : ResultCode::Busy;
         if (m_lockFd >= 0)
             ::close(m_lockFd);
         m_lockFd = -1;
         m_holders = 0;
-        return Fail(code);
+        return code;
     }
     readDriveState();
-    if (openLoadedCartridge() != 0) {
+    if (openLoadedCartridge() != ResultCode::Success) {
         // A cartridge that vanished from the library counts as an empty drive.
         m_loaded.clear();
         m_position = 0;
     }
-    return 0;
+    return ResultCode::Success;
 }
 
 void VirtualTapeLibrary::release() {
@@ -272,11 +272,11 @@ void VirtualTapeLibrary::release() {
     m_lockFd = -1;
 }
 
-uint32_t VirtualTapeLibrary::openLoadedCartridge() {
+ResultCode VirtualTapeLibrary::openLoadedCartridge() {
     m_dataFd = -1;
     m_cartridgeDirty = false;
     if (m_loaded.isEmpty())
-        return 0;
+        return ResultCode::Success;
     if (!readCartridgeInfo(m_loaded, m_cartridge))
         return ResultCode::FileNotFound;
     const QByteArray path = QFile::encodeName(dataPath(m_loaded));
@@ -288,7 +288,7 @@ uint32_t VirtualTapeLibrary::openLoadedCartridge() {
     struct stat st {};
     ::fstat(m_dataFd, &st);
     m_endOfData = (st.st_size + TapeBlockSize - 1) / TapeBlockSize;
-    return 0;
+    return ResultCode::Success;
 }
 
 void VirtualTapeLibrary::closeLoadedCartridge() {
@@ -300,17 +300,17 @@ void VirtualTapeLibrary::closeLoadedCartridge() {
     m_cartridgeDirty = false;
 }
 
-uint32_t VirtualTapeLibrary::loadCartridge(const QString& name) {
+ResultCode VirtualTapeLibrary::loadCartridge(const QString& name) {
     closeLoadedCartridge();
     m_loaded = name;
     m_inSlot.clear();
     m_position = 0;
-    if (const uint32_t code = openLoadedCartridge(); code != 0) {
+    if (const ResultCode code = openLoadedCartridge(); code != ResultCode::Success) {
         m_loaded.clear();
         return code;
     }
     m_mediaChanged = true;
-    return 0;
+    return ResultCode::Success;
 }
 
 void VirtualTapeLibrary::unloadCartridge() {
@@ -344,7 +344,7 @@ QString VirtualTapeLibrary::createCartridge(const QString& name, int64_t capacit
     if (!QDir().mkpath(m_dir))
         return QStringLiteral("Cannot create the virtual tape library %1").arg(m_dir);
     Hold hold(*this);
-    if (hold.code() != 0)
+    if (hold.code() != ResultCode::Success)
         return holdError(hold.code());
     if (QFileInfo::exists(dataPath(name)))
         return QStringLiteral("Cartridge %1 exists already").arg(name);
@@ -363,21 +363,21 @@ QString VirtualTapeLibrary::createCartridge(const QString& name, int64_t capacit
 
 QString VirtualTapeLibrary::insert(const QString& name) {
     Hold hold(*this);
-    if (hold.code() != 0)
+    if (hold.code() != ResultCode::Success)
         return holdError(hold.code());
     Cartridge probe;
     if (!isValidCartridgeName(name) || !readCartridgeInfo(name, probe))
         return QStringLiteral("No cartridge %1 in the library").arg(name);
     if (m_loaded == name)
         return {};
-    if (loadCartridge(name) != 0)
+    if (loadCartridge(name) != ResultCode::Success)
         return QStringLiteral("Cannot load cartridge %1").arg(name);
     return {};
 }
 
 QString VirtualTapeLibrary::eject() {
     Hold hold(*this);
-    if (hold.code() != 0)
+    if (hold.code() != ResultCode::Success)
         return holdError(hold.code());
     unloadCartridge();
     m_inSlot.clear();
@@ -386,7 +386,7 @@ QString VirtualTapeLibrary::eject() {
 
 QString VirtualTapeLibrary::setWriteProtected(const QString& name, bool writeProtected) {
     Hold hold(*this);
-    if (hold.code() != 0)
+    if (hold.code() != ResultCode::Success)
         return holdError(hold.code());
     if (name == m_loaded) {
         m_cartridge.writeProtected = writeProtected;
@@ -412,7 +412,7 @@ std::vector<CartridgeInfo> VirtualTapeLibrary::cartridges() {
         Cartridge cartridge;
         if (!isValidCartridgeName(name) || !readCartridgeInfo(name, cartridge))
             continue;
-        if (name == m_loaded && hold.code() == 0)
+        if (name == m_loaded && hold.code() == ResultCode::Success)
             cartridge = m_cartridge;
         CartridgeInfo info;
         info.name = name;
@@ -421,7 +421,7 @@ std::vector<CartridgeInfo> VirtualTapeLibrary::cartridges() {
         info.writeProtected = cartridge.writeProtected;
         info.endOfDataBlocks =
             (QFileInfo(dataPath(name)).size() + TapeBlockSize - 1) / TapeBlockSize;
-        info.loaded = hold.code() == 0 && name == m_loaded;
+        info.loaded = hold.code() == ResultCode::Success && name == m_loaded;
         result.push_back(info);
     }
     return result;
@@ -429,178 +429,182 @@ std::vector<CartridgeInfo> VirtualTapeLibrary::cartridges() {
 
 QString VirtualTapeLibrary::loadedCartridge() {
     Hold hold(*this);
-    return hold.code() == 0 ? m_loaded : QString();
+    return hold.code() == ResultCode::Success ? m_loaded : QString();
 }
 
-std::unique_ptr<TapeHandle> VirtualTapeLibrary::open() {
-    if (acquire() != 0)
+std::unique_ptr<TapeHandle> VirtualTapeLibrary::open(ResultCode& failure) {
+    if (const ResultCode code = acquire(); code != ResultCode::Success) {
+        failure = code;
         return nullptr;
+    }
     return std::make_unique<VirtualTapeHandle>(shared_from_this());
 }
 
-uint32_t VirtualTapeLibrary::checkWritable() const {
+ResultCode VirtualTapeLibrary::checkWritable() const {
     if (m_dataFd < 0)
-        return Fail(ResultCode::NoMediaInDrive);
+        return ResultCode::NoMediaInDrive;
     if (m_cartridge.writeProtected)
-        return Fail(ResultCode::WriteProtect);
-    return 0;
+        return ResultCode::WriteProtect;
+    return ResultCode::Success;
 }
 
-uint32_t VirtualTapeLibrary::readBlock(char* buffer, uint32_t length) {
+ResultCode VirtualTapeLibrary::readBlock(char* buffer, uint32_t length) {
     if (m_dataFd < 0)
-        return Fail(ResultCode::NoMediaInDrive);
+        return ResultCode::NoMediaInDrive;
     if (length != TapeBlockSize)
-        return Fail(ResultCode::InvalidBlockLength);
+        return ResultCode::InvalidBlockLength;
     if (m_cartridge.filemarks.count(m_position)) {
         ++m_position;
-        return Fail(ResultCode::FilemarkDetected);
+        return ResultCode::FilemarkDetected;
     }
     if (m_position >= m_endOfData)
-        return Fail(ResultCode::NoDataDetected);
+        return ResultCode::NoDataDetected;
     ssize_t done = ::pread(m_dataFd, buffer, length, off_t(m_position) * TapeBlockSize);
     if (done < 0)
-        return Fail(ResultCodeFromErrno(errno));
+        return ResultCodeFromErrno(errno);
     if (uint32_t(done) < length) // a last block cut short by hand reads as zero-padded
         std::memset(buffer + done, 0, length - size_t(done));
     ++m_position;
-    return 0;
+    return ResultCode::Success;
 }
 
-uint32_t VirtualTapeLibrary::truncateAt(int64_t block) {
+ResultCode VirtualTapeLibrary::truncateAt(int64_t block) {
     if (::ftruncate(m_dataFd, off_t(block) * TapeBlockSize) != 0)
-        return Fail(ResultCodeFromErrno(errno));
+        return ResultCodeFromErrno(errno);
     m_endOfData = block;
     auto first = m_cartridge.filemarks.lower_bound(block);
     if (first != m_cartridge.filemarks.end()) {
         m_cartridge.filemarks.erase(first, m_cartridge.filemarks.end());
         m_cartridgeDirty = true;
     }
-    return 0;
+    return ResultCode::Success;
 }
 
-uint32_t VirtualTapeLibrary::writeBlock(const char* buffer, uint32_t length) {
-    if (const uint32_t code = checkWritable(); code != 0)
+ResultCode VirtualTapeLibrary::writeBlock(const char* buffer, uint32_t length) {
+    if (const ResultCode code = checkWritable(); code != ResultCode::Success)
         return code;
     if (length != TapeBlockSize)
-        return Fail(ResultCode::InvalidBlockLength);
+        return ResultCode::InvalidBlockLength;
     if ((m_position + 1) * int64_t(TapeBlockSize) > m_cartridge.capacity)
-        return Fail(ResultCode::EndOfMedia);
+        return ResultCode::EndOfMedia;
     ssize_t done = ::pwrite(m_dataFd, buffer, length, off_t(m_position) * TapeBlockSize);
     if (done != ssize_t(length))
-        return Fail(done < 0 ? ResultCodeFromErrno(errno) : ResultCode::HandleDiskFull);
+        return done < 0 ? ResultCodeFromErrno(errno) : ResultCode::HandleDiskFull;
     const int64_t written = m_position++;
     if (m_cartridge.filemarks.erase(written))
         m_cartridgeDirty = true;
     // A write ends the recorded data, as on tape: whatever lay beyond it is gone.
     if (m_position < m_endOfData) {
-        if (const uint32_t code = truncateAt(m_position); code != 0)
+        if (const ResultCode code = truncateAt(m_position); code != ResultCode::Success)
             return code;
     }
     m_endOfData = std::max(m_endOfData, m_position);
-    return 0;
+    return ResultCode::Success;
 }
 
-uint32_t VirtualTapeLibrary::setPosition(uint32_t method, int64_t offset) {
+ResultCode VirtualTapeLibrary::setPosition(uint32_t method, int64_t offset) {
     if (m_dataFd < 0)
-        return Fail(ResultCode::NoMediaInDrive);
+        return ResultCode::NoMediaInDrive;
     const int64_t blocks = m_cartridge.capacity / TapeBlockSize;
     switch (method) {
     case TapePositionMethod::Rewind:
         m_position = 0;
-        return 0;
+        return ResultCode::Success;
     case TapePositionMethod::AbsoluteBlock:
     case TapePositionMethod::LogicalBlock:
         if (offset < 0 || offset > blocks)
-            return Fail(ResultCode::EndOfMedia);
+            return ResultCode::EndOfMedia;
         m_position = offset;
-        return 0;
+        return ResultCode::Success;
     case TapePositionMethod::SpaceEndOfData:
         m_position = m_endOfData;
-        return 0;
+        return ResultCode::Success;
     case TapePositionMethod::SpaceRelativeBlocks:
         if (m_position + offset < 0) {
             m_position = 0;
-            return Fail(ResultCode::BeginningOfMedia);
+            return ResultCode::BeginningOfMedia;
         }
         m_position = std::min(m_position + offset, blocks);
-        return 0;
+        return ResultCode::Success;
     case TapePositionMethod::SpaceFilemarks: {
         for (int64_t i = 0; i < offset; ++i) {
             auto next = m_cartridge.filemarks.lower_bound(m_position);
             if (next == m_cartridge.filemarks.end()) {
                 m_position = m_endOfData;
-                return Fail(ResultCode::NoDataDetected);
+                return ResultCode::NoDataDetected;
             }
             m_position = *next + 1;
         }
-        return 0;
+        return ResultCode::Success;
     }
     default:
-        return Fail(ResultCode::InvalidFunction);
+        return ResultCode::InvalidFunction;
     }
 }
 
-uint32_t VirtualTapeLibrary::getPosition(uint32_t type, uint32_t& partition, int64_t& offset) {
+ResultCode VirtualTapeLibrary::getPosition(uint32_t type, uint32_t& partition, int64_t& offset) {
     if (m_dataFd < 0)
-        return Fail(ResultCode::NoMediaInDrive);
+        return ResultCode::NoMediaInDrive;
     partition = type == TapePositionType::Logical ? 1 : 0;
     offset = m_position;
-    return 0;
+    return ResultCode::Success;
 }
 
-uint32_t VirtualTapeLibrary::prepare(uint32_t operation) {
+ResultCode VirtualTapeLibrary::prepare(uint32_t operation) {
     switch (operation) {
     case TapePrepareOperation::Load:
         if (m_dataFd >= 0)
-            return 0;
+            return ResultCode::Success;
         if (m_inSlot.isEmpty())
-            return Fail(ResultCode::NoMediaInDrive);
-        return loadCartridge(m_inSlot) == 0 ? 0 : Fail(ResultCode::NoMediaInDrive);
+            return ResultCode::NoMediaInDrive;
+        return loadCartridge(m_inSlot) == ResultCode::Success ? ResultCode::Success
+                                                              : ResultCode::NoMediaInDrive;
     case TapePrepareOperation::Unload:
         if (m_dataFd < 0)
-            return Fail(ResultCode::NoMediaInDrive);
+            return ResultCode::NoMediaInDrive;
         unloadCartridge();
-        return 0;
+        return ResultCode::Success;
     case TapePrepareOperation::Tension:
         if (m_dataFd < 0)
-            return Fail(ResultCode::NoMediaInDrive);
+            return ResultCode::NoMediaInDrive;
         m_position = 0;
-        return 0;
+        return ResultCode::Success;
     case TapePrepareOperation::Lock:
     case TapePrepareOperation::Unlock:
-        return m_dataFd < 0 ? Fail(ResultCode::NoMediaInDrive) : 0;
+        return m_dataFd < 0 ? ResultCode::NoMediaInDrive : ResultCode::Success;
     default:
-        return Fail(ResultCode::InvalidFunction);
+        return ResultCode::InvalidFunction;
     }
 }
 
-uint32_t VirtualTapeLibrary::erase(uint32_t type) {
-    if (const uint32_t code = checkWritable(); code != 0)
+ResultCode VirtualTapeLibrary::erase(uint32_t type) {
+    if (const ResultCode code = checkWritable(); code != ResultCode::Success)
         return code;
     if (type != TapeEraseType::Short && type != TapeEraseType::Long)
-        return Fail(ResultCode::InvalidFunction);
+        return ResultCode::InvalidFunction;
     return truncateAt(std::min(m_position, m_endOfData));
 }
 
-uint32_t VirtualTapeLibrary::writeTapemarks(uint32_t type, uint32_t count) {
-    if (const uint32_t code = checkWritable(); code != 0)
+ResultCode VirtualTapeLibrary::writeTapemarks(uint32_t type, uint32_t count) {
+    if (const ResultCode code = checkWritable(); code != ResultCode::Success)
         return code;
     if (type == TapemarkType::Setmarks)
-        return Fail(ResultCode::InvalidFunction);
+        return ResultCode::InvalidFunction;
     static const std::vector<char> zeros(TapeBlockSize, 0);
     for (uint32_t i = 0; i < count; ++i) {
         // A filemark takes one block position, kept as a zero block in the image.
-        if (const uint32_t code = writeBlock(zeros.data(), TapeBlockSize); code != 0)
+        if (const ResultCode code = writeBlock(zeros.data(), TapeBlockSize);
+            code != ResultCode::Success)
             return code;
         m_cartridge.filemarks.insert(m_position - 1);
         m_cartridgeDirty = true;
     }
-    return 0;
+    return ResultCode::Success;
 }
 
-uint32_t VirtualTapeLibrary::getMediaParameters(TapeMediaParameters& media) {
+ResultCode VirtualTapeLibrary::getMediaParameters(TapeMediaParameters& media) {
     if (m_dataFd < 0)
-        return Fail(ResultCode::NoMediaInDrive);
+        return ResultCode::NoMediaInDrive;
     media.Capacity = m_cartridge.capacity;
     media.Remaining = std::max<int64_t>(0, m_cartridge.capacity - m_endOfData * TapeBlockSize);
     media.BlockSize = m_blockSize;
@@ -608,12 +612,12 @@ uint32_t VirtualTapeLibrary::getMediaParameters(TapeMediaParameters& media) {
     media.WriteProtected = m_cartridge.writeProtected;
     if (m_mediaChanged) {
         m_mediaChanged = false;
-        return Fail(ResultCode::MediaChanged);
+        return ResultCode::MediaChanged;
     }
-    return 0;
+    return ResultCode::Success;
 }
 
-uint32_t VirtualTapeLibrary::getDriveParameters(TapeDriveParameters& drive) {
+ResultCode VirtualTapeLibrary::getDriveParameters(TapeDriveParameters& drive) {
     drive = TapeDriveParameters{};
     drive.ECC = true;
     drive.Compression = false;
@@ -624,20 +628,20 @@ uint32_t VirtualTapeLibrary::getDriveParameters(TapeDriveParameters& drive) {
     drive.MinimumBlockSize = 1;
     drive.MaximumPartitionCount = m_dataFd >= 0 ? m_cartridge.partitions : 1;
     drive.EOTWarningZoneSize = 0;
-    return 0;
+    return ResultCode::Success;
 }
 
-uint32_t VirtualTapeLibrary::setMediaBlockSize(uint32_t blockSize) {
+ResultCode VirtualTapeLibrary::setMediaBlockSize(uint32_t blockSize) {
     if (m_dataFd < 0)
-        return Fail(ResultCode::NoMediaInDrive);
+        return ResultCode::NoMediaInDrive;
     if (blockSize == 0 || blockSize > 1024 * 1024)
-        return Fail(ResultCode::InvalidBlockLength);
+        return ResultCode::InvalidBlockLength;
     m_blockSize = blockSize;
-    return 0;
+    return ResultCode::Success;
 }
 
-uint32_t VirtualTapeLibrary::createPartition(uint32_t method, uint32_t count) {
-    if (const uint32_t code = checkWritable(); code != 0)
+ResultCode VirtualTapeLibrary::createPartition(uint32_t method, uint32_t count) {
+    if (const ResultCode code = checkWritable(); code != ResultCode::Success)
         return code;
     switch (method) {
     case TapePartitionMethod::Fixed:
@@ -648,7 +652,7 @@ uint32_t VirtualTapeLibrary::createPartition(uint32_t method, uint32_t count) {
         m_cartridgeDirty = true;
         break;
     default:
-        return Fail(ResultCode::InvalidFunction);
+        return ResultCode::InvalidFunction;
     }
     // Partitioning rewrites the medium from its beginning.
     m_position = 0;
@@ -658,8 +662,8 @@ uint32_t VirtualTapeLibrary::createPartition(uint32_t method, uint32_t count) {
 VirtualTapeDevice::VirtualTapeDevice(const QString& directory)
     : m_library(VirtualTapeLibrary::at(directory)) {}
 
-std::unique_ptr<TapeHandle> VirtualTapeDevice::open() {
-    return m_library->open();
+std::unique_ptr<TapeHandle> VirtualTapeDevice::open(ResultCode& failure) {
+    return m_library->open(failure);
 }
 
 QString VirtualTapeDevice::name() const {

@@ -50,24 +50,25 @@ public:
     // The raw block image of a cartridge (block n at byte n*32768).
     QString imagePath(const QString& name) const { return dataPath(name); }
 
-    std::unique_ptr<TapeHandle> open();
+    // Null when the drive is held elsewhere or the library is missing; `failure` tells which.
+    std::unique_ptr<TapeHandle> open(ResultCode& failure);
 
     // Used by handles; one drive operation each.
-    uint32_t readBlock(char* buffer, uint32_t length);
-    uint32_t writeBlock(const char* buffer, uint32_t length);
-    uint32_t setPosition(uint32_t method, int64_t offset);
-    uint32_t getPosition(uint32_t type, uint32_t& partition, int64_t& offset);
-    uint32_t prepare(uint32_t operation);
-    uint32_t erase(uint32_t type);
-    uint32_t writeTapemarks(uint32_t type, uint32_t count);
-    uint32_t getMediaParameters(TapeMediaParameters& media);
-    uint32_t getDriveParameters(TapeDriveParameters& drive);
-    uint32_t setMediaBlockSize(uint32_t blockSize);
-    uint32_t createPartition(uint32_t method, uint32_t count);
+    ResultCode readBlock(char* buffer, uint32_t length);
+    ResultCode writeBlock(const char* buffer, uint32_t length);
+    ResultCode setPosition(uint32_t method, int64_t offset);
+    ResultCode getPosition(uint32_t type, uint32_t& partition, int64_t& offset);
+    ResultCode prepare(uint32_t operation);
+    ResultCode erase(uint32_t type);
+    ResultCode writeTapemarks(uint32_t type, uint32_t count);
+    ResultCode getMediaParameters(TapeMediaParameters& media);
+    ResultCode getDriveParameters(TapeDriveParameters& drive);
+    ResultCode setMediaBlockSize(uint32_t blockSize);
+    ResultCode createPartition(uint32_t method, uint32_t count);
 
     // Holds the drive for the duration of a handle or an administration step. The first
     // acquire takes the lock and reads the state; the last release writes it back.
-    uint32_t acquire();
+    ResultCode acquire();
     void release();
 
     ~VirtualTapeLibrary();
@@ -88,20 +89,20 @@ private:
     bool writeCartridgeInfo(const QString& name, const Cartridge& cartridge) const;
     void readDriveState();
     void writeDriveState() const;
-    uint32_t openLoadedCartridge();
+    ResultCode openLoadedCartridge();
     void closeLoadedCartridge();
-    uint32_t loadCartridge(const QString& name);
+    ResultCode loadCartridge(const QString& name);
     void unloadCartridge();
-    uint32_t truncateAt(int64_t block);
-    uint32_t checkWritable() const;
+    ResultCode truncateAt(int64_t block);
+    ResultCode checkWritable() const;
 
     QString m_dir;
     int m_lockFd = -1;
     int m_holders = 0;
 
     // Drive state while held.
-    QString m_loaded;   // loaded cartridge, empty when the drive is empty
-    QString m_inSlot;   // an unloaded cartridge still in the drive's slot ("Load" takes it back)
+    QString m_loaded; // loaded cartridge, empty when the drive is empty
+    QString m_inSlot; // an unloaded cartridge still in the drive's slot ("Load" takes it back)
     int64_t m_position = 0;
     uint32_t m_blockSize = TapeBlockSize;
     bool m_mediaChanged = false;
@@ -114,7 +115,7 @@ private:
 class VirtualTapeDevice : public TapeDevice {
 public:
     explicit VirtualTapeDevice(const QString& directory);
-    std::unique_ptr<TapeHandle> open() override;
+    std::unique_ptr<TapeHandle> open(ResultCode& failure) override;
     QString name() const override;
     bool needsSettleTime() const override { return false; }
     std::shared_ptr<VirtualTapeLibrary> library() const { return m_library; }

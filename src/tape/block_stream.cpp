@@ -1,6 +1,6 @@
 #include "block_stream.h"
 
-#include "platform/last_error.h"
+#include "platform/result_code.h"
 #include "tape_access.h"
 #include "tape_set.h"
 
@@ -48,13 +48,13 @@ void WriteBlock(TapeContext& ctx, TapeHandlePtr& handle) {
     if (!handle) {
         // A tape change was given up: the run ends at its next look at CancelFlag.
         if (!ctx.CancelFlag) {
-            SetLastError(ResultCode::InvalidHandle);
-            LogTapeError(ctx);
+            LogTapeError(ctx, ResultCode::InvalidHandle);
         }
         return;
     }
-    if (handle->writeBlock(ctx.Stream.Block().Data(), TapeBlockSize) != ResultCode::Success)
-        LogTapeError(ctx);
+    if (const ResultCode code = handle->writeBlock(ctx.Stream.Block().Data(), TapeBlockSize);
+        code != ResultCode::Success)
+        LogTapeError(ctx, code);
 }
 
 // The block is full and more bytes follow: it goes to tape and the stream moves to the next one.
@@ -72,10 +72,10 @@ bool RefillBlock(TapeContext& ctx, TapeHandlePtr& handle) {
     bool result = true;
     if (!handle) {
         result = false;
-    } else if (handle->readBlock(ctx.Stream.Block().Data(), TapeBlockSize) != ResultCode::Success) {
+    } else if (handle->readBlock(ctx.Stream.Block().Data(), TapeBlockSize) ==
+               ResultCode::NoDataDetected) {
         // Only the end of data is told here; other failures show as bad records later.
-        if (LastError() == ResultCode::NoDataDetected)
-            result = false;
+        result = false;
     }
     ctx.Stream.StartBlock(ctx.Stream.Counter() + 1);
     if (ctx.BlockLimit > 0 && ctx.Stream.Counter() >= ctx.BlockLimit && handle)
@@ -133,10 +133,10 @@ std::span<const char> ReadStreamInPlace(TapeContext& ctx, TapeHandlePtr& handle,
     return piece;
 }
 
-uint32_t LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset) {
+ResultCode LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset) {
     if (offset < 0 || offset > BlockBytes)
         return ResultCode::InvalidParameter;
-    const uint32_t code = handle.readBlock(ctx.Stream.Block().Data(), TapeBlockSize);
+    const ResultCode code = handle.readBlock(ctx.Stream.Block().Data(), TapeBlockSize);
     const int64_t counter = std::max<int64_t>(ReadTapePosition(ctx, handle), 0);
     const bool placed = ctx.Stream.SetPosition({offset, 0, counter});
     return placed ? code : ResultCode::InvalidParameter;

@@ -87,6 +87,6 @@ std::span<const char> ReadStreamInPlace(TapeContext& ctx, TapeHandlePtr& handle,
 // Reads the block the drive stands on into the stream and makes it the current block, offset
 // `offset`; the counter becomes the drive's position after the read. An offset the stream cannot
 // hold reads nothing and gives InvalidParameter.
-uint32_t LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset);
+ResultCode LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset);
 
 } // namespace orvane

@@ -1,10 +1,10 @@
 #include "tape_access.h"
 
 #include "platform/date_time_text.h"
-#include "platform/last_error.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
+#include "platform/result_code.h"
 #include "tape_result_codes.h"
 
 #include <QThread>
@@ -16,7 +16,7 @@ namespace {
 const QString DriveUnavailable =
     QStringLiteral("Unable to find tape drive on system or tape drive in use");
 
-bool MediaQueryAnswered(uint32_t code) {
+bool MediaQueryAnswered(ResultCode code) {
     return code == ResultCode::Success || code == ResultCode::MoreData ||
            code == ResultCode::MediaChanged;
 }
@@ -29,19 +29,22 @@ void Settle(const TapeDevice& drive, int ms) {
 } // namespace
 
 TapeHandlePtr OpenTapeDrive(TapeContext& ctx) {
-    return ctx.drive.open();
+    ResultCode failure = ResultCode::Success;
+    return ctx.drive.open(failure);
 }
 
 TapeHandlePtr OpenTape(TapeContext& ctx) {
-    TapeHandlePtr handle = OpenTapeDrive(ctx);
+    ResultCode code = ResultCode::Success;
+    TapeHandlePtr handle = ctx.drive.open(code);
     PumpMessages(1);
     if (handle) {
         TapeMediaParameters media;
-        if (MediaQueryAnswered(handle->getMediaParameters(media)))
+        code = handle->getMediaParameters(media);
+        if (MediaQueryAnswered(code))
             return handle;
     }
-    // A failed open leaves its own error as the last error, so it is reported the same way.
-    LogTapeError(ctx);
+    // A failed open is reported the same way as a medium that does not answer.
+    LogTapeError(ctx, code);
     CloseTape(handle, 10);
     return nullptr;
 }
@@ -52,9 +55,9 @@ void CloseTape(TapeHandlePtr& handle, int delayMs) {
     handle.reset();
 }
 
-void LogTapeError(TapeContext& ctx) {
+void LogTapeError(TapeContext& ctx, ResultCode code) {
     ctx.CancelFlag = true;
-    const QString text = SystemMessage(LastError());
+    const QString text = SystemMessage(code);
     ctx.protocol.AddBlockOpening();
     ctx.protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
                                  text);
@@ -62,7 +65,7 @@ void LogTapeError(TapeContext& ctx) {
     ctx.op.showError(text);
 }
 
-void ShowTapeResult(TapeContext& ctx, uint32_t code) {
+void ShowTapeResult(TapeContext& ctx, ResultCode code) {
     ctx.op.showMessage(TapeResultMessage(code));
 }
 
@@ -123,8 +126,9 @@ void SetBlockSize(TapeContext& ctx) {
     SetBusyCursor(ctx);
     TapeHandlePtr handle = OpenTape(ctx);
     if (handle) {
-        if (handle->setMediaBlockSize(TapeBlockSize) != ResultCode::Success)
-            LogTapeError(ctx);
+        if (const ResultCode code = handle->setMediaBlockSize(TapeBlockSize);
+            code != ResultCode::Success)
+            LogTapeError(ctx, code);
         CloseTape(handle, 1);
     }
     RestoreCursor(ctx);
@@ -136,7 +140,7 @@ QString RewindTape(TapeContext& ctx) {
     Settle(ctx.drive, 100);
     if (!handle)
         return DriveUnavailable;
-    const uint32_t code = handle->setPosition(TapePositionMethod::Rewind, 0, 0);
+    const ResultCode code = handle->setPosition(TapePositionMethod::Rewind, 0, 0);
     DrainMessages();
     CloseTape(handle, 10);
     if (const QString text = TapeErrorText(code); !text.isEmpty())
@@ -161,7 +165,7 @@ QString EraseTapeShort(TapeContext& ctx) {
     TapeHandlePtr handle = OpenTapeDrive(ctx);
     if (!handle)
         return DriveUnavailable;
-    const uint32_t code = handle->erase(TapeEraseType::Short);
+    const ResultCode code = handle->erase(TapeEraseType::Short);
     DrainMessages();
     if (const QString text = TapeErrorText(code); !text.isEmpty())
         result = text;
@@ -173,7 +177,7 @@ void MoveHandleToBlock(TapeContext& ctx, TapeHandle& handle, int64_t block) {
     handle.setPosition(uint32_t(ctx.PositionMethod), 0, block);
 }
 
-uint32_t MoveHandleToEndOfData(TapeHandle& handle) {
+ResultCode MoveHandleToEndOfData(TapeHandle& handle) {
     return handle.setPosition(TapePositionMethod::SpaceEndOfData, 0, 0);
 }
 
@@ -201,10 +205,10 @@ int64_t ReadTapePosition(TapeContext& ctx, TapeHandle& handle) {
     return offset;
 }
 
-uint32_t EjectTape(TapeContext& ctx, bool showResult) {
+ResultCode EjectTape(TapeContext& ctx, bool showResult) {
     ctx.op.setStatus(QStringLiteral("Ejecting Tape"));
     SetBusyCursor(ctx);
-    uint32_t result = ResultCode::InvalidFunction;
+    ResultCode result = ResultCode::InvalidFunction;
     if (RewindWithStatus(ctx)) {
         PumpMessages(1);
         TapeHandlePtr handle = OpenTape(ctx);

@@ -17,9 +17,9 @@ TapeHandlePtr OpenTape(TapeContext& ctx);
 void CloseTape(TapeHandlePtr& handle, int delayMs);
 
 // The error report of every tape failure: raises CancelFlag, writes a protocol block with the
-// system's text of the last error, and shows it in an error box.
-void LogTapeError(TapeContext& ctx);
-void ShowTapeResult(TapeContext& ctx, uint32_t code);
+// system's text of the result, and shows it in an error box.
+void LogTapeError(TapeContext& ctx, ResultCode code);
+void ShowTapeResult(TapeContext& ctx, ResultCode code);
 
 void SetBusyCursor(TapeContext& ctx);
 void RestoreCursor(TapeContext& ctx);
@@ -39,12 +39,12 @@ QString EraseTapeShort(TapeContext& ctx);
 // Moves an open handle to a block with the probed positioning method; the result is not examined.
 void MoveHandleToBlock(TapeContext& ctx, TapeHandle& handle, int64_t block);
 // Moves an open handle to the end of the recorded data.
-uint32_t MoveHandleToEndOfData(TapeHandle& handle);
+ResultCode MoveHandleToEndOfData(TapeHandle& handle);
 // Opens the drive and moves to the block given as decimal text.
 void MoveToBlock(TapeContext& ctx, const QString& blockText);
 int64_t ReadTapePosition(TapeContext& ctx, TapeHandle& handle);
 
-// Rewinds and unloads; 0 when ejected.
-uint32_t EjectTape(TapeContext& ctx, bool showResult);
+// Rewinds and unloads; Success when ejected.
+ResultCode EjectTape(TapeContext& ctx, bool showResult);
 
 } // namespace orvane

@@ -1,9 +1,9 @@
 #include "tape_description_io.h"
 
 #include "platform/date_time_text.h"
-#include "platform/last_error.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "platform/result_code.h"
 #include "tape_access.h"
 #include "tape_date.h"
 
@@ -19,8 +19,9 @@ void WriteTapeDescription(TapeContext& ctx, const TapeDescription& description) 
     if (handle) {
         TapeBlock block;
         description.encode(block.Data());
-        if (handle->writeBlock(block.Data(), TapeBlockSize) != ResultCode::Success)
-            LogTapeError(ctx);
+        if (const ResultCode code = handle->writeBlock(block.Data(), TapeBlockSize);
+            code != ResultCode::Success)
+            LogTapeError(ctx, code);
         CloseTape(handle, 1);
     }
     ctx.op.setCaption(DescriptionCaption(ctx, description));
@@ -40,9 +41,7 @@ TapeDescription ReadTapeDescription(TapeContext& ctx) {
     std::vector<char> bytes(TapeDescription::Size, 0);
     if (handle) {
         TapeBlock block;
-        if (handle->readBlock(block.Data(), TapeBlockSize) != ResultCode::Success &&
-            LastError() == ResultCode::NoMediaInDrive)
-            noMedium = true;
+        noMedium = handle->readBlock(block.Data(), TapeBlockSize) == ResultCode::NoMediaInDrive;
         std::memcpy(bytes.data(), block.Data(), bytes.size());
     }
     CloseTape(handle, 1);

@@ -51,8 +51,9 @@ void MoveTapeToBlockCommand(TapeContext& ctx, std::optional<QString> block) {
     }
     MoveHandleToBlock(ctx, *handle, number);
     std::vector<char> buffer(TapeBlockSize, 0);
-    if (handle->readBlock(buffer.data(), TapeBlockSize) != 0) {
-        LogTapeError(ctx);
+    if (const ResultCode code = handle->readBlock(buffer.data(), TapeBlockSize);
+        code != ResultCode::Success) {
+        LogTapeError(ctx, code);
         // Whatever a failed read left behind is not the block asked for.
         std::fill(buffer.begin(), buffer.end(), 0);
     }

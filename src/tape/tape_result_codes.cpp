@@ -4,7 +4,7 @@
 
 namespace orvane {
 
-QString TapeErrorText(uint32_t code) {
+QString TapeErrorText(ResultCode code) {
     static const std::map<uint32_t, const char*> texts = {
         {1, "This Tape drive does not support this function"},
         {2, "The system cannot find the file specified. "},
@@ -57,11 +57,11 @@ QString TapeErrorText(uint32_t code) {
         {1109, "Error, An attempt to unload the media failed  "},
         {1112, "There is no media in the drive "},
     };
-    const auto it = texts.find(code);
+    const auto it = texts.find(CodeValue(code));
     return it == texts.end() ? QString() : QString::fromLatin1(it->second);
 }
 
-QString TapeResultMessage(uint32_t code) {
+QString TapeResultMessage(ResultCode code) {
     static const std::map<uint32_t, const char*> messages = {
         {0, "OK"},
         {1, "INVALID FUNCTION"},
@@ -81,9 +81,10 @@ QString TapeResultMessage(uint32_t code) {
         {1111, "A reset condition was detected on the bus."},
         {1112, "There is no media in the drive."},
     };
-    const auto it = messages.find(code);
-    return it == messages.end() ? QStringLiteral("Unbekannter Fehler. ") + QString::number(code)
-                                : QString::fromLatin1(it->second);
+    const auto it = messages.find(CodeValue(code));
+    return it == messages.end()
+               ? QStringLiteral("Unbekannter Fehler. ") + QString::number(CodeValue(code))
+               : QString::fromLatin1(it->second);
 }
 
 } // namespace orvane

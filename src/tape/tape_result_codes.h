@@ -1,15 +1,17 @@
 #pragma once
 
+#include "platform/result_code.h"
+
 #include <QString>
-#include <cstdint>
 
 namespace orvane {
 
 // The status-line wording of a tape result; empty for success (0, 1110, 1111) and for codes
-// that have no wording.
-QString TapeErrorText(uint32_t code);
+// that have no wording. Both tables are keyed by number: they word codes that have no
+// enumerator as well.
+QString TapeErrorText(ResultCode code);
 
-// The message-box wording of a tape result.
-QString TapeResultMessage(uint32_t code);
+// The message-box wording of a tape result; an unknown code is named by its number.
+QString TapeResultMessage(ResultCode code);
 
 } // namespace orvane

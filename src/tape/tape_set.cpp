@@ -2,9 +2,9 @@
 
 #include "end_marker.h"
 #include "platform/date_time_text.h"
-#include "platform/last_error.h"
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
+#include "platform/result_code.h"
 #include "tape_description_io.h"
 
 namespace orvane {
@@ -17,11 +17,12 @@ QString TapeEventLine(int number, const char* event) {
 
 // True when a medium answers in the drive, without reporting anything.
 bool MediumPresent(TapeContext& ctx) {
-    TapeHandlePtr handle = ctx.drive.open();
+    ResultCode failure = ResultCode::Success;
+    TapeHandlePtr handle = ctx.drive.open(failure);
     TapeMediaParameters media;
     if (!handle)
         return false;
-    const uint32_t code = handle->getMediaParameters(media);
+    const ResultCode code = handle->getMediaParameters(media);
     return code == ResultCode::Success || code == ResultCode::MoreData ||
            code == ResultCode::MediaChanged;
 }
@@ -40,8 +41,9 @@ void ChangeTapeForWrite(TapeContext& ctx, TapeHandlePtr& handle) {
     TapeBlock marker;
     EncodeEndMarker(marker.Data(), StreamPosition{});
     if (handle) {
-        if (handle->writeBlock(marker.Data(), TapeBlockSize) != ResultCode::Success)
-            LogTapeError(ctx);
+        if (const ResultCode code = handle->writeBlock(marker.Data(), TapeBlockSize);
+            code != ResultCode::Success)
+            LogTapeError(ctx, code);
         handle->prepare(TapePrepareOperation::Unload);
     }
     CloseTape(handle, 1);

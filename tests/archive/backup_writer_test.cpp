@@ -2,8 +2,8 @@
 #include "archive/backup_inclusion.h"
 #include "archive/backup_writer_fixture.h"
 #include "jobs/backup_run.h"
-#include "platform/last_error.h"
 #include "platform/protocol_log.h"
+#include "platform/result_code.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -1,6 +1,6 @@
 #include "application_windows.h"
-#include "platform/last_error.h"
 #include "platform/protocol_log.h"
+#include "platform/result_code.h"
 #include "window_fixture.h"
 
 #include <QAbstractButton>

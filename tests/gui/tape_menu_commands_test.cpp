@@ -1,4 +1,4 @@
-#include "platform/last_error.h"
+#include "support/result_code_printer.h"
 #include "support/tape_fixture.h"
 #include "tape/end_marker.h"
 #include "tape/tape_access.h"
@@ -14,9 +14,10 @@ namespace {
 
 // Writes `blocks` blocks from block 0; block `markedBlock` carries `markers` end-marker tags.
 void WriteTape(VirtualTapeLibrary& library, int blocks, int markedBlock, int markers) {
-    std::unique_ptr<TapeHandle> handle = library.open();
+    ResultCode failure = ResultCode::Success;
+    std::unique_ptr<TapeHandle> handle = library.open(failure);
     ASSERT_TRUE(handle);
-    ASSERT_EQ(handle->setPosition(TapePositionMethod::Rewind, 0, 0), 0u);
+    ASSERT_EQ(handle->setPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::Success);
     for (int block = 0; block < blocks; ++block) {
         QByteArray data(TapeBlockSize, char(block));
         if (block == markedBlock) {
@@ -26,7 +27,7 @@ void WriteTape(VirtualTapeLibrary& library, int blocks, int markedBlock, int mar
                 data.replace(TapeBlockSize - EndMarkerTag.size(), EndMarkerTag.size(),
                              EndMarkerTag.toByteArray());
         }
-        ASSERT_EQ(handle->writeBlock(data.constData(), TapeBlockSize), 0u);
+        ASSERT_EQ(handle->writeBlock(data.constData(), TapeBlockSize), ResultCode::Success);
     }
 }
 

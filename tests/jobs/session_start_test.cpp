@@ -1,6 +1,6 @@
 #include "jobs/session.h"
-#include "platform/last_error.h"
 #include "platform/protocol_log.h"
+#include "platform/result_code.h"
 #include "support/tape_fixture.h"
 
 #include <QDir>

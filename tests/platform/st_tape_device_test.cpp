@@ -1,6 +1,6 @@
-#include "platform/last_error.h"
 #include "platform/protocol_log.h"
 #include "platform/st_tape_device.h"
+#include "support/result_code_printer.h"
 #include "support/scripted_operator.h"
 #include "support/temp_home.h"
 #include "tape/tape_access.h"
@@ -173,9 +173,9 @@ std::vector<uint8_t> PartitionPage(uint8_t maximumAdditional, uint8_t additional
 class StTapeDeviceTest : public ::testing::Test {
 protected:
     std::unique_ptr<TapeHandle> Open() {
-        SetLastError(0);
-        auto handle = device->open();
-        EXPECT_TRUE(handle) << "open failed with " << LastError();
+        ResultCode failure = ResultCode::Success;
+        auto handle = device->open(failure);
+        EXPECT_TRUE(handle) << "open failed with " << CodeValue(failure);
         return handle;
     }
 
@@ -227,10 +227,9 @@ TEST_F(StTapeDeviceTest, AProtectedMediumIsOpenedForReadingAndRefusesWrites) {
     EXPECT_EQ(driver->opens[1].second & O_ACCMODE, O_RDONLY);
 
     std::vector<char> buffer(TapeBlockSize);
-    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), 0u);
+    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::Success);
     driver->writeAnswers = {{-1, EBADF}};
     EXPECT_EQ(handle->writeBlock(block.data(), TapeBlockSize), ResultCode::WriteProtect);
-    EXPECT_EQ(LastError(), ResultCode::WriteProtect);
 }
 
 TEST_F(StTapeDeviceTest, ANodeWeMayOnlyReadIsOpenedForReadingAndWritesAreDenied) {
@@ -241,18 +240,18 @@ TEST_F(StTapeDeviceTest, ANodeWeMayOnlyReadIsOpenedForReadingAndWritesAreDenied)
     EXPECT_EQ(handle->writeBlock(block.data(), TapeBlockSize), ResultCode::AccessDenied);
 }
 
-TEST_F(StTapeDeviceTest, AFailedOpenGivesNullAndLeavesItsCode) {
-    const std::vector<std::pair<int, uint32_t>> cases = {{ENOMEDIUM, ResultCode::NoMediaInDrive},
-                                                         {ENOENT, ResultCode::FileNotFound},
-                                                         {EBUSY, ResultCode::Busy},
-                                                         {ENXIO, ResultCode::BadUnit},
-                                                         {EIO, ResultCode::NotReady},
-                                                         {EPERM, ResultCode::AccessDenied}};
+TEST_F(StTapeDeviceTest, AFailedOpenGivesNullAndTellsWhy) {
+    const std::vector<std::pair<int, ResultCode>> cases = {{ENOMEDIUM, ResultCode::NoMediaInDrive},
+                                                           {ENOENT, ResultCode::FileNotFound},
+                                                           {EBUSY, ResultCode::Busy},
+                                                           {ENXIO, ResultCode::BadUnit},
+                                                           {EIO, ResultCode::NotReady},
+                                                           {EPERM, ResultCode::AccessDenied}};
     for (const auto& [error, code] : cases) {
         driver->openAnswers = {{-1, error}};
-        SetLastError(0);
-        EXPECT_EQ(device->open(), nullptr) << error;
-        EXPECT_EQ(LastError(), code) << error;
+        ResultCode failure = ResultCode::Success;
+        EXPECT_EQ(device->open(failure), nullptr) << error;
+        EXPECT_EQ(failure, code) << error;
     }
     EXPECT_TRUE(driver->closes.empty());
 }
@@ -260,15 +259,14 @@ TEST_F(StTapeDeviceTest, AFailedOpenGivesNullAndLeavesItsCode) {
 TEST_F(StTapeDeviceTest, BlockTransfersMoveExactlyOneBlock) {
     auto handle = Open();
     std::vector<char> buffer(TapeBlockSize, 0);
-    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), 0u);
+    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::Success);
     EXPECT_EQ(buffer.front(), 'r');
     EXPECT_EQ(buffer.back(), 'r');
-    EXPECT_EQ(handle->writeBlock(block.data(), TapeBlockSize), 0u);
+    EXPECT_EQ(handle->writeBlock(block.data(), TapeBlockSize), ResultCode::Success);
     EXPECT_EQ(driver->firstBytesWritten, std::vector<char>{'w'});
 
     EXPECT_EQ(handle->readBlock(buffer.data(), 512), ResultCode::InvalidBlockLength);
     EXPECT_EQ(handle->writeBlock(block.data(), 65536), ResultCode::InvalidBlockLength);
-    EXPECT_EQ(LastError(), ResultCode::InvalidBlockLength);
     EXPECT_TRUE(driver->readAnswers.empty());
     EXPECT_EQ(driver->firstBytesWritten.size(), 1u) << "a wrong length never reaches the drive";
 }
@@ -278,7 +276,7 @@ struct TransferCase {
     bool write;
     FakeStDriver::Answer answer;
     long status;
-    uint32_t code;
+    ResultCode code;
 };
 
 TEST_F(StTapeDeviceTest, DriverErrorsOfBlockTransfersBecomeTapeResultCodes) {
@@ -337,8 +335,7 @@ TEST_F(StTapeDeviceTest, DriverErrorsOfBlockTransfersBecomeTapeResultCodes) {
         driver->drive.mt_gstat = Online;
         FakeStDriver::Answer answer = c.answer;
         answer.statusAfter = c.status;
-        SetLastError(0);
-        uint32_t code = 0;
+        ResultCode code = ResultCode::Success;
         if (c.write) {
             driver->writeAnswers = {answer};
             code = handle->writeBlock(block.data(), TapeBlockSize);
@@ -347,7 +344,6 @@ TEST_F(StTapeDeviceTest, DriverErrorsOfBlockTransfersBecomeTapeResultCodes) {
             code = handle->readBlock(buffer.data(), TapeBlockSize);
         }
         EXPECT_EQ(code, c.code);
-        EXPECT_EQ(LastError(), c.code);
         handle->setPosition(TapePositionMethod::Rewind, 0, 0); // forget the last read
     }
 }
@@ -361,10 +357,10 @@ TEST_F(StTapeDeviceTest, ReadingThroughFilemarksToTheEndOfData) {
                            {32768, 0, Online},
                            {0, 0, Online | AtFilemark},
                            {0, 0, Online | AtFilemark | AtEndOfData}};
-    const std::vector<uint32_t> expected = {
-        0, ResultCode::FilemarkDetected, ResultCode::FilemarkDetected,
-        0, ResultCode::FilemarkDetected, ResultCode::NoDataDetected};
-    for (uint32_t code : expected)
+    const std::vector<ResultCode> expected = {
+        ResultCode::Success, ResultCode::FilemarkDetected, ResultCode::FilemarkDetected,
+        ResultCode::Success, ResultCode::FilemarkDetected, ResultCode::NoDataDetected};
+    for (ResultCode code : expected)
         EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), code);
 }
 
@@ -379,7 +375,7 @@ TEST_F(StTapeDeviceTest, WithoutAStatusTwoEmptyReadsInARowEndTheData) {
 
 struct OperationCase {
     const char* what;
-    std::function<uint32_t(TapeHandle&)> call;
+    std::function<ResultCode(TapeHandle&)> call;
     std::vector<std::pair<short, int>> operations;
 };
 
@@ -448,14 +444,14 @@ TEST_F(StTapeDeviceTest, TapeOperationsIssueTheirStOperations) {
     for (const OperationCase& c : cases) {
         SCOPED_TRACE(c.what);
         driver->operations.clear();
-        EXPECT_EQ(c.call(*handle), 0u);
+        EXPECT_EQ(c.call(*handle), ResultCode::Success);
         EXPECT_EQ(driver->operations, c.operations);
     }
 }
 
 TEST_F(StTapeDeviceTest, RequestsTheDriverCannotExpressAreRefusedBeforeTheyReachIt) {
     using namespace TapePositionMethod;
-    const std::vector<std::pair<std::function<uint32_t(TapeHandle&)>, uint32_t>> cases = {
+    const std::vector<std::pair<std::function<ResultCode(TapeHandle&)>, ResultCode>> cases = {
         {[](TapeHandle& h) { return h.setPosition(AbsoluteBlock, 0, -1); },
          ResultCode::InvalidParameter},
         {[](TapeHandle& h) { return h.setPosition(AbsoluteBlock, 0, int64_t(1) << 40); },
@@ -476,9 +472,7 @@ TEST_F(StTapeDeviceTest, RequestsTheDriverCannotExpressAreRefusedBeforeTheyReach
     };
     auto handle = Open();
     for (size_t i = 0; i < cases.size(); ++i) {
-        SetLastError(0);
         EXPECT_EQ(cases[i].first(*handle), cases[i].second) << "case " << i;
-        EXPECT_EQ(LastError(), cases[i].second) << "case " << i;
     }
     EXPECT_TRUE(driver->operations.empty());
 }
@@ -489,8 +483,8 @@ TEST_F(StTapeDeviceTest, FailedOperationsNameTheTapeCondition) {
         const char* what;
         short op;
         FakeStDriver::Answer answer;
-        std::function<uint32_t(TapeHandle&)> call;
-        uint32_t code;
+        std::function<ResultCode(TapeHandle&)> call;
+        ResultCode code;
     };
     const std::vector<Case> cases = {
         {"blocks back over the beginning",
@@ -569,16 +563,14 @@ TEST_F(StTapeDeviceTest, FailedOperationsNameTheTapeCondition) {
         SCOPED_TRACE(c.what);
         driver->drive.mt_gstat = Online;
         driver->operationAnswers = {{c.op, c.answer}};
-        SetLastError(0);
         EXPECT_EQ(c.call(*handle), c.code);
-        EXPECT_EQ(LastError(), c.code);
     }
 }
 
 TEST_F(StTapeDeviceTest, FormattingWithPartitioningSwitchedOffEmptiesTheTapeFromItsStart) {
     driver->operationAnswers = {{MTMKPART, {-1, EINVAL}}};
     auto handle = Open();
-    EXPECT_EQ(handle->createPartition(TapePartitionMethod::Fixed, 0, 0), 0u);
+    EXPECT_EQ(handle->createPartition(TapePartitionMethod::Fixed, 0, 0), ResultCode::Success);
     const std::vector<std::pair<short, int>> expected = {{MTMKPART, 0}, {MTREW, 1}, {MTERASE, 0}};
     EXPECT_EQ(driver->operations, expected);
 }
@@ -589,10 +581,12 @@ TEST_F(StTapeDeviceTest, PositionIsTheDriversBlockNumber) {
     driver->drive.mt_resid = 1; // st's current partition, counted from 0
     uint32_t partition = 99;
     int64_t offset = 0;
-    EXPECT_EQ(handle->getPosition(TapePositionType::Absolute, partition, offset), 0u);
+    EXPECT_EQ(handle->getPosition(TapePositionType::Absolute, partition, offset),
+              ResultCode::Success);
     EXPECT_EQ(offset, 4711);
     EXPECT_EQ(partition, 0u);
-    EXPECT_EQ(handle->getPosition(TapePositionType::Logical, partition, offset), 0u);
+    EXPECT_EQ(handle->getPosition(TapePositionType::Logical, partition, offset),
+              ResultCode::Success);
     EXPECT_EQ(partition, 2u);
 
     driver->positionError = ENOMEDIUM;
@@ -600,7 +594,6 @@ TEST_F(StTapeDeviceTest, PositionIsTheDriversBlockNumber) {
     EXPECT_EQ(handle->getPosition(TapePositionType::Absolute, partition, offset),
               ResultCode::NoMediaInDrive);
     EXPECT_EQ(offset, 0);
-    EXPECT_EQ(LastError(), ResultCode::NoMediaInDrive);
 }
 
 TEST_F(StTapeDeviceTest, MediaParametersComeFromTheDriverStatus) {
@@ -609,7 +602,7 @@ TEST_F(StTapeDeviceTest, MediaParametersComeFromTheDriverStatus) {
     auto handle = Open();
     TapeMediaParameters media;
     media.Capacity = 99;
-    EXPECT_EQ(handle->getMediaParameters(media), 0u);
+    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::Success);
     EXPECT_EQ(media.BlockSize, 32768u);
     EXPECT_TRUE(media.WriteProtected);
     EXPECT_EQ(media.PartitionCount, 1u);
@@ -618,7 +611,7 @@ TEST_F(StTapeDeviceTest, MediaParametersComeFromTheDriverStatus) {
 
     driver->drive.mt_gstat = Online;
     driver->drive.mt_dsreg = 0; // variable block mode
-    EXPECT_EQ(handle->getMediaParameters(media), 0u);
+    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::Success);
     EXPECT_EQ(media.BlockSize, 0u);
     EXPECT_FALSE(media.WriteProtected);
 }
@@ -631,18 +624,18 @@ TEST_F(StTapeDeviceTest, CapacityAndPartitionsComeFromTheDrivesPages) {
     auto handle = Open();
 
     TapeMediaParameters media;
-    EXPECT_EQ(handle->getMediaParameters(media), 0u);
+    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::Success);
     EXPECT_EQ(media.Capacity, 2500LL * 1048576);
     EXPECT_EQ(media.Remaining, 1000LL * 1048576);
     EXPECT_EQ(media.PartitionCount, 2u);
 
     driver->drive.mt_resid = 1; // in the second partition
-    EXPECT_EQ(handle->getMediaParameters(media), 0u);
+    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::Success);
     EXPECT_EQ(media.Capacity, 40LL * 1048576);
     EXPECT_EQ(media.Remaining, 30LL * 1048576);
 
     TapeDriveParameters drive;
-    EXPECT_EQ(handle->getDriveParameters(drive), 0u);
+    EXPECT_EQ(handle->getDriveParameters(drive), ResultCode::Success);
     EXPECT_EQ(drive.MaximumPartitionCount, 4u);
     EXPECT_TRUE(drive.Compression);
     EXPECT_TRUE(drive.ECC);
@@ -656,11 +649,11 @@ TEST_F(StTapeDeviceTest, ADriveThatKeepsItsPagesToItselfStillAnswers) {
     driver->scsiAnswers[{0x1a, 0x11}] = {3, 0, 0, 0};    // a header without the page
     auto handle = Open();
     TapeMediaParameters media;
-    EXPECT_EQ(handle->getMediaParameters(media), 0u);
+    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::Success);
     EXPECT_EQ(media.Capacity, 0);
     EXPECT_EQ(media.PartitionCount, 1u);
     TapeDriveParameters drive;
-    EXPECT_EQ(handle->getDriveParameters(drive), 0u);
+    EXPECT_EQ(handle->getDriveParameters(drive), ResultCode::Success);
     EXPECT_EQ(drive.MaximumPartitionCount, 1u);
     EXPECT_FALSE(drive.Compression);
     EXPECT_EQ(drive.MinimumBlockSize, 1u);
@@ -672,31 +665,31 @@ TEST_F(StTapeDeviceTest, AnEmptyDriveAnswersNoMediaAndAReturningTapeAMediaChange
     TapeMediaParameters media;
     driver->drive.mt_gstat = DoorOpen;
     EXPECT_EQ(handle->getMediaParameters(media), ResultCode::NoMediaInDrive);
-    EXPECT_EQ(LastError(), ResultCode::NoMediaInDrive);
 
     driver->drive.mt_gstat = 0; // a cartridge is in, but not loaded yet
     EXPECT_EQ(handle->getMediaParameters(media), ResultCode::NotReady);
 
     driver->drive.mt_gstat = Online;
     EXPECT_EQ(handle->getMediaParameters(media), ResultCode::MediaChanged);
-    EXPECT_EQ(LastError(), ResultCode::MediaChanged);
-    EXPECT_EQ(handle->getMediaParameters(media), 0u);
+    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::Success);
 }
 
 TEST_F(StTapeDeviceTest, TheFirstQueryAfterACartridgeChangeTellsOfItAcrossHandles) {
     TapeMediaParameters media;
-    EXPECT_EQ(Open()->getMediaParameters(media), 0u) << "nothing is known before the first look";
+    EXPECT_EQ(Open()->getMediaParameters(media), ResultCode::Success)
+        << "nothing is known before the first look";
 
     auto handle = Open();
-    EXPECT_EQ(handle->prepare(TapePrepareOperation::Unload), 0u);
+    EXPECT_EQ(handle->prepare(TapePrepareOperation::Unload), ResultCode::Success);
     handle.reset();
 
     driver->openAnswers = {{-1, ENOMEDIUM}};
-    EXPECT_EQ(device->open(), nullptr);
-    EXPECT_EQ(LastError(), ResultCode::NoMediaInDrive);
+    ResultCode failure = ResultCode::Success;
+    EXPECT_EQ(device->open(failure), nullptr);
+    EXPECT_EQ(failure, ResultCode::NoMediaInDrive);
 
     EXPECT_EQ(Open()->getMediaParameters(media), ResultCode::MediaChanged);
-    EXPECT_EQ(Open()->getMediaParameters(media), 0u);
+    EXPECT_EQ(Open()->getMediaParameters(media), ResultCode::Success);
 }
 
 TEST(StTapeDriveProbe, TheTapeLayerLearnsBlockLimitAndPositioningFromTheDrive) {

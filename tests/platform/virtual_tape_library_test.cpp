@@ -1,5 +1,5 @@
-#include "platform/last_error.h"
 #include "platform/virtual_tape_library.h"
+#include "support/result_code_printer.h"
 #include "support/temp_home.h"
 
 #include <QFile>
@@ -14,7 +14,9 @@ using namespace orvane;
 
 namespace {
 
-std::vector<char> Block(char fill) { return std::vector<char>(TapeBlockSize, fill); }
+std::vector<char> Block(char fill) {
+    return std::vector<char>(TapeBlockSize, fill);
+}
 
 class VirtualTapeLibraryTest : public ::testing::Test {
 protected:
@@ -24,8 +26,9 @@ protected:
         ASSERT_EQ(library->insert("t1"), QString());
     }
     std::unique_ptr<TapeHandle> Open() {
-        auto handle = library->open();
-        EXPECT_TRUE(handle);
+        ResultCode failure = ResultCode::Success;
+        auto handle = library->open(failure);
+        EXPECT_TRUE(handle) << "open failed with " << CodeValue(failure);
         return handle;
     }
 
@@ -36,7 +39,7 @@ protected:
 TEST_F(VirtualTapeLibraryTest, BlocksLieAtTheirByteOffsetAndTheFileLengthIsTheEndOfData) {
     auto handle = Open();
     for (char fill : {'a', 'b', 'c'})
-        ASSERT_EQ(handle->writeBlock(Block(fill).data(), TapeBlockSize), 0u);
+        ASSERT_EQ(handle->writeBlock(Block(fill).data(), TapeBlockSize), ResultCode::Success);
     handle.reset();
 
     QFile image(home.libraryDir() + "/t1.vtape");
@@ -56,24 +59,23 @@ TEST_F(VirtualTapeLibraryTest, AnswersWithTheDriveResultCodes) {
     // The first media query after a load tells of the change, the next one does not.
     EXPECT_EQ(handle->getMediaParameters(media), ResultCode::MediaChanged);
     EXPECT_EQ(media.Capacity, 32768 * 20);
-    EXPECT_EQ(handle->getMediaParameters(media), 0u);
+    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::Success);
 
     // Reading at the end of data.
     EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::NoDataDetected);
-    EXPECT_EQ(LastError(), ResultCode::NoDataDetected);
 
     // A filemark is reported once and passed.
-    ASSERT_EQ(handle->writeBlock(Block('x').data(), TapeBlockSize), 0u);
-    ASSERT_EQ(handle->writeTapemarks(TapemarkType::Filemarks, 1), 0u);
-    ASSERT_EQ(handle->writeBlock(Block('y').data(), TapeBlockSize), 0u);
-    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 1), 0u);
+    ASSERT_EQ(handle->writeBlock(Block('x').data(), TapeBlockSize), ResultCode::Success);
+    ASSERT_EQ(handle->writeTapemarks(TapemarkType::Filemarks, 1), ResultCode::Success);
+    ASSERT_EQ(handle->writeBlock(Block('y').data(), TapeBlockSize), ResultCode::Success);
+    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 1), ResultCode::Success);
     EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::FilemarkDetected);
-    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), 0u);
+    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::Success);
     EXPECT_EQ(buffer[0], 'y');
 
     // Writing past the capacity.
-    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 19), 0u);
-    EXPECT_EQ(handle->writeBlock(Block('z').data(), TapeBlockSize), 0u);
+    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 19), ResultCode::Success);
+    EXPECT_EQ(handle->writeBlock(Block('z').data(), TapeBlockSize), ResultCode::Success);
     EXPECT_EQ(handle->writeBlock(Block('z').data(), TapeBlockSize), ResultCode::EndOfMedia);
 
     // Only whole blocks move.
@@ -95,15 +97,16 @@ TEST_F(VirtualTapeLibraryTest, ProtectedAndEmptyDrivesRefuse) {
     EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::NoMediaInDrive);
     EXPECT_EQ(handle->setPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::NoMediaInDrive);
     TapeDriveParameters drive;
-    EXPECT_EQ(handle->getDriveParameters(drive), 0u) << "the drive itself still answers";
+    EXPECT_EQ(handle->getDriveParameters(drive), ResultCode::Success)
+        << "the drive itself still answers";
 }
 
 TEST_F(VirtualTapeLibraryTest, CartridgeAndPositionSurviveHandlesAndProgramRuns) {
     auto handle = Open();
     TapeMediaParameters media;
     ASSERT_EQ(handle->getMediaParameters(media), ResultCode::MediaChanged);
-    ASSERT_EQ(handle->writeBlock(Block('a').data(), TapeBlockSize), 0u);
-    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 7), 0u);
+    ASSERT_EQ(handle->writeBlock(Block('a').data(), TapeBlockSize), ResultCode::Success);
+    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 7), ResultCode::Success);
     handle.reset();
     library.reset(); // as if the program ended
 
@@ -112,20 +115,22 @@ TEST_F(VirtualTapeLibraryTest, CartridgeAndPositionSurviveHandlesAndProgramRuns)
     handle = Open();
     uint32_t partition = 0;
     int64_t position = -1;
-    ASSERT_EQ(handle->getPosition(TapePositionType::Absolute, partition, position), 0u);
+    ASSERT_EQ(handle->getPosition(TapePositionType::Absolute, partition, position),
+              ResultCode::Success);
     EXPECT_EQ(position, 7);
-    EXPECT_EQ(handle->getMediaParameters(media), 0u) << "no media change across runs";
+    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::Success)
+        << "no media change across runs";
 }
 
 TEST_F(VirtualTapeLibraryTest, WritingInsideTheDataEndsTheDataThere) {
     auto handle = Open();
     for (int i = 0; i < 5; ++i)
-        ASSERT_EQ(handle->writeBlock(Block('a').data(), TapeBlockSize), 0u);
-    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 2), 0u);
-    ASSERT_EQ(handle->writeBlock(Block('b').data(), TapeBlockSize), 0u);
+        ASSERT_EQ(handle->writeBlock(Block('a').data(), TapeBlockSize), ResultCode::Success);
+    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 2), ResultCode::Success);
+    ASSERT_EQ(handle->writeBlock(Block('b').data(), TapeBlockSize), ResultCode::Success);
     std::vector<char> buffer(TapeBlockSize);
     EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::NoDataDetected);
-    ASSERT_EQ(handle->setPosition(TapePositionMethod::SpaceEndOfData, 0, 0), 0u);
+    ASSERT_EQ(handle->setPosition(TapePositionMethod::SpaceEndOfData, 0, 0), ResultCode::Success);
     uint32_t partition = 0;
     int64_t position = 0;
     handle->getPosition(TapePositionType::Absolute, partition, position);
@@ -136,10 +141,10 @@ TEST_F(VirtualTapeLibraryTest, WritingInsideTheDataEndsTheDataThere) {
 
 TEST_F(VirtualTapeLibraryTest, UnloadThenLoadTakesTheSameCartridgeBack) {
     auto handle = Open();
-    ASSERT_EQ(handle->prepare(TapePrepareOperation::Unload), 0u);
+    ASSERT_EQ(handle->prepare(TapePrepareOperation::Unload), ResultCode::Success);
     TapeMediaParameters media;
     EXPECT_EQ(handle->getMediaParameters(media), ResultCode::NoMediaInDrive);
-    ASSERT_EQ(handle->prepare(TapePrepareOperation::Load), 0u);
+    ASSERT_EQ(handle->prepare(TapePrepareOperation::Load), ResultCode::Success);
     EXPECT_EQ(handle->getMediaParameters(media), ResultCode::MediaChanged);
 }
 
@@ -148,10 +153,11 @@ TEST_F(VirtualTapeLibraryTest, AnotherProcessHoldingTheDriveMakesItBusy) {
     const int fd = ::open(lockPath.constData(), O_RDWR);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-    EXPECT_FALSE(library->open());
-    EXPECT_EQ(LastError(), ResultCode::Busy);
+    ResultCode failure = ResultCode::Success;
+    EXPECT_FALSE(library->open(failure));
+    EXPECT_EQ(failure, ResultCode::Busy);
     ::close(fd);
-    EXPECT_TRUE(library->open());
+    EXPECT_TRUE(library->open(failure));
 }
 
 TEST(VirtualTapeLibrary, RefusesCartridgeNamesThatLeaveTheLibrary) {

@@ -1,5 +1,6 @@
-#include "platform/last_error.h"
+#include "platform/result_code.h"
 #include "platform/virtual_tape_library.h"
+#include "support/result_code_printer.h"
 #include "support/tape_fixture.h"
 #include "tape/block_stream.h"
 #include "tape/end_marker.h"
@@ -81,7 +82,7 @@ TapeHandlePtr TwoBlocksReadFromOffset32700(Session& session) {
         handle->writeBlock(block.data(), 32768);
     }
     handle->setPosition(TapePositionMethod::Rewind, 0, 0);
-    EXPECT_EQ(LoadStreamBlock(session, *handle, 32700), 0u);
+    EXPECT_EQ(LoadStreamBlock(session, *handle, 32700), ResultCode::Success);
     return handle;
 }
 

@@ -1,5 +1,5 @@
-#include "platform/last_error.h"
 #include "platform/protocol_log.h"
+#include "support/result_code_printer.h"
 #include "support/tape_fixture.h"
 #include "tape/tape_access.h"
 
@@ -52,8 +52,7 @@ TEST(ProbeTapeDrive, AnEmptyDriveIsReportedOnceAndKeepsTheOldFacts) {
 
 TEST(LogTapeError, WritesAProtocolBlockShowsTheTextAndRaisesCancel) {
     SessionFixture fixture;
-    SetLastError(ResultCode::WriteProtect);
-    LogTapeError(*fixture.session);
+    LogTapeError(*fixture.session, ResultCode::WriteProtect);
 
     const QStringList& lines = fixture.op.protocolLines;
     ASSERT_EQ(lines.size(), 5);
@@ -75,10 +74,10 @@ TEST(TapeAccess, AWriteToAProtectedCartridgeFailsWithCode19) {
     TapeHandlePtr handle = OpenTape(*fixture.session);
     ASSERT_TRUE(handle);
     std::vector<char> block(TapeBlockSize, 'x');
-    const uint32_t code = handle->writeBlock(block.data(), TapeBlockSize);
-    EXPECT_EQ(code, 19u);
-    LogTapeError(*fixture.session);
-    EXPECT_EQ(fixture.op.boxTexts(), QStringList{SystemMessage(19)});
+    const ResultCode code = handle->writeBlock(block.data(), TapeBlockSize);
+    EXPECT_EQ(CodeValue(code), 19u);
+    LogTapeError(*fixture.session, code);
+    EXPECT_EQ(fixture.op.boxTexts(), QStringList{SystemMessage(ResultCode(19))});
     EXPECT_EQ(EraseTapeShort(*fixture.session), "Error, The write protect is set ");
 }
 
@@ -117,7 +116,7 @@ TEST(TapeAccess, AnUnavailableDriveIsNamedWithoutABox) {
 TEST(EjectTape, UnloadsAndTellsTheProtocol) {
     SessionFixture fixture;
     fixture.session->CurrentTapeDescription.TapeNumber = 3;
-    EXPECT_EQ(EjectTape(*fixture.session, true), 0u);
+    EXPECT_EQ(EjectTape(*fixture.session, true), ResultCode::Success);
     EXPECT_EQ(fixture.library->loadedCartridge(), "");
     EXPECT_EQ(fixture.op.boxTexts(), QStringList{"OK"});
     const QStringList& lines = fixture.op.protocolLines;
@@ -131,7 +130,7 @@ TEST(EjectTape, UnloadsAndTellsTheProtocol) {
 TEST(EjectTape, AnEmptyDriveIsNotEjected) {
     SessionFixture fixture;
     fixture.library->eject();
-    EXPECT_NE(EjectTape(*fixture.session, false), 0u);
+    EXPECT_NE(EjectTape(*fixture.session, false), ResultCode::Success);
     EXPECT_EQ(fixture.op.protocolLines.mid(fixture.op.protocolLines.size() - 2),
               (QStringList{ProtocolLog::Separator(), "Tape not ejected !"}));
     EXPECT_EQ(fixture.op.lastStatus(), "Tape not ejected !");

@@ -4,6 +4,7 @@
 
 using namespace orvane;
 
+// The tables are keyed by number: 25, 29 and 32 have no enumerator and are worded all the same.
 TEST(TapeErrorText, WordsEveryListedCode) {
     const std::vector<std::pair<uint32_t, const char*>> cases = {
         {0, ""},
@@ -28,7 +29,7 @@ TEST(TapeErrorText, WordsEveryListedCode) {
         {1112, "There is no media in the drive "},
     };
     for (const auto& [code, text] : cases)
-        EXPECT_EQ(TapeErrorText(code), QString::fromLatin1(text)) << code;
+        EXPECT_EQ(TapeErrorText(ResultCode(code)), QString::fromLatin1(text)) << code;
 }
 
 TEST(TapeResultMessage, WordsEveryListedCodeAndNamesUnknownOnes) {
@@ -47,5 +48,5 @@ TEST(TapeResultMessage, WordsEveryListedCodeAndNamesUnknownOnes) {
         {2, "Unbekannter Fehler. 2"},
     };
     for (const auto& [code, text] : cases)
-        EXPECT_EQ(TapeResultMessage(code), QString::fromLatin1(text)) << code;
+        EXPECT_EQ(TapeResultMessage(ResultCode(code)), QString::fromLatin1(text)) << code;
 }

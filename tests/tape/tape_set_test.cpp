@@ -1,4 +1,4 @@
-#include "platform/last_error.h"
+#include "platform/result_code.h"
 #include "support/tape_fixture.h"
 #include "tape/block_stream.h"
 #include "tape/end_marker.h"

@@ -1,18 +1,10 @@
-#include "last_error.h"
+#include "result_code.h"
 
 #include <cerrno>
 
 namespace orvane {
 
-namespace {
-thread_local uint32_t lastError = 0;
-}
-
-uint32_t LastError() { return lastError; }
-
-void SetLastError(uint32_t code) { lastError = code; }
-
-uint32_t ResultCodeFromErrno(int error) {
+ResultCode ResultCodeFromErrno(int error) {
     switch (error) {
     case 0:
         return ResultCode::Success;
@@ -54,7 +46,7 @@ uint32_t ResultCodeFromErrno(int error) {
     }
 }
 
-QString SystemMessage(uint32_t code) {
+QString SystemMessage(ResultCode code) {
     switch (code) {
     case ResultCode::Success:
         return QStringLiteral("The operation completed successfully.");
@@ -132,7 +124,7 @@ QString SystemMessage(uint32_t code) {
     case ResultCode::NoMediaInDrive:
         return QStringLiteral("No media in drive.");
     default:
-        return QStringLiteral("Unknown error %1.").arg(code);
+        return QStringLiteral("Unknown error %1.").arg(CodeValue(code));
     }
 }
 
