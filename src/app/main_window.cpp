@@ -16,6 +16,7 @@
 #include "memo_lines.h"
 #include "menu_shortcuts.h"
 #include "operator_boxes.h"
+#include "platform/product.h"
 #include "platform/program_directory.h"
 #include "settings_binding.h"
 #include "tape/tape_access.h"
@@ -36,12 +37,12 @@ namespace orvane {
 namespace {
 constexpr int Timer1Interval = 60000;
 constexpr int Timer2Interval = 2000;
-const QString WindowCaption = QStringLiteral("Orvane 2005");
 } // namespace
 
 THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_ui(std::make_unique<Ui::THauptmenuForm>()) {
     m_ui->setupUi(this);
+    setWindowTitle(ProductName());
     setUpControls();
     setUpMenus();
     // Commands that are not built yet stay disabled whatever the mode.
@@ -442,7 +443,7 @@ void THauptmenu::ApplicationEvents1Minimize() {
     if (!m_trayIcon) {
         m_trayIcon = new QSystemTrayIcon(AppIcon(), this);
         m_trayIcon->setObjectName(QStringLiteral("TrayIcon"));
-        m_trayIcon->setToolTip(WindowCaption);
+        m_trayIcon->setToolTip(ProductName());
         connect(m_trayIcon, &QSystemTrayIcon::activated, this, &THauptmenu::trayIconActivated);
     }
     m_trayIcon->show();

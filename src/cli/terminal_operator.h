@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/operator_interface.h"
+#include "platform/product.h"
 
 #include <QElapsedTimer>
 #include <QTextStream>
@@ -56,7 +57,7 @@ private:
     QTextStream& m_out;
     QTextStream& m_err;
     bool m_assumeYes;
-    QString m_caption = QStringLiteral("Orvane 2005");
+    QString m_caption = ProductName();
     QString m_lastStatus;
     std::optional<QString> m_pendingStatus;
     QElapsedTimer m_statusClock;

@@ -4,6 +4,7 @@
 #include "platform/last_error.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "platform/product.h"
 #include "tape_access.h"
 #include "tape_date.h"
 
@@ -65,7 +66,7 @@ TapeDescription ReadTapeDescription(TapeContext& ctx) {
 }
 
 QString DescriptionCaption(TapeContext& ctx, const TapeDescription& description) {
-    const QString plain = QStringLiteral("Orvane 2005");
+    const QString plain = ProductName();
     if (!(description.Date > 1.0))
         return plain;
     ctx.DescriptionValid = true;
@@ -75,7 +76,7 @@ QString DescriptionCaption(TapeContext& ctx, const TapeDescription& description)
     const QString number = description.TapeNumber == 255
                                ? QString()
                                : QStringLiteral(" %1 ").arg(description.TapeNumber);
-    return QStringLiteral("Orvane 2005  <") + QString::fromUtf8(description.Label) + number +
+    return plain + QStringLiteral("  <") + QString::fromUtf8(description.Label) + number +
            QStringLiteral("from: ") + DateTimeText(date) + QLatin1Char('>');
 }
 
