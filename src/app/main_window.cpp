@@ -363,13 +363,13 @@ void THauptmenu::Exit1Click() {
 }
 
 void THauptmenu::BitBtn2Click() {
-    m_operator->showTab(Tab::Backup);
-    m_operator->setListEditingLocked(false);
-    m_ui->Memo5->clear();
+    ClearBackupList(m_session->settings, *m_operator);
+    showSettings();
 }
 
 void THauptmenu::BitBtn16Click() {
-    m_ui->Memo1->clear();
+    ClearExcludeList(m_session->settings);
+    showSettings();
 }
 
 void THauptmenu::BitBtn9Click() {

@@ -188,6 +188,7 @@ TEST_F(SettingsBindingTest, ClearEmptiesTheBackupListAndUnlocksIt) {
     control<QPlainTextEdit>("Memo1")->setPlainText("/tmp/");
     control<QAbstractButton>("BitBtn16")->click();
     EXPECT_TRUE(window->session().settings.ExcludeList.isEmpty());
+    EXPECT_TRUE(memoLines("Memo1").isEmpty());
 }
 
 TEST_F(SettingsBindingTest, Edit8TakesThePlaceOfTheRestoreTargetHidden) {
