@@ -13,6 +13,7 @@
 #include "jobs/session.h"
 #include "jobs/verify_run.h"
 #include "led_display.h"
+#include "main_window_tabs.h"
 #include "memo_lines.h"
 #include "menu_shortcuts.h"
 #include "operator_boxes.h"
@@ -283,7 +284,7 @@ void THauptmenu::BitBtn1Click() {
 }
 
 void THauptmenu::BitBtn7Click() {
-    m_operator->showTab(Tab::Backup);
+    m_ui->PageControl1->setCurrentIndex(tab::Backup);
     const QStringList chosen = OperatorBoxes::existingFiles(this, QString(), BackupListFileFilter,
                                                             BackupListFileFilterIndex);
     if (chosen.isEmpty())
@@ -302,7 +303,7 @@ void THauptmenu::BitBtn15Click() {
 }
 
 void THauptmenu::Button2Click() {
-    const auto tree = orvane::Button2Click(*m_session, m_catalog);
+    const auto tree = LoadCatalogFast(*m_session, m_catalog);
     if (tree) {
         m_ui->Edit8->hide();
         m_ui->Label11->setText(QStringLiteral("Restore List"));
@@ -311,7 +312,7 @@ void THauptmenu::Button2Click() {
 }
 
 void THauptmenu::LoadCatalogsequentiell1Click() {
-    orvane::LoadCatalogsequentiell1Click(*m_session, m_catalog);
+    LoadCatalogSequential(*m_session, m_catalog);
     finishRun();
 }
 
@@ -319,7 +320,7 @@ void THauptmenu::TreeView1DblClick(const QModelIndex& index) {
     // The restore list is locked while a run uses it.
     if (m_states->listEditingLocked())
         return;
-    orvane::TreeView1DblClick(*m_session, *m_catalog, index);
+    AddNodeToRestoreList(*m_session, *m_catalog, index);
 }
 
 void THauptmenu::BitBtn12Click() {
@@ -330,7 +331,7 @@ void THauptmenu::BitBtn12Click() {
             "This tape holds a disk image: it is restored as a whole disk, not into a folder."));
         return;
     }
-    m_operator->showTab(Tab::Restore);
+    m_ui->PageControl1->setCurrentIndex(tab::Restore);
     const QString directory =
         OperatorBoxes::existingDirectory(this, QStringLiteral("Restore to"), m_ui->Edit1->text());
     if (directory.isEmpty())
@@ -373,7 +374,7 @@ void THauptmenu::BitBtn16Click() {
 }
 
 void THauptmenu::BitBtn9Click() {
-    orvane::BitBtn9Click(*m_operator, m_session->CancelFlag);
+    ConfirmCancel(*m_operator, m_session->CancelFlag);
 }
 
 void THauptmenu::BitBtn18Click() {

@@ -17,8 +17,8 @@ constexpr int BackupListFileFilterIndex = 2;
 // file dialog (after switching to the "Backup" tab for "Files") and hands over the chosen paths
 // in the dialog's order.
 
-// "Clear" on "Included Files": the backup run's view, list editing unlocked,
-// the backup list emptied.
+// "Clear" on "Included Files": the backup list is put in view, list editing unlocked, the list
+// emptied.
 void ClearBackupList(Settings& settings, OperatorInterface& op);
 // "Files": tidies the backup list, then appends the chosen paths.
 void AddFilesToBackupList(Settings& settings, const QStringList& chosen);

@@ -157,8 +157,8 @@ TEST_P(RoundTripTest, ASetOfThreeTapesIsReadInOrderFromTapeOne) {
     EXPECT_TRUE(op.boxTexts().contains("Tape at end! Please insert Tape 2 and press then ok!"));
 
     // The catalog is found on the last tape, the sequential scan starts again at tape 1.
-    const auto fast = Button2Click(*session);
-    const auto sequential = LoadCatalogsequentiell1Click(*session);
+    const auto fast = LoadCatalogFast(*session);
+    const auto sequential = LoadCatalogSequential(*session);
     ASSERT_EQ(fast->fileCount(), files.size());
     EXPECT_EQ(fast->filePaths(), sequential->filePaths());
 
@@ -216,8 +216,8 @@ TEST_F(EndToEndTest, FastAndSequentialCatalogListTheSamePathsOnce) {
     Backup(true);
     Backup(true, true); // every file twice on the appended set
 
-    const auto fast = Button2Click(*session);
-    const auto sequential = LoadCatalogsequentiell1Click(*session);
+    const auto fast = LoadCatalogFast(*session);
+    const auto sequential = LoadCatalogSequential(*session);
     std::vector<QByteArray> expected;
     for (const SourceFile& file : files)
         expected.push_back(QFile::encodeName(source + file.relative));
