@@ -1,16 +1,13 @@
 #include "about_box.h"
 
 #include "app_icon.h"
+#include "platform/product.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 
 namespace orvane {
-
-QString TAboutBox::VersionText() {
-    return QStringLiteral("1.7");
-}
 
 TAboutBox::TAboutBox(QWidget* parent)
     : AuxiliaryWindow(QStringLiteral("TAboutBox"), QStringLiteral("Orvane"), parent) {
@@ -19,14 +16,14 @@ TAboutBox::TAboutBox(QWidget* parent)
     picture->setPixmap(AppIcon().pixmap(64, 64));
 
     auto* productLabel = new QLabel(QStringLiteral(" Productname :"), this);
-    auto* product = new QLabel(QStringLiteral("Orvane 2005"), this);
+    auto* product = new QLabel(ProductName(), this);
     product->setObjectName(QStringLiteral("ProductName"));
     QFont productFont = product->font();
     productFont.setBold(true);
     productFont.setPointSizeF(productFont.pointSizeF() * 1.3);
     product->setFont(productFont);
     auto* versionLabel = new QLabel(QStringLiteral("Version :"), this);
-    auto* version = new QLabel(VersionText(), this);
+    auto* version = new QLabel(ProductVersion(), this);
     version->setObjectName(QStringLiteral("Version"));
     auto* comments = new QLabel(QStringLiteral("15.11.2002 - 30.1.2005"), this);
     comments->setObjectName(QStringLiteral("Comments"));

@@ -10,9 +10,6 @@ class TAboutBox : public AuxiliaryWindow {
 
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
-
-    // The version text of this program, as the about box shows it.
-    static QString VersionText();
 };
 
 } // namespace orvane

@@ -13,9 +13,11 @@
 #include "jobs/session.h"
 #include "jobs/verify_run.h"
 #include "led_display.h"
+#include "main_window_tabs.h"
 #include "memo_lines.h"
 #include "menu_shortcuts.h"
 #include "operator_boxes.h"
+#include "platform/product.h"
 #include "platform/program_directory.h"
 #include "settings_binding.h"
 #include "tape/tape_access.h"
@@ -36,12 +38,12 @@ namespace orvane {
 namespace {
 constexpr int Timer1Interval = 60000;
 constexpr int Timer2Interval = 2000;
-const QString WindowCaption = QStringLiteral("Orvane 2005");
 } // namespace
 
 THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_ui(std::make_unique<Ui::THauptmenuForm>()) {
     m_ui->setupUi(this);
+    setWindowTitle(ProductName());
     setUpControls();
     setUpMenus();
     // Commands that are not built yet stay disabled whatever the mode.
@@ -282,7 +284,7 @@ void THauptmenu::BitBtn1Click() {
 }
 
 void THauptmenu::BitBtn7Click() {
-    m_operator->showTab(Tab::Backup);
+    m_ui->PageControl1->setCurrentIndex(tab::Backup);
     const QStringList chosen = OperatorBoxes::existingFiles(this, QString(), BackupListFileFilter,
                                                             BackupListFileFilterIndex);
     if (chosen.isEmpty())
@@ -301,7 +303,7 @@ void THauptmenu::BitBtn15Click() {
 }
 
 void THauptmenu::Button2Click() {
-    const auto tree = orvane::Button2Click(*m_session, m_catalog);
+    const auto tree = LoadCatalogFast(*m_session, m_catalog);
     if (tree) {
         m_ui->Edit8->hide();
         m_ui->Label11->setText(QStringLiteral("Restore List"));
@@ -310,7 +312,7 @@ void THauptmenu::Button2Click() {
 }
 
 void THauptmenu::LoadCatalogsequentiell1Click() {
-    orvane::LoadCatalogsequentiell1Click(*m_session, m_catalog);
+    LoadCatalogSequential(*m_session, m_catalog);
     finishRun();
 }
 
@@ -318,7 +320,7 @@ void THauptmenu::TreeView1DblClick(const QModelIndex& index) {
     // The restore list is locked while a run uses it.
     if (m_states->listEditingLocked())
         return;
-    orvane::TreeView1DblClick(*m_session, *m_catalog, index);
+    AddNodeToRestoreList(*m_session, *m_catalog, index);
 }
 
 void THauptmenu::BitBtn12Click() {
@@ -329,7 +331,7 @@ void THauptmenu::BitBtn12Click() {
             "This tape holds a disk image: it is restored as a whole disk, not into a folder."));
         return;
     }
-    m_operator->showTab(Tab::Restore);
+    m_ui->PageControl1->setCurrentIndex(tab::Restore);
     const QString directory =
         OperatorBoxes::existingDirectory(this, QStringLiteral("Restore to"), m_ui->Edit1->text());
     if (directory.isEmpty())
@@ -362,17 +364,17 @@ void THauptmenu::Exit1Click() {
 }
 
 void THauptmenu::BitBtn2Click() {
-    m_operator->showTab(Tab::Backup);
-    m_operator->setListEditingLocked(false);
-    m_ui->Memo5->clear();
+    ClearBackupList(m_session->settings, *m_operator);
+    showSettings();
 }
 
 void THauptmenu::BitBtn16Click() {
-    m_ui->Memo1->clear();
+    ClearExcludeList(m_session->settings);
+    showSettings();
 }
 
 void THauptmenu::BitBtn9Click() {
-    orvane::BitBtn9Click(*m_operator, m_session->CancelFlag);
+    ConfirmCancel(*m_operator, m_session->CancelFlag);
 }
 
 void THauptmenu::BitBtn18Click() {
@@ -442,7 +444,7 @@ void THauptmenu::ApplicationEvents1Minimize() {
     if (!m_trayIcon) {
         m_trayIcon = new QSystemTrayIcon(AppIcon(), this);
         m_trayIcon->setObjectName(QStringLiteral("TrayIcon"));
-        m_trayIcon->setToolTip(WindowCaption);
+        m_trayIcon->setToolTip(ProductName());
         connect(m_trayIcon, &QSystemTrayIcon::activated, this, &THauptmenu::trayIconActivated);
     }
     m_trayIcon->show();

@@ -50,7 +50,6 @@ public:
     Session& session() { return *m_session; }
     OperatorInterface& op();
     void attachWindows(const AuxiliaryWindows& windows) { m_windows = windows; }
-    const StartOptions& startOptions() const { return m_options; }
 
     QString statusText() const;
     LedDisplay* counter(int display) const;

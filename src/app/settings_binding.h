@@ -29,9 +29,6 @@ public:
     // Shows every field in its control, without writing anything back.
     void showSettings();
 
-    // RadioGroup1's buttons by item index.
-    QButtonGroup* restoreOptions() const { return m_restoreOptions; }
-
 signals:
     // A control changed a field (not sent while the settings are being shown).
     void settingsEdited();

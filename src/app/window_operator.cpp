@@ -2,6 +2,7 @@
 
 #include "control_states.h"
 #include "led_display.h"
+#include "main_window_tabs.h"
 #include "memo_lines.h"
 #include "operator_boxes.h"
 #include "platform/tape_device_factory.h"
@@ -66,14 +67,57 @@ void WindowOperator::appendProtocolLine(const QString& text) {
     AppendMemoLine(*m_surface.mailText, text);
 }
 
-void WindowOperator::setCounter(int display, double value) {
-    if (display < 1 || display > int(m_surface.counters.size()))
-        return;
-    m_surface.counters[size_t(display - 1)]->setValue(value);
+void WindowOperator::ShowView(OperatorView view) {
+    int page = tab::Backup;
+    switch (view) {
+    case OperatorView::BackupRun:
+    case OperatorView::BackupList:
+        page = tab::Backup;
+        break;
+    case OperatorView::RestoreRun:
+    case OperatorView::CatalogLoad:
+        page = tab::Restore;
+        break;
+    case OperatorView::VerifyRun:
+        page = tab::Verify;
+        break;
+    case OperatorView::Protocol:
+        page = tab::Protocol;
+        break;
+    }
+    m_surface.pages->setCurrentIndex(page);
 }
 
-void WindowOperator::showTab(int index) {
-    m_surface.pages->setCurrentIndex(index);
+template <typename T> void WindowOperator::showCounter(int display, const std::optional<T>& value) {
+    if (value)
+        m_surface.counters[size_t(display - 1)]->setValue(double(*value));
+}
+
+// The displays, in the order the core reports the counters.
+void WindowOperator::ShowBackupProgress(const BackupProgress& progress) {
+    showCounter(1, progress.SourceMiB); // "MB"
+    showCounter(2, progress.TapeMiB);   // "CMB"
+    showCounter(5, progress.Files);     // "Files"
+    showCounter(8, progress.Skipped);   // "Skiped"
+    showCounter(9, progress.Rate);      // "MB/s"
+}
+
+void WindowOperator::ShowRestoreProgress(const RestoreProgress& progress) {
+    showCounter(6, progress.RestoredMiB); // "RMB"
+    showCounter(10, progress.TapeMiB);    // "MB"
+    showCounter(7, progress.Files);       // "Files"
+}
+
+void WindowOperator::ShowVerifyProgress(const VerifyProgress& progress) {
+    showCounter(3, progress.TapeMiB); // "MB"
+    showCounter(4, progress.Files);   // "Files"
+}
+
+// A catalog load shares the displays of the restore: the tape read in "RMB", the entries in
+// "Files".
+void WindowOperator::ShowCatalogProgress(const CatalogProgress& progress) {
+    showCounter(6, progress.TapeMiB);
+    showCounter(7, progress.Entries);
 }
 
 void WindowOperator::setBusyMode(bool busy) {

@@ -42,8 +42,13 @@ public:
     void setStatus(const QString& text) override;
     void setCaption(const QString& text) override;
     void appendProtocolLine(const QString& text) override;
-    void setCounter(int display, double value) override;
-    void showTab(int index) override;
+    // Views turn to their page of PageControl1, progress goes to the LED displays of the page
+    // that shows the run.
+    void ShowView(OperatorView view) override;
+    void ShowBackupProgress(const BackupProgress& progress) override;
+    void ShowRestoreProgress(const RestoreProgress& progress) override;
+    void ShowVerifyProgress(const VerifyProgress& progress) override;
+    void ShowCatalogProgress(const CatalogProgress& progress) override;
     void setBusyMode(bool busy) override;
     void setListEditingLocked(bool locked) override;
     void setBusyCursor(bool busy) override;
@@ -61,6 +66,9 @@ public:
     void settleIdle();
 
 private:
+    // Writes a reported counter to LEDDisplay`display`; an empty one leaves the display as it is.
+    template <typename T> void showCounter(int display, const std::optional<T>& value);
+
     OperatorSurface m_surface;
     QString m_tapeDrive;
     int m_busyCursors = 0;

@@ -3,17 +3,27 @@
 #include "archive_context.h"
 #include "platform/operator_interface.h"
 
+#include <type_traits>
+
 namespace orvane {
 
 namespace {
 
 constexpr int64_t Megabyte = 1048576;
 
-void ShowIfChanged(OperatorInterface& op, int display, double& shown, double value) {
-    if (shown == value)
+// Puts `value` into `field` of the report when it differs from what was last shown.
+template <typename T>
+void TakeIfChanged(std::optional<T>& field, double& shown, std::type_identity_t<T> value) {
+    if (shown == double(value))
         return;
-    shown = value;
-    op.setCounter(display, value);
+    shown = double(value);
+    field = value;
+}
+
+void ShowIfAny(OperatorInterface& op, const BackupProgress& progress) {
+    if (progress.SourceMiB || progress.TapeMiB || progress.Files || progress.Skipped ||
+        progress.Rate)
+        op.ShowBackupProgress(progress);
 }
 
 } // namespace
@@ -28,9 +38,7 @@ double CutRate(int64_t megabytes, int64_t seconds) {
 void BackupDisplays::Reset(OperatorInterface& op) {
     m_clock.start();
     m_megabytes = m_compressedMegabytes = m_files = m_skipped = m_rate = 0;
-    for (int display : {BackupDisplay::MB, BackupDisplay::CMB, BackupDisplay::Files,
-                        BackupDisplay::Skipped, BackupDisplay::Rate})
-        op.setCounter(display, 0);
+    op.ShowBackupProgress({.SourceMiB = 0, .TapeMiB = 0, .Files = 0, .Skipped = 0, .Rate = 0});
 }
 
 void BackupDisplays::FileCounted(OperatorInterface& op, int64_t fileCount) {
@@ -40,13 +48,14 @@ void BackupDisplays::FileCounted(OperatorInterface& op, int64_t fileCount) {
 
 void BackupDisplays::ShowFileCount(OperatorInterface& op, int64_t fileCount) {
     m_files = double(fileCount);
-    op.setCounter(BackupDisplay::Files, m_files);
+    op.ShowBackupProgress({.Files = fileCount});
 }
 
 void BackupDisplays::BytesCounted(OperatorInterface& op, const RunCounters& counters) {
-    ShowIfChanged(op, BackupDisplay::MB, m_megabytes, double(counters.SourceBytes / Megabyte));
-    ShowIfChanged(op, BackupDisplay::CMB, m_compressedMegabytes,
-                  double(counters.TapeBytes / Megabyte));
+    BackupProgress progress;
+    TakeIfChanged(progress.SourceMiB, m_megabytes, counters.SourceBytes / Megabyte);
+    TakeIfChanged(progress.TapeMiB, m_compressedMegabytes, counters.TapeBytes / Megabyte);
+    ShowIfAny(op, progress);
 }
 
 int64_t BackupDisplays::RateSeconds() const {
@@ -55,12 +64,14 @@ int64_t BackupDisplays::RateSeconds() const {
 }
 
 void BackupDisplays::RateMeasured(OperatorInterface& op) {
-    ShowIfChanged(op, BackupDisplay::Rate, m_rate, CutRate(int64_t(m_megabytes), RateSeconds()));
+    BackupProgress progress;
+    TakeIfChanged(progress.Rate, m_rate, CutRate(int64_t(m_megabytes), RateSeconds()));
+    ShowIfAny(op, progress);
 }
 
 void BackupDisplays::FileSkipped(OperatorInterface& op) {
     m_skipped += 1;
-    op.setCounter(BackupDisplay::Skipped, m_skipped);
+    op.ShowBackupProgress({.Skipped = int64_t(m_skipped)});
 }
 
 } // namespace orvane

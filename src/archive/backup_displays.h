@@ -8,20 +8,13 @@ namespace orvane {
 class OperatorInterface;
 struct RunCounters;
 
-// The counter displays of the Backup tab.
-namespace BackupDisplay {
-constexpr int MB = 1;      // LEDDisplay1 "MB": source bytes div 1 MiB
-constexpr int CMB = 2;     // LEDDisplay2 "CMB": tape bytes div 1 MiB
-constexpr int Files = 5;   // LEDDisplay5 "Files"
-constexpr int Skipped = 8; // LEDDisplay8 "Skiped": excluded and skipped files
-constexpr int Rate = 9;    // LEDDisplay9 "MB/s"
-} // namespace BackupDisplay
-
-// What the backup displays show. A display is written only when its value changes, "Files" only
-// on every fifth file, so that the counters cost nothing while the tape streams.
+// The progress a backup shows the operator: "MB" (source MiB), "CMB" (tape MiB), "Files",
+// "Skiped" (excluded and skipped files) and "MB/s". A counter is reported only when its value
+// changes, "Files" only on every fifth file, so that the counters cost nothing while the tape
+// streams.
 class BackupDisplays {
 public:
-    // Sets all five displays to 0 and starts the rate clock. The rate counts from one second
+    // Reports all five counters as 0 and starts the rate clock. The rate counts from one second
     // before the start, so its divisor is never 0; the clock is monotonic, so a run across
     // midnight or a clock change never shows a negative rate.
     void Reset(OperatorInterface& op);

@@ -45,7 +45,7 @@ void ReadLegacyDescription(ArchiveContext& ctx, TapeDescription& description) {
         if (handle) {
             LoadStreamBlock(ctx, *handle, 0);
             const QByteArray path = ReadFileRecord(ctx, handle, false, false);
-            ctx.op.setCounter(6, double(ctx.counters.TapeBytes / 1048576));
+            ctx.op.ShowCatalogProgress({.TapeMiB = ctx.counters.TapeBytes / 1048576});
             if (FileNamePart(path).toLower() == "header.tap") {
                 QFile file(ctx.paths.TapeHeaderPath);
                 if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {

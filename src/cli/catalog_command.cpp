@@ -19,9 +19,9 @@ int CatalogCommand(CommandEnvironment& env) {
     if (sequential) {
         // The scan asks for tape 1 of the loaded set, as the window knows it from its start-up.
         LoadTapeDescription(session);
-        tree = LoadCatalogsequentiell1Click(session);
+        tree = LoadCatalogSequential(session);
     } else {
-        tree = Button2Click(session);
+        tree = LoadCatalogFast(session);
     }
     if (!tree || tree->isEmpty())
         return 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/operator_interface.h"
+#include "platform/product.h"
 
 #include <QElapsedTimer>
 #include <QTextStream>
@@ -31,13 +32,18 @@ public:
     void setStatus(const QString& text) override;
     void setCaption(const QString& text) override { m_caption = text; }
     void appendProtocolLine(const QString& text) override;
-    void setCounter(int, double) override {}
-    void showTab(int) override {}
+    // The status line already names the file at work; the counters and views add nothing a
+    // terminal user reads, and the summary lines carry the totals.
+    void ShowView(OperatorView) override {}
+    void ShowBackupProgress(const BackupProgress&) override {}
+    void ShowRestoreProgress(const RestoreProgress&) override {}
+    void ShowVerifyProgress(const VerifyProgress&) override {}
+    void ShowCatalogProgress(const CatalogProgress&) override {}
     void setBusyMode(bool) override {}
     void setListEditingLocked(bool) override {}
     void setBusyCursor(bool) override {}
 
-    // The verify report (Memo4) holds the lines the verify also writes to the protocol. The
+    // The verify report holds the lines the verify also writes to the protocol. The
     // verify command shows the report in place of the protocol; elsewhere the report stays
     // unseen.
     void setVerifyReportShown(bool shown) { m_verifyReportShown = shown; }
@@ -56,7 +62,7 @@ private:
     QTextStream& m_out;
     QTextStream& m_err;
     bool m_assumeYes;
-    QString m_caption = QStringLiteral("Orvane 2005");
+    QString m_caption = ProductName();
     QString m_lastStatus;
     std::optional<QString> m_pendingStatus;
     QElapsedTimer m_statusClock;

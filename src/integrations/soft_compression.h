@@ -33,8 +33,8 @@ public:
 
     const QString& archivePath() const { return m_archivePath; }
 
-    // The deflate level, 1 (fastest) to 9 (tightest); follows SpinEdit3, also while a job file
-    // is loaded. Values outside the range are taken as the nearest end.
+    // The deflate level, 1 (fastest) to 9 (tightest); follows the "Compression Level" setting, also
+    // while a job file is loaded. Values outside the range are taken as the nearest end.
     int level() const { return m_level; }
     void setLevel(int level) { m_level = qBound(1, level, 9); }
 

@@ -6,7 +6,7 @@
 namespace orvane {
 
 void ClearBackupList(Settings& settings, OperatorInterface& op) {
-    op.showTab(Tab::Backup);
+    op.ShowView(OperatorView::BackupList);
     op.setListEditingLocked(false);
     settings.BackupList.clear();
 }

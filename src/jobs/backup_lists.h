@@ -17,14 +17,14 @@ constexpr int BackupListFileFilterIndex = 2;
 // file dialog (after switching to the "Backup" tab for "Files") and hands over the chosen paths
 // in the dialog's order.
 
-// "Clear" on "Included Files" (`BitBtn2`, `Clear1`): the "Backup" tab, list editing unlocked,
-// the backup list emptied.
+// "Clear" on "Included Files": the backup list is put in view, list editing unlocked, the list
+// emptied.
 void ClearBackupList(Settings& settings, OperatorInterface& op);
-// "Files" (`BitBtn7`, `AddFiles1`): tidies the backup list, then appends the chosen paths.
+// "Files": tidies the backup list, then appends the chosen paths.
 void AddFilesToBackupList(Settings& settings, const QStringList& chosen);
-// "Add Files" on "Excluded Files" (`BitBtn15`): the same for the exclude list.
+// "Add Files" on "Excluded Files": the same for the exclude list.
 void AddFilesToExcludeList(Settings& settings, const QStringList& chosen);
-// "Clear" on "Excluded Files" (`BitBtn16`).
+// "Clear" on "Excluded Files".
 void ClearExcludeList(Settings& settings);
 
 } // namespace orvane

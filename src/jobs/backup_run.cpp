@@ -153,7 +153,7 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
         steps.ClearMailBody();
     session.BackupRunning = true;
     session.CancelFlag = false;
-    op.showTab(Tab::Backup);
+    op.ShowView(OperatorView::BackupRun);
     BackupWriterState state(settings.ExcludeList, settings.ShortProtocol);
     state.Displays.Reset(op);
     session.counters.FileCount = 0;
@@ -209,7 +209,7 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
 
     if (!session.CancelFlag && settings.VerifyAfterBackup && steps.VerifyBackup)
         steps.VerifyBackup();
-    op.showTab(Tab::Protocol);
+    op.ShowView(OperatorView::Protocol);
     if (!session.CancelFlag && settings.EjectAfterBackup)
         EjectTape(session, false);
     session.BackupRunning = false;
@@ -221,7 +221,7 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
         steps.ExitApplication();
 }
 
-void BitBtn9Click(OperatorInterface& op, bool& cancelFlag) {
+void ConfirmCancel(OperatorInterface& op, bool& cancelFlag) {
     if (op.messageBox(QStringLiteral("Do you want to cancel this operation?"), QString(),
                       MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
         return;

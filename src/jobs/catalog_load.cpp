@@ -27,7 +27,7 @@ namespace {
 constexpr int64_t Megabyte = 1048576;
 
 void ShowFiles(Session& session, int64_t files) {
-    session.op.setCounter(RestoreDisplay::Files, double(files));
+    session.op.ShowCatalogProgress({.Entries = files});
 }
 
 // Takes the paths out of catalog data fed in pieces of any size, in whole records; a short tail
@@ -90,7 +90,7 @@ void ReadCatalogFile(Session& session, const QString& catalogFile, std::vector<Q
 
 } // namespace
 
-std::shared_ptr<const CatalogTree> Button2Click(Session& session, CatalogTreeModel* view) {
+std::shared_ptr<const CatalogTree> LoadCatalogFast(Session& session, CatalogTreeModel* view) {
     LoadTapeDescription(session);
     if (session.CurrentTapeDescription.Label == "Disk") {
         session.op.showMessage(
@@ -101,8 +101,7 @@ std::shared_ptr<const CatalogTree> Button2Click(Session& session, CatalogTreeMod
     return load_catalog(session, true, view);
 }
 
-std::shared_ptr<const CatalogTree> LoadCatalogsequentiell1Click(Session& session,
-                                                                CatalogTreeModel* view) {
+std::shared_ptr<const CatalogTree> LoadCatalogSequential(Session& session, CatalogTreeModel* view) {
     return load_catalog(session, false, view);
 }
 
@@ -110,7 +109,7 @@ std::shared_ptr<const CatalogTree> load_catalog(Session& session, bool fast,
                                                 CatalogTreeModel* view) {
     OperatorInterface& op = session.op;
     session.CancelFlag = false;
-    op.showTab(Tab::Restore);
+    op.ShowView(OperatorView::CatalogLoad);
     EnterBusyMode(session);
     if (view)
         view->setTree(nullptr);
@@ -232,8 +231,7 @@ void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list) {
         if (!IsWorkFileRecord(path)) {
             const QString text = TapePathText(path);
             AppendRestoreListLine(session, text);
-            session.op.setCounter(RestoreDisplay::RMB,
-                                  double(session.counters.TapeBytes / Megabyte));
+            session.op.ShowCatalogProgress({.TapeMiB = session.counters.TapeBytes / Megabyte});
             ShowFiles(session, ++files);
             list.push_back(path);
             session.op.setStatus(text);

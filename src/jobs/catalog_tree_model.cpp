@@ -103,8 +103,8 @@ QString CatalogTreeModel::restoreLine(const QModelIndex& index) const {
     return node == CatalogTree::NoNode ? QString() : m_tree->restoreLine(node);
 }
 
-void TreeView1DblClick(Session& session, const CatalogTreeModel& model,
-                       const QModelIndex& selected) {
+void AddNodeToRestoreList(Session& session, const CatalogTreeModel& model,
+                          const QModelIndex& selected) {
     QStringList lines = session.settings.RestoreList;
     NormalizePathList(lines);
     if (lines != session.settings.RestoreList)

@@ -10,7 +10,7 @@ namespace orvane {
 
 class Session;
 
-// The catalog tree (TreeView1) as an item model. Rows are views of the tree's nodes, nothing is
+// The catalog tree as an item model. Rows are views of the tree's nodes, nothing is
 // made per node, and the children of a node are handed out in batches as the view scrolls to
 // them, so that a directory of a hundred thousand files opens at once. The roots are all there
 // from the start.
@@ -54,9 +54,9 @@ private:
     std::unordered_map<uint32_t, uint32_t> m_fetched;
 };
 
-// A double click on the tree (`TreeView1DblClick`): the restore list is tidied (empty lines
-// dropped) and the selected node's line is added. Nothing happens without a selection.
-void TreeView1DblClick(Session& session, const CatalogTreeModel& model,
-                       const QModelIndex& selected);
+// The operator picked a node of the catalog tree: the restore list is tidied (empty lines
+// dropped) and the node's line is added. Nothing happens without a selection.
+void AddNodeToRestoreList(Session& session, const CatalogTreeModel& model,
+                          const QModelIndex& selected);
 
 } // namespace orvane

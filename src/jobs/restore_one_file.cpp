@@ -169,7 +169,7 @@ bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString&
     }
     session.counters.FileCount += 1;
     session.counters.RestoredBytes += size;
-    session.op.setCounter(RestoreDisplay::Files, double(session.counters.FileCount));
+    session.op.ShowRestoreProgress({.Files = session.counters.FileCount});
     if (!session.settings.ShortProtocol)
         session.protocol.AddProtocolLine(path + QStringLiteral(" <") +
                                          QString::number(size / 1024) +

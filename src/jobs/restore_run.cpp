@@ -27,8 +27,8 @@ constexpr int64_t Megabyte = 1048576;
 
 void ShowDisplays(Session& session) {
     const RunCounters& counters = session.counters;
-    session.op.setCounter(RestoreDisplay::RMB, double(counters.RestoredBytes / Megabyte));
-    session.op.setCounter(RestoreDisplay::MB, double(counters.TapeBytes / Megabyte));
+    session.op.ShowRestoreProgress({.RestoredMiB = counters.RestoredBytes / Megabyte,
+                                    .TapeMiB = counters.TapeBytes / Megabyte});
 }
 
 // The first line that selects the file decides.
@@ -109,7 +109,7 @@ void RunRestore(Session& session) {
     session.CancelFlag = false;
     QElapsedTimer clock;
     clock.start();
-    op.showTab(Tab::Restore);
+    op.ShowView(OperatorView::RestoreRun);
     EnterBusyMode(session);
     SetBusyCursor(session);
     session.protocol.AddBlockOpening();
@@ -122,7 +122,7 @@ void RunRestore(Session& session) {
     session.counters.RestoredBytes = 0;
     session.counters.TapeBytes = 0;
     session.counters.FileCount = 0;
-    op.setCounter(RestoreDisplay::Files, 0);
+    op.ShowRestoreProgress({.Files = 0});
     ShowDisplays(session);
     if (!session.CancelFlag)
         RestoreFromTape(session, lines);
@@ -132,7 +132,7 @@ void RunRestore(Session& session) {
     QFile::remove(session.paths.CatalogFilePath);
     QFile::remove(session.paths.SoftCompressionArchivePath);
     LeaveBusyMode(session);
-    op.showTab(Tab::Protocol);
+    op.ShowView(OperatorView::Protocol);
 }
 
 } // namespace orvane

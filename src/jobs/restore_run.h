@@ -4,7 +4,7 @@ namespace orvane {
 
 class Session;
 
-// "Start Restore" (`Button1Click`): reads the whole tape set from tape 1 on, extracts every file
+// "Start Restore": reads the whole tape set from tape 1 on, extracts every file
 // into the work directory and restores those that a line of the restore list selects (the
 // first line that selects a file decides), under the restore target and option of the
 // settings. Each file of an appended set is handled as often as it was backed up, in tape order.

@@ -42,7 +42,7 @@ private:
 // cancel ends the comparison; what was compared until then decides.
 bool CompareFiles(TapeContext& ctx, const QString& diskPath, const QString& copyPath);
 
-// A line in the verify report (Memo4) and the protocol, framed by empty lines.
+// A line in the verify report and the protocol, framed by empty lines.
 void ReportVerifyError(TapeContext& ctx, const QString& text);
 
 } // namespace orvane

@@ -62,10 +62,10 @@ void VerifyFromTape(Session& session, VerifyResult& result) {
                 return RecordSink::Consumer(
                     [&comparison](std::span<const char> bytes) { comparison->feed(bytes); });
             });
-        session.op.setCounter(VerifyDisplay::MB, double(session.counters.TapeBytes / Megabyte));
+        session.op.ShowVerifyProgress({.TapeMiB = session.counters.TapeBytes / Megabyte});
         PumpMessages(1);
         if (!tapePath.isEmpty() && IsComparedRecord(tapePath)) {
-            session.op.setCounter(VerifyDisplay::Files, double(++files));
+            session.op.ShowVerifyProgress({.Files = ++files});
             const QString diskPath = TapePathText(tapePath);
             if (comparison) {
                 CountVerdict(session, result, diskPath, comparison->finish(session));
@@ -97,7 +97,7 @@ VerifyResult VerifyTape(Session& session) {
 
     session.CancelFlag = false;
     SetBusyCursor(session);
-    op.showTab(Tab::Verify);
+    op.ShowView(OperatorView::VerifyRun);
     EnterBusyMode(session);
     op.clearVerifyReport();
     QElapsedTimer clock;
@@ -112,7 +112,7 @@ VerifyResult VerifyTape(Session& session) {
     EnsureFirstTape(session);
     if (!session.CancelFlag)
         SetBlockSize(session);
-    op.setCounter(VerifyDisplay::Files, 0);
+    op.ShowVerifyProgress({.Files = 0});
     session.counters.TapeBytes = 0;
     if (!session.CancelFlag)
         VerifyFromTape(session, result);

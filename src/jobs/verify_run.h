@@ -7,21 +7,15 @@ namespace orvane {
 
 class Session;
 
-// The counter displays of the Verify tab.
-namespace VerifyDisplay {
-constexpr int MB = 3;    // LEDDisplay3 "MB"
-constexpr int Files = 4; // LEDDisplay4 "Files"
-} // namespace VerifyDisplay
-
 struct VerifyResult {
     bool verified = false; // false: a disk image tape, which is not verified
     int64_t VerifiedOk = 0;
     int64_t VerifiedDefect = 0;
 };
 
-// "Start Verify Tape Data" (`Button3Click`), also run after a backup: reads the tape set from
+// "Start Verify Tape Data", also run after a backup: reads the tape set from
 // tape 1 on, extracts every file and compares it with the file at its recorded path on disk.
-// The verify report (Memo4) and the protocol get a line per file and the summary. The records
+// The verify report and the protocol get a line per file and the summary. The records
 // of the tape itself (catalog file, filler) are neither compared nor counted. Always ends idle;
 // CancelFlag is raised when it was cancelled or a tape error ended it.
 VerifyResult VerifyTape(Session& session);

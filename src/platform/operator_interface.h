@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 
 namespace orvane {
@@ -10,15 +11,43 @@ enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
-// Tabs of the main window, by index.
-namespace Tab {
-constexpr int Backup = 0;
-constexpr int Restore = 1;
-constexpr int Verify = 2;
-constexpr int Protocol = 3;
-constexpr int Options = 4;
-constexpr int Email = 5;
-} // namespace Tab
+// What a command puts in front of the operator when it starts or ends.
+enum class OperatorView {
+    BackupRun,   // a backup starts: its counters
+    BackupList,  // a command changed the backup list
+    RestoreRun,  // a restore starts: the restore list and its counters
+    CatalogLoad, // a catalog load starts: the catalog tree, the restore list and its counters
+    VerifyRun,   // a verify starts: the verify report and its counters
+    Protocol,    // a run has ended and shows its protocol
+};
+
+// Progress reports of the runs. A report carries only the counters that changed; an empty field
+// leaves what the operator sees. Sizes are whole MiB (bytes div 1048576).
+struct BackupProgress {
+    std::optional<int64_t> SourceMiB{}; // read from the sources
+    std::optional<int64_t> TapeMiB{};   // written to tape, after compression
+    std::optional<int64_t> Files{};     // files backed up
+    std::optional<int64_t> Skipped{};   // files excluded or skipped
+    std::optional<double> Rate{};       // MiB per second, two decimals
+};
+
+struct RestoreProgress {
+    std::optional<int64_t> RestoredMiB{}; // written to disk
+    std::optional<int64_t> TapeMiB{};     // read from tape
+    std::optional<int64_t> Files{};       // files restored
+};
+
+struct VerifyProgress {
+    std::optional<int64_t> TapeMiB{}; // read from tape
+    std::optional<int64_t> Files{};   // files compared
+};
+
+// Reading the catalog, or the tape description of an old tape, from tape. The operator sees it
+// where the restore progress is shown.
+struct CatalogProgress {
+    std::optional<int64_t> TapeMiB{}; // read from tape
+    std::optional<int64_t> Entries{}; // catalog entries read
+};
 
 // A request to put a certain tape into the drive. The operator answers OK once it is in, or
 // Cancel to give up the operation that waits for it.
@@ -53,9 +82,11 @@ public:
     // A protocol line for the protocol memo and the e-mail text (the log file is written by
     // ProtocolLog itself).
     virtual void appendProtocolLine(const QString& text) = 0;
-    // One of the counter displays LEDDisplay1..LEDDisplay10.
-    virtual void setCounter(int display, double value) = 0;
-    virtual void showTab(int index) = 0;
+    virtual void ShowView(OperatorView view) = 0;
+    virtual void ShowBackupProgress(const BackupProgress& progress) = 0;
+    virtual void ShowRestoreProgress(const RestoreProgress& progress) = 0;
+    virtual void ShowVerifyProgress(const VerifyProgress& progress) = 0;
+    virtual void ShowCatalogProgress(const CatalogProgress& progress) = 0;
     // EnterBusyMode / LeaveBusyMode and LockListEditing / UnlockListEditing.
     virtual void setBusyMode(bool busy) = 0;
     virtual void setListEditingLocked(bool locked) = 0;
@@ -67,12 +98,12 @@ public:
                           MessageButtons::OkCancel);
     }
 
-    // The restore list (Memo3): a catalog load replaces it, the sequential catalog scan lists
-    // the paths it passes there, a double click on the catalog tree adds a line. The settings'
+    // The restore list: a catalog load replaces it, the sequential catalog scan lists
+    // the paths it passes there, picking a node of the catalog tree adds a line. The settings'
     // RestoreList changes alongside.
     virtual void setRestoreList(const QStringList& /*lines*/) {}
     virtual void appendRestoreListLine(const QString& /*line*/) {}
-    // The verify report (Memo4), emptied at the start of each verify.
+    // The verify report, emptied at the start of each verify.
     virtual void clearVerifyReport() {}
     virtual void appendVerifyLine(const QString& /*line*/) {}
 

@@ -3,6 +3,7 @@
 #include "platform/date_time_text.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "platform/product.h"
 #include "platform/result_code.h"
 #include "tape_access.h"
 #include "tape_date.h"
@@ -64,7 +65,7 @@ TapeDescription ReadTapeDescription(TapeContext& ctx) {
 }
 
 QString DescriptionCaption(TapeContext& ctx, const TapeDescription& description) {
-    const QString plain = QStringLiteral("Orvane 2005");
+    const QString plain = ProductName();
     if (!(description.Date > 1.0))
         return plain;
     ctx.DescriptionValid = true;
@@ -74,7 +75,7 @@ QString DescriptionCaption(TapeContext& ctx, const TapeDescription& description)
     const QString number = description.TapeNumber == 255
                                ? QString()
                                : QStringLiteral(" %1 ").arg(description.TapeNumber);
-    return QStringLiteral("Orvane 2005  <") + QString::fromUtf8(description.Label) + number +
+    return plain + QStringLiteral("  <") + QString::fromUtf8(description.Label) + number +
            QStringLiteral("from: ") + DateTimeText(date) + QLatin1Char('>');
 }
 

@@ -16,28 +16,16 @@
 
 namespace orvane::test {
 
-// An operator that also keeps the history of the counter displays and lets a test act when a
-// file starts ("Processing :  " + path ...), as a user or another program might.
+// An operator that also lets a test act when a file starts ("Processing :  " + path ...), as a
+// user or another program might.
 class BackupOperator : public ScriptedOperator {
 public:
-    std::vector<std::pair<int, double>> counterLog;
     std::function<void(const QString& status)> onStatus;
 
-    void setCounter(int display, double value) override {
-        counterLog.emplace_back(display, value);
-        ScriptedOperator::setCounter(display, value);
-    }
     void setStatus(const QString& text) override {
         ScriptedOperator::setStatus(text);
         if (onStatus)
             onStatus(text);
-    }
-    std::vector<double> CounterHistory(int display) const {
-        std::vector<double> values;
-        for (const auto& [shown, value] : counterLog)
-            if (shown == display)
-                values.push_back(value);
-        return values;
     }
     QStringList LinesStartingWith(const QString& start) const {
         QStringList lines;

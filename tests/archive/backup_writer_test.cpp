@@ -67,7 +67,7 @@ TEST_F(BackupWriterTest, SpecialEntriesAreSkippedNeverFollowedOrOpened) {
                            Line("Skipped: ", fileLink, 0),
                            Line("Skipped: ", fixture.Source("missing.txt"), 0),
                            Line("Skipped: ", fixture.Source("no-such-dir/"), 0)}));
-    EXPECT_EQ(op.counters[8], 7);
+    EXPECT_EQ(op.Shown(op.backupReports, &BackupProgress::Skipped), 7);
     EXPECT_FALSE(session.CancelFlag) << "skipped files do not fail the run";
 }
 
@@ -83,7 +83,7 @@ TEST_F(BackupWriterTest, APathLongerThan255BytesIsSkippedWithItsFullPath) {
     EXPECT_EQ(RecordPaths(fixture.Parse()),
               QStringList({shortFile, session.paths.CatalogFilePath}));
     EXPECT_EQ(op.LinesStartingWith("Skipped: "), QStringList({Line("Skipped: ", longFile, 3000)}));
-    EXPECT_EQ(op.counters[8], 1);
+    EXPECT_EQ(op.Shown(op.backupReports, &BackupProgress::Skipped), 1);
 }
 
 // Deeper than the walk holds directories open, it goes on by path.
@@ -276,13 +276,15 @@ TEST_F(BackupWriterTest, TheDisplaysFollowTheRun) {
 
     fixture.Backup({fixture.Source()});
 
-    EXPECT_EQ(op.CounterHistory(5), std::vector<double>({0, 5, 10, 11}))
+    const auto history = [this](auto counter) { return op.History(op.backupReports, counter); };
+    EXPECT_EQ(history(&BackupProgress::Files), std::vector<int64_t>({0, 5, 10, 11}))
         << "every fifth file, then the exact count with the catalog";
-    EXPECT_EQ(op.CounterHistory(1), std::vector<double>({0, 1, 2}));
-    EXPECT_EQ(op.CounterHistory(8), std::vector<double>({0, 1}));
-    EXPECT_EQ(op.CounterHistory(2).back(), double((10 * (300000 + 296) + 296 + 2720) >> 20));
-    EXPECT_GT(op.counters[9], 0) << "MB/s: the 2 MB shown over at least one second";
-    EXPECT_LE(op.counters[9], 2);
+    EXPECT_EQ(history(&BackupProgress::SourceMiB), std::vector<int64_t>({0, 1, 2}));
+    EXPECT_EQ(history(&BackupProgress::Skipped), std::vector<int64_t>({0, 1}));
+    EXPECT_EQ(history(&BackupProgress::TapeMiB).back(), (10 * (300000 + 296) + 296 + 2720) >> 20);
+    const double rate = op.Shown(op.backupReports, &BackupProgress::Rate).value_or(0);
+    EXPECT_GT(rate, 0) << "MB/s: the 2 MB shown over at least one second";
+    EXPECT_LE(rate, 2);
     EXPECT_EQ(session.counters.FileCount, 11);
 }
 
@@ -300,7 +302,7 @@ TEST_F(BackupWriterTest, CancelInTheMiddleStillSealsTheTape) {
     op.onStatus = [&](const QString& status) {
         if (status.contains(files[2] + " <")) {
             op.answers.push_back(MessageAnswer::Yes);
-            BitBtn9Click(op, session.CancelFlag);
+            ConfirmCancel(op, session.CancelFlag);
         }
     };
 

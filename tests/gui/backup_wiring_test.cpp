@@ -1,4 +1,5 @@
 #include "led_display.h"
+#include "main_window_tabs.h"
 #include "run_fixture.h"
 
 #include <QCheckBox>
@@ -32,7 +33,7 @@ TEST_F(BackupWiringTest, StartBackupFromTheButtonOrTheMenuBacksUpTheListAndRepor
         EXPECT_TRUE(memoHas("reMessageText", "4 Files proceded."))
             << "the e-mail body collects the run's protocol";
         EXPECT_TRUE(window->statusText().startsWith("Backup finished at: "));
-        EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), Tab::Protocol);
+        EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), tab::Protocol);
         EXPECT_TRUE(window->windowTitle().startsWith("Orvane 2005  <Tape 1 from: "))
             << window->windowTitle().toStdString();
     }
@@ -105,11 +106,11 @@ TEST_F(BackupWiringTest, FilesAppendsTheChosenFilesToTheBackupList) {
     start();
     const QString source = makeSmallTree();
     control<QPlainTextEdit>("Memo5")->setPlainText("/etc/\n\n");
-    control<QTabWidget>("PageControl1")->setCurrentIndex(Tab::Verify);
+    control<QTabWidget>("PageControl1")->setCurrentIndex(tab::Verify);
 
     OperatorBoxes::setNextChoice({source + "b.bin", source + "a.txt"});
     click("BitBtn7");
-    EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), Tab::Backup);
+    EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), tab::Backup);
     EXPECT_EQ(memoLines("Memo5"), (QStringList{"/etc/", source + "b.bin", source + "a.txt"}));
     EXPECT_EQ(window->session().settings.BackupList, memoLines("Memo5"));
 

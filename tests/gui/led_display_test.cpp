@@ -1,7 +1,10 @@
 #include "led_display.h"
+#include "main_window_tabs.h"
 #include "window_fixture.h"
 
 #include <QLCDNumber>
+#include <QTabWidget>
+#include <functional>
 
 using namespace orvane;
 
@@ -29,20 +32,36 @@ TEST_F(CounterTest, EachDisplaySitsOnItsTabWithItsCaption) {
     }
 }
 
-TEST_F(CounterTest, SetCounterShowsTheValueAndTheRateHasTwoDecimals) {
+// Each reported counter lands on the display of the page that shows the run.
+TEST_F(CounterTest, EachProgressCounterGoesToItsDisplay) {
+    const struct {
+        std::function<void(OperatorInterface&)> report;
+        int display;
+        const char* shown;
+    } cases[] = {
+        {[](OperatorInterface& op) { op.ShowBackupProgress({.SourceMiB = 11}); }, 1, "11"},
+        {[](OperatorInterface& op) { op.ShowBackupProgress({.TapeMiB = 12}); }, 2, "12"},
+        {[](OperatorInterface& op) { op.ShowBackupProgress({.Files = 15}); }, 5, "15"},
+        {[](OperatorInterface& op) { op.ShowBackupProgress({.Skipped = 18}); }, 8, "18"},
+        {[](OperatorInterface& op) { op.ShowBackupProgress({.Rate = 1.5}); }, 9, "1.50"},
+        {[](OperatorInterface& op) { op.ShowVerifyProgress({.TapeMiB = 13}); }, 3, "13"},
+        {[](OperatorInterface& op) { op.ShowVerifyProgress({.Files = 14}); }, 4, "14"},
+        {[](OperatorInterface& op) { op.ShowRestoreProgress({.RestoredMiB = 16}); }, 6, "16"},
+        {[](OperatorInterface& op) { op.ShowRestoreProgress({.Files = 17}); }, 7, "17"},
+        {[](OperatorInterface& op) { op.ShowRestoreProgress({.TapeMiB = 20}); }, 10, "20"},
+        {[](OperatorInterface& op) { op.ShowCatalogProgress({.TapeMiB = 26}); }, 6, "26"},
+        {[](OperatorInterface& op) { op.ShowCatalogProgress({.Entries = 27}); }, 7, "27"},
+    };
     start();
-    window->op().setCounter(1, 1234);
-    window->op().setCounter(9, 1.5);
-    window->op().setCounter(7, 0);
-    EXPECT_EQ(window->counter(1)->text(), "1234");
-    EXPECT_EQ(window->counter(9)->text(), "1.50");
-    EXPECT_EQ(window->counter(7)->text(), "0");
-    EXPECT_DOUBLE_EQ(window->counter(9)->value(), 1.5);
+    for (const auto& c : cases) {
+        c.report(window->op());
+        EXPECT_EQ(window->counter(c.display)->text(), c.shown) << c.display;
+    }
 }
 
 TEST_F(CounterTest, ALargeCountKeepsAllItsDigits) {
     start();
-    window->op().setCounter(5, 123456789);
+    window->op().ShowBackupProgress({.Files = 123456789});
     EXPECT_EQ(window->counter(5)->text(), "123456789");
     auto* digits = window->counter(5)->findChild<QLCDNumber*>();
     ASSERT_TRUE(digits);
@@ -50,12 +69,36 @@ TEST_F(CounterTest, ALargeCountKeepsAllItsDigits) {
     EXPECT_FALSE(digits->checkOverflow(123456789.0));
 }
 
-TEST_F(CounterTest, DisplayNumbersOutsideTheTenAreIgnored) {
+TEST_F(CounterTest, ACounterLeftOutKeepsWhatItsDisplayShows) {
     start();
-    window->op().setCounter(0, 5);
-    window->op().setCounter(11, 5);
-    for (int display = 1; display <= 10; ++display)
-        EXPECT_EQ(window->counter(display)->text(), display == 9 ? "0.00" : "0") << display;
+    window->op().ShowBackupProgress(
+        {.SourceMiB = 1, .TapeMiB = 2, .Files = 5, .Skipped = 8, .Rate = 0.25});
+    window->op().ShowBackupProgress({.TapeMiB = 3});
+    EXPECT_EQ(window->counter(1)->text(), "1");
+    EXPECT_EQ(window->counter(2)->text(), "3");
+    EXPECT_EQ(window->counter(5)->text(), "5");
+    EXPECT_EQ(window->counter(8)->text(), "8");
+    EXPECT_EQ(window->counter(9)->text(), "0.25");
+    for (int display : {3, 4, 6, 7, 10})
+        EXPECT_EQ(window->counter(display)->text(), "0") << display;
+}
+
+TEST_F(CounterTest, EachViewTurnsToItsPage) {
+    const struct {
+        OperatorView view;
+        int page;
+    } cases[] = {
+        {OperatorView::BackupRun, tab::Backup},   {OperatorView::BackupList, tab::Backup},
+        {OperatorView::RestoreRun, tab::Restore}, {OperatorView::CatalogLoad, tab::Restore},
+        {OperatorView::VerifyRun, tab::Verify},   {OperatorView::Protocol, tab::Protocol},
+    };
+    start();
+    auto* pages = control<QTabWidget>("PageControl1");
+    for (const auto& c : cases) {
+        pages->setCurrentIndex(tab::Options);
+        window->op().ShowView(c.view);
+        EXPECT_EQ(pages->currentIndex(), c.page) << int(c.view);
+    }
 }
 
 } // namespace

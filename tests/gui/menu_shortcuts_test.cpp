@@ -1,3 +1,4 @@
+#include "main_window_tabs.h"
 #include "window_fixture.h"
 
 #include <QLineEdit>
@@ -18,7 +19,7 @@ protected:
         QApplication::setActiveWindow(window.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         auto* edit = control<QLineEdit>(editName);
-        control<QTabWidget>("PageControl1")->setCurrentIndex(Tab::Options);
+        control<QTabWidget>("PageControl1")->setCurrentIndex(tab::Options);
         edit->setFocus();
         edit->setText("some text");
         edit->selectAll();
@@ -116,7 +117,7 @@ TEST_F(MenuShortcutsTest, CtrlCInAnEditClearsTheBackupListInsteadOfCopying) {
     control<QPlainTextEdit>("Memo5")->setPlainText("/home/\n/etc/");
     QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
     EXPECT_TRUE(window->session().settings.BackupList.isEmpty());
-    EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), Tab::Backup);
+    EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), tab::Backup);
 }
 
 TEST_F(MenuShortcutsTest, CtrlGInAnEditAsksForTheBlock) {

@@ -1,5 +1,6 @@
 #include "integrations/zip_engine_info.h"
 #include "led_display.h"
+#include "main_window_tabs.h"
 #include "run_fixture.h"
 #include "tape/tape_access.h"
 
@@ -51,7 +52,7 @@ TEST_F(RestoreWiringTest, LoadCatalogFillsTheTreeFastOrSequentially) {
         EXPECT_EQ(filesBelow(sourceNode), 3);
         EXPECT_EQ(filesBelow({}), 3) << "the catalog file is not shown";
         EXPECT_TRUE(window->statusText().startsWith("Catalog createt in "));
-        EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), Tab::Restore);
+        EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), tab::Restore);
         EXPECT_TRUE(memoLines("Memo3").isEmpty()) << "a load empties the restore list";
         EXPECT_FALSE(window->busy());
         EXPECT_TRUE(OperatorBoxes::shown().empty());
@@ -98,7 +99,7 @@ TEST_F(RestoreWiringTest, RestoreToChoosesTheTargetDirectory) {
     click("BitBtn12");
     EXPECT_EQ(control<QLineEdit>("Edit1")->text(), target + "/");
     EXPECT_EQ(window->session().settings.RestoreTarget, target + "/");
-    EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), Tab::Restore);
+    EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), tab::Restore);
 
     // Cancelled, the chooser leaves the target as it was.
     action("Restoreto1")->trigger();
@@ -121,7 +122,7 @@ TEST_F(RestoreWiringTest, StartRestoreRestoresTheSelectedFileBelowTheTarget) {
     EXPECT_EQ(window->counter(7)->text(), "1");
     EXPECT_TRUE(memoHas("Memo2", "1 Files proceded."));
     EXPECT_FALSE(window->busy());
-    EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), Tab::Protocol);
+    EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), tab::Protocol);
 }
 
 TEST_F(RestoreWiringTest, StartRestoreFromTheMenuWithAnEmptyListSaysSoAndEndsIdle) {

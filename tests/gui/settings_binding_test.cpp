@@ -1,3 +1,4 @@
+#include "main_window_tabs.h"
 #include "window_fixture.h"
 
 #include <QAbstractButton>
@@ -139,7 +140,7 @@ TEST_F(SettingsBindingTest, TheEmailTabIsShownOnlyWhileMailingIsChecked) {
     start();
     auto* pages = control<QTabWidget>("PageControl1");
     const int email = pages->indexOf(control("TabSheet8"));
-    EXPECT_EQ(email, Tab::Email);
+    EXPECT_EQ(email, tab::Email);
     EXPECT_FALSE(pages->isTabVisible(email));
     control<QCheckBox>("CheckBox8")->click();
     EXPECT_TRUE(pages->isTabVisible(email));
@@ -178,16 +179,18 @@ TEST_F(SettingsBindingTest, ClearEmptiesTheBackupListAndUnlocksIt) {
     start();
     control<QPlainTextEdit>("Memo5")->setPlainText("harddisk 0");
     window->op().setListEditingLocked(true);
-    control<QTabWidget>("PageControl1")->setCurrentIndex(Tab::Options);
+    control<QTabWidget>("PageControl1")->setCurrentIndex(tab::Options);
     control<QAbstractButton>("BitBtn2")->click();
     EXPECT_TRUE(window->session().settings.BackupList.isEmpty());
+    EXPECT_TRUE(memoLines("Memo5").isEmpty());
     EXPECT_FALSE(window->listEditingLocked());
     EXPECT_TRUE(control("Memo5")->isEnabled());
-    EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), Tab::Backup);
+    EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), tab::Backup);
 
     control<QPlainTextEdit>("Memo1")->setPlainText("/tmp/");
     control<QAbstractButton>("BitBtn16")->click();
     EXPECT_TRUE(window->session().settings.ExcludeList.isEmpty());
+    EXPECT_TRUE(memoLines("Memo1").isEmpty());
 }
 
 TEST_F(SettingsBindingTest, Edit8TakesThePlaceOfTheRestoreTargetHidden) {

@@ -74,8 +74,8 @@ TEST_F(BackupRunTest, ProtocolFramesTheRunAndEndsWithTheSummary) {
     EXPECT_EQ(op.lastStatus(), lines.last());
     EXPECT_TRUE(ReadWhole(session.paths.LogFilePath).contains("Backup startet at: "));
 
-    EXPECT_EQ(op.tabs.front(), Tab::Backup);
-    EXPECT_EQ(op.tabs.back(), Tab::Protocol);
+    EXPECT_EQ(op.views.front(), OperatorView::BackupRun);
+    EXPECT_EQ(op.views.back(), OperatorView::Protocol);
     EXPECT_EQ(op.busyModes.back(), false);
     EXPECT_EQ(op.listLocks.back(), false);
     EXPECT_EQ(op.busyCursorDepth, 0);
@@ -222,7 +222,7 @@ TEST(BackupCancel, AsksAndRaisesTheFlagOnlyOnYes) {
         ScriptedOperator op;
         op.answers = {answer};
         bool cancelFlag = false;
-        BitBtn9Click(op, cancelFlag);
+        ConfirmCancel(op, cancelFlag);
         const bool yes = answer == MessageAnswer::Yes;
         EXPECT_EQ(cancelFlag, yes);
         ASSERT_EQ(op.boxes.size(), yes ? 2u : 1u);
@@ -265,7 +265,7 @@ TEST(BackupLists, ListCommandsTidyBeforeTheyAppend) {
 
     ClearBackupList(settings, op);
     EXPECT_TRUE(settings.BackupList.isEmpty());
-    EXPECT_EQ(op.tabs, std::vector<int>({Tab::Backup}));
+    EXPECT_EQ(op.views, std::vector<OperatorView>({OperatorView::BackupList}));
     EXPECT_EQ(op.listLocks, std::vector<bool>({false}));
     ClearExcludeList(settings);
     EXPECT_TRUE(settings.ExcludeList.isEmpty());

@@ -68,16 +68,16 @@ TEST_F(CatalogLoadTest, FastAndSequentialListTheSamePathsOnceWithoutTheTapesOwnR
                                               "/top.txt"};
 
     CatalogTreeModel view;
-    const auto fast = Button2Click(*session, &view);
+    const auto fast = LoadCatalogFast(*session, &view);
     EXPECT_EQ(Files(fast), expected);
     EXPECT_EQ(view.tree(), fast.get());
     EXPECT_TRUE(session->settings.RestoreList.isEmpty()) << "a load discards the selection";
     EXPECT_TRUE(op.restoreList.isEmpty());
     EXPECT_TRUE(op.listed.isEmpty()) << "the fast load lists nothing while it reads";
     EXPECT_TRUE(op.lastStatus().startsWith("Catalog createt in ")) << op.lastStatus().toStdString();
-    EXPECT_EQ(op.counters[RestoreDisplay::Files], 5) << "catalog entries read";
+    EXPECT_EQ(op.Shown(op.catalogReports, &CatalogProgress::Entries), 5) << "catalog entries read";
 
-    const auto sequential = LoadCatalogsequentiell1Click(*session, &view);
+    const auto sequential = LoadCatalogSequential(*session, &view);
     EXPECT_EQ(Files(sequential), expected);
     EXPECT_EQ(view.tree(), sequential.get());
     EXPECT_EQ(op.listed, QStringList({"/home/ann/a.txt", "/home/ann/docs/Report.odt", "/top.txt",
@@ -105,16 +105,16 @@ TEST_F(CatalogLoadTest, ACatalogOverSeveralBlocksListsEveryFile) {
         expected.push_back(records.back().path);
     }
     WriteHandTape(*session, records, modified);
-    const auto fast = Button2Click(*session);
+    const auto fast = LoadCatalogFast(*session);
     EXPECT_EQ(Files(fast), expected);
-    EXPECT_EQ(op.counters[RestoreDisplay::Files], 400);
+    EXPECT_EQ(op.Shown(op.catalogReports, &CatalogProgress::Entries), 400);
     EXPECT_TRUE(FilesBelow(work()).isEmpty()) << FilesBelow(work()).join(' ').toStdString();
 }
 
 TEST_F(CatalogLoadTest, ADiskImageTapeShowsNoTree) {
     WriteHandTape(*session, SampleRecords(), modified, {.label = "Disk"});
     CatalogTreeModel view;
-    EXPECT_EQ(Button2Click(*session, &view), nullptr);
+    EXPECT_EQ(LoadCatalogFast(*session, &view), nullptr);
     EXPECT_EQ(view.tree(), nullptr);
     ASSERT_EQ(op.boxes.size(), 1u);
     EXPECT_TRUE(op.boxes[0].text.contains("disk image")) << op.boxes[0].text.toStdString();
@@ -122,7 +122,7 @@ TEST_F(CatalogLoadTest, ADiskImageTapeShowsNoTree) {
 
 TEST_F(CatalogLoadTest, AMarkerThatPointsAtNoCatalogFailsWithTheAdvice) {
     WriteHandTape(*session, SampleRecords(), modified, {.catalog = false});
-    const auto tree = Button2Click(*session);
+    const auto tree = LoadCatalogFast(*session);
     ASSERT_NE(tree, nullptr);
     EXPECT_TRUE(tree->isEmpty());
     EXPECT_EQ(op.lastStatus(), "Catalog could not load!");
@@ -133,7 +133,7 @@ TEST_F(CatalogLoadTest, AMarkerThatPointsAtNoCatalogFailsWithTheAdvice) {
 
     // The sequential load reads the records all the same.
     op.boxes.clear();
-    EXPECT_EQ(LoadCatalogsequentiell1Click(*session)->fileCount(), 4u);
+    EXPECT_EQ(LoadCatalogSequential(*session)->fileCount(), 4u);
     EXPECT_TRUE(op.boxes.empty());
 }
 
@@ -144,7 +144,7 @@ TEST_F(CatalogLoadTest, AMarkerNamingAPlaceOutsideTheDataFailsWithWords) {
     for (const StreamPosition& lie : lies) {
         WriteHandTape(*session, SampleRecords(), modified, {.markedCatalogStart = lie});
         op.boxes.clear();
-        const auto tree = Button2Click(*session);
+        const auto tree = LoadCatalogFast(*session);
         ASSERT_NE(tree, nullptr);
         EXPECT_TRUE(tree->isEmpty());
         EXPECT_TRUE(session->CancelFlag);

@@ -186,10 +186,10 @@ TEST_F(CatalogTreeModelTest, ADoubleClickAddsTheNodesLineToATidiedRestoreList) {
     const QModelIndex slash = model.index(0, 0);
     model.fetchMore(slash);
 
-    TreeView1DblClick(session, model, model.index(1, 0, slash));
+    AddNodeToRestoreList(session, model, model.index(1, 0, slash));
     EXPECT_EQ(session.settings.RestoreList, QStringList({"/etc/", "/srv/x", "/small/"}));
     EXPECT_EQ(fixture.op.restoreList, session.settings.RestoreList);
-    TreeView1DblClick(session, model, QModelIndex());
+    AddNodeToRestoreList(session, model, QModelIndex());
     EXPECT_EQ(session.settings.RestoreList.size(), 3) << "no selection adds nothing";
 }
 

@@ -89,10 +89,10 @@ TEST_P(CorruptedTapeTest, EndsIdleWithWordsAndWritesNothingOutsideTheTarget) {
         RunRestore(session);
         break;
     case Job::FastCatalog:
-        Button2Click(session);
+        LoadCatalogFast(session);
         break;
     case Job::SequentialCatalog:
-        LoadCatalogsequentiell1Click(session);
+        LoadCatalogSequential(session);
         break;
     case Job::Verify:
         VerifyTape(session);
@@ -132,7 +132,7 @@ TEST_F(CorruptedTape, DataEndingBeforeTheMarkerIsNamedAsSuch) {
         } else if (run == Job::Verify) {
             VerifyTape(session);
         } else {
-            EXPECT_EQ(LoadCatalogsequentiell1Click(session)->fileCount(), 1u);
+            EXPECT_EQ(LoadCatalogSequential(session)->fileCount(), 1u);
         }
         EXPECT_TRUE(fixture.op.boxTexts().contains(words))
             << fixture.op.boxTexts().join('|').toStdString();

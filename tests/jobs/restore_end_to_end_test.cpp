@@ -158,8 +158,8 @@ TEST_P(RoundTripTest, ASetOfThreeTapesIsReadInOrderFromTapeOne) {
     EXPECT_TRUE(op.boxTexts().contains("Tape at end! Please insert Tape 2 and press then ok!"));
 
     // The catalog is found on the last tape, the sequential scan starts again at tape 1.
-    const auto fast = Button2Click(*session);
-    const auto sequential = LoadCatalogsequentiell1Click(*session);
+    const auto fast = LoadCatalogFast(*session);
+    const auto sequential = LoadCatalogSequential(*session);
     ASSERT_EQ(fast->fileCount(), files.size());
     EXPECT_EQ(fast->filePaths(), sequential->filePaths());
 
@@ -204,8 +204,8 @@ TEST_P(RoundTripTest, NamesHoldingTheMarkerTagRestoreVerifyAndList) {
     const VerifyResult verified = VerifyTape(*session);
     EXPECT_EQ(verified.VerifiedOk, int(files.size()));
     EXPECT_EQ(verified.VerifiedDefect, 0);
-    EXPECT_EQ(Button2Click(*session)->fileCount(), files.size());
-    EXPECT_EQ(LoadCatalogsequentiell1Click(*session)->fileCount(), files.size());
+    EXPECT_EQ(LoadCatalogFast(*session)->fileCount(), files.size());
+    EXPECT_EQ(LoadCatalogSequential(*session)->fileCount(), files.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Tapes, PassOverTest, ::testing::Values(32768 * 1000, 32768 * 30),
@@ -237,8 +237,8 @@ TEST_F(EndToEndTest, FastAndSequentialCatalogListTheSamePathsOnce) {
     Backup(true);
     Backup(true, true); // every file twice on the appended set
 
-    const auto fast = Button2Click(*session);
-    const auto sequential = LoadCatalogsequentiell1Click(*session);
+    const auto fast = LoadCatalogFast(*session);
+    const auto sequential = LoadCatalogSequential(*session);
     std::vector<QByteArray> expected;
     for (const SourceFile& file : files)
         expected.push_back(QFile::encodeName(source + file.relative));

@@ -80,7 +80,7 @@ TEST_F(RestoreRunTest, RestoresTheSelectedFilesBelowTheTargetWithTheirTimes) {
     EXPECT_TRUE(fixture.op.lastStatus().startsWith("Restore finished at: "));
     EXPECT_EQ(session.counters.FileCount, 4);
     EXPECT_EQ(session.counters.RestoredBytes, 5 + 70000 + 5000);
-    EXPECT_EQ(fixture.op.tabs.back(), Tab::Protocol);
+    EXPECT_EQ(fixture.op.views.back(), OperatorView::Protocol);
     EXPECT_FALSE(session.CancelFlag);
     EXPECT_EQ(session.settings.RestoreList,
               QStringList({"", "/home/ann/", "/top.txt", "/home/ann/a.txt"}))
@@ -176,7 +176,7 @@ TEST_F(RestoreRunTest, ADriveLetterTapeRestoresOnlyBelowATarget) {
                     "e.txt",
                     "g"}},
                   modified);
-    const auto tree = Button2Click(session);
+    const auto tree = LoadCatalogFast(session);
     ASSERT_EQ(tree->rootCount(), 1u);
     EXPECT_EQ(tree->text(0), "c:");
     EXPECT_EQ(tree->restoreLine(tree->child(0, 0)), "c:\\data\\");

@@ -6,7 +6,6 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
-#include <map>
 #include <optional>
 
 namespace orvane::test {
@@ -34,13 +33,17 @@ public:
     QStringList statusTexts;
     QStringList protocolLines;
     QStringList captions;
-    std::map<int, double> counters;
-    std::vector<int> tabs;
+    std::vector<OperatorView> views;
+    // Every progress report, in order.
+    std::vector<BackupProgress> backupReports;
+    std::vector<RestoreProgress> restoreReports;
+    std::vector<VerifyProgress> verifyReports;
+    std::vector<CatalogProgress> catalogReports;
     std::vector<bool> busyModes;
     std::vector<bool> listLocks;
     int busyCursorDepth = 0;
-    QStringList restoreList; // Memo3
-    QStringList verifyLines; // Memo4
+    QStringList restoreList;
+    QStringList verifyLines; // the verify report
 
     MessageAnswer messageBox(const QString& text, const QString& caption, MessageIcon icon,
                              MessageButtons buttons) override;
@@ -50,8 +53,19 @@ public:
     void setStatus(const QString& text) override { statusTexts << text; }
     void setCaption(const QString& text) override { captions << text; }
     void appendProtocolLine(const QString& text) override { protocolLines << text; }
-    void setCounter(int display, double value) override { counters[display] = value; }
-    void showTab(int index) override { tabs.push_back(index); }
+    void ShowView(OperatorView view) override { views.push_back(view); }
+    void ShowBackupProgress(const BackupProgress& progress) override {
+        backupReports.push_back(progress);
+    }
+    void ShowRestoreProgress(const RestoreProgress& progress) override {
+        restoreReports.push_back(progress);
+    }
+    void ShowVerifyProgress(const VerifyProgress& progress) override {
+        verifyReports.push_back(progress);
+    }
+    void ShowCatalogProgress(const CatalogProgress& progress) override {
+        catalogReports.push_back(progress);
+    }
     void setBusyMode(bool busy) override { busyModes.push_back(busy); }
     void setListEditingLocked(bool locked) override { listLocks.push_back(locked); }
     void setBusyCursor(bool busy) override { busyCursorDepth += busy ? 1 : -1; }
@@ -61,6 +75,27 @@ public:
     void appendVerifyLine(const QString& line) override { verifyLines << line; }
 
     QStringList boxTexts() const;
+
+    // The values one counter was reported with, in order: History(op.backupReports,
+    // &BackupProgress::Files).
+    template <typename Progress, typename T>
+    static std::vector<T> History(const std::vector<Progress>& reports,
+                                  std::optional<T> Progress::*counter) {
+        std::vector<T> values;
+        for (const Progress& report : reports)
+            if (report.*counter)
+                values.push_back(*(report.*counter));
+        return values;
+    }
+    // What the counter shows now: its last reported value, or none.
+    template <typename Progress, typename T>
+    static std::optional<T> Shown(const std::vector<Progress>& reports,
+                                  std::optional<T> Progress::*counter) {
+        for (auto report = reports.rbegin(); report != reports.rend(); ++report)
+            if ((*report).*counter)
+                return (*report).*counter;
+        return std::nullopt;
+    }
     QString lastStatus() const { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }
 };
 
