@@ -30,8 +30,8 @@ bool ShowsRows(QTreeView& view) {
 }
 
 void ListShownBoxes() {
-    for (const orvane::OperatorBoxes::Shown& box : orvane::OperatorBoxes::shown())
-        std::fprintf(stderr, "box: %s\n", qPrintable(box.text));
+    for (const orvane::OperatorBoxes::ShownBox& box : orvane::OperatorBoxes::Shown())
+        std::fprintf(stderr, "box: %s\n", qPrintable(box.Text));
 }
 
 } // namespace
@@ -43,17 +43,17 @@ int main(int argc, char** argv) {
 
     const auto parsed = orvane::ParseStartOptions(QCoreApplication::arguments());
     const auto* parsedOptions = std::get_if<orvane::StartOptions>(&parsed);
-    if (!parsedOptions || !parsedOptions->jobFileArgument.isEmpty()) {
+    if (!parsedOptions || !parsedOptions->JobFileArgument.isEmpty()) {
         std::fputs("usage: gui_catalog_timing --home DIR --tape vtape:DIR\n", stderr);
         return 2;
     }
     orvane::StartOptions options = *parsedOptions;
     // The delayed start-up is run by hand below, so that it lies outside the measurement.
-    options.runTimers = false;
-    orvane::OperatorBoxes::setScripted(true);
+    options.RunTimers = false;
+    orvane::OperatorBoxes::SetScripted(true);
 
     orvane::ApplicationWindows windows(options);
-    orvane::THauptmenu& window = windows.main();
+    orvane::THauptmenu& window = windows.Main();
     window.show();
     window.Timer2Timer();
     QCoreApplication::processEvents();
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     loadCatalog->click();
     // The handler runs the whole load before it returns; should a load ever go on after it, the
     // tree is awaited while the window stays busy.
-    while (window.catalogModel()->rowCount() == 0 && window.busy() &&
+    while (window.CatalogModel()->rowCount() == 0 && window.Busy() &&
            clock.elapsed() < MaxLoadMilliseconds)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     QCoreApplication::processEvents();
@@ -79,12 +79,12 @@ int main(int argc, char** argv) {
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
 
     ListShownBoxes();
-    const orvane::CatalogTree* shown = window.catalogModel()->tree();
+    const orvane::CatalogTree* shown = window.CatalogModel()->Tree();
     if (!shown || !ShowsRows(*tree)) {
         std::fprintf(stderr, "gui_catalog_timing: no tree after %.3f s: %s\n", seconds,
-                     qPrintable(window.statusText()));
+                     qPrintable(window.StatusText()));
         return 1;
     }
-    std::printf("%.3f %u %u\n", seconds, shown->fileCount(), shown->nodeCount());
+    std::printf("%.3f %u %u\n", seconds, shown->FileCount(), shown->NodeCount());
     return 0;
 }

@@ -14,19 +14,19 @@ namespace orvane {
 
 ApplicationWindows::ApplicationWindows(const StartOptions& options)
     : m_main(std::make_unique<THauptmenu>(options)),
-      m_backupDays(std::make_unique<TBackup_days>(m_main->session().settings)),
+      m_backupDays(std::make_unique<TBackup_days>(m_main->Session().Settings)),
       m_aboutBox(std::make_unique<TAboutBox>()), m_fileSelect(std::make_unique<TFile_Select>()),
       m_tapeInfo(std::make_unique<TTape_Info>()), m_update(std::make_unique<TOrvane_Update>()),
       m_helpFile(std::make_unique<THelp_File>()),
       m_partitionTable(std::make_unique<TPartition_Table>()) {
-    m_main->attachWindows({m_backupDays.get(), m_aboutBox.get(), m_fileSelect.get(),
+    m_main->AttachWindows({m_backupDays.get(), m_aboutBox.get(), m_fileSelect.get(),
                            m_tapeInfo.get(), m_update.get(), m_helpFile.get(),
                            m_partitionTable.get()});
 }
 
 ApplicationWindows::~ApplicationWindows() = default;
 
-QList<QWidget*> ApplicationWindows::inCreationOrder() const {
+QList<QWidget*> ApplicationWindows::InCreationOrder() const {
     return {m_main.get(),     m_backupDays.get(), m_aboutBox.get(), m_fileSelect.get(),
             m_tapeInfo.get(), m_update.get(),     m_helpFile.get(), m_partitionTable.get()};
 }

@@ -26,8 +26,8 @@ public:
     explicit ApplicationWindows(const StartOptions& options);
     ~ApplicationWindows();
 
-    THauptmenu& main() { return *m_main; }
-    QList<QWidget*> inCreationOrder() const;
+    THauptmenu& Main() { return *m_main; }
+    QList<QWidget*> InCreationOrder() const;
 
 private:
     std::unique_ptr<THauptmenu> m_main;

@@ -12,11 +12,11 @@ namespace orvane {
 TBackup_days::TBackup_days(Settings& settings, QWidget* parent)
     : AuxiliaryWindow(QStringLiteral("TBackup_days"), QStringLiteral("Backup every"), parent),
       m_settings(settings) {
-    static const char* const DayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+    static const char* const dayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
                                            "Friday", "Saturday", "Sunday"};
     auto* layout = new QVBoxLayout(this);
     for (int day = 0; day < 7; ++day) {
-        auto* box = new QCheckBox(QLatin1String(DayNames[day]), this);
+        auto* box = new QCheckBox(QLatin1String(dayNames[day]), this);
         box->setObjectName(QStringLiteral("CheckBox%1").arg(day + 1));
         connect(box, &QCheckBox::toggled, this,
                 [this, day](bool on) { m_settings.BackupDays[size_t(day)] = on; });
@@ -35,10 +35,10 @@ TBackup_days::TBackup_days(Settings& settings, QWidget* parent)
     layout->addLayout(buttons);
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
     connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
-    showSettings();
+    ShowSettings();
 }
 
-void TBackup_days::showSettings() {
+void TBackup_days::ShowSettings() {
     for (size_t day = 0; day < m_days.size(); ++day)
         m_days[day]->setChecked(m_settings.BackupDays[day]);
 }

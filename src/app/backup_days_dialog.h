@@ -19,7 +19,7 @@ public:
     TBackup_days(Settings& settings, QWidget* parent = nullptr);
 
     // Shows the settings' days in the boxes.
-    void showSettings();
+    void ShowSettings();
 
 private:
     Settings& m_settings;

@@ -10,11 +10,11 @@ namespace orvane {
 // A cartridge of the virtual library as the tape-change prompt lists it: the library's facts
 // and what block 0 of its image says about the tape.
 struct CartridgeOverview {
-    CartridgeInfo info;
-    bool described = false; // block 0 holds a description
-    QByteArray label;
-    int tapeNumber = 255;
-    double setDate = 0;
+    CartridgeInfo Info;
+    bool Described = false; // block 0 holds a description
+    QByteArray Label;
+    int TapeNumber = 255;
+    double SetDate = 0;
 };
 
 // Every cartridge of the library, in the library's order. Block 0 is read from the image file

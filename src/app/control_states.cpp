@@ -104,32 +104,32 @@ ControlStates::ControlStates(QWidget& window) {
     }
 }
 
-void ControlStates::setBusy(bool busy) {
+void ControlStates::SetBusy(bool busy) {
     m_busy = busy;
     for (const QString& name : CancelButtons()) {
         if (QWidget* button = m_controls.value(name))
             button->setVisible(busy);
     }
     for (const QString& name : BusyControls())
-        enable(name, !busy);
+        Enable(name, !busy);
     if (!busy)
-        enable(QStringLiteral("CheckBox2"), true);
+        Enable(QStringLiteral("CheckBox2"), true);
     for (const QString& name : BusyMenuCommands())
-        enableAction(name, !busy);
+        EnableAction(name, !busy);
 }
 
-void ControlStates::setListEditingLocked(bool locked) {
+void ControlStates::SetListEditingLocked(bool locked) {
     m_listLocked = locked;
     for (const QString& name : ListEditingControls())
-        enable(name, !locked);
+        Enable(name, !locked);
 }
 
-void ControlStates::enable(const QString& name, bool enabled) {
+void ControlStates::Enable(const QString& name, bool enabled) {
     if (QWidget* control = m_controls.value(name))
         control->setEnabled(enabled && IsAvailable(name));
 }
 
-void ControlStates::enableAction(const QString& name, bool enabled) {
+void ControlStates::EnableAction(const QString& name, bool enabled) {
     if (QAction* action = m_actions.value(name))
         action->setEnabled(enabled && IsAvailable(name));
 }

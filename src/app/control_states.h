@@ -28,15 +28,15 @@ public:
     explicit ControlStates(QWidget& window);
 
     // EnterBusyMode / LeaveBusyMode (without the list locking, which comes separately).
-    void setBusy(bool busy);
-    bool busy() const { return m_busy; }
+    void SetBusy(bool busy);
+    bool Busy() const { return m_busy; }
     // LockListEditing / UnlockListEditing.
-    void setListEditingLocked(bool locked);
-    bool listEditingLocked() const { return m_listLocked; }
+    void SetListEditingLocked(bool locked);
+    bool ListEditingLocked() const { return m_listLocked; }
 
 private:
-    void enable(const QString& name, bool enabled);
-    void enableAction(const QString& name, bool enabled);
+    void Enable(const QString& name, bool enabled);
+    void EnableAction(const QString& name, bool enabled);
 
     QHash<QString, QWidget*> m_controls;
     QHash<QString, QAction*> m_actions;

@@ -60,30 +60,30 @@ LedDisplay::LedDisplay(QWidget* parent)
     layout->setSpacing(2);
     layout->addWidget(m_caption);
     layout->addWidget(m_digits, 1);
-    showValue();
+    ShowValue();
 }
 
-QString LedDisplay::caption() const {
+QString LedDisplay::Caption() const {
     return m_caption->text();
 }
 
-void LedDisplay::setCaption(const QString& caption) {
+void LedDisplay::SetCaption(const QString& caption) {
     m_caption->setText(caption);
 }
 
-void LedDisplay::setDecimals(int decimals) {
+void LedDisplay::SetDecimals(int decimals) {
     m_decimals = qMax(0, decimals);
-    showValue();
+    ShowValue();
 }
 
-void LedDisplay::setValue(double value) {
+void LedDisplay::SetValue(double value) {
     if (value == m_value && !m_text.isEmpty())
         return;
     m_value = value;
-    showValue();
+    ShowValue();
 }
 
-void LedDisplay::showValue() {
+void LedDisplay::ShowValue() {
     const double shown = std::isfinite(m_value) ? m_value : 0.0;
     m_text = QString::number(shown, 'f', m_decimals);
     // A count that outgrows the panel gets more digits rather than losing its leading ones.
@@ -104,10 +104,10 @@ void LedDisplay::paintEvent(QPaintEvent* event) {
     const QRectF area = QRectF(rect()).adjusted(ScrewInset, ScrewInset, -ScrewInset, -ScrewInset);
     for (const QPointF corner :
          {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()})
-        paintScrew(painter, corner);
+        PaintScrew(painter, corner);
 }
 
-void LedDisplay::paintScrew(QPainter& painter, QPointF centre) const {
+void LedDisplay::PaintScrew(QPainter& painter, QPointF centre) const {
     QRadialGradient head(centre - QPointF(1, 1), ScrewRadius * 1.6);
     head.setColorAt(0, QColor(0xf0, 0xf0, 0xf0));
     head.setColorAt(1, QColor(0x80, 0x84, 0x8a));

@@ -12,23 +12,23 @@ namespace orvane {
 // the run counters of the main window are shown. The panel carries its caption above the digits.
 class LedDisplay : public QFrame {
     Q_OBJECT
-    Q_PROPERTY(QString caption READ caption WRITE setCaption)
-    Q_PROPERTY(int decimals READ decimals WRITE setDecimals)
+    Q_PROPERTY(QString caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(int decimals READ Decimals WRITE SetDecimals)
 
 public:
     explicit LedDisplay(QWidget* parent = nullptr);
 
-    QString caption() const;
-    void setCaption(const QString& caption);
+    QString Caption() const;
+    void SetCaption(const QString& caption);
 
     // Digits after the decimal separator; 0 shows whole numbers.
-    int decimals() const { return m_decimals; }
-    void setDecimals(int decimals);
+    int Decimals() const { return m_decimals; }
+    void SetDecimals(int decimals);
 
-    double value() const { return m_value; }
-    void setValue(double value);
+    double Value() const { return m_value; }
+    void SetValue(double value);
     // What the digits show.
-    QString text() const { return m_text; }
+    QString Text() const { return m_text; }
 
     QSize sizeHint() const override;
 
@@ -36,8 +36,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void showValue();
-    void paintScrew(class QPainter& painter, QPointF centre) const;
+    void ShowValue();
+    void PaintScrew(class QPainter& painter, QPointF centre) const;
 
     QLabel* m_caption;
     QLCDNumber* m_digits;

@@ -17,16 +17,16 @@ int main(int argc, char** argv) {
 
     const auto parsed = orvane::ParseStartOptions(QCoreApplication::arguments());
     if (const auto* error = std::get_if<orvane::StartOptionsError>(&parsed)) {
-        if (error->helpRequested) {
-            std::fputs(qPrintable(error->message), stdout);
+        if (error->HelpRequested) {
+            std::fputs(qPrintable(error->Message), stdout);
             return 0;
         }
-        std::fprintf(stderr, "orvane: %s\n", qPrintable(error->message));
-        QMessageBox::critical(nullptr, QStringLiteral("Orvane"), error->message);
+        std::fprintf(stderr, "orvane: %s\n", qPrintable(error->Message));
+        QMessageBox::critical(nullptr, QStringLiteral("Orvane"), error->Message);
         return 2;
     }
 
     orvane::ApplicationWindows windows(std::get<orvane::StartOptions>(parsed));
-    windows.main().show();
+    windows.Main().show();
     return application.exec();
 }

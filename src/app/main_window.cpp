@@ -44,8 +44,8 @@ THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_ui(std::make_unique<Ui::THauptmenuForm>()) {
     m_ui->setupUi(this);
     setWindowTitle(ProductName());
-    setUpControls();
-    setUpMenus();
+    SetUpControls();
+    SetUpMenus();
     // Commands that are not built yet stay disabled whatever the mode.
     for (const QSet<QString>* names : {&NotYetAvailableCommands(), &DisabledCommands()}) {
         for (const QString& name : *names) {
@@ -58,30 +58,30 @@ THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
     m_states = std::make_unique<ControlStates>(*this);
 
     OperatorSurface surface;
-    surface.window = this;
-    surface.statusLine = m_statusText;
-    surface.protocolMemo = m_ui->Memo2;
-    surface.mailText = m_ui->reMessageText;
-    surface.restoreList = m_ui->Memo3;
-    surface.verifyReport = m_ui->Memo4;
-    surface.pages = m_ui->PageControl1;
-    surface.states = m_states.get();
+    surface.Window = this;
+    surface.StatusLine = m_statusText;
+    surface.ProtocolMemo = m_ui->Memo2;
+    surface.MailText = m_ui->reMessageText;
+    surface.RestoreList = m_ui->Memo3;
+    surface.VerifyReport = m_ui->Memo4;
+    surface.Pages = m_ui->PageControl1;
+    surface.States = m_states.get();
     for (int display = 1; display <= 10; ++display)
-        surface.counters[size_t(display - 1)] = counter(display);
+        surface.Counters[size_t(display - 1)] = Counter(display);
     m_operator = std::make_unique<WindowOperator>(surface);
 
-    m_session = std::make_unique<Session>(*m_operator, ResolveProgramDirectory(options.home),
-                                          options.tapeChoice);
-    m_operator->setTapeDrive(m_session->tapeDriveName);
-    m_settings = new SettingsBinding(*m_ui, m_session->settings, this);
-    connect(m_settings, &SettingsBinding::settingsEdited, this,
-            &THauptmenu::updateDependentControls);
-    showSettings();
-    connectCommands();
-    setUpTimers();
+    m_session = std::make_unique<orvane::Session>(
+        *m_operator, ResolveProgramDirectory(options.Home), options.TapeChoice);
+    m_operator->SetTapeDrive(m_session->TapeDriveName);
+    m_settings = new SettingsBinding(*m_ui, m_session->Settings, this);
+    connect(m_settings, &SettingsBinding::SettingsEdited, this,
+            &THauptmenu::UpdateDependentControls);
+    ShowSettings();
+    ConnectCommands();
+    SetUpTimers();
 
     // The creation steps proper.
-    moveEdit8OntoRestoreTarget();
+    MoveEdit8OntoRestoreTarget();
     ClearMemo(*m_ui->Memo2);
     m_session->Start();
 }
@@ -92,32 +92,32 @@ THauptmenu::~THauptmenu() {
     delete m_settings;
 }
 
-OperatorInterface& THauptmenu::op() {
+OperatorInterface& THauptmenu::Op() {
     return *m_operator;
 }
 
-QString THauptmenu::statusText() const {
+QString THauptmenu::StatusText() const {
     return m_statusText->text();
 }
 
-LedDisplay* THauptmenu::counter(int display) const {
+LedDisplay* THauptmenu::Counter(int display) const {
     return findChild<LedDisplay*>(QStringLiteral("LEDDisplay%1").arg(display));
 }
 
-bool THauptmenu::busy() const {
-    return m_states->busy();
+bool THauptmenu::Busy() const {
+    return m_states->Busy();
 }
 
-bool THauptmenu::listEditingLocked() const {
-    return m_states->listEditingLocked();
+bool THauptmenu::ListEditingLocked() const {
+    return m_states->ListEditingLocked();
 }
 
-void THauptmenu::showSettings() {
-    m_settings->showSettings();
-    updateDependentControls();
+void THauptmenu::ShowSettings() {
+    m_settings->ShowSettings();
+    UpdateDependentControls();
 }
 
-void THauptmenu::setUpControls() {
+void THauptmenu::SetUpControls() {
     setWindowIcon(AppIcon());
     m_statusText = new QLabel(m_ui->StatusLine);
     m_statusText->setObjectName(QStringLiteral("StatusLineText"));
@@ -149,8 +149,8 @@ void THauptmenu::setUpControls() {
 
     // Glyphs on the buttons, from the style so that they fit the desktop.
     const struct {
-        QAbstractButton* button;
-        QStyle::StandardPixmap glyph;
+        QAbstractButton* Button;
+        QStyle::StandardPixmap Glyph;
     } glyphs[] = {
         {m_ui->BitBtn1, QStyle::SP_MediaPlay},
         {m_ui->BitBtn8, QStyle::SP_DialogCancelButton},
@@ -181,13 +181,13 @@ void THauptmenu::setUpControls() {
         button->setIcon(style()->standardIcon(glyph));
 }
 
-void THauptmenu::setUpMenus() {
+void THauptmenu::SetUpMenus() {
     m_ui->TestMenu->menuAction()->setVisible(false);
     auto* priority = new MenuKeyPriority(ResolveMenuShortcuts(*m_ui->MainMenu1), this);
     qApp->installEventFilter(priority);
 }
 
-void THauptmenu::setUpTimers() {
+void THauptmenu::SetUpTimers() {
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(Timer1Interval);
@@ -199,13 +199,13 @@ void THauptmenu::setUpTimers() {
     m_timer2->setSingleShot(true);
     connect(m_timer2, &QTimer::timeout, this, &THauptmenu::Timer2Timer);
 
-    if (m_options.runTimers) {
+    if (m_options.RunTimers) {
         m_timer1->start();
         m_timer2->start();
     }
 }
 
-void THauptmenu::connectCommands() {
+void THauptmenu::ConnectCommands() {
     Ui::THauptmenuForm& ui = *m_ui;
     connect(ui.Exit1, &QAction::triggered, this, &THauptmenu::Exit1Click);
     connect(ui.BitBtn1, &QPushButton::clicked, this, &THauptmenu::BitBtn1Click);
@@ -241,7 +241,7 @@ void THauptmenu::connectCommands() {
     connect(ui.About1, &QAction::triggered, this, &THauptmenu::HelpAbout);
 }
 
-void THauptmenu::moveEdit8OntoRestoreTarget() {
+void THauptmenu::MoveEdit8OntoRestoreTarget() {
     // Edit8 shows a disk restore target in the very place of the restore directory.
     QGridLayout* grid = m_ui->RestoreTargetGrid;
     int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
@@ -251,11 +251,11 @@ void THauptmenu::moveEdit8OntoRestoreTarget() {
     m_ui->Edit8->hide();
 }
 
-void THauptmenu::updateDependentControls() {
-    const Settings& settings = m_session->settings;
+void THauptmenu::UpdateDependentControls() {
+    const Settings& settings = m_session->Settings;
     m_ui->Label1->setText(
         QStringLiteral("%1:%2").arg(settings.AutostartHour).arg(settings.AutostartMinute));
-    m_ui->Label19->setText(QStringLiteral("Options from : ") + m_session->paths.JobFilePath);
+    m_ui->Label19->setText(QStringLiteral("Options from : ") + m_session->Paths.JobFilePath);
     m_ui->GroupBox1->setVisible(settings.SoftCompression);
     m_ui->PageControl1->setTabVisible(m_ui->PageControl1->indexOf(m_ui->TabSheet8),
                                       settings.MailAfterBackup);
@@ -270,9 +270,9 @@ void THauptmenu::Timer2Timer() {
     m_session->DelayedStart();
 }
 
-void THauptmenu::finishRun() {
-    m_operator->settleIdle();
-    showSettings();
+void THauptmenu::FinishRun() {
+    m_operator->SettleIdle();
+    ShowSettings();
 }
 
 void THauptmenu::BitBtn1Click() {
@@ -280,26 +280,26 @@ void THauptmenu::BitBtn1Click() {
     steps.ClearMailBody = [this] { ClearMemo(*m_ui->reMessageText); };
     steps.VerifyBackup = VerifyAfterBackupStep(*m_session);
     RunBackup(*m_session, steps);
-    finishRun();
+    FinishRun();
 }
 
 void THauptmenu::BitBtn7Click() {
     m_ui->PageControl1->setCurrentIndex(tab::Backup);
-    const QStringList chosen = OperatorBoxes::existingFiles(this, QString(), BackupListFileFilter,
+    const QStringList chosen = OperatorBoxes::ExistingFiles(this, QString(), BackupListFileFilter,
                                                             BackupListFileFilterIndex);
     if (chosen.isEmpty())
         return;
-    AddFilesToBackupList(m_session->settings, chosen);
-    showSettings();
+    AddFilesToBackupList(m_session->Settings, chosen);
+    ShowSettings();
 }
 
 void THauptmenu::BitBtn15Click() {
-    const QStringList chosen = OperatorBoxes::existingFiles(this, QString(), BackupListFileFilter,
+    const QStringList chosen = OperatorBoxes::ExistingFiles(this, QString(), BackupListFileFilter,
                                                             BackupListFileFilterIndex);
     if (chosen.isEmpty())
         return;
-    AddFilesToExcludeList(m_session->settings, chosen);
-    showSettings();
+    AddFilesToExcludeList(m_session->Settings, chosen);
+    ShowSettings();
 }
 
 void THauptmenu::Button2Click() {
@@ -308,32 +308,32 @@ void THauptmenu::Button2Click() {
         m_ui->Edit8->hide();
         m_ui->Label11->setText(QStringLiteral("Restore List"));
     }
-    finishRun();
+    FinishRun();
 }
 
 void THauptmenu::LoadCatalogsequentiell1Click() {
     LoadCatalogSequential(*m_session, m_catalog);
-    finishRun();
+    FinishRun();
 }
 
 void THauptmenu::TreeView1DblClick(const QModelIndex& index) {
     // The restore list is locked while a run uses it.
-    if (m_states->listEditingLocked())
+    if (m_states->ListEditingLocked())
         return;
     AddNodeToRestoreList(*m_session, *m_catalog, index);
 }
 
 void THauptmenu::BitBtn12Click() {
     LoadTapeDescription(*m_session);
-    finishRun();
+    FinishRun();
     if (m_session->CurrentTapeDescription.Label == "Disk") {
-        m_operator->showMessage(QStringLiteral(
+        m_operator->ShowMessage(QStringLiteral(
             "This tape holds a disk image: it is restored as a whole disk, not into a folder."));
         return;
     }
     m_ui->PageControl1->setCurrentIndex(tab::Restore);
     const QString directory =
-        OperatorBoxes::existingDirectory(this, QStringLiteral("Restore to"), m_ui->Edit1->text());
+        OperatorBoxes::ExistingDirectory(this, QStringLiteral("Restore to"), m_ui->Edit1->text());
     if (directory.isEmpty())
         return;
     m_ui->Edit1->setText(directory.endsWith(QLatin1Char('/')) ? directory
@@ -342,17 +342,17 @@ void THauptmenu::BitBtn12Click() {
 
 void THauptmenu::Button1Click() {
     RunRestore(*m_session);
-    finishRun();
+    FinishRun();
 }
 
 void THauptmenu::Button3Click() {
     VerifyTape(*m_session);
-    finishRun();
+    FinishRun();
 }
 
 void THauptmenu::GetTapeDescription1Click() {
     LoadTapeDescription(*m_session);
-    finishRun();
+    FinishRun();
 }
 
 void THauptmenu::ShowInfo1Click() {
@@ -364,13 +364,13 @@ void THauptmenu::Exit1Click() {
 }
 
 void THauptmenu::BitBtn2Click() {
-    ClearBackupList(m_session->settings, *m_operator);
-    showSettings();
+    ClearBackupList(m_session->Settings, *m_operator);
+    ShowSettings();
 }
 
 void THauptmenu::BitBtn16Click() {
-    ClearExcludeList(m_session->settings);
-    showSettings();
+    ClearExcludeList(m_session->Settings);
+    ShowSettings();
 }
 
 void THauptmenu::BitBtn9Click() {
@@ -379,7 +379,7 @@ void THauptmenu::BitBtn9Click() {
 
 void THauptmenu::BitBtn18Click() {
     SetBusyCursor(*m_session);
-    if (const std::optional<QStringList> lines = m_session->protocol.readAll())
+    if (const std::optional<QStringList> lines = m_session->Protocol.ReadAll())
         SetMemoLines(*m_ui->Memo2, *lines);
     RestoreCursor(*m_session);
 }
@@ -387,7 +387,7 @@ void THauptmenu::BitBtn18Click() {
 void THauptmenu::BitBtn19Click() {
     SetBusyCursor(*m_session);
     // Nothing is cleared when the log file cannot be read or written.
-    if (m_session->protocol.clear())
+    if (m_session->Protocol.Clear())
         ClearMemo(*m_ui->Memo2);
     RestoreCursor(*m_session);
 }
@@ -417,7 +417,7 @@ void THauptmenu::GetTapePosition1Click() {
 }
 
 void THauptmenu::HelpAbout() {
-    if (QWidget* about = m_windows.aboutBox) {
+    if (QWidget* about = m_windows.AboutBox) {
         about->show();
         about->raise();
         about->activateWindow();
@@ -445,12 +445,12 @@ void THauptmenu::ApplicationEvents1Minimize() {
         m_trayIcon = new QSystemTrayIcon(AppIcon(), this);
         m_trayIcon->setObjectName(QStringLiteral("TrayIcon"));
         m_trayIcon->setToolTip(ProductName());
-        connect(m_trayIcon, &QSystemTrayIcon::activated, this, &THauptmenu::trayIconActivated);
+        connect(m_trayIcon, &QSystemTrayIcon::activated, this, &THauptmenu::TrayIconActivated);
     }
     m_trayIcon->show();
 }
 
-void THauptmenu::trayIconActivated(QSystemTrayIcon::ActivationReason reason) {
+void THauptmenu::TrayIconActivated(QSystemTrayIcon::ActivationReason reason) {
     // Only a left click brings the window back; other clicks on the icon do nothing.
     if (reason != QSystemTrayIcon::Trigger)
         return;

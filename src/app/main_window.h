@@ -27,13 +27,13 @@ class WindowOperator;
 
 // The windows that the main window's commands show; they are created after it.
 struct AuxiliaryWindows {
-    QPointer<QWidget> backupDays;
-    QPointer<QWidget> aboutBox;
-    QPointer<QWidget> fileSelect;
-    QPointer<QWidget> tapeInfo;
-    QPointer<QWidget> update;
-    QPointer<QWidget> helpFile;
-    QPointer<QWidget> partitionTable;
+    QPointer<QWidget> BackupDays;
+    QPointer<QWidget> AboutBox;
+    QPointer<QWidget> FileSelect;
+    QPointer<QWidget> TapeInfo;
+    QPointer<QWidget> Update;
+    QPointer<QWidget> HelpFile;
+    QPointer<QWidget> PartitionTable;
 };
 
 // The main window: the tabs with the lists, settings, counters and the protocol, the menus, the
@@ -47,20 +47,20 @@ public:
     explicit THauptmenu(const StartOptions& options, QWidget* parent = nullptr);
     ~THauptmenu() override;
 
-    Session& session() { return *m_session; }
-    OperatorInterface& op();
-    void attachWindows(const AuxiliaryWindows& windows) { m_windows = windows; }
+    orvane::Session& Session() { return *m_session; }
+    OperatorInterface& Op();
+    void AttachWindows(const AuxiliaryWindows& windows) { m_windows = windows; }
 
-    QString statusText() const;
-    LedDisplay* counter(int display) const;
-    bool busy() const;
-    bool listEditingLocked() const;
-    QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
+    QString StatusText() const;
+    LedDisplay* Counter(int display) const;
+    bool Busy() const;
+    bool ListEditingLocked() const;
+    QSystemTrayIcon* TrayIcon() const { return m_trayIcon; }
     // What TreeView1 shows.
-    CatalogTreeModel* catalogModel() const { return m_catalog; }
+    CatalogTreeModel* CatalogModel() const { return m_catalog; }
 
     // Shows the settings in the controls again, after they changed behind the window's back.
-    void showSettings();
+    void ShowSettings();
 
 public slots:
     void Timer1Timer();
@@ -99,23 +99,23 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void setUpControls();
-    void setUpMenus();
-    void setUpTimers();
-    void connectCommands();
-    void moveEdit8OntoRestoreTarget();
-    void updateDependentControls();
+    void SetUpControls();
+    void SetUpMenus();
+    void SetUpTimers();
+    void ConnectCommands();
+    void MoveEdit8OntoRestoreTarget();
+    void UpdateDependentControls();
     // Ends every run handler: the window is idle again and the controls show the settings as
     // the run left them (it tidies the lists).
-    void finishRun();
-    void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    void FinishRun();
+    void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
 
     StartOptions m_options;
     std::unique_ptr<Ui::THauptmenuForm> m_ui;
     QLabel* m_statusText = nullptr;
     std::unique_ptr<ControlStates> m_states;
     std::unique_ptr<WindowOperator> m_operator;
-    std::unique_ptr<Session> m_session;
+    std::unique_ptr<orvane::Session> m_session;
     SettingsBinding* m_settings = nullptr;
     CatalogTreeModel* m_catalog = nullptr;
     QTimer* m_timer1 = nullptr;

@@ -38,22 +38,22 @@ NewCartridgeDialog::NewCartridgeDialog(const QString& name, int64_t capacity, QW
     form->addRow(m_buttons);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_name, &QLineEdit::textChanged, this, &NewCartridgeDialog::updateOk);
-    updateOk();
+    connect(m_name, &QLineEdit::textChanged, this, &NewCartridgeDialog::UpdateOk);
+    UpdateOk();
 }
 
-QString NewCartridgeDialog::name() const {
+QString NewCartridgeDialog::Name() const {
     return m_name->text().trimmed();
 }
 
-int64_t NewCartridgeDialog::capacity() const {
+int64_t NewCartridgeDialog::Capacity() const {
     const double blocks = std::round(m_capacity->value() * Mebibyte / TapeBlockSize);
     return int64_t(blocks) * TapeBlockSize;
 }
 
-void NewCartridgeDialog::updateOk() {
+void NewCartridgeDialog::UpdateOk() {
     m_buttons->button(QDialogButtonBox::Ok)
-        ->setEnabled(VirtualTapeLibrary::isValidCartridgeName(name()));
+        ->setEnabled(VirtualTapeLibrary::IsValidCartridgeName(Name()));
 }
 
 } // namespace orvane

@@ -16,13 +16,13 @@ class NewCartridgeDialog : public QDialog {
 public:
     NewCartridgeDialog(const QString& name, int64_t capacity, QWidget* parent);
 
-    QString name() const;
+    QString Name() const;
     // In whole tape blocks, so that the capacity shown (in MiB, two decimals) gives back
     // exactly the capacity offered.
-    int64_t capacity() const;
+    int64_t Capacity() const;
 
 private:
-    void updateOk();
+    void UpdateOk();
 
     QLineEdit* m_name = nullptr;
     QDoubleSpinBox* m_capacity = nullptr;

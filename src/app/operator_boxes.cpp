@@ -12,19 +12,19 @@ namespace orvane {
 namespace {
 
 struct Script {
-    bool scripted = false;
-    std::deque<MessageAnswer> answers;
+    bool Scripted = false;
+    std::deque<MessageAnswer> Answers;
     struct Input {
-        bool cancel = false;
-        QString text;
+        bool Cancel = false;
+        QString Text;
     };
-    std::deque<Input> inputs;
-    std::deque<QStringList> choices;
-    std::deque<std::function<void(QDialog&)>> dialogActions;
-    std::vector<OperatorBoxes::Shown> shown;
+    std::deque<Input> Inputs;
+    std::deque<QStringList> Choices;
+    std::deque<std::function<void(QDialog&)>> DialogActions;
+    std::vector<OperatorBoxes::ShownBox> Shown;
 };
 
-Script& script() {
+Script& TheScript() {
     static Script instance;
     return instance;
 }
@@ -80,11 +80,11 @@ MessageAnswer AnswerOf(int button, MessageButtons buttons) {
 }
 
 QStringList NextChoice(Script& s, const QString& caption) {
-    s.shown.push_back({caption, QString(), MessageIcon::None, MessageButtons::OkCancel, true});
-    if (s.choices.empty())
+    s.Shown.push_back({caption, QString(), MessageIcon::None, MessageButtons::OkCancel, true});
+    if (s.Choices.empty())
         return {};
-    QStringList paths = s.choices.front();
-    s.choices.pop_front();
+    QStringList paths = s.Choices.front();
+    s.Choices.pop_front();
     return paths;
 }
 
@@ -108,16 +108,16 @@ QStringList QtFilters(const QString& filter) {
 
 } // namespace
 
-MessageAnswer OperatorBoxes::messageBox(QWidget* parent, const QString& text,
+MessageAnswer OperatorBoxes::MessageBox(QWidget* parent, const QString& text,
                                         const QString& caption, MessageIcon icon,
                                         MessageButtons buttons) {
-    Script& s = script();
-    if (s.scripted) {
-        s.shown.push_back({caption, text, icon, buttons, false});
-        if (s.answers.empty())
+    Script& s = TheScript();
+    if (s.Scripted) {
+        s.Shown.push_back({caption, text, icon, buttons, false});
+        if (s.Answers.empty())
             return DefaultAnswer(buttons);
-        const MessageAnswer answer = s.answers.front();
-        s.answers.pop_front();
+        const MessageAnswer answer = s.Answers.front();
+        s.Answers.pop_front();
         return answer;
     }
     QMessageBox box(BoxIcon(icon),
@@ -126,18 +126,18 @@ MessageAnswer OperatorBoxes::messageBox(QWidget* parent, const QString& text,
     return AnswerOf(box.exec(), buttons);
 }
 
-std::optional<QString> OperatorBoxes::inputBox(QWidget* parent, const QString& caption,
+std::optional<QString> OperatorBoxes::InputBox(QWidget* parent, const QString& caption,
                                                const QString& prompt, const QString& defaultValue) {
-    Script& s = script();
-    if (s.scripted) {
-        s.shown.push_back({caption, prompt, MessageIcon::Question, MessageButtons::OkCancel, true});
-        if (s.inputs.empty())
+    Script& s = TheScript();
+    if (s.Scripted) {
+        s.Shown.push_back({caption, prompt, MessageIcon::Question, MessageButtons::OkCancel, true});
+        if (s.Inputs.empty())
             return std::nullopt;
-        const Script::Input input = s.inputs.front();
-        s.inputs.pop_front();
-        if (input.cancel)
+        const Script::Input input = s.Inputs.front();
+        s.Inputs.pop_front();
+        if (input.Cancel)
             return std::nullopt;
-        return input.text;
+        return input.Text;
     }
     bool accepted = false;
     const QString text =
@@ -147,10 +147,10 @@ std::optional<QString> OperatorBoxes::inputBox(QWidget* parent, const QString& c
     return text;
 }
 
-QStringList OperatorBoxes::existingFiles(QWidget* parent, const QString& caption,
+QStringList OperatorBoxes::ExistingFiles(QWidget* parent, const QString& caption,
                                          const QString& filter, int filterIndex) {
-    Script& s = script();
-    if (s.scripted)
+    Script& s = TheScript();
+    if (s.Scripted)
         return NextChoice(s, caption);
     const QStringList filters = QtFilters(filter);
     QString selected = filters.value(filterIndex - 1);
@@ -158,71 +158,71 @@ QStringList OperatorBoxes::existingFiles(QWidget* parent, const QString& caption
                                          filters.join(QStringLiteral(";;")), &selected);
 }
 
-QString OperatorBoxes::existingDirectory(QWidget* parent, const QString& caption,
+QString OperatorBoxes::ExistingDirectory(QWidget* parent, const QString& caption,
                                          const QString& start) {
-    Script& s = script();
-    if (s.scripted)
+    Script& s = TheScript();
+    if (s.Scripted)
         return NextChoice(s, caption).value(0);
     return QFileDialog::getExistingDirectory(parent, caption, start);
 }
 
-bool OperatorBoxes::execDialog(QDialog& dialog, const QString& text) {
-    Script& s = script();
-    if (!s.scripted)
+bool OperatorBoxes::ExecDialog(QDialog& dialog, const QString& text) {
+    Script& s = TheScript();
+    if (!s.Scripted)
         return dialog.exec() == QDialog::Accepted;
-    s.shown.push_back(
+    s.Shown.push_back(
         {dialog.windowTitle(), text, MessageIcon::None, MessageButtons::OkCancel, false});
     dialog.setResult(QDialog::Rejected);
-    if (!s.dialogActions.empty()) {
-        const std::function<void(QDialog&)> action = std::move(s.dialogActions.front());
-        s.dialogActions.pop_front();
+    if (!s.DialogActions.empty()) {
+        const std::function<void(QDialog&)> action = std::move(s.DialogActions.front());
+        s.DialogActions.pop_front();
         action(dialog);
     }
     return dialog.result() == QDialog::Accepted;
 }
 
-void OperatorBoxes::setScripted(bool scripted) {
-    script().scripted = scripted;
+void OperatorBoxes::SetScripted(bool scripted) {
+    TheScript().Scripted = scripted;
 }
 
-bool OperatorBoxes::scripted() {
-    return script().scripted;
+bool OperatorBoxes::Scripted() {
+    return TheScript().Scripted;
 }
 
-void OperatorBoxes::setNextAnswer(MessageAnswer answer) {
-    script().answers.push_back(answer);
+void OperatorBoxes::SetNextAnswer(MessageAnswer answer) {
+    TheScript().Answers.push_back(answer);
 }
 
-void OperatorBoxes::setNextInput(std::optional<QString> input) {
-    script().inputs.push_back({!input.has_value(), input.value_or(QString())});
+void OperatorBoxes::SetNextInput(std::optional<QString> input) {
+    TheScript().Inputs.push_back({!input.has_value(), input.value_or(QString())});
 }
 
-void OperatorBoxes::setNextChoice(const QStringList& paths) {
-    script().choices.push_back(paths);
+void OperatorBoxes::SetNextChoice(const QStringList& paths) {
+    TheScript().Choices.push_back(paths);
 }
 
-void OperatorBoxes::setNextDialogAction(std::function<void(QDialog&)> action) {
-    script().dialogActions.push_back(std::move(action));
+void OperatorBoxes::SetNextDialogAction(std::function<void(QDialog&)> action) {
+    TheScript().DialogActions.push_back(std::move(action));
 }
 
-const std::vector<OperatorBoxes::Shown>& OperatorBoxes::shown() {
-    return script().shown;
+const std::vector<OperatorBoxes::ShownBox>& OperatorBoxes::Shown() {
+    return TheScript().Shown;
 }
 
-QStringList OperatorBoxes::shownTexts() {
+QStringList OperatorBoxes::ShownTexts() {
     QStringList texts;
-    for (const Shown& box : script().shown)
-        texts << box.text;
+    for (const ShownBox& box : TheScript().Shown)
+        texts << box.Text;
     return texts;
 }
 
-void OperatorBoxes::reset() {
-    Script& s = script();
-    s.answers.clear();
-    s.inputs.clear();
-    s.choices.clear();
-    s.dialogActions.clear();
-    s.shown.clear();
+void OperatorBoxes::Reset() {
+    Script& s = TheScript();
+    s.Answers.clear();
+    s.Inputs.clear();
+    s.Choices.clear();
+    s.DialogActions.clear();
+    s.Shown.clear();
 }
 
 } // namespace orvane

@@ -20,41 +20,41 @@ namespace orvane {
 // recorded, so a test never blocks on a modal box and can read what was shown.
 class OperatorBoxes {
 public:
-    struct Shown {
-        QString caption;
-        QString text; // the message, or an input box's prompt
-        MessageIcon icon = MessageIcon::None;
-        MessageButtons buttons = MessageButtons::Ok;
-        bool input = false;
+    struct ShownBox {
+        QString Caption;
+        QString Text; // the message, or an input box's prompt
+        MessageIcon Icon = MessageIcon::None;
+        MessageButtons Buttons = MessageButtons::Ok;
+        bool Input = false;
     };
 
-    static MessageAnswer messageBox(QWidget* parent, const QString& text, const QString& caption,
+    static MessageAnswer MessageBox(QWidget* parent, const QString& text, const QString& caption,
                                     MessageIcon icon, MessageButtons buttons);
-    static std::optional<QString> inputBox(QWidget* parent, const QString& caption,
+    static std::optional<QString> InputBox(QWidget* parent, const QString& caption,
                                            const QString& prompt, const QString& defaultValue);
     // Several existing files; `filter` in the "Text (*.txt)|*.txt|All (*.*)|*.*" form, with the
     // filter at `filterIndex` (from 1) preselected. Empty when cancelled.
-    static QStringList existingFiles(QWidget* parent, const QString& caption, const QString& filter,
+    static QStringList ExistingFiles(QWidget* parent, const QString& caption, const QString& filter,
                                      int filterIndex);
     // An existing directory; empty when cancelled.
-    static QString existingDirectory(QWidget* parent, const QString& caption, const QString& start);
+    static QString ExistingDirectory(QWidget* parent, const QString& caption, const QString& start);
     // Runs a modal dialog; true when it was accepted. `text` is what the record keeps of it.
-    static bool execDialog(QDialog& dialog, const QString& text);
+    static bool ExecDialog(QDialog& dialog, const QString& text);
 
-    static void setScripted(bool scripted);
-    static bool scripted();
-    static void setNextAnswer(MessageAnswer answer);
+    static void SetScripted(bool scripted);
+    static bool Scripted();
+    static void SetNextAnswer(MessageAnswer answer);
     // std::nullopt cancels the box.
-    static void setNextInput(std::optional<QString> input);
+    static void SetNextInput(std::optional<QString> input);
     // What the next file or directory chooser answers; an empty list cancels it.
-    static void setNextChoice(const QStringList& paths);
+    static void SetNextChoice(const QStringList& paths);
     // Acts on the next dialog in place of the operator (accept() or reject() it, or click its
     // buttons); a dialog that the action leaves open counts as cancelled.
-    static void setNextDialogAction(std::function<void(QDialog&)> action);
-    static const std::vector<Shown>& shown();
-    static QStringList shownTexts();
+    static void SetNextDialogAction(std::function<void(QDialog&)> action);
+    static const std::vector<ShownBox>& Shown();
+    static QStringList ShownTexts();
     // Forgets the recorded boxes and the queued answers.
-    static void reset();
+    static void Reset();
 };
 
 } // namespace orvane

@@ -17,72 +17,72 @@ QStringList MemoLines(const QString& text) {
 
 SettingsBinding::SettingsBinding(Ui::THauptmenuForm& ui, Settings& settings, QObject* parent)
     : QObject(parent), m_ui(ui), m_settings(settings) {
-    bind(ui.CheckBox1, &Settings::ShortProtocol);
-    bind(ui.CheckBox2, &Settings::Append);
-    bind(ui.CheckBox3, &Settings::AutostartBackup);
-    bind(ui.CheckBox4, &Settings::SoftCompression);
-    bind(ui.CheckBox5, &Settings::VerifyAfterBackup);
-    bind(ui.CheckBox6, &Settings::EjectAfterBackup);
-    bind(ui.CheckBox7, &Settings::ExitAfterBackup);
-    bind(ui.CheckBox8, &Settings::MailAfterBackup);
-    bind(ui.CheckBox9, &Settings::BackupAtStart);
-    bind(ui.SpinEdit1, &Settings::AutostartHour);
-    bind(ui.SpinEdit2, &Settings::AutostartMinute);
-    bind(ui.SpinEdit3, &Settings::CompressionLevel);
-    bind(ui.Edit1, &Settings::RestoreTarget);
-    bind(ui.Edit2, &Settings::ProxyPort);
-    bind(ui.Edit3, &Settings::ProxyServer);
-    bind(ui.Edit4, &Settings::CommandBefore);
-    bind(ui.Edit5, &Settings::CommandBeforeWait);
-    bind(ui.Edit6, &Settings::CommandAfter);
-    bind(ui.Edit7, &Settings::CommandAfterWait);
-    bind(ui.efrom, &Settings::MailFrom);
-    bind(ui.eTo, &Settings::MailTo);
-    bind(ui.eSubject, &Settings::MailSubject);
-    bind(ui.eHost, &Settings::MailHost);
-    bind(ui.eUserid, &Settings::MailUserId);
-    bind(ui.ePassword, &Settings::MailPassword);
-    bind(ui.Memo5, &Settings::BackupList);
-    bind(ui.Memo1, &Settings::ExcludeList);
-    bind(ui.Memo3, &Settings::RestoreList);
-    bindRestoreOptions();
+    Bind(ui.CheckBox1, &Settings::ShortProtocol);
+    Bind(ui.CheckBox2, &Settings::Append);
+    Bind(ui.CheckBox3, &Settings::AutostartBackup);
+    Bind(ui.CheckBox4, &Settings::SoftCompression);
+    Bind(ui.CheckBox5, &Settings::VerifyAfterBackup);
+    Bind(ui.CheckBox6, &Settings::EjectAfterBackup);
+    Bind(ui.CheckBox7, &Settings::ExitAfterBackup);
+    Bind(ui.CheckBox8, &Settings::MailAfterBackup);
+    Bind(ui.CheckBox9, &Settings::BackupAtStart);
+    Bind(ui.SpinEdit1, &Settings::AutostartHour);
+    Bind(ui.SpinEdit2, &Settings::AutostartMinute);
+    Bind(ui.SpinEdit3, &Settings::CompressionLevel);
+    Bind(ui.Edit1, &Settings::RestoreTarget);
+    Bind(ui.Edit2, &Settings::ProxyPort);
+    Bind(ui.Edit3, &Settings::ProxyServer);
+    Bind(ui.Edit4, &Settings::CommandBefore);
+    Bind(ui.Edit5, &Settings::CommandBeforeWait);
+    Bind(ui.Edit6, &Settings::CommandAfter);
+    Bind(ui.Edit7, &Settings::CommandAfterWait);
+    Bind(ui.efrom, &Settings::MailFrom);
+    Bind(ui.eTo, &Settings::MailTo);
+    Bind(ui.eSubject, &Settings::MailSubject);
+    Bind(ui.eHost, &Settings::MailHost);
+    Bind(ui.eUserid, &Settings::MailUserId);
+    Bind(ui.ePassword, &Settings::MailPassword);
+    Bind(ui.Memo5, &Settings::BackupList);
+    Bind(ui.Memo1, &Settings::ExcludeList);
+    Bind(ui.Memo3, &Settings::RestoreList);
+    BindRestoreOptions();
 }
 
-void SettingsBinding::showSettings() {
+void SettingsBinding::ShowSettings() {
     m_showing = true;
     for (const auto& show : m_showers)
         show();
     m_showing = false;
 }
 
-void SettingsBinding::edited(const std::function<void()>& change) {
+void SettingsBinding::Edited(const std::function<void()>& change) {
     if (m_showing)
         return;
     change();
-    emit settingsEdited();
+    emit SettingsEdited();
 }
 
-void SettingsBinding::bind(QCheckBox* box, bool Settings::*field) {
+void SettingsBinding::Bind(QCheckBox* box, bool Settings::*field) {
     connect(box, &QCheckBox::toggled, this,
-            [this, field](bool on) { edited([&] { m_settings.*field = on; }); });
+            [this, field](bool on) { Edited([&] { m_settings.*field = on; }); });
     m_showers.push_back([this, box, field] { box->setChecked(m_settings.*field); });
 }
 
-void SettingsBinding::bind(QSpinBox* spin, int Settings::*field) {
+void SettingsBinding::Bind(QSpinBox* spin, int Settings::*field) {
     connect(spin, &QSpinBox::valueChanged, this,
-            [this, field](int value) { edited([&] { m_settings.*field = value; }); });
+            [this, field](int value) { Edited([&] { m_settings.*field = value; }); });
     m_showers.push_back([this, spin, field] { spin->setValue(m_settings.*field); });
 }
 
-void SettingsBinding::bind(QLineEdit* edit, QString Settings::*field) {
+void SettingsBinding::Bind(QLineEdit* edit, QString Settings::*field) {
     connect(edit, &QLineEdit::textChanged, this,
-            [this, field](const QString& text) { edited([&] { m_settings.*field = text; }); });
+            [this, field](const QString& text) { Edited([&] { m_settings.*field = text; }); });
     m_showers.push_back([this, edit, field] { edit->setText(m_settings.*field); });
 }
 
-void SettingsBinding::bind(QPlainTextEdit* memo, QStringList Settings::*field) {
+void SettingsBinding::Bind(QPlainTextEdit* memo, QStringList Settings::*field) {
     connect(memo, &QPlainTextEdit::textChanged, this, [this, memo, field] {
-        edited([&] { m_settings.*field = MemoLines(memo->toPlainText()); });
+        Edited([&] { m_settings.*field = MemoLines(memo->toPlainText()); });
     });
     m_showers.push_back([this, memo, field] {
         const QStringList& lines = m_settings.*field;
@@ -91,14 +91,14 @@ void SettingsBinding::bind(QPlainTextEdit* memo, QStringList Settings::*field) {
     });
 }
 
-void SettingsBinding::bindRestoreOptions() {
+void SettingsBinding::BindRestoreOptions() {
     m_restoreOptions = new QButtonGroup(this);
     m_restoreOptions->addButton(m_ui.RadioGroup1Item0, 0);
     m_restoreOptions->addButton(m_ui.RadioGroup1Item1, 1);
     m_restoreOptions->addButton(m_ui.RadioGroup1Item2, 2);
     connect(m_restoreOptions, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked)
-            edited([&] { m_settings.RestoreOption = id; });
+            Edited([&] { m_settings.RestoreOption = id; });
     });
     m_showers.push_back([this] {
         if (QAbstractButton* button = m_restoreOptions->button(m_settings.RestoreOption))

@@ -27,19 +27,19 @@ public:
     SettingsBinding(Ui::THauptmenuForm& ui, Settings& settings, QObject* parent);
 
     // Shows every field in its control, without writing anything back.
-    void showSettings();
+    void ShowSettings();
 
 signals:
     // A control changed a field (not sent while the settings are being shown).
-    void settingsEdited();
+    void SettingsEdited();
 
 private:
-    void bind(QCheckBox* box, bool Settings::*field);
-    void bind(QSpinBox* spin, int Settings::*field);
-    void bind(QLineEdit* edit, QString Settings::*field);
-    void bind(QPlainTextEdit* memo, QStringList Settings::*field);
-    void bindRestoreOptions();
-    void edited(const std::function<void()>& change);
+    void Bind(QCheckBox* box, bool Settings::*field);
+    void Bind(QSpinBox* spin, int Settings::*field);
+    void Bind(QLineEdit* edit, QString Settings::*field);
+    void Bind(QPlainTextEdit* memo, QStringList Settings::*field);
+    void BindRestoreOptions();
+    void Edited(const std::function<void()>& change);
 
     Ui::THauptmenuForm& m_ui;
     Settings& m_settings;

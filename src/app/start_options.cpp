@@ -32,16 +32,16 @@ std::variant<StartOptions, StartOptionsError> ParseStartOptions(const QStringLis
         return StartOptionsError{parser.helpText(), true};
 
     StartOptions options;
-    options.home = parser.value(home);
-    options.tapeChoice = parser.value(tape);
-    if (parser.isSet(home) && options.home.isEmpty())
+    options.Home = parser.value(home);
+    options.TapeChoice = parser.value(tape);
+    if (parser.isSet(home) && options.Home.isEmpty())
         return StartOptionsError{QStringLiteral("--home needs a directory.")};
-    if (parser.isSet(tape) && options.tapeChoice.isEmpty())
+    if (parser.isSet(tape) && options.TapeChoice.isEmpty())
         return StartOptionsError{QStringLiteral("--tape needs a device or vtape:DIR.")};
     // Arguments after the second are ignored.
     const QStringList positional = parser.positionalArguments();
-    options.jobFileArgument = positional.value(0);
-    options.startArgument = positional.value(1);
+    options.JobFileArgument = positional.value(0);
+    options.StartArgument = positional.value(1);
     return options;
 }
 

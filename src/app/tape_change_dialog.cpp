@@ -29,9 +29,9 @@ QString SizeText(int64_t bytes) {
 
 QString SetDateText(const CartridgeOverview& cartridge) {
     // A date of day 1 or earlier is no date: the tape holds no set.
-    if (!cartridge.described || cartridge.setDate <= 1)
+    if (!cartridge.Described || cartridge.SetDate <= 1)
         return QString();
-    return DateTimeText(FromTapeDate(cartridge.setDate));
+    return DateTimeText(FromTapeDate(cartridge.SetDate));
 }
 
 TapeChangeDialog::TapeChangeDialog(std::shared_ptr<VirtualTapeLibrary> library,
@@ -41,7 +41,7 @@ TapeChangeDialog::TapeChangeDialog(std::shared_ptr<VirtualTapeLibrary> library,
     setWindowTitle(QStringLiteral("Tape change"));
     auto* layout = new QVBoxLayout(this);
 
-    auto* prompt = new QLabel(request.text, this);
+    auto* prompt = new QLabel(request.Text, this);
     prompt->setObjectName(QStringLiteral("PromptText"));
     prompt->setWordWrap(true);
     QFont bold = prompt->font();
@@ -49,7 +49,7 @@ TapeChangeDialog::TapeChangeDialog(std::shared_ptr<VirtualTapeLibrary> library,
     prompt->setFont(bold);
     layout->addWidget(prompt);
 
-    auto* where = new QLabel(QStringLiteral("Cartridges in ") + m_library->directory(), this);
+    auto* where = new QLabel(QStringLiteral("Cartridges in ") + m_library->Directory(), this);
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(where);
 
@@ -81,29 +81,29 @@ TapeChangeDialog::TapeChangeDialog(std::shared_ptr<VirtualTapeLibrary> library,
     commands->addWidget(buttons);
     layout->addLayout(commands);
 
-    connect(m_insert, &QPushButton::clicked, this, &TapeChangeDialog::insertSelected);
-    connect(create, &QPushButton::clicked, this, &TapeChangeDialog::newCartridge);
+    connect(m_insert, &QPushButton::clicked, this, &TapeChangeDialog::InsertSelected);
+    connect(create, &QPushButton::clicked, this, &TapeChangeDialog::NewCartridge);
     connect(buttons, &QDialogButtonBox::accepted, this, &TapeChangeDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_list, &QTreeWidget::itemSelectionChanged, this,
-            [this] { m_insert->setEnabled(!selectedCartridge().isEmpty()); });
+            [this] { m_insert->setEnabled(!SelectedCartridge().isEmpty()); });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &TapeChangeDialog::accept);
 
-    QString suggested = Autoloader(m_library).suggest(request);
+    QString suggested = Autoloader(m_library).Suggest(request);
     if (suggested.isEmpty())
-        suggested = m_library->loadedCartridge();
-    refresh(suggested);
-    m_insert->setEnabled(!selectedCartridge().isEmpty());
+        suggested = m_library->LoadedCartridge();
+    Refresh(suggested);
+    m_insert->setEnabled(!SelectedCartridge().isEmpty());
     // With nothing that fits, making a cartridge is the likely next step.
     (suggested.isEmpty() ? static_cast<QWidget*>(create) : m_list)->setFocus();
 }
 
-QString TapeChangeDialog::selectedCartridge() const {
+QString TapeChangeDialog::SelectedCartridge() const {
     const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
     return selected.isEmpty() ? QString() : selected.front()->text(Name);
 }
 
-bool TapeChangeDialog::selectCartridge(const QString& name) {
+bool TapeChangeDialog::SelectCartridge(const QString& name) {
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_list->topLevelItem(row);
         if (item->text(Name) == name) {
@@ -115,81 +115,81 @@ bool TapeChangeDialog::selectCartridge(const QString& name) {
     return false;
 }
 
-void TapeChangeDialog::refresh(const QString& select) {
+void TapeChangeDialog::Refresh(const QString& select) {
     m_cartridges = ReadCartridgeOverview(*m_library);
     m_list->clear();
     for (const CartridgeOverview& cartridge : m_cartridges) {
         auto* item = new QTreeWidgetItem(m_list);
-        item->setText(Name, cartridge.info.name);
-        item->setText(Capacity, SizeText(cartridge.info.capacity));
-        item->setText(Used, SizeText(cartridge.info.endOfDataBlocks * TapeBlockSize));
-        item->setText(Loaded, cartridge.info.loaded ? QStringLiteral("loaded") : QString());
-        if (cartridge.described) {
-            item->setText(Label, QString::fromLatin1(cartridge.label).trimmed());
-            if (cartridge.tapeNumber != 255)
-                item->setText(TapeNumber, QString::number(cartridge.tapeNumber));
+        item->setText(Name, cartridge.Info.Name);
+        item->setText(Capacity, SizeText(cartridge.Info.Capacity));
+        item->setText(Used, SizeText(cartridge.Info.EndOfDataBlocks * TapeBlockSize));
+        item->setText(Loaded, cartridge.Info.Loaded ? QStringLiteral("loaded") : QString());
+        if (cartridge.Described) {
+            item->setText(Label, QString::fromLatin1(cartridge.Label).trimmed());
+            if (cartridge.TapeNumber != 255)
+                item->setText(TapeNumber, QString::number(cartridge.TapeNumber));
             item->setText(SetDate, SetDateText(cartridge));
         }
         for (const Column right : {Capacity, Used, TapeNumber})
             item->setTextAlignment(right, Qt::AlignRight | Qt::AlignVCenter);
     }
     if (!select.isEmpty())
-        selectCartridge(select);
+        SelectCartridge(select);
 }
 
-bool TapeChangeDialog::insertSelected() {
-    const QString name = selectedCartridge();
+bool TapeChangeDialog::InsertSelected() {
+    const QString name = SelectedCartridge();
     if (name.isEmpty())
         return false;
-    if (const QString error = m_library->insert(name); !error.isEmpty()) {
-        showError(error);
-        refresh(name);
+    if (const QString error = m_library->Insert(name); !error.isEmpty()) {
+        ShowError(error);
+        Refresh(name);
         return false;
     }
-    refresh(name);
+    Refresh(name);
     return true;
 }
 
-void TapeChangeDialog::newCartridge() {
-    NewCartridgeDialog ask(freeCartridgeName(), defaultCapacity(), this);
-    if (!OperatorBoxes::execDialog(ask, QStringLiteral("New cartridge")))
+void TapeChangeDialog::NewCartridge() {
+    NewCartridgeDialog ask(FreeCartridgeName(), DefaultCapacity(), this);
+    if (!OperatorBoxes::ExecDialog(ask, QStringLiteral("New cartridge")))
         return;
-    const QString name = ask.name();
-    if (const QString error = m_library->createCartridge(name, ask.capacity(), 1, false);
+    const QString name = ask.Name();
+    if (const QString error = m_library->CreateCartridge(name, ask.Capacity(), 1, false);
         !error.isEmpty()) {
-        showError(error);
+        ShowError(error);
         return;
     }
-    refresh(name);
+    Refresh(name);
 }
 
 void TapeChangeDialog::accept() {
-    const QString name = selectedCartridge();
+    const QString name = SelectedCartridge();
     const auto chosen =
         std::find_if(m_cartridges.begin(), m_cartridges.end(),
-                     [&](const CartridgeOverview& c) { return c.info.name == name; });
-    if (chosen != m_cartridges.end() && !chosen->info.loaded && !insertSelected())
+                     [&](const CartridgeOverview& c) { return c.Info.Name == name; });
+    if (chosen != m_cartridges.end() && !chosen->Info.Loaded && !InsertSelected())
         return;
     QDialog::accept();
 }
 
-QString TapeChangeDialog::freeCartridgeName() const {
+QString TapeChangeDialog::FreeCartridgeName() const {
     int n = 1;
-    while (QFile::exists(m_library->imagePath(QStringLiteral("tape%1").arg(n))))
+    while (QFile::exists(m_library->ImagePath(QStringLiteral("tape%1").arg(n))))
         ++n;
     return QStringLiteral("tape%1").arg(n);
 }
 
-int64_t TapeChangeDialog::defaultCapacity() const {
+int64_t TapeChangeDialog::DefaultCapacity() const {
     // The loaded cartridge's size; while the drive is empty (as it is after a full tape), the
     // size of the set's own tapes, so that every tape of a set holds the same.
     int64_t loaded = 0, ofSet = 0, largest = 0;
     for (const CartridgeOverview& cartridge : m_cartridges) {
-        if (cartridge.info.loaded)
-            loaded = cartridge.info.capacity;
-        if (cartridge.described && cartridge.setDate == m_request.setDate)
-            ofSet = std::max(ofSet, cartridge.info.capacity);
-        largest = std::max(largest, cartridge.info.capacity);
+        if (cartridge.Info.Loaded)
+            loaded = cartridge.Info.Capacity;
+        if (cartridge.Described && cartridge.SetDate == m_request.SetDate)
+            ofSet = std::max(ofSet, cartridge.Info.Capacity);
+        largest = std::max(largest, cartridge.Info.Capacity);
     }
     return loaded    ? loaded
            : ofSet   ? ofSet
@@ -197,8 +197,8 @@ int64_t TapeChangeDialog::defaultCapacity() const {
                      : VirtualTapeLibrary::DefaultCapacity;
 }
 
-void TapeChangeDialog::showError(const QString& text) {
-    OperatorBoxes::messageBox(this, text, QStringLiteral("Error"), MessageIcon::Error,
+void TapeChangeDialog::ShowError(const QString& text) {
+    OperatorBoxes::MessageBox(this, text, QStringLiteral("Error"), MessageIcon::Error,
                               MessageButtons::Ok);
 }
 

@@ -25,20 +25,20 @@ public:
     TapeChangeDialog(std::shared_ptr<VirtualTapeLibrary> library, const TapeRequest& request,
                      QWidget* parent);
 
-    QString selectedCartridge() const;
-    bool selectCartridge(const QString& name);
+    QString SelectedCartridge() const;
+    bool SelectCartridge(const QString& name);
 
     // "Insert": loads the selected cartridge; false (after saying why) when it could not.
-    bool insertSelected();
+    bool InsertSelected();
     // "New cartridge…": asks for name and capacity, makes the cartridge and selects it.
-    void newCartridge();
+    void NewCartridge();
     void accept() override;
 
 private:
-    void refresh(const QString& select);
-    QString freeCartridgeName() const;
-    int64_t defaultCapacity() const;
-    void showError(const QString& text);
+    void Refresh(const QString& select);
+    QString FreeCartridgeName() const;
+    int64_t DefaultCapacity() const;
+    void ShowError(const QString& text);
 
     std::shared_ptr<VirtualTapeLibrary> m_library;
     TapeRequest m_request;

@@ -20,51 +20,51 @@ WindowOperator::WindowOperator(const OperatorSurface& surface) : m_surface(surfa
 
 WindowOperator::~WindowOperator() {
     while (m_busyCursors > 0)
-        setBusyCursor(false);
+        SetBusyCursor(false);
 }
 
-MessageAnswer WindowOperator::messageBox(const QString& text, const QString& caption,
+MessageAnswer WindowOperator::MessageBox(const QString& text, const QString& caption,
                                          MessageIcon icon, MessageButtons buttons) {
-    return OperatorBoxes::messageBox(m_surface.window, text, caption, icon, buttons);
+    return OperatorBoxes::MessageBox(m_surface.Window, text, caption, icon, buttons);
 }
 
-std::optional<QString> WindowOperator::inputBox(const QString& caption, const QString& prompt,
+std::optional<QString> WindowOperator::InputBox(const QString& caption, const QString& prompt,
                                                 const QString& defaultValue) {
-    return OperatorBoxes::inputBox(m_surface.window, caption, prompt, defaultValue);
+    return OperatorBoxes::InputBox(m_surface.Window, caption, prompt, defaultValue);
 }
 
-MessageAnswer WindowOperator::requestTape(const TapeRequest& request) {
+MessageAnswer WindowOperator::RequestTape(const TapeRequest& request) {
     const QString library = VirtualLibraryDirectory(m_tapeDrive);
     if (library.isEmpty())
-        return OperatorInterface::requestTape(request);
-    TapeChangeDialog dialog(VirtualTapeLibrary::at(library), request, m_surface.window);
+        return OperatorInterface::RequestTape(request);
+    TapeChangeDialog dialog(VirtualTapeLibrary::At(library), request, m_surface.Window);
     // The run's busy cursor would hide that the dialog waits for a choice.
     QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
-    const bool accepted = OperatorBoxes::execDialog(dialog, request.text);
+    const bool accepted = OperatorBoxes::ExecDialog(dialog, request.Text);
     QGuiApplication::restoreOverrideCursor();
     return accepted ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 
-void WindowOperator::settleIdle() {
-    if (m_surface.states->busy())
-        m_surface.states->setBusy(false);
-    if (m_surface.states->listEditingLocked())
-        m_surface.states->setListEditingLocked(false);
+void WindowOperator::SettleIdle() {
+    if (m_surface.States->Busy())
+        m_surface.States->SetBusy(false);
+    if (m_surface.States->ListEditingLocked())
+        m_surface.States->SetListEditingLocked(false);
     while (m_busyCursors > 0)
-        setBusyCursor(false);
+        SetBusyCursor(false);
 }
 
-void WindowOperator::setStatus(const QString& text) {
-    m_surface.statusLine->setText(text);
+void WindowOperator::SetStatus(const QString& text) {
+    m_surface.StatusLine->setText(text);
 }
 
-void WindowOperator::setCaption(const QString& text) {
-    m_surface.window->setWindowTitle(text);
+void WindowOperator::SetCaption(const QString& text) {
+    m_surface.Window->setWindowTitle(text);
 }
 
-void WindowOperator::appendProtocolLine(const QString& text) {
-    AppendMemoLine(*m_surface.protocolMemo, text);
-    AppendMemoLine(*m_surface.mailText, text);
+void WindowOperator::AppendProtocolLine(const QString& text) {
+    AppendMemoLine(*m_surface.ProtocolMemo, text);
+    AppendMemoLine(*m_surface.MailText, text);
 }
 
 void WindowOperator::ShowView(OperatorView view) {
@@ -85,50 +85,50 @@ void WindowOperator::ShowView(OperatorView view) {
         page = tab::Protocol;
         break;
     }
-    m_surface.pages->setCurrentIndex(page);
+    m_surface.Pages->setCurrentIndex(page);
 }
 
-template <typename T> void WindowOperator::showCounter(int display, const std::optional<T>& value) {
+template <typename T> void WindowOperator::ShowCounter(int display, const std::optional<T>& value) {
     if (value)
-        m_surface.counters[size_t(display - 1)]->setValue(double(*value));
+        m_surface.Counters[size_t(display - 1)]->SetValue(double(*value));
 }
 
 // The displays, in the order the core reports the counters.
 void WindowOperator::ShowBackupProgress(const BackupProgress& progress) {
-    showCounter(1, progress.SourceMiB); // "MB"
-    showCounter(2, progress.TapeMiB);   // "CMB"
-    showCounter(5, progress.Files);     // "Files"
-    showCounter(8, progress.Skipped);   // "Skiped"
-    showCounter(9, progress.Rate);      // "MB/s"
+    ShowCounter(1, progress.SourceMiB); // "MB"
+    ShowCounter(2, progress.TapeMiB);   // "CMB"
+    ShowCounter(5, progress.Files);     // "Files"
+    ShowCounter(8, progress.Skipped);   // "Skiped"
+    ShowCounter(9, progress.Rate);      // "MB/s"
 }
 
 void WindowOperator::ShowRestoreProgress(const RestoreProgress& progress) {
-    showCounter(6, progress.RestoredMiB); // "RMB"
-    showCounter(10, progress.TapeMiB);    // "MB"
-    showCounter(7, progress.Files);       // "Files"
+    ShowCounter(6, progress.RestoredMiB); // "RMB"
+    ShowCounter(10, progress.TapeMiB);    // "MB"
+    ShowCounter(7, progress.Files);       // "Files"
 }
 
 void WindowOperator::ShowVerifyProgress(const VerifyProgress& progress) {
-    showCounter(3, progress.TapeMiB); // "MB"
-    showCounter(4, progress.Files);   // "Files"
+    ShowCounter(3, progress.TapeMiB); // "MB"
+    ShowCounter(4, progress.Files);   // "Files"
 }
 
 // A catalog load shares the displays of the restore: the tape read in "RMB", the entries in
 // "Files".
 void WindowOperator::ShowCatalogProgress(const CatalogProgress& progress) {
-    showCounter(6, progress.TapeMiB);
-    showCounter(7, progress.Entries);
+    ShowCounter(6, progress.TapeMiB);
+    ShowCounter(7, progress.Entries);
 }
 
-void WindowOperator::setBusyMode(bool busy) {
-    m_surface.states->setBusy(busy);
+void WindowOperator::SetBusyMode(bool busy) {
+    m_surface.States->SetBusy(busy);
 }
 
-void WindowOperator::setListEditingLocked(bool locked) {
-    m_surface.states->setListEditingLocked(locked);
+void WindowOperator::SetListEditingLocked(bool locked) {
+    m_surface.States->SetListEditingLocked(locked);
 }
 
-void WindowOperator::setBusyCursor(bool busy) {
+void WindowOperator::SetBusyCursor(bool busy) {
     // Only restore what this operator set, so an unmatched restore cannot pop a cursor that
     // someone else put up.
     if (busy) {
@@ -146,22 +146,22 @@ namespace orvane {
 
 // The core keeps the settings' restore list itself; the memo only shows it. Its change signal
 // stays quiet, so that a long catalog scan does not read the whole memo back after every line.
-void WindowOperator::setRestoreList(const QStringList& lines) {
-    const QSignalBlocker quiet(m_surface.restoreList);
-    SetMemoLines(*m_surface.restoreList, lines);
+void WindowOperator::SetRestoreList(const QStringList& lines) {
+    const QSignalBlocker quiet(m_surface.RestoreList);
+    SetMemoLines(*m_surface.RestoreList, lines);
 }
 
-void WindowOperator::appendRestoreListLine(const QString& line) {
-    const QSignalBlocker quiet(m_surface.restoreList);
-    AppendMemoLine(*m_surface.restoreList, line);
+void WindowOperator::AppendRestoreListLine(const QString& line) {
+    const QSignalBlocker quiet(m_surface.RestoreList);
+    AppendMemoLine(*m_surface.RestoreList, line);
 }
 
-void WindowOperator::clearVerifyReport() {
-    ClearMemo(*m_surface.verifyReport);
+void WindowOperator::ClearVerifyReport() {
+    ClearMemo(*m_surface.VerifyReport);
 }
 
-void WindowOperator::appendVerifyLine(const QString& line) {
-    AppendMemoLine(*m_surface.verifyReport, line);
+void WindowOperator::AppendVerifyLine(const QString& line) {
+    AppendMemoLine(*m_surface.VerifyReport, line);
 }
 
 } // namespace orvane

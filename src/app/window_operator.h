@@ -17,15 +17,15 @@ class LedDisplay;
 
 // The parts of the main window that the core reaches through the operator.
 struct OperatorSurface {
-    QWidget* window = nullptr;
-    QLabel* statusLine = nullptr;
-    QPlainTextEdit* protocolMemo = nullptr; // Memo2
-    QPlainTextEdit* mailText = nullptr;     // reMessageText
-    QPlainTextEdit* restoreList = nullptr;  // Memo3
-    QPlainTextEdit* verifyReport = nullptr; // Memo4
-    QTabWidget* pages = nullptr;            // PageControl1
-    std::array<LedDisplay*, 10> counters{}; // LEDDisplay1..LEDDisplay10
-    ControlStates* states = nullptr;
+    QWidget* Window = nullptr;
+    QLabel* StatusLine = nullptr;
+    QPlainTextEdit* ProtocolMemo = nullptr; // Memo2
+    QPlainTextEdit* MailText = nullptr;     // reMessageText
+    QPlainTextEdit* RestoreList = nullptr;  // Memo3
+    QPlainTextEdit* VerifyReport = nullptr; // Memo4
+    QTabWidget* Pages = nullptr;            // PageControl1
+    std::array<LedDisplay*, 10> Counters{}; // LEDDisplay1..LEDDisplay10
+    ControlStates* States = nullptr;
 };
 
 // The operator of the desktop window: boxes through OperatorBoxes, everything else on the
@@ -35,13 +35,13 @@ public:
     explicit WindowOperator(const OperatorSurface& surface);
     ~WindowOperator() override;
 
-    MessageAnswer messageBox(const QString& text, const QString& caption, MessageIcon icon,
+    MessageAnswer MessageBox(const QString& text, const QString& caption, MessageIcon icon,
                              MessageButtons buttons) override;
-    std::optional<QString> inputBox(const QString& caption, const QString& prompt,
+    std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultValue) override;
-    void setStatus(const QString& text) override;
-    void setCaption(const QString& text) override;
-    void appendProtocolLine(const QString& text) override;
+    void SetStatus(const QString& text) override;
+    void SetCaption(const QString& text) override;
+    void AppendProtocolLine(const QString& text) override;
     // Views turn to their page of PageControl1, progress goes to the LED displays of the page
     // that shows the run.
     void ShowView(OperatorView view) override;
@@ -49,25 +49,25 @@ public:
     void ShowRestoreProgress(const RestoreProgress& progress) override;
     void ShowVerifyProgress(const VerifyProgress& progress) override;
     void ShowCatalogProgress(const CatalogProgress& progress) override;
-    void setBusyMode(bool busy) override;
-    void setListEditingLocked(bool locked) override;
-    void setBusyCursor(bool busy) override;
-    void setRestoreList(const QStringList& lines) override;
-    void appendRestoreListLine(const QString& line) override;
-    void clearVerifyReport() override;
-    void appendVerifyLine(const QString& line) override;
+    void SetBusyMode(bool busy) override;
+    void SetListEditingLocked(bool locked) override;
+    void SetBusyCursor(bool busy) override;
+    void SetRestoreList(const QStringList& lines) override;
+    void AppendRestoreListLine(const QString& line) override;
+    void ClearVerifyReport() override;
+    void AppendVerifyLine(const QString& line) override;
     // With a virtual library the prompt lets the operator insert or make a cartridge; a real
     // drive gets the plain OK/Cancel box.
-    MessageAnswer requestTape(const TapeRequest& request) override;
+    MessageAnswer RequestTape(const TapeRequest& request) override;
 
     // The drive as the session names it ("vtape:DIR" for a virtual library).
-    void setTapeDrive(const QString& drive) { m_tapeDrive = drive; }
+    void SetTapeDrive(const QString& drive) { m_tapeDrive = drive; }
     // After a run: the window is idle and shows no busy cursor, whatever the run left behind.
-    void settleIdle();
+    void SettleIdle();
 
 private:
     // Writes a reported counter to LEDDisplay`display`; an empty one leaves the display as it is.
-    template <typename T> void showCounter(int display, const std::optional<T>& value);
+    template <typename T> void ShowCounter(int display, const std::optional<T>& value);
 
     OperatorSurface m_surface;
     QString m_tapeDrive;

@@ -23,12 +23,12 @@ struct RunCounters {
 struct ArchiveContext : TapeContext {
     ArchiveContext(OperatorInterface& op, ProtocolLog& protocol, TapeDevice& drive,
                    const ProgramPaths& paths)
-        : TapeContext(op, protocol, drive), paths(paths),
-          compression(paths.SoftCompressionArchivePath) {}
+        : TapeContext(op, protocol, drive), Paths(paths),
+          Compression(paths.SoftCompressionArchivePath) {}
 
-    const ProgramPaths& paths;
-    SoftCompression compression;
-    RunCounters counters;
+    const ProgramPaths& Paths;
+    SoftCompression Compression;
+    RunCounters Counters;
     TapeFileHeader LastHeader;
     // The archive of the compressed record read last, when it was small enough to stay in memory
     // instead of going to the compression work file.

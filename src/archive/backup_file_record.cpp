@@ -28,14 +28,14 @@ public:
     explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() { reset(); }
-    void reset(int fd = -1) {
+    ~FileDescriptor() { Reset(); }
+    void Reset(int fd = -1) {
         if (m_fd >= 0)
             ::close(m_fd);
         m_fd = fd;
     }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
+    int Get() const { return m_fd; }
+    bool Valid() const { return m_fd >= 0; }
 
 private:
     int m_fd;
@@ -49,11 +49,11 @@ void ReportExcludedFile(ArchiveContext& ctx, BackupWriterState& state, const QBy
     struct stat info {};
     if (::lstat(path.constData(), &info) == 0) {
         const QString line = Shown(path) + KBytesText(info.st_size);
-        ctx.op.setStatus(QStringLiteral("Processing :  ") + line);
+        ctx.Op.SetStatus(QStringLiteral("Processing :  ") + line);
         if (!state.ShortProtocol)
-            ctx.protocol.AddProtocolLine(QStringLiteral("Excluded: ") + line);
+            ctx.Protocol.AddProtocolLine(QStringLiteral("Excluded: ") + line);
     }
-    state.Displays.FileSkipped(ctx.op);
+    state.Displays.FileSkipped(ctx.Op);
     PumpMessages(1);
 }
 
@@ -61,7 +61,7 @@ void ReportExcludedFile(ArchiveContext& ctx, BackupWriterState& state, const QBy
 // that was put in its place; -1 for anything else.
 int OpenRegularFile(const QByteArray& path, struct stat& info, FileInDirectory where = {}) {
     constexpr int Flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    const int fd = where.name ? ::openat(where.directoryFd, where.name, Flags)
+    const int fd = where.Name ? ::openat(where.DirectoryFd, where.Name, Flags)
                               : ::open(path.constData(), Flags);
     if (fd < 0)
         return -1;
@@ -151,7 +151,7 @@ DataOutcome StreamMemoryData(ArchiveContext& ctx, TapeHandlePtr& handle, MemoryA
         const int64_t wanted = int64_t(std::min<uint64_t>(remaining, room.size()));
         int64_t got = 0;
         if (outcome == DataOutcome::Complete) {
-            got = archive.read(room.data(), wanted);
+            got = archive.Read(room.data(), wanted);
             if (got < 0) {
                 outcome = DataOutcome::ReadError;
                 got = 0;
@@ -184,7 +184,7 @@ void ReportDataOutcome(ArchiveContext& ctx, DataOutcome outcome, const QByteArra
     default:
         return;
     }
-    ctx.protocol.AddProtocolLine(what + Shown(path) + KBytesText(int64_t(length)));
+    ctx.Protocol.AddProtocolLine(what + Shown(path) + KBytesText(int64_t(length)));
 }
 
 } // namespace
@@ -195,8 +195,8 @@ QString KBytesText(int64_t size) {
 
 void ReportSkippedFile(ArchiveContext& ctx, BackupWriterState& state, const QByteArray& path,
                        int64_t size) {
-    ctx.protocol.AddProtocolLine(QStringLiteral("Skipped: ") + Shown(path) + KBytesText(size));
-    state.Displays.FileSkipped(ctx.op);
+    ctx.Protocol.AddProtocolLine(QStringLiteral("Skipped: ") + Shown(path) + KBytesText(size));
+    state.Displays.FileSkipped(ctx.Op);
 }
 
 void WriteZeros(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
@@ -212,11 +212,11 @@ void WriteZeros(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
 
 bool AppendCatalogRecord(ArchiveContext& ctx, BackupWriterState& state,
                          const TapeFileHeader& header) {
-    if (header.Path == QFile::encodeName(ctx.paths.CatalogFilePath))
+    if (header.Path == QFile::encodeName(ctx.Paths.CatalogFilePath))
         return true;
     const CatalogRecord record{header.Path, ctx.Stream.Position()};
     char bytes[CatalogRecord::Size];
-    record.encode(bytes);
+    record.Encode(bytes);
     return state.Catalog.isOpen() &&
            state.Catalog.write(bytes, CatalogRecord::Size) == CatalogRecord::Size;
 }
@@ -236,16 +236,16 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
         return;
     }
     FileDescriptor file(OpenRegularFile(path, info, where));
-    if (!file.valid()) {
+    if (!file.Valid()) {
         ReportSkippedFile(ctx, state, path, 0);
         return;
     }
 
     const int64_t size = info.st_size;
-    ctx.counters.SourceBytes += size;
-    ctx.op.setStatus(QStringLiteral("Processing :  ") + Shown(path) + KBytesText(size));
-    ctx.counters.FileCount += 1;
-    state.Displays.FileCounted(ctx.op, ctx.counters.FileCount);
+    ctx.Counters.SourceBytes += size;
+    ctx.Op.SetStatus(QStringLiteral("Processing :  ") + Shown(path) + KBytesText(size));
+    ctx.Counters.FileCount += 1;
+    state.Displays.FileCounted(ctx.Op, ctx.Counters.FileCount);
 
     TapeFileHeader header;
     header.Path = path;
@@ -267,23 +267,23 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
 
     if (beforeHeader)
         beforeHeader(storedLength);
-    ctx.counters.TapeBytes += int64_t(storedLength) + TapeFileHeader::Size;
+    ctx.Counters.TapeBytes += int64_t(storedLength) + TapeFileHeader::Size;
     char headerBytes[TapeFileHeader::Size];
-    header.encode(headerBytes);
+    header.Encode(headerBytes);
     WriteStream(ctx, handle, headerBytes, TapeFileHeader::Size);
     const DataOutcome outcome =
         packed.InMemory()
             ? StreamMemoryData(ctx, handle, *packed.InMemory(), storedLength)
-            : StreamFileData(ctx, handle, packed.IsPacked() ? packed.Descriptor() : file.get(),
+            : StreamFileData(ctx, handle, packed.IsPacked() ? packed.Descriptor() : file.Get(),
                              storedLength);
     packed = PackedFile();
-    file.reset();
+    file.Reset();
     ReportDataOutcome(ctx, outcome, path, storedLength);
 
     if (!state.ShortProtocol)
-        ctx.protocol.AddProtocolLine(Shown(path) + KBytesText(int64_t(storedLength)));
-    state.Displays.BytesCounted(ctx.op, ctx.counters);
-    state.Displays.RateMeasured(ctx.op);
+        ctx.Protocol.AddProtocolLine(Shown(path) + KBytesText(int64_t(storedLength)));
+    state.Displays.BytesCounted(ctx.Op, ctx.Counters);
+    state.Displays.RateMeasured(ctx.Op);
     if (!AppendCatalogRecord(ctx, state, header))
         ReportSkippedFile(ctx, state, path, int64_t(storedLength));
 }

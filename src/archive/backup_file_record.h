@@ -14,8 +14,8 @@ using BeforeFileHeader = std::function<void(uint64_t storedLength)>;
 // Where the walk found a file: a directory it holds open and the file's name in it, so that the
 // file is opened without a lookup of its whole path. Without a name the path is used.
 struct FileInDirectory {
-    int directoryFd = -1;
-    const char* name = nullptr;
+    int DirectoryFd = -1;
+    const char* Name = nullptr;
 };
 
 // Writes one file as a header plus its data (packed first with soft compression on) and adds

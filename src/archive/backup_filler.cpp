@@ -45,12 +45,12 @@ std::optional<uint64_t> FillerLength(const StreamPosition& at, int64_t blockLimi
 
 void WriteFillerRecord(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
     TapeFileHeader header;
-    header.Path = QFile::encodeName(ctx.paths.WorkDirectory) + FillerFileName;
+    header.Path = QFile::encodeName(ctx.Paths.WorkDirectory) + FillerFileName;
     header.DataLength = length;
     header.Date = ToTapeDate(QDateTime::currentDateTime());
     char headerBytes[TapeFileHeader::Size];
-    header.encode(headerBytes);
-    ctx.counters.TapeBytes += int64_t(length) + HeaderBytes;
+    header.Encode(headerBytes);
+    ctx.Counters.TapeBytes += int64_t(length) + HeaderBytes;
     WriteStream(ctx, handle, headerBytes, TapeFileHeader::Size);
     WriteZeros(ctx, handle, length);
 }

@@ -10,7 +10,7 @@ namespace {
 
 // The directory of the virtual library behind the drive, with a trailing '/', or nothing.
 QByteArray VirtualLibraryPrefix(const TapeDevice& drive) {
-    const QString name = drive.name();
+    const QString name = drive.Name();
     const QLatin1String scheme("vtape:");
     if (!name.startsWith(scheme))
         return {};
@@ -25,8 +25,8 @@ QByteArray VirtualLibraryPrefix(const TapeDevice& drive) {
 bool IsIncluded(const ArchiveContext& ctx, const BackupWriterState& state, const QByteArray& path) {
     if (!state.OwnPathBytes)
         state.OwnPathBytes = BackupWriterState::OwnPaths{
-            QFile::encodeName(ctx.paths.WorkDirectory), QFile::encodeName(ctx.paths.TapeHeaderPath),
-            QFile::encodeName(ctx.paths.CatalogFilePath), VirtualLibraryPrefix(ctx.drive)};
+            QFile::encodeName(ctx.Paths.WorkDirectory), QFile::encodeName(ctx.Paths.TapeHeaderPath),
+            QFile::encodeName(ctx.Paths.CatalogFilePath), VirtualLibraryPrefix(ctx.Drive)};
     const BackupWriterState::OwnPaths& own = *state.OwnPathBytes;
     if (path.startsWith(own.WorkDirectory))
         return path == own.TapeHeader || path == own.Catalog;

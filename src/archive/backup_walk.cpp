@@ -16,14 +16,14 @@ namespace {
 constexpr size_t MaxEntriesListedAhead = 256;
 
 struct ListedEntry {
-    WalkEntry entry;
-    bool prepared = false; // named to the look-ahead
+    WalkEntry Entry;
+    bool Prepared = false; // named to the look-ahead
 };
 
 // The entries listed but not yet written, and how many of them the look-ahead packs.
 struct ListedAhead {
-    std::deque<ListedEntry> entries;
-    int preparedCount = 0;
+    std::deque<ListedEntry> Entries;
+    int PreparedCount = 0;
 };
 
 // Lists entries ahead of the writer and names the ones it will pack to the look-ahead, until as
@@ -32,19 +32,19 @@ struct ListedAhead {
 void ListAhead(ArchiveContext& ctx, BackupWriterState& state, WalkCursor& cursor,
                ListedAhead& listed, bool compress) {
     const size_t wanted = compress ? MaxEntriesListedAhead : 1;
-    while (listed.entries.size() < wanted &&
-           (!compress || listed.preparedCount < state.Ahead.Capacity())) {
+    while (listed.Entries.size() < wanted &&
+           (!compress || listed.PreparedCount < state.Ahead.Capacity())) {
         std::optional<WalkEntry> entry = cursor.Next();
         if (!entry)
             return;
         const bool prepare =
-            compress && entry->stated && WillBePacked(ctx, state, entry->path, entry->info);
+            compress && entry->Stated && WillBePacked(ctx, state, entry->Path, entry->Info);
         if (prepare) {
-            state.Ahead.Prepare(entry->path, entry->info.st_size, ctx.compression.level(),
-                                ctx.paths.WorkDirectory);
-            ++listed.preparedCount;
+            state.Ahead.Prepare(entry->Path, entry->Info.st_size, ctx.Compression.Level(),
+                                ctx.Paths.WorkDirectory);
+            ++listed.PreparedCount;
         }
-        listed.entries.push_back({std::move(*entry), prepare});
+        listed.Entries.push_back({std::move(*entry), prepare});
     }
 }
 
@@ -56,19 +56,19 @@ void WalkDirectory(ArchiveContext& ctx, BackupWriterState& state, const QByteArr
     ListedAhead listed;
     while (!ctx.CancelFlag) {
         ListAhead(ctx, state, cursor, listed, compress);
-        if (listed.entries.empty())
+        if (listed.Entries.empty())
             break;
-        const ListedEntry next = std::move(listed.entries.front());
-        listed.entries.pop_front();
-        if (next.prepared)
-            --listed.preparedCount;
-        const WalkEntry& entry = next.entry;
-        if (entry.unreadableDirectory)
-            ReportSkippedFile(ctx, state, entry.path, 0);
+        const ListedEntry next = std::move(listed.Entries.front());
+        listed.Entries.pop_front();
+        if (next.Prepared)
+            --listed.PreparedCount;
+        const WalkEntry& entry = next.Entry;
+        if (entry.UnreadableDirectory)
+            ReportSkippedFile(ctx, state, entry.Path, 0);
         else
-            WriteFileRecord(ctx, state, handle, entry.path, compress, {},
-                            entry.directory
-                                ? FileInDirectory{entry.directory->fd(), entry.name.constData()}
+            WriteFileRecord(ctx, state, handle, entry.Path, compress, {},
+                            entry.Directory
+                                ? FileInDirectory{entry.Directory->Fd(), entry.Name.constData()}
                                 : FileInDirectory{});
     }
     // Cancelled, or a tape change given up: nothing prepared is wanted any more.

@@ -20,19 +20,19 @@ namespace {
 
 void ReportCatalogProblem(ArchiveContext& ctx, const QString& text) {
     ctx.CancelFlag = true;
-    ctx.protocol.AddProtocolLine(text);
-    ctx.op.showError(text);
+    ctx.Protocol.AddProtocolLine(text);
+    ctx.Op.ShowError(text);
 }
 
 void StartNewSet(ArchiveContext& ctx, BackupWriterState& state) {
     MoveToBlock(ctx, QStringLiteral("1"));
     ctx.Stream.StartBlock(1);
-    QDir().mkpath(ctx.paths.WorkDirectory);
+    QDir().mkpath(ctx.Paths.WorkDirectory);
     state.Catalog.close();
-    state.Catalog.setFileName(ctx.paths.CatalogFilePath);
+    state.Catalog.setFileName(ctx.Paths.CatalogFilePath);
     if (!state.Catalog.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         ReportCatalogProblem(ctx, QStringLiteral("The catalog file %1 cannot be created: %2")
-                                      .arg(ctx.paths.CatalogFilePath, state.Catalog.errorString()));
+                                      .arg(ctx.Paths.CatalogFilePath, state.Catalog.errorString()));
         return;
     }
     state.StreamReady = true;
@@ -47,15 +47,15 @@ bool ReopenCatalogAt(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
     LoadStreamBlock(ctx, *handle, catalogStart.BlockOffset);
     const TapeBlock startBlock = ctx.Stream.Block();
     // Reading the old catalog back is no part of what this run puts on tape.
-    const int64_t tapeBytes = ctx.counters.TapeBytes;
+    const int64_t tapeBytes = ctx.Counters.TapeBytes;
     const QByteArray path = ReadFileRecord(ctx, handle, false, true);
-    ctx.counters.TapeBytes = tapeBytes;
+    ctx.Counters.TapeBytes = tapeBytes;
     PumpMessages(1);
 
     bool reopened = false;
     if (FileNamePart(path) == CatalogFileName) {
         state.Catalog.close();
-        state.Catalog.setFileName(ctx.paths.CatalogFilePath);
+        state.Catalog.setFileName(ctx.Paths.CatalogFilePath);
         reopened = state.Catalog.exists() && state.Catalog.size() % CatalogRecord::Size == 0 &&
                    state.Catalog.open(QIODevice::WriteOnly | QIODevice::Append);
     } else if (!path.isEmpty()) {
@@ -154,7 +154,7 @@ StreamPosition SaveCatalogToTape(ArchiveContext& ctx, BackupWriterState& state, 
                 WriteFillerRecord(ctx, handle, *filler);
             catalogStart = NextRecordStart(ctx);
         };
-        WriteFileRecord(ctx, state, handle, QFile::encodeName(ctx.paths.CatalogFilePath), compress,
+        WriteFileRecord(ctx, state, handle, QFile::encodeName(ctx.Paths.CatalogFilePath), compress,
                         placeCatalog);
         CloseTape(handle, 1);
     }

@@ -29,21 +29,21 @@ QString WorkFileName(quint64 serial) {
 struct PackedAhead::Job {
     enum class State { Waiting, Packing, Done };
 
-    QByteArray path;
-    qint64 size = 0;
-    int level = SoftCompression::DefaultLevel;
-    QString workFile; // empty: packed in memory
+    QByteArray Path;
+    qint64 Size = 0;
+    int Level = SoftCompression::DefaultLevel;
+    QString WorkFile; // empty: packed in memory
 
-    State state = State::Waiting;
-    bool admitted = false; // counted among the results in flight
-    bool dropped = false;  // no longer wanted: its worker cleans up
-    std::atomic<bool> cancelled{false};
+    State State = State::Waiting;
+    bool Admitted = false; // counted among the results in flight
+    bool Dropped = false;  // no longer wanted: its worker cleans up
+    std::atomic<bool> Cancelled{false};
 
-    FileStamp stamp;
-    ZipOutcome outcome;
-    MemoryArchive memory;
+    FileStamp Stamp;
+    ZipOutcome Outcome;
+    MemoryArchive Memory;
 
-    bool inMemory() const { return workFile.isEmpty(); }
+    bool InMemory() const { return WorkFile.isEmpty(); }
 };
 
 FileStamp FileStamp::Of(const struct stat& info) {
@@ -51,8 +51,8 @@ FileStamp FileStamp::Of(const struct stat& info) {
 }
 
 bool FileStamp::operator==(const FileStamp& other) const {
-    return device == other.device && inode == other.inode && size == other.size &&
-           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+    return Device == other.Device && Inode == other.Inode && Size == other.Size &&
+           Modified.tv_sec == other.Modified.tv_sec && Modified.tv_nsec == other.Modified.tv_nsec;
 }
 
 PackedAhead::PackedAhead(CompressionAhead* owner, std::shared_ptr<Job> job)
@@ -63,26 +63,26 @@ PackedAhead::PackedAhead(PackedAhead&& other) noexcept
 
 PackedAhead& PackedAhead::operator=(PackedAhead&& other) noexcept {
     if (this != &other) {
-        reset();
+        Reset();
         m_owner = other.m_owner;
         m_job = std::move(other.m_job);
     }
     return *this;
 }
 
-const ZipOutcome& PackedAhead::outcome() const {
-    return m_job->outcome;
+const ZipOutcome& PackedAhead::Outcome() const {
+    return m_job->Outcome;
 }
 
-MemoryArchive& PackedAhead::memory() {
-    return m_job->memory;
+MemoryArchive& PackedAhead::Memory() {
+    return m_job->Memory;
 }
 
-const QString& PackedAhead::workFile() const {
-    return m_job->workFile;
+const QString& PackedAhead::WorkFile() const {
+    return m_job->WorkFile;
 }
 
-void PackedAhead::reset() {
+void PackedAhead::Reset() {
     if (m_job)
         m_owner->Release(m_job);
     m_job.reset();
@@ -101,12 +101,12 @@ CompressionAhead::~CompressionAhead() {
 void CompressionAhead::Prepare(const QByteArray& path, qint64 size, int level,
                                const QString& workDirectory) {
     auto job = std::make_shared<Job>();
-    job->path = path;
-    job->size = size;
-    job->level = level;
+    job->Path = path;
+    job->Size = size;
+    job->Level = level;
     if (!SoftCompression::FitsInMemory(size)) {
         RemoveStaleWorkFiles(workDirectory);
-        job->workFile = workDirectory + WorkFileName(++m_serial);
+        job->WorkFile = workDirectory + WorkFileName(++m_serial);
     }
     {
         std::lock_guard lock(m_mutex);
@@ -135,19 +135,19 @@ PackedAhead CompressionAhead::Take(const QByteArray& path, const struct stat& no
     {
         std::unique_lock lock(m_mutex);
         const auto found = std::find_if(m_queue.begin(), m_queue.end(),
-                                        [&](const auto& queued) { return queued->path == path; });
+                                        [&](const auto& queued) { return queued->Path == path; });
         if (found == m_queue.end())
             return {};
         unwanted = DropLocked(m_queue.begin(), found);
         job = m_queue.front();
         bool restGivenUp = false;
-        while (job->state != Job::State::Done) {
+        while (job->State != Job::State::Done) {
             if (cancelFlag && !restGivenUp) {
                 unwanted += DropLocked(m_queue.begin() + 1, m_queue.end());
                 restGivenUp = true;
             }
             m_changed.wait_for(lock, PumpInterval);
-            if (job->state == Job::State::Done)
+            if (job->State == Job::State::Done)
                 break;
             lock.unlock();
             PumpMessages(1);
@@ -156,7 +156,7 @@ PackedAhead CompressionAhead::Take(const QByteArray& path, const struct stat& no
         m_queue.pop_front();
     }
     RemoveFiles(unwanted);
-    if (!(job->stamp == FileStamp::Of(now))) {
+    if (!(job->Stamp == FileStamp::Of(now))) {
         Release(job);
         return {};
     }
@@ -198,29 +198,29 @@ void CompressionAhead::Work() {
         m_wake.wait(lock, [&] { return m_stopping || (job = NextToStart()) != nullptr; });
         if (m_stopping)
             return;
-        job->state = Job::State::Packing;
+        job->State = Job::State::Packing;
         Admit(*job);
         lock.unlock();
 
         struct stat info {};
-        if (::stat(job->path.constData(), &info) == 0)
-            job->stamp = FileStamp::Of(info);
-        const PackControl control{false, &job->cancelled};
-        const QString filePath = QFile::decodeName(job->path);
+        if (::stat(job->Path.constData(), &info) == 0)
+            job->Stamp = FileStamp::Of(info);
+        const PackControl control{false, &job->Cancelled};
+        const QString filePath = QFile::decodeName(job->Path);
         try {
-            job->outcome = job->inMemory()
-                               ? PackFileInMemory(filePath, job->level, job->memory, control)
-                               : PackFile(job->workFile, filePath, job->level, control);
+            job->Outcome = job->InMemory()
+                               ? PackFileInMemory(filePath, job->Level, job->Memory, control)
+                               : PackFile(job->WorkFile, filePath, job->Level, control);
         } catch (...) {
-            job->memory = MemoryArchive();
-            job->outcome = ZipOutcome::fromCode(ZIP_ER_MEMORY);
+            job->Memory = MemoryArchive();
+            job->Outcome = ZipOutcome::FromCode(ZIP_ER_MEMORY);
         }
 
         lock.lock();
-        job->state = Job::State::Done;
-        if (job->dropped) {
+        job->State = Job::State::Done;
+        if (job->Dropped) {
             const QString workFile = Unadmit(*job);
-            MemoryArchive unwanted = std::move(job->memory);
+            MemoryArchive unwanted = std::move(job->Memory);
             lock.unlock();
             RemoveFiles({workFile});
             unwanted = MemoryArchive();
@@ -235,41 +235,41 @@ void CompressionAhead::Work() {
 // order only, so that the one the writer waits for is never held up by later ones.
 std::shared_ptr<PackedAhead::Job> CompressionAhead::NextToStart() const {
     const auto waiting = std::find_if(m_queue.begin(), m_queue.end(), [](const auto& job) {
-        return job->state == Job::State::Waiting;
+        return job->State == Job::State::Waiting;
     });
     if (waiting == m_queue.end() || m_inFlight >= Capacity())
         return nullptr;
     const Job& job = **waiting;
     const bool room =
-        job.inMemory() ? m_memoryBytes == 0 || m_memoryBytes + job.size <= MemoryBudget
-                       : m_workFilesInFlight == 0 || m_workFileBytes + job.size <= WorkFileBudget;
+        job.InMemory() ? m_memoryBytes == 0 || m_memoryBytes + job.Size <= MemoryBudget
+                       : m_workFilesInFlight == 0 || m_workFileBytes + job.Size <= WorkFileBudget;
     return room ? *waiting : nullptr;
 }
 
 void CompressionAhead::Admit(Job& job) {
-    job.admitted = true;
+    job.Admitted = true;
     ++m_inFlight;
-    if (job.inMemory()) {
-        m_memoryBytes += job.size;
+    if (job.InMemory()) {
+        m_memoryBytes += job.Size;
         m_peakMemoryBytes = std::max(m_peakMemoryBytes, m_memoryBytes);
     } else {
-        m_workFileBytes += job.size;
+        m_workFileBytes += job.Size;
         ++m_workFilesInFlight;
     }
 }
 
 QString CompressionAhead::Unadmit(Job& job) {
-    if (!job.admitted)
+    if (!job.Admitted)
         return {};
-    job.admitted = false;
+    job.Admitted = false;
     --m_inFlight;
-    if (job.inMemory()) {
-        m_memoryBytes -= job.size;
+    if (job.InMemory()) {
+        m_memoryBytes -= job.Size;
         return {};
     }
-    m_workFileBytes -= job.size;
+    m_workFileBytes -= job.Size;
     --m_workFilesInFlight;
-    return job.workFile;
+    return job.WorkFile;
 }
 
 void CompressionAhead::Release(const std::shared_ptr<Job>& job) {
@@ -278,7 +278,7 @@ void CompressionAhead::Release(const std::shared_ptr<Job>& job) {
     {
         std::lock_guard lock(m_mutex);
         workFile = Unadmit(*job);
-        memory = std::move(job->memory);
+        memory = std::move(job->Memory);
     }
     m_wake.notify_all();
     RemoveFiles({workFile});
@@ -289,13 +289,13 @@ QStringList CompressionAhead::DropLocked(std::deque<std::shared_ptr<Job>>::itera
     QStringList workFiles;
     for (auto it = first; it != last; ++it) {
         Job& job = **it;
-        job.cancelled = true;
-        if (job.state == Job::State::Packing) {
-            job.dropped = true;
-        } else if (job.state == Job::State::Done) {
+        job.Cancelled = true;
+        if (job.State == Job::State::Packing) {
+            job.Dropped = true;
+        } else if (job.State == Job::State::Done) {
             if (const QString workFile = Unadmit(job); !workFile.isEmpty())
                 workFiles << workFile;
-            job.memory = MemoryArchive();
+            job.Memory = MemoryArchive();
         }
     }
     m_queue.erase(first, last);

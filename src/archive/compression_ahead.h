@@ -21,10 +21,10 @@ namespace orvane {
 // What a file was when it was packed: identity, length and modification time. A file whose stamp
 // has changed by the time the writer reaches it is packed again.
 struct FileStamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = -1;
-    timespec modified{};
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    off_t Size = -1;
+    timespec Modified{};
 
     static FileStamp Of(const struct stat& info);
     bool operator==(const FileStamp& other) const;
@@ -41,17 +41,17 @@ public:
     PackedAhead& operator=(PackedAhead&& other) noexcept;
     PackedAhead(const PackedAhead&) = delete;
     PackedAhead& operator=(const PackedAhead&) = delete;
-    ~PackedAhead() { reset(); }
+    ~PackedAhead() { Reset(); }
 
     explicit operator bool() const { return m_job != nullptr; }
     // The zip component's answer; a failure is reported by the writer, in file order.
-    const ZipOutcome& outcome() const;
+    const ZipOutcome& Outcome() const;
     // The archive of a file that fits in memory, else null.
-    MemoryArchive& memory();
+    MemoryArchive& Memory();
     // The archive of a larger file, else empty.
-    const QString& workFile() const;
+    const QString& WorkFile() const;
 
-    void reset();
+    void Reset();
 
 private:
     friend class CompressionAhead;

@@ -32,11 +32,11 @@ void ReportDamagedEndMarker(ArchiveContext& ctx, const StreamPosition& catalogSt
                        "(block %1, offset %2) lies outside the data on the tape.")
             .arg(catalogStart.BlockCounter)
             .arg(catalogStart.BlockOffset);
-    ctx.protocol.AddBlockOpening();
-    ctx.protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
+    ctx.Protocol.AddBlockOpening();
+    ctx.Protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
                                  text);
-    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
-    ctx.op.showError(text);
+    ctx.Protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.Op.ShowError(text);
 }
 
 StreamPosition FindEndMarker(ArchiveContext& ctx) {
@@ -44,7 +44,7 @@ StreamPosition FindEndMarker(ArchiveContext& ctx) {
         TapeHandlePtr handle = OpenTape(ctx);
         if (!handle)
             return {};
-        ctx.op.setStatus(QStringLiteral("Move Tape to End of Data"));
+        ctx.Op.SetStatus(QStringLiteral("Move Tape to End of Data"));
         PumpMessages(1);
         MoveHandleToEndOfData(*handle);
         PumpMessages(1);
@@ -52,7 +52,7 @@ StreamPosition FindEndMarker(ArchiveContext& ctx) {
         MoveHandleToBlock(ctx, *handle, last);
         TapeBlock block;
         if (last >= 0)
-            handle->readBlock(block.Data(), TapeBlockSize);
+            handle->ReadBlock(block.Data(), TapeBlockSize);
         const StreamPosition found = FindMarkerInBlock(block.Data()).value_or(StreamPosition{});
         CloseTape(handle, 1);
         if (found.BlockOffset != 0 || found.BlockCounter != 0) {
@@ -64,12 +64,12 @@ StreamPosition FindEndMarker(ArchiveContext& ctx) {
 
         EjectTape(ctx, false);
         TapeRequest request;
-        request.kind = TapeRequest::Kind::LastTapeOfSet;
-        request.setDate = ctx.CurrentTapeDescription.Date;
-        request.text = QStringLiteral(
+        request.Kind = TapeRequestKind::LastTapeOfSet;
+        request.SetDate = ctx.CurrentTapeDescription.Date;
+        request.Text = QStringLiteral(
             "Catalog not on this Tape! Please insert the last Tape of your Tapeset and press "
             "then ok!");
-        if (ctx.op.requestTape(request) != MessageAnswer::Ok) {
+        if (ctx.Op.RequestTape(request) != MessageAnswer::Ok) {
             ctx.CancelFlag = true;
             return {};
         }
@@ -87,21 +87,21 @@ void WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
         BlockStream& stream = ctx.Stream;
         if (stream.Offset() + EndMarkerSize > int32_t(TapeBlockSize)) {
             stream.ClearRest();
-            if (const ResultCode code = handle->writeBlock(stream.Block().Data(), TapeBlockSize);
+            if (const ResultCode code = handle->WriteBlock(stream.Block().Data(), TapeBlockSize);
                 code != ResultCode::Success)
                 LogTapeError(ctx, code);
             stream.StartBlock(stream.Counter() + 1);
         }
         stream.ClearRest();
         EncodeEndMarker(stream.Room().data(), catalogStart);
-        if (const ResultCode code = handle->writeBlock(stream.Block().Data(), TapeBlockSize);
+        if (const ResultCode code = handle->WriteBlock(stream.Block().Data(), TapeBlockSize);
             code != ResultCode::Success)
             LogTapeError(ctx, code);
         PumpMessages(10);
         CloseTape(handle, 1);
     }
-    QFile::remove(ctx.paths.CatalogFilePath);
-    QFile::remove(ctx.paths.SoftCompressionArchivePath);
+    QFile::remove(ctx.Paths.CatalogFilePath);
+    QFile::remove(ctx.Paths.SoftCompressionArchivePath);
 }
 
 } // namespace orvane

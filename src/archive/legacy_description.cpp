@@ -38,16 +38,16 @@ void ReadLegacyDescription(ArchiveContext& ctx, TapeDescription& description) {
     if (RewindWithStatus(ctx)) {
         PumpMessages(10);
         SetBusyCursor(ctx);
-        ctx.op.setStatus(QStringLiteral("Loading Tape Description"));
+        ctx.Op.SetStatus(QStringLiteral("Loading Tape Description"));
         PumpMessages(10);
         TapeHandlePtr handle = OpenTape(ctx);
         PumpMessages(10);
         if (handle) {
             LoadStreamBlock(ctx, *handle, 0);
             const QByteArray path = ReadFileRecord(ctx, handle, false, false);
-            ctx.op.ShowCatalogProgress({.TapeMiB = ctx.counters.TapeBytes / 1048576});
+            ctx.Op.ShowCatalogProgress({.TapeMiB = ctx.Counters.TapeBytes / 1048576});
             if (FileNamePart(path).toLower() == "header.tap") {
-                QFile file(ctx.paths.TapeHeaderPath);
+                QFile file(ctx.Paths.TapeHeaderPath);
                 if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
                     label = file.readLine().trimmed().left(255);
                     const QDateTime moment =
@@ -55,17 +55,17 @@ void ReadLegacyDescription(ArchiveContext& ctx, TapeDescription& description) {
                     if (moment.isValid())
                         date = ToTapeDate(moment);
                 }
-                ctx.op.setStatus(QStringLiteral("Tape description loaded"));
+                ctx.Op.SetStatus(QStringLiteral("Tape description loaded"));
                 ctx.LegacyTape = true;
             } else {
-                ctx.op.setStatus(QStringLiteral(
+                ctx.Op.SetStatus(QStringLiteral(
                     "Tape description not found! Perhaps Tape was not used with Orvane before !"));
             }
             CloseTape(handle, 10);
         }
         RestoreCursor(ctx);
     }
-    QFile::remove(ctx.paths.TapeHeaderPath);
+    QFile::remove(ctx.Paths.TapeHeaderPath);
     description.Date = date;
     description.TapeNumber = 255;
     description.Label = label;

@@ -63,31 +63,31 @@ PackedFile PackForTape(ArchiveContext& ctx, BackupWriterState& state, const QByt
     PackedFile packed;
     const QString shown = QFile::decodeName(path);
     if (PackedAhead ahead = state.Ahead.Take(path, info, ctx.CancelFlag)) {
-        if (!ahead.outcome().ok()) {
-            SoftCompression::ReportAddOutcome(ctx.op, shown, ahead.outcome());
+        if (!ahead.Outcome().Ok()) {
+            SoftCompression::ReportAddOutcome(ctx.Op, shown, ahead.Outcome());
             return packed;
         }
-        if (!ahead.workFile().isEmpty()) {
-            packed.m_descriptor = OpenArchive(ahead.workFile(), packed.m_length);
+        if (!ahead.WorkFile().isEmpty()) {
+            packed.m_descriptor = OpenArchive(ahead.WorkFile(), packed.m_length);
         } else {
-            packed.m_inMemory = &ahead.memory();
-            packed.m_length = ahead.memory().size();
+            packed.m_inMemory = &ahead.Memory();
+            packed.m_length = ahead.Memory().Size();
         }
         packed.m_ahead = std::move(ahead);
         return packed;
     }
 
     if (SoftCompression::FitsInMemory(info.st_size)) {
-        if (auto archive = ctx.compression.AddInMemory(shown, ctx.op)) {
+        if (auto archive = ctx.Compression.AddInMemory(shown, ctx.Op)) {
             packed.m_packedHere = std::make_unique<MemoryArchive>(std::move(*archive));
             packed.m_inMemory = packed.m_packedHere.get();
-            packed.m_length = packed.m_inMemory->size();
+            packed.m_length = packed.m_inMemory->Size();
         }
         return packed;
     }
-    QFile::remove(ctx.paths.SoftCompressionArchivePath);
-    if (ctx.compression.Add(shown, ctx.op))
-        packed.m_descriptor = OpenArchive(ctx.paths.SoftCompressionArchivePath, packed.m_length);
+    QFile::remove(ctx.Paths.SoftCompressionArchivePath);
+    if (ctx.Compression.Add(shown, ctx.Op))
+        packed.m_descriptor = OpenArchive(ctx.Paths.SoftCompressionArchivePath, packed.m_length);
     return packed;
 }
 

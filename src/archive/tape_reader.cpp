@@ -23,11 +23,11 @@ void ReportDamagedRecord(ArchiveContext& ctx, const QString& why) {
     const QString text = QStringLiteral("Damaged file record in block %1: %2")
                              .arg(ctx.Stream.Counter() - 1)
                              .arg(why);
-    ctx.protocol.AddBlockOpening();
-    ctx.protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
+    ctx.Protocol.AddBlockOpening();
+    ctx.Protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
                                  text);
-    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
-    ctx.op.showError(text);
+    ctx.Protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.Op.ShowError(text);
 }
 
 QString CheckHeader(const ArchiveContext& ctx, const TapeFileHeader& header) {
@@ -49,7 +49,7 @@ QString WorkFileFor(const ArchiveContext& ctx, const QByteArray& tapePath) {
     QString name = QFile::decodeName(FileNamePart(tapePath));
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         name = QStringLiteral("orvane restored file");
-    return ctx.paths.WorkDirectory + name;
+    return ctx.Paths.WorkDirectory + name;
 }
 
 namespace {
@@ -61,7 +61,7 @@ bool ReadRecordHeader(ArchiveContext& ctx, TapeHandlePtr& handle) {
     if (!ReadStream(ctx, handle, headerBytes, TapeFileHeader::Size))
         return false;
     PumpMessages(10);
-    ctx.LastHeader = TapeFileHeader::decode(headerBytes);
+    ctx.LastHeader = TapeFileHeader::Decode(headerBytes);
     const TapeFileHeader& header = ctx.LastHeader;
     if (IsEndMarkerPath(header.Path))
         return false;
@@ -69,8 +69,8 @@ bool ReadRecordHeader(ArchiveContext& ctx, TapeHandlePtr& handle) {
         ReportDamagedRecord(ctx, damage);
         return false;
     }
-    ctx.counters.TapeBytes += int64_t(header.DataLength) + TapeFileHeader::Size;
-    ctx.op.setStatus(QString::fromUtf8(header.Path));
+    ctx.Counters.TapeBytes += int64_t(header.DataLength) + TapeFileHeader::Size;
+    ctx.Op.SetStatus(QString::fromUtf8(header.Path));
     PumpMessages(1);
     return true;
 }
@@ -113,7 +113,7 @@ bool PassOver(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
         if (refills > PositioningBlocks && sameTape) {
             const int64_t lastBlock = ctx.Stream.Counter() - 1 + int64_t(refills);
             MoveHandleToBlock(ctx, *handle, lastBlock);
-            if (handle->readBlock(ctx.Stream.Block().Data(), TapeBlockSize) !=
+            if (handle->ReadBlock(ctx.Stream.Block().Data(), TapeBlockSize) !=
                 ResultCode::Success) {
                 ReportEarlyEnd(ctx);
                 return false;
@@ -143,15 +143,15 @@ void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, const RecordSi
     const TapeFileHeader& header = ctx.LastHeader;
     ctx.PackedRecord.reset();
     if (header.Compressed && SoftCompression::FitsInMemory(qint64(header.DataLength))) {
-        ReadIntoMemory(ctx, handle, sink.unpack);
+        ReadIntoMemory(ctx, handle, sink.Unpack);
         return;
     }
     QFile target;
     if (header.Compressed) {
-        QFile::remove(ctx.paths.SoftCompressionArchivePath);
-        target.setFileName(ctx.paths.SoftCompressionArchivePath);
+        QFile::remove(ctx.Paths.SoftCompressionArchivePath);
+        target.setFileName(ctx.Paths.SoftCompressionArchivePath);
     } else {
-        target.setFileName(sink.file.isEmpty() ? WorkFileFor(ctx, header.Path) : sink.file);
+        target.setFileName(sink.File.isEmpty() ? WorkFileFor(ctx, header.Path) : sink.File);
     }
     if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         LogTapeError(ctx, ResultCodeFromErrno(errno));
@@ -169,7 +169,7 @@ void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, const RecordSi
         target.close();
     }
     PumpMessages(1);
-    if (sink.unpack && !ctx.CancelFlag)
+    if (sink.Unpack && !ctx.CancelFlag)
         UnpackRestoredFile(ctx, WorkFileFor(ctx, header.Path));
     PumpMessages(1);
 }
@@ -181,7 +181,7 @@ QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle,
     if (!ReadRecordHeader(ctx, handle))
         return {};
     const RecordSink sink = choose(ctx.LastHeader);
-    switch (sink.kind) {
+    switch (sink.Kind) {
     case RecordSink::Kind::Skip:
         PassOver(ctx, handle, ctx.LastHeader.DataLength);
         break;
@@ -189,7 +189,7 @@ QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle,
         ReadIntoWorkFile(ctx, handle, sink);
         break;
     case RecordSink::Kind::Consumer:
-        ConsumeData(ctx, handle, ctx.LastHeader.DataLength, sink.consume);
+        ConsumeData(ctx, handle, ctx.LastHeader.DataLength, sink.Consume);
         break;
     }
     return ctx.CancelFlag ? QByteArray() : ctx.LastHeader.Path;
@@ -204,10 +204,10 @@ void UnpackRestoredFile(ArchiveContext& ctx, const QString& path) {
     if (!ctx.LastHeader.Compressed)
         return;
     if (ctx.PackedRecord) {
-        ctx.compression.ExtractFrom(*ctx.PackedRecord, ctx.paths.WorkDirectory, ctx.op);
+        ctx.Compression.ExtractFrom(*ctx.PackedRecord, ctx.Paths.WorkDirectory, ctx.Op);
         ctx.PackedRecord.reset();
     } else {
-        ctx.compression.Extract(ctx.paths.WorkDirectory, ctx.op);
+        ctx.Compression.Extract(ctx.Paths.WorkDirectory, ctx.Op);
     }
     PumpMessages(1);
     ClearReadOnlyAttribute(path);
@@ -224,9 +224,9 @@ QString ReadNextTapeFile(ArchiveContext& ctx, const QString& target) {
     std::vector<char> buffer(TapeBlockSize);
     for (;;) {
         std::fill(buffer.begin(), buffer.end(), 0);
-        const ResultCode code = handle->readBlock(buffer.data(), TapeBlockSize);
+        const ResultCode code = handle->ReadBlock(buffer.data(), TapeBlockSize);
         if (code == ResultCode::NoDataDetected) {
-            ctx.op.setStatus(QStringLiteral("End of data found."));
+            ctx.Op.SetStatus(QStringLiteral("End of data found."));
             result = QStringLiteral("End of data");
             break;
         }
@@ -239,7 +239,7 @@ QString ReadNextTapeFile(ArchiveContext& ctx, const QString& target) {
             if (written) {
                 result = QStringLiteral("No Error");
             } else {
-                ctx.op.setStatus(QStringLiteral("No data written to file."));
+                ctx.Op.SetStatus(QStringLiteral("No data written to file."));
                 result = QStringLiteral("Error");
             }
             break;

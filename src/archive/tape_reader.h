@@ -11,11 +11,11 @@ namespace orvane {
 // What a reader does with the data of a record, chosen once the record's header is known.
 struct RecordSink {
     enum class Kind { Skip, WorkFile, Consumer };
-    Kind kind = Kind::WorkFile;
-    bool unpack = false; // WorkFile: a compressed record is unpacked in the work directory
-    QString file;        // WorkFile: where a plain record goes, when not to WorkFileFor
+    Kind Kind = Kind::WorkFile;
+    bool Unpack = false; // WorkFile: a compressed record is unpacked in the work directory
+    QString File;        // WorkFile: where a plain record goes, when not to WorkFileFor
     // Consumer: receives the data in tape order, piece by piece, straight out of the tape block.
-    std::function<void(std::span<const char>)> consume;
+    std::function<void(std::span<const char>)> Consume;
 
     // Passed over; where the drive can be positioned past it, it is not even read.
     static RecordSink Skip() { return {Kind::Skip, false, {}, {}}; }

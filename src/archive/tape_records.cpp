@@ -9,7 +9,7 @@ namespace orvane {
 static_assert(sizeof(double) == 8 && Q_BYTE_ORDER == Q_LITTLE_ENDIAN,
               "the tape format is little-endian with IEEE doubles");
 
-void TapeFileHeader::encode(char* bytes) const {
+void TapeFileHeader::Encode(char* bytes) const {
     std::memset(bytes, 0, Size);
     WriteShortString(bytes, Path);
     std::memcpy(bytes + 272, &DataLength, 8);
@@ -17,7 +17,7 @@ void TapeFileHeader::encode(char* bytes) const {
     bytes[288] = Compressed ? 1 : 0;
 }
 
-TapeFileHeader TapeFileHeader::decode(const char* bytes) {
+TapeFileHeader TapeFileHeader::Decode(const char* bytes) {
     TapeFileHeader header;
     header.Path = ReadShortString(bytes);
     std::memcpy(&header.DataLength, bytes + 272, 8);
@@ -26,14 +26,14 @@ TapeFileHeader TapeFileHeader::decode(const char* bytes) {
     return header;
 }
 
-void CatalogRecord::encode(char* bytes) const {
+void CatalogRecord::Encode(char* bytes) const {
     std::memset(bytes, 0, Size);
     WriteShortString(bytes, Path);
     std::memcpy(bytes + 256, &End.BlockOffset, 4);
     std::memcpy(bytes + 264, &End.BlockCounter, 8);
 }
 
-CatalogRecord CatalogRecord::decode(const char* bytes) {
+CatalogRecord CatalogRecord::Decode(const char* bytes) {
     CatalogRecord record;
     record.Path = ReadShortString(bytes);
     std::memcpy(&record.End.BlockOffset, bytes + 256, 4);

@@ -18,8 +18,8 @@ struct TapeFileHeader {
     double Date = 0;         // last modification, days since 30 December 1899
     bool Compressed = false; // the data is a zip archive holding the file
 
-    void encode(char* bytes) const;
-    static TapeFileHeader decode(const char* bytes);
+    void Encode(char* bytes) const;
+    static TapeFileHeader Decode(const char* bytes);
 };
 
 // One entry of the catalog file: a file's path and the stream position right after its data.
@@ -29,8 +29,8 @@ struct CatalogRecord {
     QByteArray Path;
     StreamPosition End;
 
-    void encode(char* bytes) const;
-    static CatalogRecord decode(const char* bytes);
+    void Encode(char* bytes) const;
+    static CatalogRecord Decode(const char* bytes);
 };
 
 // The file-name part of a tape path: after the last '/' (or '\' of a drive-letter path).

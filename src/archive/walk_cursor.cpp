@@ -57,8 +57,8 @@ std::optional<WalkEntry> WalkCursor::Enter(const QByteArray& directory) {
     QList<QByteArray> names;
     if (!ReadDirectoryNames(open ? ReaderOf(fd) : ::opendir(directory.constData()), names)) {
         WalkEntry unreadable;
-        unreadable.path = directory;
-        unreadable.unreadableDirectory = true;
+        unreadable.Path = directory;
+        unreadable.UnreadableDirectory = true;
         return unreadable;
     }
     m_levels.push_back({directory, std::move(open), std::move(names), 0});
@@ -70,19 +70,19 @@ std::optional<WalkEntry> WalkCursor::Next() {
         return std::exchange(m_pending, std::nullopt);
     while (!m_levels.empty()) {
         Level& level = m_levels.back();
-        if (level.next == level.names.size()) {
+        if (level.Next == level.Names.size()) {
             m_levels.pop_back();
             continue;
         }
         WalkEntry entry;
-        entry.name = level.names.at(level.next++);
-        entry.path = level.directory + entry.name;
-        entry.directory = level.open;
-        entry.stated = (level.open ? ::fstatat(level.open->fd(), entry.name.constData(),
-                                               &entry.info, AT_SYMLINK_NOFOLLOW)
-                                   : ::lstat(entry.path.constData(), &entry.info)) == 0;
-        if (entry.stated && S_ISDIR(entry.info.st_mode)) {
-            if (auto unreadable = Enter(entry.path + '/'))
+        entry.Name = level.Names.at(level.Next++);
+        entry.Path = level.Directory + entry.Name;
+        entry.Directory = level.Open;
+        entry.Stated = (level.Open ? ::fstatat(level.Open->Fd(), entry.Name.constData(),
+                                               &entry.Info, AT_SYMLINK_NOFOLLOW)
+                                   : ::lstat(entry.Path.constData(), &entry.Info)) == 0;
+        if (entry.Stated && S_ISDIR(entry.Info.st_mode)) {
+            if (auto unreadable = Enter(entry.Path + '/'))
                 return unreadable;
             continue;
         }

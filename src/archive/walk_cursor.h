@@ -17,7 +17,7 @@ public:
     OpenDirectory(const OpenDirectory&) = delete;
     OpenDirectory& operator=(const OpenDirectory&) = delete;
     ~OpenDirectory();
-    int fd() const { return m_fd; }
+    int Fd() const { return m_fd; }
 
 private:
     int m_fd;
@@ -26,14 +26,14 @@ private:
 // One entry of a backup walk: a path to write (whatever it is; the writer decides), or a
 // directory whose names cannot be read (its path ends in '/').
 struct WalkEntry {
-    QByteArray path;
+    QByteArray Path;
     // The directory the entry lies in and its name there; no directory when it could not be held
     // open (the path is then used).
-    std::shared_ptr<const OpenDirectory> directory;
-    QByteArray name;
-    bool unreadableDirectory = false;
-    bool stated = false; // lstat answered; `info` holds its answer
-    struct stat info {};
+    std::shared_ptr<const OpenDirectory> Directory;
+    QByteArray Name;
+    bool UnreadableDirectory = false;
+    bool Stated = false; // lstat answered; `info` holds its answer
+    struct stat Info {};
 };
 
 // The entries below a directory in the order the backup writes them: depth first, a
@@ -50,10 +50,10 @@ public:
 
 private:
     struct Level {
-        QByteArray directory;
-        std::shared_ptr<const OpenDirectory> open;
-        QList<QByteArray> names;
-        qsizetype next = 0;
+        QByteArray Directory;
+        std::shared_ptr<const OpenDirectory> Open;
+        QList<QByteArray> Names;
+        qsizetype Next = 0;
     };
     // Enters `directory`; an entry for it when its names cannot be read.
     std::optional<WalkEntry> Enter(const QByteArray& directory);

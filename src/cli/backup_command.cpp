@@ -25,8 +25,8 @@ QString ListLine(const QString& argument, bool markDirectory) {
 } // namespace
 
 int BackupCommand(CommandEnvironment& env) {
-    Session& session = env.session;
-    QStringList args = env.args;
+    Session& session = env.Session;
+    QStringList args = env.Args;
     QStringList excluded;
     for (QString prefix = TakeValue(args, QStringLiteral("--exclude")); !prefix.isNull();
          prefix = TakeValue(args, QStringLiteral("--exclude"))) {
@@ -39,13 +39,13 @@ int BackupCommand(CommandEnvironment& env) {
         if (argument.startsWith(QLatin1String("--")))
             throw UsageError{QStringLiteral("unknown option ") + argument};
     if (!args.isEmpty()) {
-        session.settings.BackupList.clear();
+        session.Settings.BackupList.clear();
         for (const QString& argument : args)
-            session.settings.BackupList << ListLine(argument, true);
+            session.Settings.BackupList << ListLine(argument, true);
     }
-    session.settings.ExcludeList << excluded;
+    session.Settings.ExcludeList << excluded;
     // Appending needs to know the loaded set, as the window knows it from its start-up.
-    if (session.settings.Append)
+    if (session.Settings.Append)
         LoadTapeDescription(session);
     BackupRunSteps steps;
     steps.VerifyBackup = VerifyAfterBackupStep(session);
@@ -54,9 +54,9 @@ int BackupCommand(CommandEnvironment& env) {
 }
 
 int TapeDescriptionCommand(CommandEnvironment& env) {
-    LoadTapeDescription(env.session);
-    env.op.print(env.op.caption());
-    return ExitStatus(env.session);
+    LoadTapeDescription(env.Session);
+    env.Op.Print(env.Op.Caption());
+    return ExitStatus(env.Session);
 }
 
 } // namespace orvane::cli

@@ -9,12 +9,12 @@ namespace orvane::cli {
 
 // Lists every file of the catalog tree, one full path a line, in the tree's order.
 int CatalogCommand(CommandEnvironment& env) {
-    QStringList args = env.args;
+    QStringList args = env.Args;
     const bool sequential = TakeFlag(args, QStringLiteral("--sequential"));
     if (!args.isEmpty())
         throw UsageError{QStringLiteral("catalog takes no argument but --sequential, not ") +
                          args.first()};
-    Session& session = env.session;
+    Session& session = env.Session;
     std::shared_ptr<const CatalogTree> tree;
     if (sequential) {
         // The scan asks for tape 1 of the loaded set, as the window knows it from its start-up.
@@ -23,10 +23,10 @@ int CatalogCommand(CommandEnvironment& env) {
     } else {
         tree = LoadCatalogFast(session);
     }
-    if (!tree || tree->isEmpty())
+    if (!tree || tree->IsEmpty())
         return 1;
-    for (const QByteArray& path : tree->filePaths())
-        env.op.print(TapePathText(path));
+    for (const QByteArray& path : tree->FilePaths())
+        env.Op.Print(TapePathText(path));
     return ExitStatus(session);
 }
 

@@ -43,13 +43,13 @@ QString UsageText() {
         QStringLiteral("Usage: orvane-cli [--home DIR] [--tape DEVICE|vtape:DIR] [--yes] "
                        "[--set \"SECTION/KEY=VALUE\"]... COMMAND [ARGS]\n");
     for (const Command& command : Commands())
-        text += QStringLiteral("  ") + command.usage + QLatin1Char('\n');
+        text += QStringLiteral("  ") + command.Usage + QLatin1Char('\n');
     return text;
 }
 
 const Command* FindCommand(const QString& name) {
     for (const Command& command : Commands())
-        if (command.name == name)
+        if (command.Name == name)
             return &command;
     return nullptr;
 }
@@ -82,22 +82,22 @@ Invocation ParseInvocation(const QStringList& arguments) {
     for (; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (argument == QLatin1String("--home"))
-            invocation.home = value(argument);
+            invocation.Home = value(argument);
         else if (argument == QLatin1String("--tape"))
-            invocation.tape = value(argument);
+            invocation.Tape = value(argument);
         else if (argument == QLatin1String("--yes"))
-            invocation.assumeYes = true;
+            invocation.AssumeYes = true;
         else if (argument == QLatin1String("--set"))
-            invocation.settings << value(argument);
+            invocation.Settings << value(argument);
         else if (argument.startsWith(QLatin1String("--")) && argument != QLatin1String("--help"))
             throw UsageError{QStringLiteral("unknown option ") + argument};
         else
             break;
     }
-    invocation.command = arguments.mid(i);
-    if (invocation.command.isEmpty())
+    invocation.Command = arguments.mid(i);
+    if (invocation.Command.isEmpty())
         throw UsageError{QStringLiteral("no command given (try 'orvane-cli help')")};
-    if (invocation.home.isEmpty() && arguments.contains(QStringLiteral("--home")))
+    if (invocation.Home.isEmpty() && arguments.contains(QStringLiteral("--home")))
         throw UsageError{QStringLiteral("--home needs a directory")};
     return invocation;
 }
@@ -109,7 +109,7 @@ int ExitStatus(const Session& session) {
 int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTextStream& err) {
     try {
         const Invocation invocation = ParseInvocation(arguments);
-        const QString word = invocation.command.first();
+        const QString word = invocation.Command.first();
         if (word == QLatin1String("help") || word == QLatin1String("--help")) {
             out << UsageText();
             return 0;
@@ -117,32 +117,32 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
         const Command* command = FindCommand(word);
         if (!command)
             throw UsageError{QStringLiteral("unknown command ") + word};
-        TerminalOperator op(in, out, err, invocation.assumeYes);
-        Session session(op, ResolveProgramDirectory(invocation.home), invocation.tape);
-        for (const QString& assignment : invocation.settings) {
-            const JobFileAssignment set = ApplyJobFileAssignment(session.settings, assignment);
-            if (!set.valid)
-                throw UsageError{set.message};
-            if (!set.message.isEmpty())
-                err << "orvane-cli: " << set.message << Qt::endl;
+        TerminalOperator op(in, out, err, invocation.AssumeYes);
+        Session session(op, ResolveProgramDirectory(invocation.Home), invocation.Tape);
+        for (const QString& assignment : invocation.Settings) {
+            const JobFileAssignment set = ApplyJobFileAssignment(session.Settings, assignment);
+            if (!set.Valid)
+                throw UsageError{set.Message};
+            if (!set.Message.isEmpty())
+                err << "orvane-cli: " << set.Message << Qt::endl;
         }
-        if (const QString library = VirtualLibraryDirectory(session.tapeDriveName);
+        if (const QString library = VirtualLibraryDirectory(session.TapeDriveName);
             !library.isEmpty()) {
-            op.setAutoloader(
-                [loader = std::make_shared<Autoloader>(VirtualTapeLibrary::at(library))](
-                    const TapeRequest& request) { return loader->load(request); });
+            op.SetAutoloader(
+                [loader = std::make_shared<Autoloader>(VirtualTapeLibrary::At(library))](
+                    const TapeRequest& request) { return loader->Load(request); });
         }
-        if (command->needsStart) {
+        if (command->NeedsStart) {
             session.Start();
             // The start-up probe has reported an unusable drive already; the command would
             // only report it again.
             if (session.CancelFlag)
                 return 1;
         }
-        CommandEnvironment env{session, op, invocation.command.mid(1)};
-        return command->run(env);
+        CommandEnvironment env{session, op, invocation.Command.mid(1)};
+        return command->Run(env);
     } catch (const UsageError& error) {
-        err << "orvane-cli: " << error.message << '\n';
+        err << "orvane-cli: " << error.Message << '\n';
         err.flush();
         return 2;
     }

@@ -14,34 +14,34 @@ class TerminalOperator;
 
 // A wrong command line: exit status 2 with this one-line message.
 struct UsageError {
-    QString message;
+    QString Message;
 };
 
 struct Invocation {
-    QString home;
-    QString tape;
-    bool assumeYes = false;
-    QStringList settings; // "SECTION/KEY=VALUE"
-    QStringList command;  // the command word and its arguments
+    QString Home;
+    QString Tape;
+    bool AssumeYes = false;
+    QStringList Settings; // "SECTION/KEY=VALUE"
+    QStringList Command;  // the command word and its arguments
 };
 
 Invocation ParseInvocation(const QStringList& arguments);
 
 // What a command works with.
 struct CommandEnvironment {
-    Session& session;
-    TerminalOperator& op;
-    QStringList args; // after the command word
+    orvane::Session& Session;
+    TerminalOperator& Op;
+    QStringList Args; // after the command word
 };
 
 struct Command {
-    QString name;
-    QString usage;
+    QString Name;
+    QString Usage;
     // Commands that work on the drive run after the session's start-up (drive probe);
     // library administration does not.
-    bool needsStart;
+    bool NeedsStart;
     // Returns the exit status; 1 is also the answer when the run raised CancelFlag.
-    int (*run)(CommandEnvironment&);
+    int (*Run)(CommandEnvironment&);
 };
 
 const std::vector<Command>& Commands();

@@ -12,7 +12,7 @@ namespace orvane::cli {
 // --target, or to the recorded paths with --target "". The overwrite rule is the setting
 // "Restore Settings/Restore Options".
 int RestoreCommand(CommandEnvironment& env) {
-    QStringList args = env.args;
+    QStringList args = env.Args;
     const QString target = TakeValue(args, QStringLiteral("--target"));
     for (const QString& argument : args)
         if (argument.startsWith(QLatin1String("--")))
@@ -20,7 +20,7 @@ int RestoreCommand(CommandEnvironment& env) {
     if (args.isEmpty())
         throw UsageError{QStringLiteral(
             "restore needs a selection: a file path, or a directory path ending in /")};
-    Session& session = env.session;
+    Session& session = env.Session;
     if (!target.isNull()) {
         QString directory;
         if (!target.isEmpty()) {
@@ -28,9 +28,9 @@ int RestoreCommand(CommandEnvironment& env) {
             if (!directory.endsWith(QLatin1Char('/')))
                 directory += QLatin1Char('/');
         }
-        session.settings.RestoreTarget = directory;
+        session.Settings.RestoreTarget = directory;
     }
-    session.settings.RestoreList = args;
+    session.Settings.RestoreList = args;
     // The restore asks for tape 1 of the loaded set, as the window knows it from its start-up.
     LoadTapeDescription(session);
     RunRestore(session);

@@ -8,8 +8,8 @@ namespace orvane::cli {
 int TapeDescriptionCommand(CommandEnvironment& env);
 
 int TapeCommand(CommandEnvironment& env) {
-    Session& session = env.session;
-    const QStringList& args = env.args;
+    Session& session = env.Session;
+    const QStringList& args = env.Args;
     const QString action = args.value(0);
     if (action == QLatin1String("rewind") && args.size() == 1) {
         SetBusyCursor(session);
@@ -28,7 +28,7 @@ int TapeCommand(CommandEnvironment& env) {
             CloseTape(handle, 1);
         }
         RestoreCursor(session);
-        session.op.showMessage(QStringLiteral("Tape at Block: ") + QString::number(position));
+        session.Op.ShowMessage(QStringLiteral("Tape at Block: ") + QString::number(position));
         return ExitStatus(session);
     }
     if (action == QLatin1String("goto") && args.size() == 2) {

@@ -7,39 +7,39 @@ TerminalOperator::TerminalOperator(QTextStream& in, QTextStream& out, QTextStrea
     : m_in(in), m_out(out), m_err(err), m_assumeYes(assumeYes) {}
 
 TerminalOperator::~TerminalOperator() {
-    showPendingStatus();
+    ShowPendingStatus();
 }
 
 namespace {
 constexpr qint64 StatusIntervalMs = 100;
 } // namespace
 
-void TerminalOperator::print(const QString& text) {
-    showPendingStatus();
+void TerminalOperator::Print(const QString& text) {
+    ShowPendingStatus();
     m_out << text << '\n';
     m_out.flush();
 }
 
-void TerminalOperator::appendProtocolLine(const QString& text) {
+void TerminalOperator::AppendProtocolLine(const QString& text) {
     if (!m_verifyReportShown)
-        print(text);
+        Print(text);
 }
 
-void TerminalOperator::appendVerifyLine(const QString& line) {
+void TerminalOperator::AppendVerifyLine(const QString& line) {
     if (m_verifyReportShown)
-        print(line);
+        Print(line);
 }
 
-void TerminalOperator::setStatus(const QString& text) {
+void TerminalOperator::SetStatus(const QString& text) {
     // Long runs repeat a status many times; the terminal needs each text once.
     if (!m_pendingStatus && text == m_lastStatus)
         return;
     m_pendingStatus = text;
     if (!m_statusClock.isValid() || m_statusClock.elapsed() >= StatusIntervalMs)
-        showPendingStatus();
+        ShowPendingStatus();
 }
 
-void TerminalOperator::showPendingStatus() {
+void TerminalOperator::ShowPendingStatus() {
     if (!m_pendingStatus)
         return;
     if (*m_pendingStatus != m_lastStatus) {
@@ -51,8 +51,8 @@ void TerminalOperator::showPendingStatus() {
     m_pendingStatus.reset();
 }
 
-std::optional<QString> TerminalOperator::ask(const QString& question) {
-    showPendingStatus();
+std::optional<QString> TerminalOperator::Ask(const QString& question) {
+    ShowPendingStatus();
     m_out << question;
     m_out.flush();
     QString line;
@@ -61,11 +61,11 @@ std::optional<QString> TerminalOperator::ask(const QString& question) {
     return line.trimmed();
 }
 
-MessageAnswer TerminalOperator::messageBox(const QString& text, const QString& caption, MessageIcon,
+MessageAnswer TerminalOperator::MessageBox(const QString& text, const QString& caption, MessageIcon,
                                            MessageButtons buttons) {
     const QString shown =
         caption == QLatin1String("Error") ? QStringLiteral("Error: ") + text : text;
-    print(shown);
+    Print(shown);
     const bool yesNo = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel;
     if (buttons == MessageButtons::Ok)
         return MessageAnswer::Ok;
@@ -84,7 +84,7 @@ MessageAnswer TerminalOperator::messageBox(const QString& text, const QString& c
             choices = QStringLiteral("[y]es / [n]o / [c]ancel? ");
             break;
         }
-        const auto reply = ask(choices);
+        const auto reply = Ask(choices);
         if (!reply)
             return yesNo && buttons == MessageButtons::YesNo ? MessageAnswer::No
                                                              : MessageAnswer::Cancel;
@@ -102,34 +102,34 @@ MessageAnswer TerminalOperator::messageBox(const QString& text, const QString& c
     }
 }
 
-MessageAnswer TerminalOperator::requestTape(const TapeRequest& request) {
+MessageAnswer TerminalOperator::RequestTape(const TapeRequest& request) {
     if (!m_assumeYes)
-        return OperatorInterface::requestTape(request);
+        return OperatorInterface::RequestTape(request);
     // Nobody watches a --yes run: a request that keeps coming back is not going to be served.
-    m_tapeRequestRepeats = request.text == m_lastTapeRequest ? m_tapeRequestRepeats + 1 : 0;
-    m_lastTapeRequest = request.text;
+    m_tapeRequestRepeats = request.Text == m_lastTapeRequest ? m_tapeRequestRepeats + 1 : 0;
+    m_lastTapeRequest = request.Text;
     if (m_tapeRequestRepeats >= 3) {
-        print(request.text);
-        print(QStringLiteral("Error: the tape asked for did not arrive; giving up."));
+        Print(request.Text);
+        Print(QStringLiteral("Error: the tape asked for did not arrive; giving up."));
         return MessageAnswer::Cancel;
     }
     if (!m_autoloader)
-        return OperatorInterface::requestTape(request);
-    print(request.text);
+        return OperatorInterface::RequestTape(request);
+    Print(request.Text);
     if (const QString error = m_autoloader(request); !error.isEmpty()) {
-        print(QStringLiteral("Error: ") + error);
+        Print(QStringLiteral("Error: ") + error);
         return MessageAnswer::Cancel;
     }
     return MessageAnswer::Ok;
 }
 
-std::optional<QString> TerminalOperator::inputBox(const QString& caption, const QString& prompt,
+std::optional<QString> TerminalOperator::InputBox(const QString& caption, const QString& prompt,
                                                   const QString& defaultValue) {
     if (m_assumeYes) {
-        print(caption + QStringLiteral(": ") + prompt + QLatin1Char(' ') + defaultValue);
+        Print(caption + QStringLiteral(": ") + prompt + QLatin1Char(' ') + defaultValue);
         return defaultValue;
     }
-    const auto reply = ask(caption + QStringLiteral(": ") + prompt + QStringLiteral(" [") +
+    const auto reply = Ask(caption + QStringLiteral(": ") + prompt + QStringLiteral(" [") +
                            defaultValue + QStringLiteral("] "));
     if (!reply)
         return std::nullopt;

@@ -19,19 +19,19 @@ public:
     TerminalOperator(QTextStream& in, QTextStream& out, QTextStream& err, bool assumeYes);
     ~TerminalOperator() override;
 
-    MessageAnswer messageBox(const QString& text, const QString& caption, MessageIcon icon,
+    MessageAnswer MessageBox(const QString& text, const QString& caption, MessageIcon icon,
                              MessageButtons buttons) override;
-    std::optional<QString> inputBox(const QString& caption, const QString& prompt,
+    std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultValue) override;
     // With --yes, tape requests are served by the autoloader when there is one (a virtual
     // library); it answers an error text, empty when the tape is in.
-    MessageAnswer requestTape(const TapeRequest& request) override;
-    void setAutoloader(std::function<QString(const TapeRequest&)> autoloader) {
+    MessageAnswer RequestTape(const TapeRequest& request) override;
+    void SetAutoloader(std::function<QString(const TapeRequest&)> autoloader) {
         m_autoloader = std::move(autoloader);
     }
-    void setStatus(const QString& text) override;
-    void setCaption(const QString& text) override { m_caption = text; }
-    void appendProtocolLine(const QString& text) override;
+    void SetStatus(const QString& text) override;
+    void SetCaption(const QString& text) override { m_caption = text; }
+    void AppendProtocolLine(const QString& text) override;
     // The status line already names the file at work; the counters and views add nothing a
     // terminal user reads, and the summary lines carry the totals.
     void ShowView(OperatorView) override {}
@@ -39,24 +39,24 @@ public:
     void ShowRestoreProgress(const RestoreProgress&) override {}
     void ShowVerifyProgress(const VerifyProgress&) override {}
     void ShowCatalogProgress(const CatalogProgress&) override {}
-    void setBusyMode(bool) override {}
-    void setListEditingLocked(bool) override {}
-    void setBusyCursor(bool) override {}
+    void SetBusyMode(bool) override {}
+    void SetListEditingLocked(bool) override {}
+    void SetBusyCursor(bool) override {}
 
     // The verify report holds the lines the verify also writes to the protocol. The
     // verify command shows the report in place of the protocol; elsewhere the report stays
     // unseen.
-    void setVerifyReportShown(bool shown) { m_verifyReportShown = shown; }
-    void clearVerifyReport() override {}
-    void appendVerifyLine(const QString& line) override;
+    void SetVerifyReportShown(bool shown) { m_verifyReportShown = shown; }
+    void ClearVerifyReport() override {}
+    void AppendVerifyLine(const QString& line) override;
 
-    QString caption() const { return m_caption; }
+    QString Caption() const { return m_caption; }
     // Prints one line of a command's own output.
-    void print(const QString& text);
+    void Print(const QString& text);
 
 private:
-    std::optional<QString> ask(const QString& question);
-    void showPendingStatus();
+    std::optional<QString> Ask(const QString& question);
+    void ShowPendingStatus();
 
     QTextStream& m_in;
     QTextStream& m_out;

@@ -8,14 +8,14 @@ namespace orvane::cli {
 // Verifies the loaded tape set against the disk and prints the verify report; exit status 1
 // when a file is defect.
 int VerifyCommand(CommandEnvironment& env) {
-    if (!env.args.isEmpty())
+    if (!env.Args.isEmpty())
         throw UsageError{QStringLiteral("verify takes no arguments")};
-    env.op.setVerifyReportShown(true);
-    const VerifyResult result = VerifyTape(env.session);
-    env.op.setVerifyReportShown(false);
-    if (!result.verified || result.VerifiedDefect > 0)
+    env.Op.SetVerifyReportShown(true);
+    const VerifyResult result = VerifyTape(env.Session);
+    env.Op.SetVerifyReportShown(false);
+    if (!result.Verified || result.VerifiedDefect > 0)
         return 1;
-    return ExitStatus(env.session);
+    return ExitStatus(env.Session);
 }
 
 } // namespace orvane::cli

@@ -31,19 +31,19 @@ QString SizeText(int64_t bytes) {
 int Report(TerminalOperator& op, const QString& error) {
     if (error.isEmpty())
         return 0;
-    op.print(QStringLiteral("Error: ") + error);
+    op.Print(QStringLiteral("Error: ") + error);
     return 1;
 }
 
 } // namespace
 
 int VtapeCommand(CommandEnvironment& env) {
-    const QString directory = VirtualLibraryDirectory(env.session.tapeDriveName);
+    const QString directory = VirtualLibraryDirectory(env.Session.TapeDriveName);
     if (directory.isEmpty())
-        throw UsageError{QStringLiteral("the drive ") + env.session.tapeDriveName +
+        throw UsageError{QStringLiteral("the drive ") + env.Session.TapeDriveName +
                          QStringLiteral(" is not a virtual tape library")};
-    auto library = VirtualTapeLibrary::at(directory);
-    QStringList args = env.args;
+    auto library = VirtualTapeLibrary::At(directory);
+    QStringList args = env.Args;
     const QString action = args.isEmpty() ? QString() : args.takeFirst();
 
     if (action == QLatin1String("create")) {
@@ -58,31 +58,31 @@ int VtapeCommand(CommandEnvironment& env) {
         const uint32_t partitions = partitionsText.isEmpty() ? 1 : partitionsText.toUInt(&ok);
         if (!ok || partitions < 1 || partitions > 64)
             throw UsageError{QStringLiteral("--partitions takes a number from 1 to 64")};
-        return Report(env.op,
-                      library->createCartridge(args.first(), capacity, partitions, writeProtected));
+        return Report(env.Op,
+                      library->CreateCartridge(args.first(), capacity, partitions, writeProtected));
     }
     if (action == QLatin1String("insert")) {
         if (args.size() != 1)
             throw UsageError{QStringLiteral("vtape insert takes one cartridge name")};
-        return Report(env.op, library->insert(args.first()));
+        return Report(env.Op, library->Insert(args.first()));
     }
     if (action == QLatin1String("eject") && args.isEmpty())
-        return Report(env.op, library->eject());
+        return Report(env.Op, library->Eject());
     if (action == QLatin1String("list") && args.isEmpty()) {
-        const auto cartridges = library->cartridges();
+        const auto cartridges = library->Cartridges();
         if (cartridges.empty())
-            env.op.print(QStringLiteral("No cartridges in ") + directory);
+            env.Op.Print(QStringLiteral("No cartridges in ") + directory);
         for (const CartridgeInfo& cartridge : cartridges) {
             QString line = QStringLiteral("%1  capacity %2  used %3  partitions %4")
-                               .arg(cartridge.name, -12)
-                               .arg(SizeText(cartridge.capacity))
-                               .arg(SizeText(cartridge.endOfDataBlocks * TapeBlockSize))
-                               .arg(cartridge.partitions);
-            if (cartridge.writeProtected)
+                               .arg(cartridge.Name, -12)
+                               .arg(SizeText(cartridge.Capacity))
+                               .arg(SizeText(cartridge.EndOfDataBlocks * TapeBlockSize))
+                               .arg(cartridge.Partitions);
+            if (cartridge.WriteProtected)
                 line += QStringLiteral("  write-protected");
-            if (cartridge.loaded)
+            if (cartridge.Loaded)
                 line += QStringLiteral("  (loaded)");
-            env.op.print(line);
+            env.Op.Print(line);
         }
         return 0;
     }

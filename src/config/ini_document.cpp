@@ -6,8 +6,8 @@ namespace orvane {
 
 namespace {
 
-const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
-const QByteArray kUtf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
 
 QString Fold(const QString& name) {
     return name.trimmed().toCaseFolded();
@@ -41,8 +41,8 @@ QByteArray KeyLine(const QString& key, const QString& value) {
 IniDocument::IniDocument() : m_sections(1) {}
 
 IniDocument::IniDocument(const QByteArray& text) : IniDocument() {
-    m_byteOrderMark = text.startsWith(kUtf8Bom);
-    qsizetype start = m_byteOrderMark ? kUtf8Bom.size() : 0;
+    m_byteOrderMark = text.startsWith(Utf8Bom);
+    qsizetype start = m_byteOrderMark ? Utf8Bom.size() : 0;
     while (start < text.size()) {
         qsizetype end = text.indexOf('\n', start);
         if (end < 0)
@@ -50,12 +50,12 @@ IniDocument::IniDocument(const QByteArray& text) : IniDocument() {
         QByteArray line = text.mid(start, end - start);
         if (line.endsWith('\r'))
             line.chop(1);
-        addLine(line);
+        AddLine(line);
         start = end + 1;
     }
 }
 
-void IniDocument::addLine(const QByteArray& text) {
+void IniDocument::AddLine(const QByteArray& text) {
     if (const std::optional<QString> name = SectionName(text)) {
         m_sections.push_back(Section{text, {}, {}, 0});
         if (!m_sectionIndex.contains(Fold(*name)))
@@ -66,28 +66,28 @@ void IniDocument::addLine(const QByteArray& text) {
     Line line{text, QString()};
     const qsizetype equals = text.indexOf('=');
     if (equals >= 0)
-        line.key = Fold(Decode(text.left(equals)));
-    if (!line.key.isEmpty()) {
-        if (!section.keys.contains(line.key))
-            section.keys.insert(line.key, section.lines.size());
-        section.keyLinesEnd = section.lines.size() + 1;
+        line.Key = Fold(Decode(text.left(equals)));
+    if (!line.Key.isEmpty()) {
+        if (!section.Keys.contains(line.Key))
+            section.Keys.insert(line.Key, section.Lines.size());
+        section.KeyLinesEnd = section.Lines.size() + 1;
     }
-    section.lines.push_back(std::move(line));
+    section.Lines.push_back(std::move(line));
 }
 
-std::optional<QString> IniDocument::value(const QString& section, const QString& key) const {
+std::optional<QString> IniDocument::Value(const QString& section, const QString& key) const {
     const auto found = m_sectionIndex.constFind(Fold(section));
     if (found == m_sectionIndex.cend())
         return std::nullopt;
     const Section& lines = m_sections[*found];
-    const auto line = lines.keys.constFind(Fold(key));
-    if (line == lines.keys.cend())
+    const auto line = lines.Keys.constFind(Fold(key));
+    if (line == lines.Keys.cend())
         return std::nullopt;
-    const QByteArray& text = lines.lines[*line].text;
+    const QByteArray& text = lines.Lines[*line].Text;
     return Decode(text.mid(text.indexOf('=') + 1)).trimmed();
 }
 
-IniDocument::Section& IniDocument::sectionFor(const QString& name) {
+IniDocument::Section& IniDocument::SectionFor(const QString& name) {
     const QString folded = Fold(name);
     if (const auto found = m_sectionIndex.constFind(folded); found != m_sectionIndex.cend())
         return m_sections[*found];
@@ -96,28 +96,28 @@ IniDocument::Section& IniDocument::sectionFor(const QString& name) {
     return m_sections.back();
 }
 
-void IniDocument::setValue(const QString& section, const QString& key, const QString& value) {
-    Section& target = sectionFor(section);
+void IniDocument::SetValue(const QString& section, const QString& key, const QString& value) {
+    Section& target = SectionFor(section);
     const QString folded = Fold(key);
-    if (const auto found = target.keys.constFind(folded); found != target.keys.cend()) {
-        target.lines[*found].text = KeyLine(key, value);
+    if (const auto found = target.Keys.constFind(folded); found != target.Keys.cend()) {
+        target.Lines[*found].Text = KeyLine(key, value);
         return;
     }
     // Only lines after the last key (blank lines, comments) move down, and those are never
     // indexed, so the index stays right.
-    const std::size_t at = target.keyLinesEnd++;
-    target.lines.insert(target.lines.begin() + static_cast<std::ptrdiff_t>(at),
+    const std::size_t at = target.KeyLinesEnd++;
+    target.Lines.insert(target.Lines.begin() + static_cast<std::ptrdiff_t>(at),
                         Line{KeyLine(key, value), folded});
-    target.keys.insert(folded, at);
+    target.Keys.insert(folded, at);
 }
 
-QByteArray IniDocument::toText() const {
-    QByteArray text = m_byteOrderMark ? kUtf8Bom : QByteArray();
+QByteArray IniDocument::ToText() const {
+    QByteArray text = m_byteOrderMark ? Utf8Bom : QByteArray();
     for (const Section& section : m_sections) {
-        if (!section.header.isEmpty())
-            text += section.header + kLineEnd;
-        for (const Line& line : section.lines)
-            text += line.text + kLineEnd;
+        if (!section.Header.isEmpty())
+            text += section.Header + LineEnd;
+        for (const Line& line : section.Lines)
+            text += line.Text + LineEnd;
     }
     return text;
 }

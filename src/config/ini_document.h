@@ -17,29 +17,29 @@ public:
     IniDocument();
     explicit IniDocument(const QByteArray& text);
 
-    std::optional<QString> value(const QString& section, const QString& key) const;
+    std::optional<QString> Value(const QString& section, const QString& key) const;
 
     // Replaces the key's line in place; a new key goes after the last key of its section, a new
     // section at the end. Line breaks in the value become blanks, so that a value can never add
     // lines of its own to the file.
-    void setValue(const QString& section, const QString& key, const QString& value);
+    void SetValue(const QString& section, const QString& key, const QString& value);
 
-    QByteArray toText() const;
+    QByteArray ToText() const;
 
 private:
     struct Line {
-        QByteArray text; // without its line end
-        QString key;     // the folded name of a key line, else empty
+        QByteArray Text; // without its line end
+        QString Key;     // the folded name of a key line, else empty
     };
     struct Section {
-        QByteArray header; // empty for the lines before the first section
-        std::vector<Line> lines;
-        QHash<QString, std::size_t> keys; // folded name -> index into lines
-        std::size_t keyLinesEnd = 0;      // where a new key goes
+        QByteArray Header; // empty for the lines before the first section
+        std::vector<Line> Lines;
+        QHash<QString, std::size_t> Keys; // folded name -> index into lines
+        std::size_t KeyLinesEnd = 0;      // where a new key goes
     };
 
-    void addLine(const QByteArray& text);
-    Section& sectionFor(const QString& name);
+    void AddLine(const QByteArray& text);
+    Section& SectionFor(const QString& name);
 
     std::vector<Section> m_sections; // the first holds the lines before any section header
     QHash<QString, std::size_t> m_sectionIndex;

@@ -12,21 +12,21 @@ namespace orvane {
 namespace {
 
 // The value that stands for a missing list line; a line with this text ends the list as well.
-const QString kNoValue = QStringLiteral("no Value");
+const QString NoValue = QStringLiteral("no Value");
 
 bool IsList(const JobFileKey& key) {
-    return key.type == JobValueType::PathList;
+    return key.Type == JobValueType::PathList;
 }
 
 void PutSettings(IniDocument& document, const Settings& settings) {
     for (const JobFileKey& key : JobFileKeys())
         if (!IsList(key))
-            document.setValue(key.section, key.key, JobFileText(settings, key));
+            document.SetValue(key.Section, key.Key, JobFileText(settings, key));
 }
 
 void PutList(IniDocument& document, const JobFileKey& list, const QStringList& lines) {
     for (int line = 0; line < lines.size(); ++line)
-        document.setValue(list.section, JobFileListKey(list, line), lines.at(line));
+        document.SetValue(list.Section, JobFileListKey(list, line), lines.at(line));
 }
 
 // The list ends at the first missing line: a line after a gap is never read.
@@ -34,8 +34,8 @@ QStringList ReadList(const IniDocument& document, const JobFileKey& list) {
     QStringList lines;
     for (int line = 0;; ++line) {
         const std::optional<QString> value =
-            document.value(list.section, JobFileListKey(list, line));
-        if (!value || *value == kNoValue)
+            document.Value(list.Section, JobFileListKey(list, line));
+        if (!value || *value == NoValue)
             return lines;
         lines.append(CutJobFileValue(*value));
     }
@@ -44,13 +44,13 @@ QStringList ReadList(const IniDocument& document, const JobFileKey& list) {
 IniDocument NewJobFileDocument(const Settings& current) {
     IniDocument document;
     for (const JobFileKey& key : JobFileKeys())
-        if (IsList(key) && key.newFile == NewFileEntry::Fixed)
-            PutList(document, key, key.newFileValues);
+        if (IsList(key) && key.NewFile == NewFileEntry::Fixed)
+            PutList(document, key, key.NewFileValues);
     for (const JobFileKey& key : JobFileKeys()) {
-        if (IsList(key) || key.newFile == NewFileEntry::Omitted)
+        if (IsList(key) || key.NewFile == NewFileEntry::Omitted)
             continue;
-        document.setValue(key.section, key.key,
-                          key.newFile == NewFileEntry::Fixed ? key.newFileValues.first()
+        document.SetValue(key.Section, key.Key,
+                          key.NewFile == NewFileEntry::Fixed ? key.NewFileValues.first()
                                                              : JobFileText(current, key));
     }
     return document;
@@ -61,21 +61,21 @@ IniDocument NewJobFileDocument(const Settings& current) {
 JobFileLoad LoadJobFile(const QString& path, Settings& settings) {
     JobFileLoad load;
     JobFileContent content = ReadJobFileContent(path);
-    load.error = content.error;
-    if (content.exists) {
+    load.Error = content.Error;
+    if (content.Exists) {
         for (const JobFileKey& key : JobFileKeys())
             if (!IsList(key))
-                ReadJobFileValue(settings, key, content.document.value(key.section, key.key));
+                ReadJobFileValue(settings, key, content.Document.Value(key.Section, key.Key));
     } else {
         // The lists come from the new file's content even when it cannot be written.
-        content.document = NewJobFileDocument(settings);
-        load.error = WriteJobFileContent(path, content.document);
-        load.createdNewFile = load.error.isEmpty();
+        content.Document = NewJobFileDocument(settings);
+        load.Error = WriteJobFileContent(path, content.Document);
+        load.CreatedNewFile = load.Error.isEmpty();
     }
     for (const JobFileKey& key : JobFileKeys()) {
         if (IsList(key)) {
-            settings.*key.list = ReadList(content.document, key);
-            NormalizePathList(settings.*key.list);
+            settings.*key.List = ReadList(content.Document, key);
+            NormalizePathList(settings.*key.List);
         }
     }
     return load;
@@ -83,18 +83,18 @@ JobFileLoad LoadJobFile(const QString& path, Settings& settings) {
 
 QString SaveJobFileSettings(const QString& path, const Settings& settings) {
     JobFileContent content = ReadJobFileContent(path);
-    if (!content.error.isEmpty())
-        return content.error;
-    PutSettings(content.document, settings);
-    return WriteJobFileContent(path, content.document);
+    if (!content.Error.isEmpty())
+        return content.Error;
+    PutSettings(content.Document, settings);
+    return WriteJobFileContent(path, content.Document);
 }
 
 QString SaveJobFileLists(const QString& path, Settings& settings) {
     IniDocument document;
     for (const JobFileKey& key : JobFileKeys()) {
         if (IsList(key)) {
-            NormalizePathList(settings.*key.list);
-            PutList(document, key, settings.*key.list);
+            NormalizePathList(settings.*key.List);
+            PutList(document, key, settings.*key.List);
         }
     }
     PutSettings(document, settings);

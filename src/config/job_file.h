@@ -7,8 +7,8 @@
 namespace orvane {
 
 struct JobFileLoad {
-    bool createdNewFile = false; // the file was missing and has been written with new-file values
-    QString error;               // empty when the file was read, or created, without trouble
+    bool CreatedNewFile = false; // the file was missing and has been written with new-file values
+    QString Error;               // empty when the file was read, or created, without trouble
 };
 
 // Applies the job file to the settings and both path lists. Missing keys and values that do not

@@ -25,7 +25,7 @@ JobFileAssignment ApplyJobFileAssignment(Settings& settings, const QString& assi
     case JobValueOutcome::Cut:
         return {true, QStringLiteral("--set %1: the value is cut to its first %2 characters")
                           .arg(name)
-                          .arg(kMaxJobFileValueLength)};
+                          .arg(MaxJobFileValueLength)};
     case JobValueOutcome::Clamped:
         return {true, QStringLiteral("--set %1: %2 is out of range, %3 is used")
                           .arg(name, value.trimmed(), JobFileText(settings, *entry))};

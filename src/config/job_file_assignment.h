@@ -7,10 +7,10 @@
 namespace orvane {
 
 struct JobFileAssignment {
-    bool valid = false;
+    bool Valid = false;
     // Why the assignment is not valid; for a valid one, a note when the value was not taken as
     // given (cut, clamped, or replaced by the default).
-    QString message;
+    QString Message;
 };
 
 // Applies one "SECTION/KEY=VALUE" assignment, as the job file would set it.

@@ -8,39 +8,39 @@ namespace orvane {
 
 namespace {
 
-constexpr int kMaxListLineDigits = 6;
+constexpr int MaxListLineDigits = 6;
 
 struct Range {
-    int minimum;
-    int maximum;
-    bool clamp;
+    int Minimum;
+    int Maximum;
+    bool Clamp;
 };
 
 JobFileKey Entry(QString section, QString key, JobValueType type) {
     JobFileKey entry;
-    entry.section = std::move(section);
-    entry.key = std::move(key);
-    entry.type = type;
+    entry.Section = std::move(section);
+    entry.Key = std::move(key);
+    entry.Type = type;
     return entry;
 }
 
 JobFileKey Flag(const char* section, const char* key, bool Settings::*field, bool readDefault) {
     JobFileKey entry =
         Entry(QString::fromLatin1(section), QString::fromLatin1(key), JobValueType::Boolean);
-    entry.flag = field;
-    entry.readDefault = readDefault ? QStringLiteral("1") : QStringLiteral("0");
-    entry.newFile = NewFileEntry::Fixed;
-    entry.newFileValues = {entry.readDefault};
+    entry.Flag = field;
+    entry.ReadDefault = readDefault ? QStringLiteral("1") : QStringLiteral("0");
+    entry.NewFile = NewFileEntry::Fixed;
+    entry.NewFileValues = {entry.ReadDefault};
     return entry;
 }
 
 JobFileKey BackupDay(const char* key, int day) {
     JobFileKey entry =
         Entry(QStringLiteral("Backup_Day"), QString::fromLatin1(key), JobValueType::Boolean);
-    entry.backupDay = day;
-    entry.readDefault = QStringLiteral("1");
-    entry.newFile = NewFileEntry::Fixed;
-    entry.newFileValues = {entry.readDefault};
+    entry.BackupDay = day;
+    entry.ReadDefault = QStringLiteral("1");
+    entry.NewFile = NewFileEntry::Fixed;
+    entry.NewFileValues = {entry.ReadDefault};
     return entry;
 }
 
@@ -48,14 +48,14 @@ JobFileKey Number(const char* section, const char* key, int Settings::*field, Ra
                   int readDefault, NewFileEntry newFile) {
     JobFileKey entry =
         Entry(QString::fromLatin1(section), QString::fromLatin1(key), JobValueType::Integer);
-    entry.number = field;
-    entry.minimum = range.minimum;
-    entry.maximum = range.maximum;
-    entry.clampToRange = range.clamp;
-    entry.readDefault = QString::number(readDefault);
-    entry.newFile = newFile;
+    entry.Number = field;
+    entry.Minimum = range.Minimum;
+    entry.Maximum = range.Maximum;
+    entry.ClampToRange = range.Clamp;
+    entry.ReadDefault = QString::number(readDefault);
+    entry.NewFile = newFile;
     if (newFile == NewFileEntry::Fixed)
-        entry.newFileValues = {entry.readDefault};
+        entry.NewFileValues = {entry.ReadDefault};
     return entry;
 }
 
@@ -63,19 +63,19 @@ JobFileKey Text(const char* section, const char* key, QString Settings::*field,
                 const char* readDefault, const char* newFile) {
     JobFileKey entry =
         Entry(QString::fromLatin1(section), QString::fromLatin1(key), JobValueType::Text);
-    entry.text = field;
-    entry.readDefault = QString::fromLatin1(readDefault);
-    entry.newFile = NewFileEntry::Fixed;
-    entry.newFileValues = {QString::fromLatin1(newFile)};
+    entry.Text = field;
+    entry.ReadDefault = QString::fromLatin1(readDefault);
+    entry.NewFile = NewFileEntry::Fixed;
+    entry.NewFileValues = {QString::fromLatin1(newFile)};
     return entry;
 }
 
 JobFileKey PathList(const char* section, QStringList Settings::*field, QStringList newFile) {
     JobFileKey entry =
         Entry(QString::fromLatin1(section), QStringLiteral("Path"), JobValueType::PathList);
-    entry.list = field;
-    entry.newFile = newFile.isEmpty() ? NewFileEntry::Omitted : NewFileEntry::Fixed;
-    entry.newFileValues = std::move(newFile);
+    entry.List = field;
+    entry.NewFile = newFile.isEmpty() ? NewFileEntry::Omitted : NewFileEntry::Fixed;
+    entry.NewFileValues = std::move(newFile);
     return entry;
 }
 
@@ -86,11 +86,11 @@ bool SameName(const QString& a, const QString& b) {
 // The line number of a path list key: the stem, then decimal digits without leading zeros.
 std::optional<int> ListLine(const JobFileKey& list, const QString& key) {
     const QStringView name = QStringView(key).trimmed();
-    if (!name.startsWith(list.key, Qt::CaseInsensitive))
+    if (!name.startsWith(list.Key, Qt::CaseInsensitive))
         return std::nullopt;
-    const QStringView digits = name.mid(list.key.size());
+    const QStringView digits = name.mid(list.Key.size());
     const bool canonical =
-        !digits.isEmpty() && digits.size() <= kMaxListLineDigits &&
+        !digits.isEmpty() && digits.size() <= MaxListLineDigits &&
         std::all_of(digits.begin(), digits.end(),
                     [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }) &&
         (digits.size() == 1 || digits.front() != QLatin1Char('0'));
@@ -100,11 +100,11 @@ std::optional<int> ListLine(const JobFileKey& list, const QString& key) {
 }
 
 bool& FlagOf(Settings& settings, const JobFileKey& key) {
-    return key.backupDay >= 0 ? settings.BackupDays.at(key.backupDay) : settings.*key.flag;
+    return key.BackupDay >= 0 ? settings.BackupDays.at(key.BackupDay) : settings.*key.Flag;
 }
 
 bool FlagOf(const Settings& settings, const JobFileKey& key) {
-    return key.backupDay >= 0 ? settings.BackupDays.at(key.backupDay) : settings.*key.flag;
+    return key.BackupDay >= 0 ? settings.BackupDays.at(key.BackupDay) : settings.*key.Flag;
 }
 
 } // namespace
@@ -160,10 +160,10 @@ const std::vector<JobFileKey>& JobFileKeys() {
 
 const JobFileKey* FindJobFileKey(const QString& section, const QString& key, int* listLine) {
     for (const JobFileKey& entry : JobFileKeys()) {
-        if (!SameName(entry.section, section))
+        if (!SameName(entry.Section, section))
             continue;
-        if (entry.type != JobValueType::PathList) {
-            if (SameName(entry.key, key))
+        if (entry.Type != JobValueType::PathList) {
+            if (SameName(entry.Key, key))
                 return &entry;
         } else if (const std::optional<int> line = ListLine(entry, key)) {
             if (listLine)
@@ -175,17 +175,17 @@ const JobFileKey* FindJobFileKey(const QString& section, const QString& key, int
 }
 
 QString JobFileListKey(const JobFileKey& list, int line) {
-    return list.key + QString::number(line);
+    return list.Key + QString::number(line);
 }
 
 QString JobFileText(const Settings& settings, const JobFileKey& key) {
-    switch (key.type) {
+    switch (key.Type) {
     case JobValueType::Boolean:
         return FlagOf(settings, key) ? QStringLiteral("1") : QStringLiteral("0");
     case JobValueType::Integer:
-        return QString::number(settings.*key.number);
+        return QString::number(settings.*key.Number);
     case JobValueType::Text:
-        return settings.*key.text;
+        return settings.*key.Text;
     case JobValueType::PathList:
         break;
     }
@@ -194,29 +194,29 @@ QString JobFileText(const Settings& settings, const JobFileKey& key) {
 
 JobValueOutcome ReadJobFileValue(Settings& settings, const JobFileKey& key,
                                  const std::optional<QString>& value) {
-    const QString given = value ? CutJobFileValue(value->trimmed()) : key.readDefault;
+    const QString given = value ? CutJobFileValue(value->trimmed()) : key.ReadDefault;
     JobValueOutcome outcome = !value                                   ? JobValueOutcome::Defaulted
                               : given.size() < value->trimmed().size() ? JobValueOutcome::Cut
                                                                        : JobValueOutcome::Taken;
-    if (key.type == JobValueType::Text) {
-        settings.*key.text = given;
+    if (key.Type == JobValueType::Text) {
+        settings.*key.Text = given;
         return outcome;
     }
     std::optional<int> number = ParseJobFileInteger(given);
     if (!number) {
-        number = ParseJobFileInteger(key.readDefault);
+        number = ParseJobFileInteger(key.ReadDefault);
         outcome = JobValueOutcome::Defaulted;
     }
-    if (key.type == JobValueType::Boolean) {
+    if (key.Type == JobValueType::Boolean) {
         FlagOf(settings, key) = *number != 0;
         return outcome;
     }
-    if (*number < key.minimum || *number > key.maximum) {
-        number = key.clampToRange ? std::clamp(*number, key.minimum, key.maximum)
-                                  : ParseJobFileInteger(key.readDefault);
-        outcome = key.clampToRange ? JobValueOutcome::Clamped : JobValueOutcome::Defaulted;
+    if (*number < key.Minimum || *number > key.Maximum) {
+        number = key.ClampToRange ? std::clamp(*number, key.Minimum, key.Maximum)
+                                  : ParseJobFileInteger(key.ReadDefault);
+        outcome = key.ClampToRange ? JobValueOutcome::Clamped : JobValueOutcome::Defaulted;
     }
-    settings.*key.number = *number;
+    settings.*key.Number = *number;
     return outcome;
 }
 
@@ -226,10 +226,10 @@ JobValueOutcome TakeJobFileValue(Settings& settings, const QString& section, con
     const JobFileKey* entry = FindJobFileKey(section, key, &line);
     if (!entry)
         return JobValueOutcome::UnknownKey;
-    if (entry->type != JobValueType::PathList)
+    if (entry->Type != JobValueType::PathList)
         return ReadJobFileValue(settings, *entry, value);
     const QString path = CutJobFileValue(value.trimmed());
-    QStringList& list = settings.*entry->list;
+    QStringList& list = settings.*entry->List;
     while (list.size() <= line)
         list.append(QString()); // dropped again by NormalizePathList
     list[line] = path;

@@ -21,20 +21,20 @@ enum class NewFileEntry {
 // One key of the job file and the setting it keeps. A path list stands for all of its keys: the
 // stem in `key` followed by the line number counted from 0 ("Path0", "Path1", ... "Path10").
 struct JobFileKey {
-    QString section;
-    QString key;
-    JobValueType type = JobValueType::Text;
-    bool Settings::*flag = nullptr;        // Boolean, unless backupDay names the field
-    int backupDay = -1;                    // Boolean: index into Settings::BackupDays
-    int Settings::*number = nullptr;       // Integer
-    QString Settings::*text = nullptr;     // Text
-    QStringList Settings::*list = nullptr; // PathList
-    int minimum = 0;
-    int maximum = 0;
-    bool clampToRange = false; // out of range: the nearest bound, else the read default
-    QString readDefault;       // for a missing key or a value that does not read as its type
-    NewFileEntry newFile = NewFileEntry::Omitted;
-    QStringList newFileValues; // one value, or the lines of a path list
+    QString Section;
+    QString Key;
+    JobValueType Type = JobValueType::Text;
+    bool Settings::*Flag = nullptr;        // Boolean, unless backupDay names the field
+    int BackupDay = -1;                    // Boolean: index into Settings::BackupDays
+    int Settings::*Number = nullptr;       // Integer
+    QString Settings::*Text = nullptr;     // Text
+    QStringList Settings::*List = nullptr; // PathList
+    int Minimum = 0;
+    int Maximum = 0;
+    bool ClampToRange = false; // out of range: the nearest bound, else the read default
+    QString ReadDefault;       // for a missing key or a value that does not read as its type
+    NewFileEntry NewFile = NewFileEntry::Omitted;
+    QStringList NewFileValues; // one value, or the lines of a path list
 };
 
 // Every key in the order the job file keeps them: the settings, then the two path lists.
@@ -56,7 +56,7 @@ QString JobFileText(const Settings& settings, const JobFileKey& key);
 enum class JobValueOutcome {
     UnknownKey,
     Taken,
-    Cut,       // longer than kMaxJobFileValueLength
+    Cut,       // longer than MaxJobFileValueLength
     Clamped,   // out of range, the nearest bound taken
     Defaulted, // missing, not of its type, or out of a range without clamping
 };

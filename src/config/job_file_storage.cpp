@@ -9,7 +9,7 @@ namespace orvane {
 namespace {
 
 // Far beyond any real job file; keeps a wrong path from filling the memory.
-constexpr qint64 kMaxJobFileSize = 64 * 1024 * 1024;
+constexpr qint64 MaxJobFileSize = 64 * 1024 * 1024;
 
 QString ReadError(const QString& path, const QString& reason) {
     return QStringLiteral("Cannot read the job file %1: %2").arg(path, reason);
@@ -24,30 +24,29 @@ QString WriteError(const QString& path, const QString& reason) {
 JobFileContent ReadJobFileContent(const QString& path) {
     JobFileContent content;
     const QFileInfo info(path);
-    content.exists = info.exists();
-    if (!content.exists)
+    content.Exists = info.exists();
+    if (!content.Exists)
         return content;
     // A directory, a FIFO or a device is no job file; opening a FIFO would wait forever.
     if (!info.isFile()) {
-        content.error = ReadError(path, QStringLiteral("not a regular file"));
+        content.Error = ReadError(path, QStringLiteral("not a regular file"));
         return content;
     }
-    if (info.size() > kMaxJobFileSize) {
-        content.error =
-            ReadError(path, QStringLiteral("larger than %1 bytes").arg(kMaxJobFileSize));
+    if (info.size() > MaxJobFileSize) {
+        content.Error = ReadError(path, QStringLiteral("larger than %1 bytes").arg(MaxJobFileSize));
         return content;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        content.error = ReadError(path, file.errorString());
+        content.Error = ReadError(path, file.errorString());
         return content;
     }
-    const QByteArray text = file.read(kMaxJobFileSize);
+    const QByteArray text = file.read(MaxJobFileSize);
     if (file.error() != QFileDevice::NoError) {
-        content.error = ReadError(path, file.errorString());
+        content.Error = ReadError(path, file.errorString());
         return content;
     }
-    content.document = IniDocument(text);
+    content.Document = IniDocument(text);
     return content;
 }
 
@@ -60,7 +59,7 @@ QString WriteJobFileContent(const QString& path, const IniDocument& document) {
         file.cancelWriting();
         return WriteError(path, reason);
     }
-    const QByteArray text = document.toText();
+    const QByteArray text = document.ToText();
     if (file.write(text) != text.size() || !file.commit())
         return WriteError(path, file.errorString());
     return QString();

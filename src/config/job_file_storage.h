@@ -8,9 +8,9 @@ namespace orvane {
 
 // A job file as read from disk.
 struct JobFileContent {
-    bool exists = false;
-    IniDocument document; // empty when the file is missing or could not be read
-    QString error;        // the file is there but could not be read
+    bool Exists = false;
+    IniDocument Document; // empty when the file is missing or could not be read
+    QString Error;        // the file is there but could not be read
 };
 
 JobFileContent ReadJobFileContent(const QString& path);

@@ -55,9 +55,9 @@ std::optional<int> ParseJobFileInteger(const QString& text) {
 }
 
 QString CutJobFileValue(const QString& text) {
-    if (text.size() <= kMaxJobFileValueLength)
+    if (text.size() <= MaxJobFileValueLength)
         return text;
-    QString cut = text.left(kMaxJobFileValueLength);
+    QString cut = text.left(MaxJobFileValueLength);
     if (cut.back().isHighSurrogate())
         cut.chop(1);
     return cut;

@@ -31,12 +31,12 @@ public:
 
     explicit SoftCompression(QString archivePath) : m_archivePath(std::move(archivePath)) {}
 
-    const QString& archivePath() const { return m_archivePath; }
+    const QString& ArchivePath() const { return m_archivePath; }
 
     // The deflate level, 1 (fastest) to 9 (tightest); follows the "Compression Level" setting, also
     // while a job file is loaded. Values outside the range are taken as the nearest end.
-    int level() const { return m_level; }
-    void setLevel(int level) { m_level = qBound(1, level, 9); }
+    int Level() const { return m_level; }
+    void SetLevel(int level) { m_level = qBound(1, level, 9); }
 
     // Whether a file of `size` bytes goes through the archive on its way to tape: only with soft
     // compression on and only when it is neither empty nor too large.
@@ -46,7 +46,7 @@ public:
     static bool FitsInMemory(qint64 size) { return size <= MemoryLimit; }
 
     // add: makes the archive anew with `filePath` as its only member, stored under its bare
-    // file name (already compressed formats stored, the rest deflated at level()). On failure
+    // file name (already compressed formats stored, the rest deflated at Level()). On failure
     // the operator is told and no archive is left behind, so an old one can never be taken for
     // this file. True when the archive holds the file.
     bool Add(const QString& filePath, OperatorInterface& op) const;

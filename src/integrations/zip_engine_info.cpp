@@ -20,7 +20,7 @@ QString DllInfoText() {
 }
 
 void ShowDllInfo(OperatorInterface& op) {
-    op.showMessage(DllInfoText());
+    op.ShowMessage(DllInfoText());
 }
 
 } // namespace orvane

@@ -9,7 +9,7 @@ MemoryArchive::MemoryArchive(MemoryArchive&& other) noexcept
 
 MemoryArchive& MemoryArchive::operator=(MemoryArchive&& other) noexcept {
     if (this != &other) {
-        release();
+        Release();
         m_source = std::exchange(other.m_source, nullptr);
         m_size = std::exchange(other.m_size, 0);
     }
@@ -17,10 +17,10 @@ MemoryArchive& MemoryArchive::operator=(MemoryArchive&& other) noexcept {
 }
 
 MemoryArchive::~MemoryArchive() {
-    release();
+    Release();
 }
 
-void MemoryArchive::release() {
+void MemoryArchive::Release() {
     if (!m_source)
         return;
     zip_source_free(m_source); // closes it first
@@ -28,8 +28,8 @@ void MemoryArchive::release() {
     m_size = 0;
 }
 
-ZipOutcome MemoryArchive::adopt(zip_source_t* source) {
-    release();
+ZipOutcome MemoryArchive::Adopt(zip_source_t* source) {
+    Release();
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_source_stat(source, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) ||
@@ -37,8 +37,8 @@ ZipOutcome MemoryArchive::adopt(zip_source_t* source) {
         zip_error_t* error = zip_source_error(source);
         const ZipOutcome outcome =
             zip_error_code_zip(error) == ZIP_ER_OK
-                ? ZipOutcome::fromCode(ZIP_ER_INTERNAL)
-                : ZipOutcome::failure(zip_error_code_zip(error),
+                ? ZipOutcome::FromCode(ZIP_ER_INTERNAL)
+                : ZipOutcome::Failure(zip_error_code_zip(error),
                                       QString::fromUtf8(zip_error_strerror(error)));
         zip_source_free(source);
         return outcome;
@@ -48,7 +48,7 @@ ZipOutcome MemoryArchive::adopt(zip_source_t* source) {
     return {};
 }
 
-qint64 MemoryArchive::read(char* into, qint64 maxLength) {
+qint64 MemoryArchive::Read(char* into, qint64 maxLength) {
     if (!m_source || maxLength < 0)
         return -1;
     qint64 got = 0;
@@ -63,10 +63,10 @@ qint64 MemoryArchive::read(char* into, qint64 maxLength) {
     return got;
 }
 
-QByteArray MemoryArchive::readAll() {
+QByteArray MemoryArchive::ReadAll() {
     QByteArray bytes;
     char chunk[1 << 15];
-    for (qint64 n; (n = read(chunk, sizeof chunk)) > 0;)
+    for (qint64 n; (n = Read(chunk, sizeof chunk)) > 0;)
         bytes.append(chunk, n);
     return bytes;
 }

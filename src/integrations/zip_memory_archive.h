@@ -22,19 +22,19 @@ public:
     // Takes over one reference to `source`, a buffer source that libzip has written an archive
     // into, and opens it for reading. On failure the source is released and the archive stays
     // null.
-    ZipOutcome adopt(zip_source_t* source);
+    ZipOutcome Adopt(zip_source_t* source);
 
-    bool isNull() const { return m_source == nullptr; }
-    quint64 size() const { return m_size; }
+    bool IsNull() const { return m_source == nullptr; }
+    quint64 Size() const { return m_size; }
 
     // Copies the next bytes, at most `maxLength`, into `into`: the count, 0 at the end, -1 when
     // the bytes cannot be had.
-    qint64 read(char* into, qint64 maxLength);
+    qint64 Read(char* into, qint64 maxLength);
     // The bytes not read yet, whole.
-    QByteArray readAll();
+    QByteArray ReadAll();
 
 private:
-    void release();
+    void Release();
 
     zip_source_t* m_source = nullptr;
     quint64 m_size = 0;

@@ -4,12 +4,12 @@
 
 namespace orvane {
 
-ZipOutcome ZipOutcome::fromCode(int code) {
+ZipOutcome ZipOutcome::FromCode(int code) {
     zip_error_t error;
     zip_error_init_with_code(&error, code);
     const QString text = QString::fromUtf8(zip_error_strerror(&error));
     zip_error_fini(&error);
-    return failure(code, text);
+    return Failure(code, text);
 }
 
 } // namespace orvane

@@ -23,7 +23,7 @@ int CancelWhenAsked(zip_t*, void* cancelled) {
 }
 
 ZipOutcome LibraryFailure(zip_error_t* error) {
-    return ZipOutcome::failure(zip_error_code_zip(error),
+    return ZipOutcome::Failure(zip_error_code_zip(error),
                                QString::fromUtf8(zip_error_strerror(error)));
 }
 
@@ -38,11 +38,11 @@ bool RemoveIfPresent(const QString& path) {
 // reader.
 ZipOutcome CheckSource(const QFileInfo& source, const QString& filePath) {
     if (!source.exists())
-        return ZipOutcome::fromCode(ZIP_ER_NOENT);
+        return ZipOutcome::FromCode(ZIP_ER_NOENT);
     if (!source.isFile())
-        return ZipOutcome::failure(ZIP_ER_OPEN, QStringLiteral("not a regular file"));
+        return ZipOutcome::Failure(ZIP_ER_OPEN, QStringLiteral("not a regular file"));
     if (QFile probe(filePath); !probe.open(QIODevice::ReadOnly))
-        return ZipOutcome::failure(ZIP_ER_OPEN, probe.errorString());
+        return ZipOutcome::Failure(ZIP_ER_OPEN, probe.errorString());
     return {};
 }
 
@@ -73,13 +73,13 @@ ZipOutcome AddOnlyMember(zip_t* archive, const QString& filePath, const QFileInf
                              stored ? 0 : zip_uint32_t(qBound(1, level, 9)));
     SetMemberModificationTime(archive, zip_uint64_t(index),
                               source.lastModified().toSecsSinceEpoch());
-    if (control.pumpMessages)
+    if (control.PumpMessages)
         zip_register_progress_callback_with_state(archive, 0.01, PumpWhilePacking, nullptr,
                                                   nullptr);
-    if (control.cancelled)
+    if (control.Cancelled)
         zip_register_cancel_callback_with_state(
             archive, CancelWhenAsked, nullptr,
-            const_cast<void*>(static_cast<const void*>(control.cancelled)));
+            const_cast<void*>(static_cast<const void*>(control.Cancelled)));
     return {};
 }
 
@@ -99,19 +99,19 @@ bool IsStoredSuffix(const QString& fileName) {
 ZipOutcome PackFile(const QString& archivePath, const QString& filePath, int level,
                     const PackControl& control) {
     if (!RemoveIfPresent(archivePath))
-        return ZipOutcome::failure(ZIP_ER_REMOVE, QStringLiteral("the old archive ") + archivePath +
+        return ZipOutcome::Failure(ZIP_ER_REMOVE, QStringLiteral("the old archive ") + archivePath +
                                                       QStringLiteral(" cannot be removed"));
     const QFileInfo source(filePath);
-    if (ZipOutcome outcome = CheckSource(source, filePath); !outcome.ok())
+    if (ZipOutcome outcome = CheckSource(source, filePath); !outcome.Ok())
         return outcome;
 
     int openError = 0;
     zip_t* archive =
         zip_open(QFile::encodeName(archivePath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &openError);
     if (!archive)
-        return ZipOutcome::fromCode(openError);
+        return ZipOutcome::FromCode(openError);
     if (ZipOutcome outcome = AddOnlyMember(archive, filePath, source, level, control);
-        !outcome.ok()) {
+        !outcome.Ok()) {
         zip_discard(archive);
         return outcome;
     }
@@ -129,7 +129,7 @@ ZipOutcome PackFileInMemory(const QString& filePath, int level, MemoryArchive& a
                             const PackControl& control) {
     archive = MemoryArchive();
     const QFileInfo source(filePath);
-    if (ZipOutcome outcome = CheckSource(source, filePath); !outcome.ok())
+    if (ZipOutcome outcome = CheckSource(source, filePath); !outcome.Ok())
         return outcome;
 
     zip_error_t error;
@@ -148,9 +148,9 @@ ZipOutcome PackFileInMemory(const QString& filePath, int level, MemoryArchive& a
     zip_source_keep(buffer);
 
     ZipOutcome outcome = AddOnlyMember(zip, filePath, source, level, control);
-    if (outcome.ok()) {
+    if (outcome.Ok()) {
         if (zip_close(zip) == 0)
-            return archive.adopt(buffer);
+            return archive.Adopt(buffer);
         outcome = LibraryFailure(zip_get_error(zip));
     }
     zip_discard(zip);

@@ -15,8 +15,8 @@ bool IsStoredSuffix(const QString& fileName);
 // What a packing may do besides packing. Only the thread that owns the window may keep it alive;
 // a packing done elsewhere gives up early (with ZIP_ER_CANCELLED) once `cancelled` turns true.
 struct PackControl {
-    bool pumpMessages = true;
-    const std::atomic<bool>* cancelled = nullptr;
+    bool PumpMessages = true;
+    const std::atomic<bool>* Cancelled = nullptr;
 };
 
 // Writes a new archive at `archivePath` whose only member is the file `filePath`, under its bare

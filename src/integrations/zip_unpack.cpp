@@ -79,7 +79,7 @@ std::optional<QFile::Permissions> MemberPermissions(zip_t* archive, zip_uint64_t
 ZipOutcome ExtractMember(zip_t* archive, zip_uint64_t index, const QString& memberName,
                          const QString& target) {
     const auto failure = [&](int code, const QString& reason) {
-        return ZipOutcome::failure(code, memberName + QStringLiteral(": ") + reason);
+        return ZipOutcome::Failure(code, memberName + QStringLiteral(": ") + reason);
     };
 
     // Replacing means replacing: a link at the target is removed, never followed, and a
@@ -134,19 +134,19 @@ ZipOutcome UnpackOpenArchive(zip_t* opened, const QString& baseDirectory) {
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* raw = zip_get_name(archive.get(), zip_uint64_t(i), 0);
         if (!raw)
-            return ZipOutcome::failure(zip_error_code_zip(zip_get_error(archive.get())),
+            return ZipOutcome::Failure(zip_error_code_zip(zip_get_error(archive.get())),
                                        QString::fromUtf8(zip_strerror(archive.get())));
         const QString name = QFile::decodeName(raw);
         const auto target = MemberTargetPath(baseDirectory, name);
         if (!target)
-            return ZipOutcome::failure(
+            return ZipOutcome::Failure(
                 ZIP_ER_INVAL, QStringLiteral("the member \"") + name +
                                   QStringLiteral("\" would be written outside ") + baseDirectory);
         members.emplace_back(name, *target);
     }
 
     if (!QDir().mkpath(baseDirectory))
-        return ZipOutcome::failure(ZIP_ER_WRITE, QStringLiteral("the directory ") + baseDirectory +
+        return ZipOutcome::Failure(ZIP_ER_WRITE, QStringLiteral("the directory ") + baseDirectory +
                                                      QStringLiteral(" cannot be created"));
     const QString canonicalBase = QFileInfo(baseDirectory).canonicalFilePath();
 
@@ -155,12 +155,12 @@ ZipOutcome UnpackOpenArchive(zip_t* opened, const QString& baseDirectory) {
         const bool isDirectory = target.endsWith(QLatin1Char('/'));
         const QString directory = isDirectory ? target : QFileInfo(target).path();
         if (!StaysInside(directory, canonicalBase) || !QDir().mkpath(directory))
-            return ZipOutcome::failure(ZIP_ER_WRITE, name + QStringLiteral(": the directory ") +
+            return ZipOutcome::Failure(ZIP_ER_WRITE, name + QStringLiteral(": the directory ") +
                                                          directory +
                                                          QStringLiteral(" cannot be used"));
         if (isDirectory)
             continue;
-        if (ZipOutcome outcome = ExtractMember(archive.get(), i, name, target); !outcome.ok())
+        if (ZipOutcome outcome = ExtractMember(archive.get(), i, name, target); !outcome.Ok())
             return outcome;
     }
     return {};
@@ -170,19 +170,19 @@ ZipOutcome UnpackOpenArchive(zip_t* opened, const QString& baseDirectory) {
 
 ZipOutcome UnpackArchive(const QString& archivePath, const QString& baseDirectory) {
     if (!QFileInfo(archivePath).isFile())
-        return ZipOutcome::fromCode(ZIP_ER_NOENT);
+        return ZipOutcome::FromCode(ZIP_ER_NOENT);
     int openError = 0;
     zip_t* archive = zip_open(QFile::encodeName(archivePath).constData(),
                               ZIP_RDONLY | ZIP_CHECKCONS, &openError);
     if (!archive)
-        return ZipOutcome::fromCode(openError);
+        return ZipOutcome::FromCode(openError);
     return UnpackOpenArchive(archive, baseDirectory);
 }
 
 ZipOutcome UnpackArchiveFrom(const QByteArray& bytes, const QString& baseDirectory) {
     // libzip takes an empty buffer for an empty archive, an empty file for none at all.
     if (bytes.isEmpty())
-        return ZipOutcome::fromCode(ZIP_ER_NOZIP);
+        return ZipOutcome::FromCode(ZIP_ER_NOZIP);
     zip_error_t error;
     zip_error_init(&error);
     // The source reads `bytes` in place; they outlive the archive, which is gone on return.
@@ -195,7 +195,7 @@ ZipOutcome UnpackArchiveFrom(const QByteArray& bytes, const QString& baseDirecto
     if (!archive) {
         if (source)
             zip_source_free(source);
-        return ZipOutcome::fromCode(openError);
+        return ZipOutcome::FromCode(openError);
     }
     return UnpackOpenArchive(archive, baseDirectory);
 }

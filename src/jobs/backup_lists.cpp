@@ -7,7 +7,7 @@ namespace orvane {
 
 void ClearBackupList(Settings& settings, OperatorInterface& op) {
     op.ShowView(OperatorView::BackupList);
-    op.setListEditingLocked(false);
+    op.SetListEditingLocked(false);
     settings.BackupList.clear();
 }
 

@@ -24,9 +24,9 @@ namespace {
 constexpr int64_t Megabyte = 1048576;
 
 void AddErrorBlock(Session& session, const QString& text) {
-    session.protocol.AddBlockOpening();
-    session.protocol.AddProtocolLine(text);
-    session.protocol.AddProtocolLine(QString());
+    session.Protocol.AddBlockOpening();
+    session.Protocol.AddProtocolLine(text);
+    session.Protocol.AddProtocolLine(QString());
 }
 
 // A wait time in whole seconds; nothing, after the conversion error was shown, when the text
@@ -35,7 +35,7 @@ std::optional<int> WaitSeconds(Session& session, const QString& text) {
     bool ok = false;
     const int seconds = text.trimmed().toInt(&ok);
     if (!ok) {
-        session.op.showError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        session.Op.ShowError(QStringLiteral("'%1' is not a valid integer value").arg(text));
         return std::nullopt;
     }
     return std::max(seconds, 0);
@@ -66,7 +66,7 @@ void StartNewTapeSet(Session& session) {
 // Writes every list entry, then the catalog and the end marker. Returns whether the run was
 // cancelled (or failed) before the catalog went to tape.
 bool WriteTapeSet(Session& session, BackupWriterState& state) {
-    const Settings& settings = session.settings;
+    const Settings& settings = session.Settings;
     const bool compress = settings.SoftCompression;
     const QStringList& list = settings.BackupList;
     session.TapeSetAbandoned = false;
@@ -89,7 +89,7 @@ bool WriteTapeSet(Session& session, BackupWriterState& state) {
     // Without a tape to go on with (a refused append, a given-up tape change) nothing more can
     // be written: the tapes written so far still read sequentially.
     if (!state.StreamReady || session.TapeSetAbandoned) {
-        QFile::remove(session.paths.CatalogFilePath);
+        QFile::remove(session.Paths.CatalogFilePath);
         return true;
     }
     if (!catalogComplete)
@@ -104,12 +104,12 @@ void WriteSummary(Session& session, BackupWriterState& state, const QElapsedTime
     const QString summary =
         QStringLiteral("Backup finished at: ") + NowText() + QStringLiteral("  Elapsed Time: ") +
         ElapsedTimeText(clock.elapsed()) + QStringLiteral("  <") +
-        QString::number(session.counters.SourceBytes / Megabyte) + QStringLiteral("MB>");
-    session.op.setStatus(summary);
+        QString::number(session.Counters.SourceBytes / Megabyte) + QStringLiteral("MB>");
+    session.Op.SetStatus(summary);
 
-    ProtocolLog& protocol = session.protocol;
+    ProtocolLog& protocol = session.Protocol;
     protocol.AddProtocolLine(QString());
-    state.Displays.ShowFileCount(session.op, session.counters.FileCount);
+    state.Displays.ShowFileCount(session.Op, session.Counters.FileCount);
     const BackupDisplays& displays = state.Displays;
     protocol.AddProtocolLine(DisplayValueText(displays.Files()) +
                              QStringLiteral(" Files proceded."));
@@ -126,7 +126,7 @@ void WriteSummary(Session& session, BackupWriterState& state, const QElapsedTime
 
 // False when the run ends here: a wait time that is not a whole number.
 bool RunPostBackupCommand(Session& session, const BackupRunSteps& steps) {
-    const Settings& settings = session.settings;
+    const Settings& settings = session.Settings;
     if (settings.CommandAfter.isEmpty() || !steps.RunExternalCommand)
         return true;
     if (steps.RunExternalCommand(settings.CommandAfter)) {
@@ -144,8 +144,8 @@ bool RunPostBackupCommand(Session& session, const BackupRunSteps& steps) {
 } // namespace
 
 void RunBackup(Session& session, const BackupRunSteps& steps) {
-    Settings& settings = session.settings;
-    OperatorInterface& op = session.op;
+    Settings& settings = session.Settings;
+    OperatorInterface& op = session.Op;
     NormalizePathList(settings.ExcludeList);
     NormalizePathList(settings.BackupList);
 
@@ -156,19 +156,19 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
     op.ShowView(OperatorView::BackupRun);
     BackupWriterState state(settings.ExcludeList, settings.ShortProtocol);
     state.Displays.Reset(op);
-    session.counters.FileCount = 0;
+    session.Counters.FileCount = 0;
 
     QElapsedTimer runClock;
     runClock.start();
-    session.counters.SourceBytes = 0;
-    session.counters.TapeBytes = 0;
-    session.compression.setLevel(settings.CompressionLevel);
+    session.Counters.SourceBytes = 0;
+    session.Counters.TapeBytes = 0;
+    session.Compression.SetLevel(settings.CompressionLevel);
     EnterBusyMode(session);
     SetBusyCursor(session);
 
-    session.protocol.AddBlockOpening();
-    session.protocol.AddProtocolLine(QStringLiteral("Backup startet at: ") + NowText());
-    session.protocol.AddProtocolLine(QString());
+    session.Protocol.AddBlockOpening();
+    session.Protocol.AddProtocolLine(QStringLiteral("Backup startet at: ") + NowText());
+    session.Protocol.AddProtocolLine(QString());
 
     if (!settings.CommandBefore.isEmpty() && steps.RunExternalCommand) {
         if (!steps.RunExternalCommand(settings.CommandBefore)) {
@@ -191,7 +191,7 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
     } else if (settings.BackupList.isEmpty()) {
         const QString text =
             QStringLiteral("The backup list is empty: nothing was written to tape.");
-        session.protocol.AddProtocolLine(text);
+        session.Protocol.AddProtocolLine(text);
         cancelled = true;
     } else {
         TapeHandlePtr probe = OpenTape(session);
@@ -222,10 +222,10 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
 }
 
 void ConfirmCancel(OperatorInterface& op, bool& cancelFlag) {
-    if (op.messageBox(QStringLiteral("Do you want to cancel this operation?"), QString(),
+    if (op.MessageBox(QStringLiteral("Do you want to cancel this operation?"), QString(),
                       MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
-    op.messageBox(QStringLiteral("canceld."), QString(), MessageIcon::Information,
+    op.MessageBox(QStringLiteral("canceld."), QString(), MessageIcon::Information,
                   MessageButtons::Ok);
     cancelFlag = true;
 }

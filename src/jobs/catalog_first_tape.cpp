@@ -13,18 +13,18 @@ void EnsureFirstTape(TapeContext& ctx) {
     if (kept.TapeNumber == 1 || kept.TapeNumber == 255 || !(kept.Date > 1.0))
         return;
     TapeRequest request;
-    request.kind = TapeRequest::Kind::TapeOfSet;
-    request.tapeNumber = 1;
-    request.setDate = kept.Date;
-    request.text =
+    request.Kind = TapeRequestKind::TapeOfSet;
+    request.TapeNumber = 1;
+    request.SetDate = kept.Date;
+    request.Text =
         QStringLiteral("Please insert Tape 1 of the current Tape Set and press then ok!");
     do {
         EjectTape(ctx, false);
-        if (ctx.op.requestTape(request) != MessageAnswer::Ok) {
+        if (ctx.Op.RequestTape(request) != MessageAnswer::Ok) {
             ctx.CancelFlag = true;
             const QString text = QStringLiteral("Tape change cancelled: Tape 1 was not inserted.");
-            ctx.protocol.AddProtocolLine(text);
-            ctx.op.setStatus(text);
+            ctx.Protocol.AddProtocolLine(text);
+            ctx.Op.SetStatus(text);
             return;
         }
         ProbeTapeDrive(ctx);

@@ -27,7 +27,7 @@ namespace {
 constexpr int64_t Megabyte = 1048576;
 
 void ShowFiles(Session& session, int64_t files) {
-    session.op.ShowCatalogProgress({.Entries = files});
+    session.Op.ShowCatalogProgress({.Entries = files});
 }
 
 // Takes the paths out of catalog data fed in pieces of any size, in whole records; a short tail
@@ -37,10 +37,10 @@ public:
     CatalogRecordDecoder(Session& session, std::vector<QByteArray>& list)
         : m_session(session), m_list(list) {}
 
-    void feed(std::span<const char> bytes) {
+    void Feed(std::span<const char> bytes) {
         while (!bytes.empty()) {
             if (m_partial.isEmpty() && bytes.size() >= size_t(CatalogRecord::Size)) {
-                take(bytes.data());
+                Take(bytes.data());
                 bytes = bytes.subspan(CatalogRecord::Size);
                 continue;
             }
@@ -49,22 +49,22 @@ public:
             m_partial.append(bytes.data(), qsizetype(part));
             bytes = bytes.subspan(part);
             if (m_partial.size() == CatalogRecord::Size) {
-                take(m_partial.constData());
+                Take(m_partial.constData());
                 m_partial.clear();
             }
         }
     }
 
-    void finish() { ShowFiles(m_session, m_files); }
+    void Finish() { ShowFiles(m_session, m_files); }
 
 private:
-    void take(const char* record) {
-        QByteArray path = CatalogRecord::decode(record).Path;
+    void Take(const char* record) {
+        QByteArray path = CatalogRecord::Decode(record).Path;
         if (path.isEmpty() || IsWorkFileRecord(path))
             return;
         if (++m_files % 100 == 0) {
             ShowFiles(m_session, m_files);
-            m_session.op.setStatus(TapePathText(path));
+            m_session.Op.SetStatus(TapePathText(path));
             PumpMessages(1);
         }
         m_list.push_back(std::move(path));
@@ -84,8 +84,8 @@ void ReadCatalogFile(Session& session, const QString& catalogFile, std::vector<Q
     std::vector<char> chunk(1024 * CatalogRecord::Size);
     qint64 n = 0;
     while ((n = file.read(chunk.data(), qint64(chunk.size()))) > 0)
-        decoder.feed({chunk.data(), size_t(n)});
-    decoder.finish();
+        decoder.Feed({chunk.data(), size_t(n)});
+    decoder.Finish();
 }
 
 } // namespace
@@ -93,7 +93,7 @@ void ReadCatalogFile(Session& session, const QString& catalogFile, std::vector<Q
 std::shared_ptr<const CatalogTree> LoadCatalogFast(Session& session, CatalogTreeModel* view) {
     LoadTapeDescription(session);
     if (session.CurrentTapeDescription.Label == "Disk") {
-        session.op.showMessage(
+        session.Op.ShowMessage(
             QStringLiteral("This tape holds a disk image, not files: it has no file catalog. "
                            "Restore it as a disk image."));
         return nullptr;
@@ -107,12 +107,12 @@ std::shared_ptr<const CatalogTree> LoadCatalogSequential(Session& session, Catal
 
 std::shared_ptr<const CatalogTree> load_catalog(Session& session, bool fast,
                                                 CatalogTreeModel* view) {
-    OperatorInterface& op = session.op;
+    OperatorInterface& op = session.Op;
     session.CancelFlag = false;
     op.ShowView(OperatorView::CatalogLoad);
     EnterBusyMode(session);
     if (view)
-        view->setTree(nullptr);
+        view->SetTree(nullptr);
     QElapsedTimer clock;
     clock.start();
     SetBlockSize(session);
@@ -127,46 +127,46 @@ std::shared_ptr<const CatalogTree> load_catalog(Session& session, bool fast,
         ScanCatalogSequential(session, list);
 
     SetRestoreList(session, {});
-    op.setStatus(QStringLiteral("Calculating Filetree"));
+    op.SetStatus(QStringLiteral("Calculating Filetree"));
     PumpMessages(10);
     auto tree = std::make_shared<const CatalogTree>(CatalogTree::Build(list));
     list = {};
     PumpMessages(10);
-    for (const QByteArray& path : tree->unplacedPaths())
-        session.protocol.AddProtocolLine(QStringLiteral("Not shown in the catalog tree: ") +
+    for (const QByteArray& path : tree->UnplacedPaths())
+        session.Protocol.AddProtocolLine(QStringLiteral("Not shown in the catalog tree: ") +
                                          TapePathText(path));
 
-    QFile::remove(session.paths.CatalogFilePath);
-    QFile::remove(session.paths.SoftCompressionArchivePath);
+    QFile::remove(session.Paths.CatalogFilePath);
+    QFile::remove(session.Paths.SoftCompressionArchivePath);
     RestoreCursor(session);
-    if (!tree->isEmpty()) {
-        op.setStatus(QStringLiteral("Catalog createt in ") + ElapsedTimeText(clock.elapsed()));
+    if (!tree->IsEmpty()) {
+        op.SetStatus(QStringLiteral("Catalog createt in ") + ElapsedTimeText(clock.elapsed()));
     } else {
-        op.setStatus(QStringLiteral("Catalog could not load!"));
-        op.showMessage(QStringLiteral("Catalog could not createt. Please try to <Load Catalog "
+        op.SetStatus(QStringLiteral("Catalog could not load!"));
+        op.ShowMessage(QStringLiteral("Catalog could not createt. Please try to <Load Catalog "
                                       "sequentiell> from Restore Menu !!!"));
     }
     if (view)
-        view->setTree(tree);
+        view->SetTree(tree);
     LeaveBusyMode(session);
     return tree;
 }
 
 void LoadCatalogFast(Session& session, std::vector<QByteArray>& list) {
-    session.op.setStatus(QStringLiteral("Reading Catalog"));
+    session.Op.SetStatus(QStringLiteral("Reading Catalog"));
     PumpMessages(1);
     if (!session.CancelFlag)
         RewindWithStatus(session);
     ShowFiles(session, 0);
-    session.counters.SourceBytes = 0;
-    session.counters.TapeBytes = 0;
+    session.Counters.SourceBytes = 0;
+    session.Counters.TapeBytes = 0;
     session.Stream.StartBlock(0);
     if (!session.CancelFlag) {
         const StreamPosition catalogStart = FindEndMarker(session);
         if (!session.Stream.SetPosition(catalogStart))
             ReportDamagedEndMarker(session, catalogStart);
     }
-    session.op.setStatus(QStringLiteral("Reading Catalog"));
+    session.Op.SetStatus(QStringLiteral("Reading Catalog"));
     PumpMessages(1);
 
     // A plain catalog is decoded as it streams off the tape; a compressed one is unpacked in the
@@ -190,7 +190,7 @@ void LoadCatalogFast(Session& session, std::vector<QByteArray>& list) {
                         return RecordSink::WorkFile(true);
                     streamed = true;
                     return RecordSink::Consumer(
-                        [&decoder](std::span<const char> bytes) { decoder.feed(bytes); });
+                        [&decoder](std::span<const char> bytes) { decoder.Feed(bytes); });
                 });
             }
             CloseTape(handle, 1);
@@ -202,7 +202,7 @@ void LoadCatalogFast(Session& session, std::vector<QByteArray>& list) {
         return;
     }
     if (streamed) {
-        decoder.finish();
+        decoder.Finish();
     } else if (FileNamePart(path) == CatalogFileName) {
         const QString extracted = WorkFileFor(session, path);
         ReadCatalogFile(session, extracted, list);
@@ -212,8 +212,8 @@ void LoadCatalogFast(Session& session, std::vector<QByteArray>& list) {
 
 void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list) {
     ShowFiles(session, 0);
-    session.counters.SourceBytes = 0;
-    session.counters.TapeBytes = 0;
+    session.Counters.SourceBytes = 0;
+    session.Counters.TapeBytes = 0;
     EnsureFirstTape(session);
     if (session.CancelFlag)
         return;
@@ -231,10 +231,10 @@ void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list) {
         if (!IsWorkFileRecord(path)) {
             const QString text = TapePathText(path);
             AppendRestoreListLine(session, text);
-            session.op.ShowCatalogProgress({.TapeMiB = session.counters.TapeBytes / Megabyte});
+            session.Op.ShowCatalogProgress({.TapeMiB = session.Counters.TapeBytes / Megabyte});
             ShowFiles(session, ++files);
             list.push_back(path);
-            session.op.setStatus(text);
+            session.Op.SetStatus(text);
             PumpMessages(1);
         }
         if (session.CancelFlag)

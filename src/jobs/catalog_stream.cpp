@@ -50,11 +50,11 @@ QByteArray ReadNextRecord(ArchiveContext& ctx, TapeHandlePtr& handle,
         const QString text =
             QStringLiteral("The tape data ends before the end marker: the backup on this tape "
                            "set is incomplete.");
-        ctx.protocol.AddBlockOpening();
-        ctx.protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
+        ctx.Protocol.AddBlockOpening();
+        ctx.Protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
                                      text);
-        ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
-        ctx.op.showError(text);
+        ctx.Protocol.AddProtocolLine(ProtocolLog::Separator());
+        ctx.Op.ShowError(text);
     }
     return path;
 }

@@ -37,7 +37,7 @@ class CatalogTreeBuilder {
 public:
     explicit CatalogTreeBuilder(CatalogTree& tree) : m_tree(tree) {}
 
-    void add(const QByteArray& path) {
+    void Add(const QByteArray& path) {
         const TapePathForm form = PathForm(path);
         if (form == TapePathForm::Other) {
             m_tree.m_unplaced.push_back(path);
@@ -49,45 +49,45 @@ public:
             return;
         }
         const QByteArrayView key = QByteArrayView(path).first(cut + 1);
-        const uint32_t dir = key == m_lastKey ? m_lastDir : dirFor(key, form);
+        const uint32_t dir = key == m_lastKey ? m_lastDir : DirFor(key, form);
         m_lastKey = key;
         m_lastDir = dir;
-        m_dirs[dir].files.push_back(QByteArrayView(path).sliced(cut + 1));
+        m_dirs[dir].Files.push_back(QByteArrayView(path).sliced(cut + 1));
     }
 
-    void finish() {
+    void Finish() {
         CatalogTree& tree = m_tree;
         std::sort(m_roots.begin(), m_roots.end(), [this](uint32_t a, uint32_t b) {
-            return NameLess(m_dirs[a].name, m_dirs[b].name);
+            return NameLess(m_dirs[a].Name, m_dirs[b].Name);
         });
         std::vector<std::pair<uint32_t, uint32_t>> queue; // (node, directory)
         queue.reserve(m_dirs.size());
         for (const uint32_t root : m_roots) {
             queue.emplace_back(uint32_t(tree.m_nodes.size()), root);
-            append(CatalogTree::Kind::Root, CatalogTree::NoNode, m_dirs[root].name);
+            Append(CatalogTree::Kind::Root, CatalogTree::NoNode, m_dirs[root].Name);
         }
         tree.m_rootCount = uint32_t(m_roots.size());
         for (size_t i = 0; i < queue.size(); ++i) {
             const auto [node, dirIndex] = queue[i];
             Dir& dir = m_dirs[dirIndex];
-            std::sort(dir.subdirs.begin(), dir.subdirs.end(), [this](uint32_t a, uint32_t b) {
-                return NameLess(m_dirs[a].name, m_dirs[b].name);
+            std::sort(dir.Subdirs.begin(), dir.Subdirs.end(), [this](uint32_t a, uint32_t b) {
+                return NameLess(m_dirs[a].Name, m_dirs[b].Name);
             });
-            std::sort(dir.files.begin(), dir.files.end(), NameLess);
-            dir.files.erase(std::unique(dir.files.begin(), dir.files.end()), dir.files.end());
+            std::sort(dir.Files.begin(), dir.Files.end(), NameLess);
+            dir.Files.erase(std::unique(dir.Files.begin(), dir.Files.end()), dir.Files.end());
 
             const uint32_t first = uint32_t(tree.m_nodes.size());
-            for (const uint32_t sub : dir.subdirs) {
+            for (const uint32_t sub : dir.Subdirs) {
                 queue.emplace_back(uint32_t(tree.m_nodes.size()), sub);
-                append(CatalogTree::Kind::Directory, node, m_dirs[sub].name);
+                Append(CatalogTree::Kind::Directory, node, m_dirs[sub].Name);
             }
-            for (const QByteArrayView file : dir.files)
-                append(CatalogTree::Kind::File, node, file);
-            tree.m_fileCount += uint32_t(dir.files.size());
-            tree.m_nodes[node].firstChild = first;
-            tree.m_nodes[node].childCount = uint32_t(tree.m_nodes.size()) - first;
-            dir.subdirs = {};
-            dir.files = {};
+            for (const QByteArrayView file : dir.Files)
+                Append(CatalogTree::Kind::File, node, file);
+            tree.m_fileCount += uint32_t(dir.Files.size());
+            tree.m_nodes[node].FirstChild = first;
+            tree.m_nodes[node].ChildCount = uint32_t(tree.m_nodes.size()) - first;
+            dir.Subdirs = {};
+            dir.Files = {};
         }
         tree.m_nodes.shrink_to_fit();
         tree.m_names.squeeze();
@@ -95,26 +95,26 @@ public:
 
 private:
     struct Dir {
-        QByteArrayView name;
-        std::vector<uint32_t> subdirs;
-        std::vector<QByteArrayView> files;
+        QByteArrayView Name;
+        std::vector<uint32_t> Subdirs;
+        std::vector<QByteArrayView> Files;
     };
 
     // The directory whose key (its path with the closing separator) is given, created with
     // every missing ancestor. A doubled separator names no directory of its own.
-    uint32_t dirFor(QByteArrayView key, TapePathForm form) {
+    uint32_t DirFor(QByteArrayView key, TapePathForm form) {
         if (const auto found = m_index.find(View(key)); found != m_index.end())
             return found->second;
         const char separator = PathSeparator(form);
         uint32_t id = 0;
         std::string canonical;
         if (key.size() <= RootLength(form)) {
-            id = newDir(form == TapePathForm::Linux ? key.first(1) : key.first(2));
+            id = NewDir(form == TapePathForm::Linux ? key.first(1) : key.first(2));
             m_roots.push_back(id);
             canonical = View(key);
         } else {
             const qsizetype cut = key.first(key.size() - 1).lastIndexOf(separator);
-            const uint32_t parent = dirFor(key.first(cut + 1), form);
+            const uint32_t parent = DirFor(key.first(cut + 1), form);
             const QByteArrayView component = key.sliced(cut + 1, key.size() - cut - 2);
             if (component.isEmpty())
                 return m_index.emplace(View(key), parent).first->second;
@@ -123,8 +123,8 @@ private:
             if (const auto found = m_index.find(canonical); found != m_index.end()) {
                 id = found->second;
             } else {
-                id = newDir(component);
-                m_dirs[parent].subdirs.push_back(id);
+                id = NewDir(component);
+                m_dirs[parent].Subdirs.push_back(id);
             }
         }
         const auto entry = m_index.emplace(std::move(canonical), id).first;
@@ -137,12 +137,12 @@ private:
         return id;
     }
 
-    uint32_t newDir(QByteArrayView name) {
+    uint32_t NewDir(QByteArrayView name) {
         m_dirs.push_back(Dir{name, {}, {}});
         return uint32_t(m_dirs.size() - 1);
     }
 
-    void append(CatalogTree::Kind kind, uint32_t parent, QByteArrayView name) {
+    void Append(CatalogTree::Kind kind, uint32_t parent, QByteArrayView name) {
         CatalogTree& tree = m_tree;
         tree.m_nodes.push_back(
             {parent, 0, 0, uint32_t(tree.m_names.size()), uint16_t(name.size()), uint8_t(kind)});
@@ -163,78 +163,78 @@ CatalogTree CatalogTree::Build(const std::vector<QByteArray>& paths) {
     CatalogTree tree;
     CatalogTreeBuilder builder(tree);
     for (const QByteArray& path : paths)
-        builder.add(path);
-    builder.finish();
+        builder.Add(path);
+    builder.Finish();
     return tree;
 }
 
-uint32_t CatalogTree::row(uint32_t node) const {
-    const uint32_t up = parent(node);
-    return up == NoNode ? node : node - m_nodes[up].firstChild;
+uint32_t CatalogTree::Row(uint32_t node) const {
+    const uint32_t up = Parent(node);
+    return up == NoNode ? node : node - m_nodes[up].FirstChild;
 }
 
-QByteArrayView CatalogTree::name(uint32_t node) const {
+QByteArrayView CatalogTree::Name(uint32_t node) const {
     const Node& entry = m_nodes[node];
-    return QByteArrayView(m_names).sliced(entry.nameOffset, entry.nameLength);
+    return QByteArrayView(m_names).sliced(entry.NameOffset, entry.NameLength);
 }
 
-QString CatalogTree::text(uint32_t node) const {
+QString CatalogTree::Text(uint32_t node) const {
     // A drive-letter tape's names read as its paths do.
     uint32_t root = node;
-    while (parent(root) != NoNode)
-        root = parent(root);
-    if (name(root) != QByteArrayView("/"))
-        return QString::fromLatin1(name(node));
-    return TapePathText(name(node));
+    while (Parent(root) != NoNode)
+        root = Parent(root);
+    if (Name(root) != QByteArrayView("/"))
+        return QString::fromLatin1(Name(node));
+    return TapePathText(Name(node));
 }
 
-QByteArray CatalogTree::path(uint32_t node) const {
+QByteArray CatalogTree::Path(uint32_t node) const {
     std::vector<uint32_t> chain;
-    for (uint32_t at = node; at != NoNode; at = parent(at))
+    for (uint32_t at = node; at != NoNode; at = Parent(at))
         chain.push_back(at);
-    const QByteArrayView rootName = name(chain.back());
+    const QByteArrayView rootName = Name(chain.back());
     const bool linuxRoot = rootName == QByteArrayView("/");
     const char separator = linuxRoot ? '/' : '\\';
     QByteArray result = rootName.toByteArray();
     if (!linuxRoot)
         result += separator;
     for (auto at = chain.rbegin() + 1; at != chain.rend(); ++at) {
-        result += name(*at);
-        if (kind(*at) != Kind::File)
+        result += Name(*at);
+        if (NodeKind(*at) != Kind::File)
             result += separator;
     }
     return result;
 }
 
-QString CatalogTree::restoreLine(uint32_t node) const {
-    return TapePathText(path(node));
+QString CatalogTree::RestoreLine(uint32_t node) const {
+    return TapePathText(Path(node));
 }
 
-std::vector<QByteArray> CatalogTree::filePaths() const {
+std::vector<QByteArray> CatalogTree::FilePaths() const {
     std::vector<QByteArray> result;
     result.reserve(m_fileCount);
     // Depth first with an explicit stack: (node, next child row).
     std::vector<std::pair<uint32_t, uint32_t>> stack;
     for (uint32_t root = 0; root < m_rootCount; ++root) {
         stack.emplace_back(root, 0);
-        QByteArray prefix = path(root);
+        QByteArray prefix = Path(root);
         const char separator = prefix.back();
         std::vector<qsizetype> prefixLengths{prefix.size()};
         while (!stack.empty()) {
             auto& [node, next] = stack.back();
-            if (next == childCount(node)) {
+            if (next == ChildCount(node)) {
                 stack.pop_back();
                 prefixLengths.pop_back();
                 if (!prefixLengths.empty())
                     prefix.truncate(prefixLengths.back());
                 continue;
             }
-            const uint32_t item = child(node, next++);
-            if (kind(item) == Kind::File) {
+            const uint32_t item = Child(node, next++);
+            if (NodeKind(item) == Kind::File) {
                 QByteArray file = prefix;
-                result.push_back(file.append(name(item)));
+                result.push_back(file.append(Name(item)));
             } else {
-                prefix += name(item);
+                prefix += Name(item);
                 prefix += separator;
                 prefixLengths.push_back(prefix.size());
                 stack.emplace_back(item, 0);

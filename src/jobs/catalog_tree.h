@@ -24,44 +24,44 @@ public:
 
     // Builds the tree of tape paths given in any order, with duplicates. Paths of a form that
     // has no root (see TapePathForm), and paths that end in a separator, name no file in the
-    // tree; they are kept in unplacedPaths().
+    // tree; they are kept in UnplacedPaths().
     static CatalogTree Build(const std::vector<QByteArray>& paths);
 
-    bool isEmpty() const { return m_nodes.empty(); }
-    uint32_t nodeCount() const { return uint32_t(m_nodes.size()); }
-    uint32_t fileCount() const { return m_fileCount; }
-    // The roots are the nodes 0 .. rootCount() - 1.
-    uint32_t rootCount() const { return m_rootCount; }
+    bool IsEmpty() const { return m_nodes.empty(); }
+    uint32_t NodeCount() const { return uint32_t(m_nodes.size()); }
+    uint32_t FileCount() const { return m_fileCount; }
+    // The roots are the nodes 0 .. RootCount() - 1.
+    uint32_t RootCount() const { return m_rootCount; }
 
-    Kind kind(uint32_t node) const { return Kind(m_nodes[node].kind); }
-    uint32_t parent(uint32_t node) const { return m_nodes[node].parent; }
-    uint32_t childCount(uint32_t node) const { return m_nodes[node].childCount; }
-    uint32_t child(uint32_t node, uint32_t row) const { return m_nodes[node].firstChild + row; }
+    Kind NodeKind(uint32_t node) const { return Kind(m_nodes[node].Kind); }
+    uint32_t Parent(uint32_t node) const { return m_nodes[node].Parent; }
+    uint32_t ChildCount(uint32_t node) const { return m_nodes[node].ChildCount; }
+    uint32_t Child(uint32_t node, uint32_t row) const { return m_nodes[node].FirstChild + row; }
     // The node's place among its siblings (among the roots for a root).
-    uint32_t row(uint32_t node) const;
+    uint32_t Row(uint32_t node) const;
 
     // The node's own name as stored on tape: "/" or "c:" for a root.
-    QByteArrayView name(uint32_t node) const;
+    QByteArrayView Name(uint32_t node) const;
     // The name as the tree shows it.
-    QString text(uint32_t node) const;
+    QString Text(uint32_t node) const;
     // The full tape path; a root's or directory's ends in its separator ("/", "c:\data\").
-    QByteArray path(uint32_t node) const;
+    QByteArray Path(uint32_t node) const;
     // The restore-list line of a node: its full path, ending in the separator for a root or a
     // directory, so that the line selects everything below it.
-    QString restoreLine(uint32_t node) const;
+    QString RestoreLine(uint32_t node) const;
 
     // Every file's full path, in the order the tree shows them (depth first).
-    std::vector<QByteArray> filePaths() const;
-    const std::vector<QByteArray>& unplacedPaths() const { return m_unplaced; }
+    std::vector<QByteArray> FilePaths() const;
+    const std::vector<QByteArray>& UnplacedPaths() const { return m_unplaced; }
 
 private:
     struct Node {
-        uint32_t parent;
-        uint32_t firstChild;
-        uint32_t childCount;
-        uint32_t nameOffset;
-        uint16_t nameLength;
-        uint8_t kind;
+        uint32_t Parent;
+        uint32_t FirstChild;
+        uint32_t ChildCount;
+        uint32_t NameOffset;
+        uint16_t NameLength;
+        uint8_t Kind;
     };
     friend class CatalogTreeBuilder;
 

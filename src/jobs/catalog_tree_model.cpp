@@ -8,53 +8,53 @@ namespace orvane {
 
 CatalogTreeModel::CatalogTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
 
-void CatalogTreeModel::setTree(std::shared_ptr<const CatalogTree> tree) {
+void CatalogTreeModel::SetTree(std::shared_ptr<const CatalogTree> tree) {
     beginResetModel();
     m_tree = std::move(tree);
     m_fetched.clear();
     // The roots are few and always shown.
     if (m_tree)
-        m_fetched[CatalogTree::NoNode] = m_tree->rootCount();
+        m_fetched[CatalogTree::NoNode] = m_tree->RootCount();
     endResetModel();
 }
 
-uint32_t CatalogTreeModel::nodeOf(const QModelIndex& index) const {
+uint32_t CatalogTreeModel::NodeOf(const QModelIndex& index) const {
     return index.isValid() ? uint32_t(index.internalId()) : CatalogTree::NoNode;
 }
 
-uint32_t CatalogTreeModel::childTotal(uint32_t node) const {
+uint32_t CatalogTreeModel::ChildTotal(uint32_t node) const {
     if (!m_tree)
         return 0;
-    return node == CatalogTree::NoNode ? m_tree->rootCount() : m_tree->childCount(node);
+    return node == CatalogTree::NoNode ? m_tree->RootCount() : m_tree->ChildCount(node);
 }
 
-uint32_t CatalogTreeModel::fetched(uint32_t node) const {
+uint32_t CatalogTreeModel::Fetched(uint32_t node) const {
     const auto found = m_fetched.find(node);
     return found == m_fetched.end() ? 0 : found->second;
 }
 
 QModelIndex CatalogTreeModel::index(int row, int column, const QModelIndex& parent) const {
-    const uint32_t up = nodeOf(parent);
-    if (column != 0 || row < 0 || uint32_t(row) >= fetched(up))
+    const uint32_t up = NodeOf(parent);
+    if (column != 0 || row < 0 || uint32_t(row) >= Fetched(up))
         return {};
-    const uint32_t node = up == CatalogTree::NoNode ? uint32_t(row) : m_tree->child(up, row);
+    const uint32_t node = up == CatalogTree::NoNode ? uint32_t(row) : m_tree->Child(up, row);
     return createIndex(row, 0, quintptr(node));
 }
 
 QModelIndex CatalogTreeModel::parent(const QModelIndex& child) const {
-    const uint32_t node = nodeOf(child);
+    const uint32_t node = NodeOf(child);
     if (node == CatalogTree::NoNode)
         return {};
-    const uint32_t up = m_tree->parent(node);
+    const uint32_t up = m_tree->Parent(node);
     if (up == CatalogTree::NoNode)
         return {};
-    return createIndex(int(m_tree->row(up)), 0, quintptr(up));
+    return createIndex(int(m_tree->Row(up)), 0, quintptr(up));
 }
 
 int CatalogTreeModel::rowCount(const QModelIndex& parent) const {
     if (parent.column() > 0)
         return 0;
-    return int(fetched(nodeOf(parent)));
+    return int(Fetched(NodeOf(parent)));
 }
 
 int CatalogTreeModel::columnCount(const QModelIndex&) const {
@@ -62,18 +62,18 @@ int CatalogTreeModel::columnCount(const QModelIndex&) const {
 }
 
 bool CatalogTreeModel::hasChildren(const QModelIndex& parent) const {
-    return parent.column() <= 0 && childTotal(nodeOf(parent)) > 0;
+    return parent.column() <= 0 && ChildTotal(NodeOf(parent)) > 0;
 }
 
 bool CatalogTreeModel::canFetchMore(const QModelIndex& parent) const {
-    const uint32_t node = nodeOf(parent);
-    return parent.column() <= 0 && fetched(node) < childTotal(node);
+    const uint32_t node = NodeOf(parent);
+    return parent.column() <= 0 && Fetched(node) < ChildTotal(node);
 }
 
 void CatalogTreeModel::fetchMore(const QModelIndex& parent) {
-    const uint32_t node = nodeOf(parent);
-    const uint32_t have = fetched(node);
-    const uint32_t total = childTotal(node);
+    const uint32_t node = NodeOf(parent);
+    const uint32_t have = Fetched(node);
+    const uint32_t total = ChildTotal(node);
     if (have >= total)
         return;
     const uint32_t more = std::min(total - have, FetchBatch);
@@ -83,33 +83,33 @@ void CatalogTreeModel::fetchMore(const QModelIndex& parent) {
 }
 
 QVariant CatalogTreeModel::data(const QModelIndex& index, int role) const {
-    const uint32_t node = nodeOf(index);
+    const uint32_t node = NodeOf(index);
     if (node == CatalogTree::NoNode)
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return m_tree->text(node);
+        return m_tree->Text(node);
     case ImageIndexRole:
-        return int(m_tree->kind(node));
+        return int(m_tree->NodeKind(node));
     case RestoreLineRole:
-        return m_tree->restoreLine(node);
+        return m_tree->RestoreLine(node);
     default:
         return {};
     }
 }
 
-QString CatalogTreeModel::restoreLine(const QModelIndex& index) const {
-    const uint32_t node = nodeOf(index);
-    return node == CatalogTree::NoNode ? QString() : m_tree->restoreLine(node);
+QString CatalogTreeModel::RestoreLine(const QModelIndex& index) const {
+    const uint32_t node = NodeOf(index);
+    return node == CatalogTree::NoNode ? QString() : m_tree->RestoreLine(node);
 }
 
 void AddNodeToRestoreList(Session& session, const CatalogTreeModel& model,
                           const QModelIndex& selected) {
-    QStringList lines = session.settings.RestoreList;
+    QStringList lines = session.Settings.RestoreList;
     NormalizePathList(lines);
-    if (lines != session.settings.RestoreList)
+    if (lines != session.Settings.RestoreList)
         SetRestoreList(session, lines);
-    const QString line = model.restoreLine(selected);
+    const QString line = model.RestoreLine(selected);
     if (!line.isEmpty())
         AppendRestoreListLine(session, line);
 }

@@ -28,8 +28,8 @@ public:
     explicit CatalogTreeModel(QObject* parent = nullptr);
 
     // Shows another tree; null empties the view.
-    void setTree(std::shared_ptr<const CatalogTree> tree);
-    const CatalogTree* tree() const { return m_tree.get(); }
+    void SetTree(std::shared_ptr<const CatalogTree> tree);
+    const CatalogTree* Tree() const { return m_tree.get(); }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -41,13 +41,13 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     // The restore-list line of a node; empty for an invalid index.
-    QString restoreLine(const QModelIndex& index) const;
+    QString RestoreLine(const QModelIndex& index) const;
 
 private:
     // The node behind an index; NoNode for the invisible top.
-    uint32_t nodeOf(const QModelIndex& index) const;
-    uint32_t childTotal(uint32_t node) const;
-    uint32_t fetched(uint32_t node) const;
+    uint32_t NodeOf(const QModelIndex& index) const;
+    uint32_t ChildTotal(uint32_t node) const;
+    uint32_t Fetched(uint32_t node) const;
 
     std::shared_ptr<const CatalogTree> m_tree;
     // Rows handed out so far, per parent node (NoNode for the roots).

@@ -6,13 +6,13 @@
 namespace orvane {
 
 void SetRestoreList(Session& session, const QStringList& lines) {
-    session.settings.RestoreList = lines;
-    session.op.setRestoreList(lines);
+    session.Settings.RestoreList = lines;
+    session.Op.SetRestoreList(lines);
 }
 
 void AppendRestoreListLine(Session& session, const QString& line) {
-    session.settings.RestoreList << line;
-    session.op.appendRestoreListLine(line);
+    session.Settings.RestoreList << line;
+    session.Op.AppendRestoreListLine(line);
 }
 
 } // namespace orvane

@@ -21,8 +21,8 @@ RestoreSelection MatchRestoreLine(const QByteArray& tapePath, const QString& lin
 
 // Where a selected tape path is restored to.
 struct RestoreDestination {
-    QString path;    // empty when the file cannot be restored
-    QString refusal; // then: why, for the protocol
+    QString Path;    // empty when the file cannot be restored
+    QString Refusal; // then: why, for the protocol
 };
 
 // With a target directory, the tape path below it without its root: target "/tmp/r/" and

@@ -32,7 +32,7 @@ QString DirectoryOf(const QString& path) {
 bool MakeDirectory(Session& session, const QString& directory) {
     if (directory.isEmpty() || QDir().mkpath(directory))
         return true;
-    session.op.showMessage(QStringLiteral("Directory ") + directory +
+    session.Op.ShowMessage(QStringLiteral("Directory ") + directory +
                            QStringLiteral(" could not createt"));
     return false;
 }
@@ -56,16 +56,16 @@ bool MoveFile(const QString& from, const QString& to, const QDateTime& modified,
 void Discard(Session& session, const QString& workFile, const QString& protocolLine = {}) {
     QFile::remove(workFile);
     if (!protocolLine.isEmpty())
-        session.protocol.AddProtocolLine(protocolLine);
+        session.Protocol.AddProtocolLine(protocolLine);
 }
 
 // The restore option decides where the file goes, or that it stays where it is (nothing:
 // the work copy is then gone).
 std::optional<QString> ApplyRestoreOption(Session& session, const QByteArray& tapePath,
                                           const QString& workFile, const QString& offered) {
-    switch (session.settings.RestoreOption) {
+    switch (session.Settings.RestoreOption) {
     case 0: {
-        const auto answer = session.op.inputBox(QStringLiteral("Restoredialog"),
+        const auto answer = session.Op.InputBox(QStringLiteral("Restoredialog"),
                                                 QStringLiteral("Restore to:"), offered);
         if (!answer) {
             Discard(session, workFile);
@@ -114,23 +114,23 @@ QString RestoreCopyPath(Session& session, const QByteArray& tapePath, bool compr
     if (compressed)
         return inWorkDirectory;
     const RestoreDestination destination =
-        RestoreDestinationFor(session.settings.RestoreTarget, tapePath);
-    const QString directory = DirectoryOf(destination.path);
-    if (destination.path.isEmpty() || directory.isEmpty() || !QDir().mkpath(directory))
+        RestoreDestinationFor(session.Settings.RestoreTarget, tapePath);
+    const QString directory = DirectoryOf(destination.Path);
+    if (destination.Path.isEmpty() || directory.isEmpty() || !QDir().mkpath(directory))
         return inWorkDirectory;
     // One file is restored at a time and the drive serves one run, so one name per directory
     // will do; a file of that name that is already there is never touched.
     const QString copy = directory + QStringLiteral("/.orvane-restoring.part");
-    return copy == destination.path || Occupied(copy) ? inWorkDirectory : copy;
+    return copy == destination.Path || Occupied(copy) ? inWorkDirectory : copy;
 }
 
 bool KeptByOverwriteNever(const Session& session, const QByteArray& tapePath) {
-    const int option = session.settings.RestoreOption;
+    const int option = session.Settings.RestoreOption;
     if (option == 0 || option == 2)
         return false;
     const RestoreDestination destination =
-        RestoreDestinationFor(session.settings.RestoreTarget, tapePath);
-    return !destination.path.isEmpty() && Occupied(destination.path);
+        RestoreDestinationFor(session.Settings.RestoreTarget, tapePath);
+    return !destination.Path.isEmpty() && Occupied(destination.Path);
 }
 
 bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString& workFile) {
@@ -145,17 +145,17 @@ bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString&
     const int64_t size = extracted.size();
 
     const RestoreDestination destination =
-        RestoreDestinationFor(session.settings.RestoreTarget, tapePath);
-    if (destination.path.isEmpty()) {
-        Discard(session, workFile, destination.refusal);
+        RestoreDestinationFor(session.Settings.RestoreTarget, tapePath);
+    if (destination.Path.isEmpty()) {
+        Discard(session, workFile, destination.Refusal);
         return false;
     }
-    if (!MakeDirectory(session, DirectoryOf(destination.path))) {
+    if (!MakeDirectory(session, DirectoryOf(destination.Path))) {
         Discard(session, workFile);
         return false;
     }
     const std::optional<QString> chosen =
-        ApplyRestoreOption(session, tapePath, workFile, destination.path);
+        ApplyRestoreOption(session, tapePath, workFile, destination.Path);
     if (!chosen)
         return false;
     const QString& path = *chosen;
@@ -167,11 +167,11 @@ bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString&
                     QStringLiteral(" (") + error + QLatin1Char(')'));
         return false;
     }
-    session.counters.FileCount += 1;
-    session.counters.RestoredBytes += size;
-    session.op.ShowRestoreProgress({.Files = session.counters.FileCount});
-    if (!session.settings.ShortProtocol)
-        session.protocol.AddProtocolLine(path + QStringLiteral(" <") +
+    session.Counters.FileCount += 1;
+    session.Counters.RestoredBytes += size;
+    session.Op.ShowRestoreProgress({.Files = session.Counters.FileCount});
+    if (!session.Settings.ShortProtocol)
+        session.Protocol.AddProtocolLine(path + QStringLiteral(" <") +
                                          QString::number(size / 1024) +
                                          QStringLiteral(" KBytes> "));
     return true;

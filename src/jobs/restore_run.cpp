@@ -26,8 +26,8 @@ namespace {
 constexpr int64_t Megabyte = 1048576;
 
 void ShowDisplays(Session& session) {
-    const RunCounters& counters = session.counters;
-    session.op.ShowRestoreProgress({.RestoredMiB = counters.RestoredBytes / Megabyte,
+    const RunCounters& counters = session.Counters;
+    session.Op.ShowRestoreProgress({.RestoredMiB = counters.RestoredBytes / Megabyte,
                                     .TapeMiB = counters.TapeBytes / Megabyte});
 }
 
@@ -67,7 +67,7 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
         if (!tapePath.isEmpty() && selection == RestoreSelection::Selected)
             RestoreOneFile(session, tapePath, copyPath);
         else if (!tapePath.isEmpty() && selection == RestoreSelection::Refused)
-            session.protocol.AddProtocolLine(
+            session.Protocol.AddProtocolLine(
                 QStringLiteral("Not restored, the path leads out of its directory: ") +
                 TapePathText(tapePath));
         PumpMessages(1);
@@ -83,12 +83,12 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
 void WriteSummary(Session& session, const QElapsedTimer& clock) {
     const QString summary = QStringLiteral("Restore finished at: ") + NowText() +
                             QStringLiteral("  Elapsed Time: ") + ElapsedTimeText(clock.elapsed());
-    session.op.setStatus(summary);
-    ProtocolLog& protocol = session.protocol;
+    session.Op.SetStatus(summary);
+    ProtocolLog& protocol = session.Protocol;
     protocol.AddProtocolLine(QString());
-    protocol.AddProtocolLine(DisplayValueText(double(session.counters.FileCount)) +
+    protocol.AddProtocolLine(DisplayValueText(double(session.Counters.FileCount)) +
                              QStringLiteral(" Files proceded."));
-    protocol.AddProtocolLine(DisplayValueText(double(session.counters.RestoredBytes / Megabyte)) +
+    protocol.AddProtocolLine(DisplayValueText(double(session.Counters.RestoredBytes / Megabyte)) +
                              QStringLiteral(" MB."));
     protocol.AddProtocolLine(QString());
     protocol.AddProtocolLine(summary);
@@ -98,11 +98,11 @@ void WriteSummary(Session& session, const QElapsedTimer& clock) {
 } // namespace
 
 void RunRestore(Session& session) {
-    OperatorInterface& op = session.op;
-    QStringList lines = session.settings.RestoreList;
+    OperatorInterface& op = session.Op;
+    QStringList lines = session.Settings.RestoreList;
     NormalizePathList(lines);
     if (lines.isEmpty()) {
-        op.showMessage(QStringLiteral("No Files or Directories selected!"));
+        op.ShowMessage(QStringLiteral("No Files or Directories selected!"));
         return;
     }
 
@@ -112,16 +112,16 @@ void RunRestore(Session& session) {
     op.ShowView(OperatorView::RestoreRun);
     EnterBusyMode(session);
     SetBusyCursor(session);
-    session.protocol.AddBlockOpening();
-    session.protocol.AddProtocolLine(QStringLiteral("Restore startet at: ") + NowText());
-    session.protocol.AddProtocolLine(QString());
+    session.Protocol.AddBlockOpening();
+    session.Protocol.AddProtocolLine(QStringLiteral("Restore startet at: ") + NowText());
+    session.Protocol.AddProtocolLine(QString());
 
     EnsureFirstTape(session);
     if (!session.CancelFlag)
         SetBlockSize(session);
-    session.counters.RestoredBytes = 0;
-    session.counters.TapeBytes = 0;
-    session.counters.FileCount = 0;
+    session.Counters.RestoredBytes = 0;
+    session.Counters.TapeBytes = 0;
+    session.Counters.FileCount = 0;
     op.ShowRestoreProgress({.Files = 0});
     ShowDisplays(session);
     if (!session.CancelFlag)
@@ -129,8 +129,8 @@ void RunRestore(Session& session) {
 
     WriteSummary(session, clock);
     RestoreCursor(session);
-    QFile::remove(session.paths.CatalogFilePath);
-    QFile::remove(session.paths.SoftCompressionArchivePath);
+    QFile::remove(session.Paths.CatalogFilePath);
+    QFile::remove(session.Paths.SoftCompressionArchivePath);
     LeaveBusyMode(session);
     op.ShowView(OperatorView::Protocol);
 }

@@ -16,14 +16,14 @@ namespace orvane {
 namespace detail {
 SessionResources::SessionResources(OperatorInterface& op, const QString& programDirectory,
                                    const QString& tapeChoice)
-    : programPaths(programDirectory), protocolLog(programPaths.LogFilePath, op),
-      tapeDriveName(ChosenTapeDrive(programPaths.ProgramDirectory, tapeChoice)),
-      tapeDevice(CreateTapeDevice(programPaths.ProgramDirectory, tapeDriveName)) {}
+    : ProgramPaths(programDirectory), ProtocolLog(ProgramPaths.LogFilePath, op),
+      TapeDriveName(ChosenTapeDrive(ProgramPaths.ProgramDirectory, tapeChoice)),
+      TapeDevice(CreateTapeDevice(ProgramPaths.ProgramDirectory, TapeDriveName)) {}
 } // namespace detail
 
 Session::Session(OperatorInterface& op, const QString& programDirectory, const QString& tapeChoice)
     : SessionResources(op, programDirectory, tapeChoice),
-      ArchiveContext(op, protocolLog, *tapeDevice, programPaths) {
+      ArchiveContext(op, ProtocolLog, *TapeDevice, ProgramPaths) {
     ReadLegacyDescription = [this](TapeDescription& description) {
         orvane::ReadLegacyDescription(*this, description);
     };
@@ -32,16 +32,16 @@ Session::Session(OperatorInterface& op, const QString& programDirectory, const Q
 void Session::Start() {
     EnterBusyMode(*this);
     CancelFlag = false;
-    QDir().mkpath(paths.ProgramDirectory);
-    QDir().mkpath(paths.WorkDirectory);
-    QFile::remove(paths.SoftCompressionArchivePath);
-    QFile::remove(paths.CatalogFilePath);
-    protocol.ensureExists();
+    QDir().mkpath(Paths.ProgramDirectory);
+    QDir().mkpath(Paths.WorkDirectory);
+    QFile::remove(Paths.SoftCompressionArchivePath);
+    QFile::remove(Paths.CatalogFilePath);
+    Protocol.EnsureExists();
     // A new user starts on the built-in library with one cartridge loaded, ready for a backup.
-    if (const QString library = VirtualLibraryDirectory(tapeDriveName); !library.isEmpty()) {
-        if (const QString error = VirtualTapeLibrary::at(library)->ensureCreated();
+    if (const QString library = VirtualLibraryDirectory(TapeDriveName); !library.isEmpty()) {
+        if (const QString error = VirtualTapeLibrary::At(library)->EnsureCreated();
             !error.isEmpty())
-            op.showError(error);
+            Op.ShowError(error);
     }
     ProbeTapeDrive(*this);
     m_startProbeFailed = CancelFlag;

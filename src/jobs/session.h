@@ -1,10 +1,10 @@
 #pragma once
 
 #include "archive/archive_context.h"
+#include "config/settings.h"
 #include "platform/program_paths.h"
 #include "platform/protocol_log.h"
 #include "platform/tape_device.h"
-#include "config/settings.h"
 
 #include <QString>
 #include <memory>
@@ -18,10 +18,10 @@ namespace detail {
 struct SessionResources {
     SessionResources(OperatorInterface& op, const QString& programDirectory,
                      const QString& tapeChoice);
-    ProgramPaths programPaths;
-    ProtocolLog protocolLog;
-    QString tapeDriveName;
-    std::unique_ptr<TapeDevice> tapeDevice;
+    orvane::ProgramPaths ProgramPaths;
+    orvane::ProtocolLog ProtocolLog;
+    QString TapeDriveName;
+    std::unique_ptr<orvane::TapeDevice> TapeDevice;
 };
 } // namespace detail
 
@@ -34,9 +34,9 @@ public:
     Session(OperatorInterface& op, const QString& programDirectory,
             const QString& tapeChoice = QString());
 
-    using SessionResources::tapeDriveName;
+    using SessionResources::TapeDriveName;
 
-    Settings settings;
+    orvane::Settings Settings;
 
     // The main window's creation steps: busy mode, directories, stale work files, the protocol
     // log, the built-in tape library, and the drive probe.

@@ -25,9 +25,9 @@ void ReportNotReadable(TapeContext& ctx, const QString& diskPath) {
 
 void ReportVerifyError(TapeContext& ctx, const QString& text) {
     for (const QString& line : {QString(), text, QString()})
-        ctx.op.appendVerifyLine(line);
+        ctx.Op.AppendVerifyLine(line);
     for (const QString& line : {QString(), text, QString()})
-        ctx.protocol.AddProtocolLine(line);
+        ctx.Protocol.AddProtocolLine(line);
 }
 
 DiskComparison::DiskComparison(const QString& diskPath, const QString& copyName, int64_t tapeSize)
@@ -48,7 +48,7 @@ DiskComparison::DiskComparison(const QString& diskPath, const QString& copyName,
         m_verdict = Verdict::ContentDiffers;
 }
 
-void DiskComparison::feed(std::span<const char> tapeBytes) {
+void DiskComparison::Feed(std::span<const char> tapeBytes) {
     if (m_verdict != Verdict::Equal || tapeBytes.empty())
         return;
     m_buffer.resize(std::max(m_buffer.size(), tapeBytes.size()));
@@ -68,7 +68,7 @@ void DiskComparison::feed(std::span<const char> tapeBytes) {
         m_verdict = Verdict::ContentDiffers;
 }
 
-bool DiskComparison::finish(TapeContext& ctx) {
+bool DiskComparison::Finish(TapeContext& ctx) {
     if (m_verdict == Verdict::Equal) {
         // A disk file that grew since its size was taken differs as well.
         char probe = 0;
@@ -110,9 +110,9 @@ bool CompareFiles(TapeContext& ctx, const QString& diskPath, const QString& copy
         const qint64 n = copy.read(block.data(), CompareBlock);
         if (n <= 0)
             break;
-        comparison.feed({block.data(), size_t(n)});
+        comparison.Feed({block.data(), size_t(n)});
     }
-    return comparison.finish(ctx);
+    return comparison.Finish(ctx);
 }
 
 } // namespace orvane

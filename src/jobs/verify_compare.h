@@ -11,7 +11,7 @@ namespace orvane {
 struct TapeContext;
 
 // Compares a file on disk with the data of its tape record while that data streams past, so that
-// the record needs no copy on disk. The verdict is reported by finish(), in the verify report
+// the record needs no copy on disk. The verdict is reported by Finish(), in the verify report
 // and the protocol: "Error with filesize " when the sizes differ in whole KiB, "Error in File:  "
 // when the contents differ (a size difference within the same KiB included), "Error in File ...
 // or File not exists !" when the disk file is missing, no regular file or unreadable.
@@ -21,9 +21,9 @@ public:
     DiskComparison(const QString& diskPath, const QString& copyName, int64_t tapeSize);
 
     // The next bytes of the record, compared with the next bytes of the disk file.
-    void feed(std::span<const char> tapeBytes);
+    void Feed(std::span<const char> tapeBytes);
     // After the whole record was fed: reports a difference; true when the file is equal.
-    bool finish(TapeContext& ctx);
+    bool Finish(TapeContext& ctx);
 
 private:
     enum class Verdict { Equal, NotReadable, SizeDiffers, ContentDiffers };

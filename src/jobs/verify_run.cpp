@@ -32,9 +32,9 @@ bool IsComparedRecord(const QByteArray& tapePath) {
 void CountVerdict(Session& session, VerifyResult& result, const QString& diskPath, bool equal) {
     if (equal) {
         const QString line = diskPath + QStringLiteral("   OK");
-        session.op.appendVerifyLine(line);
-        if (!session.settings.ShortProtocol)
-            session.protocol.AddProtocolLine(line);
+        session.Op.AppendVerifyLine(line);
+        if (!session.Settings.ShortProtocol)
+            session.Protocol.AddProtocolLine(line);
         result.VerifiedOk += 1;
     } else {
         result.VerifiedDefect += 1;
@@ -45,7 +45,7 @@ void VerifyFromTape(Session& session, VerifyResult& result) {
     TapeHandlePtr handle = OpenStreamAtFirstRecord(session);
     if (!handle)
         return;
-    session.counters.TapeBytes = 0;
+    session.Counters.TapeBytes = 0;
     int64_t files = 0;
     for (;;) {
         // A plain record is compared with the disk while it streams past; a compressed one is
@@ -60,15 +60,15 @@ void VerifyFromTape(Session& session, VerifyResult& result) {
                 comparison.emplace(TapePathText(header.Path), WorkFileFor(session, header.Path),
                                    int64_t(header.DataLength));
                 return RecordSink::Consumer(
-                    [&comparison](std::span<const char> bytes) { comparison->feed(bytes); });
+                    [&comparison](std::span<const char> bytes) { comparison->Feed(bytes); });
             });
-        session.op.ShowVerifyProgress({.TapeMiB = session.counters.TapeBytes / Megabyte});
+        session.Op.ShowVerifyProgress({.TapeMiB = session.Counters.TapeBytes / Megabyte});
         PumpMessages(1);
         if (!tapePath.isEmpty() && IsComparedRecord(tapePath)) {
-            session.op.ShowVerifyProgress({.Files = ++files});
+            session.Op.ShowVerifyProgress({.Files = ++files});
             const QString diskPath = TapePathText(tapePath);
             if (comparison) {
-                CountVerdict(session, result, diskPath, comparison->finish(session));
+                CountVerdict(session, result, diskPath, comparison->Finish(session));
             } else {
                 const QString workFile = WorkFileFor(session, tapePath);
                 CountVerdict(session, result, diskPath, CompareFiles(session, diskPath, workFile));
@@ -80,47 +80,47 @@ void VerifyFromTape(Session& session, VerifyResult& result) {
     }
     CloseTape(handle, 1);
     RemoveBrokenWorkCopy(session);
-    session.op.setStatus(QStringLiteral("Verify finished !"));
+    session.Op.SetStatus(QStringLiteral("Verify finished !"));
 }
 
 } // namespace
 
 VerifyResult VerifyTape(Session& session) {
-    OperatorInterface& op = session.op;
+    OperatorInterface& op = session.Op;
     VerifyResult result;
     LoadTapeDescription(session);
     if (session.CurrentTapeDescription.Label == "Disk") {
-        op.showMessage(QStringLiteral("Disk Data could not verifyed!"));
+        op.ShowMessage(QStringLiteral("Disk Data could not verifyed!"));
         return result;
     }
-    result.verified = true;
+    result.Verified = true;
 
     session.CancelFlag = false;
     SetBusyCursor(session);
     op.ShowView(OperatorView::VerifyRun);
     EnterBusyMode(session);
-    op.clearVerifyReport();
+    op.ClearVerifyReport();
     QElapsedTimer clock;
     clock.start();
     const QString start = QStringLiteral("Verify startet at: ") + NowText();
-    op.appendVerifyLine(start);
-    op.appendVerifyLine(QString());
-    session.protocol.AddBlockOpening();
-    session.protocol.AddProtocolLine(start);
-    session.protocol.AddProtocolLine(QString());
+    op.AppendVerifyLine(start);
+    op.AppendVerifyLine(QString());
+    session.Protocol.AddBlockOpening();
+    session.Protocol.AddProtocolLine(start);
+    session.Protocol.AddProtocolLine(QString());
 
     EnsureFirstTape(session);
     if (!session.CancelFlag)
         SetBlockSize(session);
     op.ShowVerifyProgress({.Files = 0});
-    session.counters.TapeBytes = 0;
+    session.Counters.TapeBytes = 0;
     if (!session.CancelFlag)
         VerifyFromTape(session, result);
-    QFile::remove(session.paths.SoftCompressionArchivePath);
+    QFile::remove(session.Paths.SoftCompressionArchivePath);
 
     const QStringList summary = {
         QString(),
-        DisplayValueText(double(session.counters.TapeBytes / Megabyte)) +
+        DisplayValueText(double(session.Counters.TapeBytes / Megabyte)) +
             QStringLiteral(" MB Tape Data"),
         QString::number(result.VerifiedOk + result.VerifiedDefect) +
             QStringLiteral(" Files checked"),
@@ -132,9 +132,9 @@ VerifyResult VerifyTape(Session& session) {
         QString(),
     };
     for (const QString& line : summary)
-        op.appendVerifyLine(line);
+        op.AppendVerifyLine(line);
     for (const QString& line : summary)
-        session.protocol.AddProtocolLine(line);
+        session.Protocol.AddProtocolLine(line);
     LeaveBusyMode(session);
     RestoreCursor(session);
     return result;

@@ -8,7 +8,7 @@ namespace orvane {
 class Session;
 
 struct VerifyResult {
-    bool verified = false; // false: a disk image tape, which is not verified
+    bool Verified = false; // false: a disk image tape, which is not verified
     int64_t VerifiedOk = 0;
     int64_t VerifiedDefect = 0;
 };

@@ -10,6 +10,8 @@ QString DateTimeText(const QDateTime& moment) {
            moment.time().toString(QStringLiteral("HH:mm:ss"));
 }
 
-QString NowText() { return DateTimeText(QDateTime::currentDateTime()); }
+QString NowText() {
+    return DateTimeText(QDateTime::currentDateTime());
+}
 
 } // namespace orvane

@@ -49,18 +49,19 @@ struct CatalogProgress {
     std::optional<int64_t> Entries{}; // catalog entries read
 };
 
+enum class TapeRequestKind {
+    NextTapeForWriting, // any tape that may be overwritten, to continue a set
+    TapeOfSet,          // tape `TapeNumber` of the set dated `SetDate`
+    LastTapeOfSet,      // the last tape of the set dated `SetDate`
+};
+
 // A request to put a certain tape into the drive. The operator answers OK once it is in, or
 // Cancel to give up the operation that waits for it.
 struct TapeRequest {
-    enum class Kind {
-        NextTapeForWriting, // any tape that may be overwritten, to continue a set
-        TapeOfSet,          // tape `tapeNumber` of the set dated `setDate`
-        LastTapeOfSet,      // the last tape of the set dated `setDate`
-    };
-    Kind kind = Kind::NextTapeForWriting;
-    int tapeNumber = 0;
-    double setDate = 0;
-    QString text; // the prompt's wording
+    TapeRequestKind Kind = TapeRequestKind::NextTapeForWriting;
+    int TapeNumber = 0;
+    double SetDate = 0;
+    QString Text; // the prompt's wording
 };
 
 // Everything the core shows the operator or asks of him. The desktop window implements it with
@@ -71,48 +72,48 @@ public:
     virtual ~OperatorInterface() = default;
 
     // A modal message box; answers the button pressed.
-    virtual MessageAnswer messageBox(const QString& text, const QString& caption, MessageIcon icon,
+    virtual MessageAnswer MessageBox(const QString& text, const QString& caption, MessageIcon icon,
                                      MessageButtons buttons) = 0;
     // A modal input box; empty optional when cancelled.
-    virtual std::optional<QString> inputBox(const QString& caption, const QString& prompt,
+    virtual std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                             const QString& defaultValue) = 0;
 
-    virtual void setStatus(const QString& text) = 0;
-    virtual void setCaption(const QString& text) = 0;
+    virtual void SetStatus(const QString& text) = 0;
+    virtual void SetCaption(const QString& text) = 0;
     // A protocol line for the protocol memo and the e-mail text (the log file is written by
     // ProtocolLog itself).
-    virtual void appendProtocolLine(const QString& text) = 0;
+    virtual void AppendProtocolLine(const QString& text) = 0;
     virtual void ShowView(OperatorView view) = 0;
     virtual void ShowBackupProgress(const BackupProgress& progress) = 0;
     virtual void ShowRestoreProgress(const RestoreProgress& progress) = 0;
     virtual void ShowVerifyProgress(const VerifyProgress& progress) = 0;
     virtual void ShowCatalogProgress(const CatalogProgress& progress) = 0;
     // EnterBusyMode / LeaveBusyMode and LockListEditing / UnlockListEditing.
-    virtual void setBusyMode(bool busy) = 0;
-    virtual void setListEditingLocked(bool locked) = 0;
-    virtual void setBusyCursor(bool busy) = 0;
+    virtual void SetBusyMode(bool busy) = 0;
+    virtual void SetListEditingLocked(bool locked) = 0;
+    virtual void SetBusyCursor(bool busy) = 0;
 
     // Asks for a tape; by default a plain OK/Cancel box with the request's text.
-    virtual MessageAnswer requestTape(const TapeRequest& request) {
-        return messageBox(request.text, QString(), MessageIcon::Information,
+    virtual MessageAnswer RequestTape(const TapeRequest& request) {
+        return MessageBox(request.Text, QString(), MessageIcon::Information,
                           MessageButtons::OkCancel);
     }
 
     // The restore list: a catalog load replaces it, the sequential catalog scan lists
     // the paths it passes there, picking a node of the catalog tree adds a line. The settings'
     // RestoreList changes alongside.
-    virtual void setRestoreList(const QStringList& /*lines*/) {}
-    virtual void appendRestoreListLine(const QString& /*line*/) {}
+    virtual void SetRestoreList(const QStringList& /*lines*/) {}
+    virtual void AppendRestoreListLine(const QString& /*line*/) {}
     // The verify report, emptied at the start of each verify.
-    virtual void clearVerifyReport() {}
-    virtual void appendVerifyLine(const QString& /*line*/) {}
+    virtual void ClearVerifyReport() {}
+    virtual void AppendVerifyLine(const QString& /*line*/) {}
 
     // Shorthands for the common boxes.
-    void showMessage(const QString& text) {
-        messageBox(text, QString(), MessageIcon::None, MessageButtons::Ok);
+    void ShowMessage(const QString& text) {
+        MessageBox(text, QString(), MessageIcon::None, MessageButtons::Ok);
     }
-    void showError(const QString& text) {
-        messageBox(text, QStringLiteral("Error"), MessageIcon::Error, MessageButtons::Ok);
+    void ShowError(const QString& text) {
+        MessageBox(text, QStringLiteral("Error"), MessageIcon::Error, MessageButtons::Ok);
     }
 };
 

@@ -8,7 +8,7 @@
 namespace orvane {
 
 namespace {
-QString withSlash(QString path) {
+QString WithSlash(QString path) {
     path = QDir::cleanPath(QDir(path).absolutePath());
     return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
 }
@@ -16,16 +16,16 @@ QString withSlash(QString path) {
 
 QString ResolveProgramDirectory(const QString& override) {
     if (!override.isEmpty())
-        return withSlash(override);
+        return WithSlash(override);
     const QString home = qEnvironmentVariable("ORVANE_HOME");
     if (!home.isEmpty())
-        return withSlash(home);
+        return WithSlash(home);
     if (QCoreApplication::instance()) {
         const QString programDir = QCoreApplication::applicationDirPath();
         if (QFileInfo(programDir).isWritable())
-            return withSlash(programDir);
+            return WithSlash(programDir);
     }
-    return withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+    return WithSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                      QStringLiteral("/orvane"));
 }
 

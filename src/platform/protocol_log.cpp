@@ -14,9 +14,11 @@ namespace orvane {
 ProtocolLog::ProtocolLog(QString logFilePath, OperatorInterface& op)
     : m_path(std::move(logFilePath)), m_op(op) {}
 
-QString ProtocolLog::Separator() { return QString(89, QLatin1Char('-')); }
+QString ProtocolLog::Separator() {
+    return QString(89, QLatin1Char('-'));
+}
 
-void ProtocolLog::ensureExists() const {
+void ProtocolLog::EnsureExists() const {
     if (QFile::exists(m_path))
         return;
     QFile file(m_path);
@@ -42,12 +44,12 @@ void ProtocolLog::AddProtocolLine(const QString& text) {
     if (!written && !m_writeFailureShown) {
         // Shown once per failure spell, so that a full disk does not bury the operator in boxes.
         m_writeFailureShown = true;
-        m_op.showError(QStringLiteral("I/O error writing the protocol file %1: %2")
+        m_op.ShowError(QStringLiteral("I/O error writing the protocol file %1: %2")
                            .arg(m_path, QString::fromLocal8Bit(std::strerror(error))));
     } else if (written) {
         m_writeFailureShown = false;
     }
-    m_op.appendProtocolLine(text);
+    m_op.AppendProtocolLine(text);
     PumpMessages(1);
 }
 
@@ -57,11 +59,11 @@ void ProtocolLog::AddBlockOpening() {
     AddProtocolLine(QString());
 }
 
-std::optional<QStringList> ProtocolLog::readAll() const {
+std::optional<QStringList> ProtocolLog::ReadAll() const {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_op.showError(QStringLiteral("Cannot open the protocol file %1: %2")
-                           .arg(m_path, file.errorString()));
+        m_op.ShowError(
+            QStringLiteral("Cannot open the protocol file %1: %2").arg(m_path, file.errorString()));
         return std::nullopt;
     }
     QString text = QString::fromUtf8(file.readAll());
@@ -73,12 +75,12 @@ std::optional<QStringList> ProtocolLog::readAll() const {
     return text.split(QLatin1Char('\n'));
 }
 
-bool ProtocolLog::clear() {
-    if (!readAll())
+bool ProtocolLog::Clear() {
+    if (!ReadAll())
         return false;
     QFile file(m_path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_op.showError(QStringLiteral("Cannot write the protocol file %1: %2")
+        m_op.ShowError(QStringLiteral("Cannot write the protocol file %1: %2")
                            .arg(m_path, file.errorString()));
         return false;
     }

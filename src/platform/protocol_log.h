@@ -16,19 +16,19 @@ public:
 
     static QString Separator(); // 89 hyphens
 
-    const QString& path() const { return m_path; }
+    const QString& Path() const { return m_path; }
 
     // Creates the log file empty when it does not exist.
-    void ensureExists() const;
+    void EnsureExists() const;
 
     void AddProtocolLine(const QString& text);
     // Empty line, separator, empty line: the opening of every protocol block.
     void AddBlockOpening();
 
     // The whole log file, or nothing when it cannot be read (the error is shown).
-    std::optional<QStringList> readAll() const;
+    std::optional<QStringList> ReadAll() const;
     // Empties the log file; false when it cannot be read or written (the error is shown).
-    bool clear();
+    bool Clear();
 
 private:
     QString m_path;

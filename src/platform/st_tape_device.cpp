@@ -24,15 +24,15 @@ namespace {
 
 class RealCalls : public TapeSystemCalls {
 public:
-    int open(const char* path, int flags) override { return ::open(path, flags); }
-    int close(int fd) override { return ::close(fd); }
-    ssize_t read(int fd, void* buffer, size_t length) override {
+    int Open(const char* path, int flags) override { return ::open(path, flags); }
+    int Close(int fd) override { return ::close(fd); }
+    ssize_t Read(int fd, void* buffer, size_t length) override {
         return ::read(fd, buffer, length);
     }
-    ssize_t write(int fd, const void* buffer, size_t length) override {
+    ssize_t Write(int fd, const void* buffer, size_t length) override {
         return ::write(fd, buffer, length);
     }
-    int ioctl(int fd, unsigned long request, void* argument) override {
+    int Ioctl(int fd, unsigned long request, void* argument) override {
         return ::ioctl(fd, request, argument);
     }
 };
@@ -40,7 +40,7 @@ public:
 // What this process knows of the drive across handles: whether the last look found a medium
 // online, so that the first query after a cartridge change can say so.
 struct DriveMemory {
-    std::optional<bool> online;
+    std::optional<bool> Online;
 };
 
 constexpr int64_t Megabyte = 1024 * 1024;
@@ -80,33 +80,33 @@ public:
                  int fd, bool openedReadOnlyForProtection)
         : m_calls(std::move(calls)), m_memory(std::move(memory)), m_fd(fd),
           m_protectedAtOpen(openedReadOnlyForProtection) {}
-    ~StTapeHandle() override { m_calls->close(m_fd); }
+    ~StTapeHandle() override { m_calls->Close(m_fd); }
 
-    ResultCode readBlock(char* buffer, uint32_t length) override;
-    ResultCode writeBlock(const char* buffer, uint32_t length) override;
-    ResultCode setPosition(uint32_t method, uint32_t partition, int64_t offset) override;
-    ResultCode getPosition(uint32_t type, uint32_t& partition, int64_t& offset) override;
-    ResultCode prepare(uint32_t operation) override;
-    ResultCode erase(uint32_t type) override;
-    ResultCode writeTapemarks(uint32_t type, uint32_t count) override;
-    ResultCode getMediaParameters(TapeMediaParameters& media) override;
-    ResultCode getDriveParameters(TapeDriveParameters& drive) override;
-    ResultCode setMediaBlockSize(uint32_t blockSize) override;
-    ResultCode createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) override;
+    ResultCode ReadBlock(char* buffer, uint32_t length) override;
+    ResultCode WriteBlock(const char* buffer, uint32_t length) override;
+    ResultCode SetPosition(uint32_t method, uint32_t partition, int64_t offset) override;
+    ResultCode GetPosition(uint32_t type, uint32_t& partition, int64_t& offset) override;
+    ResultCode Prepare(uint32_t operation) override;
+    ResultCode Erase(uint32_t type) override;
+    ResultCode WriteTapemarks(uint32_t type, uint32_t count) override;
+    ResultCode GetMediaParameters(TapeMediaParameters& media) override;
+    ResultCode GetDriveParameters(TapeDriveParameters& drive) override;
+    ResultCode SetMediaBlockSize(uint32_t blockSize) override;
+    ResultCode CreatePartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) override;
 
 private:
     // One MTIOCTOP; 0 or the errno of the failure.
-    int operation(short op, int count);
+    int Operation(short op, int count);
     // MTIOCGET; 0 or the errno of the failure.
-    int status(mtget& answer);
-    ResultCode tapeCondition(int error);
-    ResultCode writeRefusal(int error);
-    ResultCode positionFailure(int error, short op);
-    bool mediumWriteProtected();
+    int Status(mtget& answer);
+    ResultCode TapeCondition(int error);
+    ResultCode WriteRefusal(int error);
+    ResultCode PositionFailure(int error, short op);
+    bool MediumWriteProtected();
 
-    bool scsiRead(const std::vector<uint8_t>& command, std::vector<uint8_t>& data);
-    std::optional<std::vector<uint8_t>> modePage(uint8_t page);
-    std::optional<std::pair<int64_t, int64_t>> capacityOfPartition(uint32_t partition);
+    bool ScsiRead(const std::vector<uint8_t>& command, std::vector<uint8_t>& data);
+    std::optional<std::vector<uint8_t>> ModePage(uint8_t page);
+    std::optional<std::pair<int64_t, int64_t>> CapacityOfPartition(uint32_t partition);
 
     std::shared_ptr<TapeSystemCalls> m_calls;
     std::shared_ptr<DriveMemory> m_memory;
@@ -115,21 +115,21 @@ private:
     bool m_lastReadWasFilemark = false;
 };
 
-int StTapeHandle::operation(short op, int count) {
+int StTapeHandle::Operation(short op, int count) {
     mtop request{};
     request.mt_op = op;
     request.mt_count = count;
-    return Uninterrupted([&] { return m_calls->ioctl(m_fd, MTIOCTOP, &request); }) == 0 ? 0 : errno;
+    return Uninterrupted([&] { return m_calls->Ioctl(m_fd, MTIOCTOP, &request); }) == 0 ? 0 : errno;
 }
 
-int StTapeHandle::status(mtget& answer) {
+int StTapeHandle::Status(mtget& answer) {
     answer = mtget{};
-    return Uninterrupted([&] { return m_calls->ioctl(m_fd, MTIOCGET, &answer); }) == 0 ? 0 : errno;
+    return Uninterrupted([&] { return m_calls->Ioctl(m_fd, MTIOCGET, &answer); }) == 0 ? 0 : errno;
 }
 
 // The st driver answers most tape conditions with a bare EIO and keeps the reason in its
 // status; the status turns it back into the condition the tape interface names.
-ResultCode StTapeHandle::tapeCondition(int error) {
+ResultCode StTapeHandle::TapeCondition(int error) {
     switch (error) {
     case ENOMEDIUM:
         return ResultCode::NoMediaInDrive;
@@ -137,7 +137,7 @@ ResultCode StTapeHandle::tapeCondition(int error) {
         return ResultCode::EndOfMedia;
     case EIO: {
         mtget drive;
-        if (status(drive) == 0) {
+        if (Status(drive) == 0) {
             if (GMT_DR_OPEN(drive.mt_gstat))
                 return ResultCode::NoMediaInDrive;
             if (GMT_EOD(drive.mt_gstat))
@@ -152,29 +152,29 @@ ResultCode StTapeHandle::tapeCondition(int error) {
     }
 }
 
-bool StTapeHandle::mediumWriteProtected() {
+bool StTapeHandle::MediumWriteProtected() {
     if (m_protectedAtOpen)
         return true;
     mtget drive;
-    return status(drive) == 0 && GMT_WR_PROT(drive.mt_gstat);
+    return Status(drive) == 0 && GMT_WR_PROT(drive.mt_gstat);
 }
 
 // A refused write: st says EACCES for a protected medium, the system says EBADF for a write on
 // a handle opened read-only, EROFS comes from the open of a protected medium.
-ResultCode StTapeHandle::writeRefusal(int error) {
+ResultCode StTapeHandle::WriteRefusal(int error) {
     if (error == EROFS)
         return ResultCode::WriteProtect;
     if (error == EACCES || error == EBADF)
-        return mediumWriteProtected() ? ResultCode::WriteProtect : ResultCode::AccessDenied;
-    return tapeCondition(error);
+        return MediumWriteProtected() ? ResultCode::WriteProtect : ResultCode::AccessDenied;
+    return TapeCondition(error);
 }
 
-ResultCode StTapeHandle::positionFailure(int error, short op) {
-    const ResultCode code = tapeCondition(error);
+ResultCode StTapeHandle::PositionFailure(int error, short op) {
+    const ResultCode code = TapeCondition(error);
     if (error != EIO || code != ResultCodeFromErrno(EIO))
         return code;
     mtget drive;
-    if (status(drive) != 0)
+    if (Status(drive) != 0)
         return code;
     if ((op == MTBSR || op == MTBSF) && GMT_BOT(drive.mt_gstat))
         return ResultCode::BeginningOfMedia;
@@ -183,12 +183,12 @@ ResultCode StTapeHandle::positionFailure(int error, short op) {
     return code;
 }
 
-ResultCode StTapeHandle::readBlock(char* buffer, uint32_t length) {
+ResultCode StTapeHandle::ReadBlock(char* buffer, uint32_t length) {
     if (length != TapeBlockSize)
         return ResultCode::InvalidBlockLength;
     const bool afterFilemark = m_lastReadWasFilemark;
     m_lastReadWasFilemark = false;
-    const ssize_t done = Uninterrupted([&] { return m_calls->read(m_fd, buffer, length); });
+    const ssize_t done = Uninterrupted([&] { return m_calls->Read(m_fd, buffer, length); });
     if (done == ssize_t(length))
         return ResultCode::Success;
     if (done > 0) // a block of another size: this tape was not written in our blocks
@@ -199,7 +199,7 @@ ResultCode StTapeHandle::readBlock(char* buffer, uint32_t length) {
         // its documented sign of the end of the data.
         ResultCode code = afterFilemark ? ResultCode::NoDataDetected : ResultCode::FilemarkDetected;
         mtget drive;
-        if (status(drive) == 0) {
+        if (Status(drive) == 0) {
             if (GMT_EOD(drive.mt_gstat))
                 code = ResultCode::NoDataDetected;
             else if (GMT_EOT(drive.mt_gstat))
@@ -215,13 +215,13 @@ ResultCode StTapeHandle::readBlock(char* buffer, uint32_t length) {
     // tape is larger than the request.
     if (error == EINVAL || error == ENOMEM)
         return ResultCode::InvalidBlockLength;
-    return tapeCondition(error);
+    return TapeCondition(error);
 }
 
-ResultCode StTapeHandle::writeBlock(const char* buffer, uint32_t length) {
+ResultCode StTapeHandle::WriteBlock(const char* buffer, uint32_t length) {
     if (length != TapeBlockSize)
         return ResultCode::InvalidBlockLength;
-    const ssize_t done = Uninterrupted([&] { return m_calls->write(m_fd, buffer, length); });
+    const ssize_t done = Uninterrupted([&] { return m_calls->Write(m_fd, buffer, length); });
     if (done == ssize_t(length))
         return ResultCode::Success;
     if (done >= 0) // the drive took less than the block: the medium is full
@@ -229,10 +229,10 @@ ResultCode StTapeHandle::writeBlock(const char* buffer, uint32_t length) {
     const int error = errno;
     if (error == EINVAL)
         return ResultCode::InvalidBlockLength;
-    return writeRefusal(error);
+    return WriteRefusal(error);
 }
 
-ResultCode StTapeHandle::setPosition(uint32_t method, uint32_t partition, int64_t offset) {
+ResultCode StTapeHandle::SetPosition(uint32_t method, uint32_t partition, int64_t offset) {
     m_lastReadWasFilemark = false;
     short op = MTNOP;
     int64_t count = 1;
@@ -248,8 +248,8 @@ ResultCode StTapeHandle::setPosition(uint32_t method, uint32_t partition, int64_
         if (method == TapePositionMethod::LogicalBlock && partition > 0) {
             if (partition - 1 > uint32_t(INT_MAX))
                 return ResultCode::InvalidParameter;
-            if (const int error = operation(MTSETPART, int(partition - 1)); error != 0)
-                return tapeCondition(error);
+            if (const int error = Operation(MTSETPART, int(partition - 1)); error != 0)
+                return TapeCondition(error);
         }
         op = MTSEEK;
         count = offset;
@@ -271,28 +271,28 @@ ResultCode StTapeHandle::setPosition(uint32_t method, uint32_t partition, int64_
     default:
         return ResultCode::InvalidFunction;
     }
-    if (const int error = operation(op, int(count)); error != 0)
-        return positionFailure(error, op);
+    if (const int error = Operation(op, int(count)); error != 0)
+        return PositionFailure(error, op);
     return ResultCode::Success;
 }
 
-ResultCode StTapeHandle::getPosition(uint32_t type, uint32_t& partition, int64_t& offset) {
+ResultCode StTapeHandle::GetPosition(uint32_t type, uint32_t& partition, int64_t& offset) {
     if (type != TapePositionType::Absolute && type != TapePositionType::Logical)
         return ResultCode::InvalidFunction;
     mtpos position{};
-    if (Uninterrupted([&] { return m_calls->ioctl(m_fd, MTIOCPOS, &position); }) != 0)
-        return tapeCondition(errno);
+    if (Uninterrupted([&] { return m_calls->Ioctl(m_fd, MTIOCPOS, &position); }) != 0)
+        return TapeCondition(errno);
     offset = int64_t(position.mt_blkno);
     partition = 0;
     if (type == TapePositionType::Logical) {
         // st keeps the current partition (counted from 0) in the residue field of its status.
         mtget drive;
-        partition = status(drive) == 0 && drive.mt_resid >= 0 ? uint32_t(drive.mt_resid) + 1 : 1;
+        partition = Status(drive) == 0 && drive.mt_resid >= 0 ? uint32_t(drive.mt_resid) + 1 : 1;
     }
     return ResultCode::Success;
 }
 
-ResultCode StTapeHandle::prepare(uint32_t operationCode) {
+ResultCode StTapeHandle::Prepare(uint32_t operationCode) {
     short op = MTNOP;
     switch (operationCode) {
     case TapePrepareOperation::Load:
@@ -313,8 +313,8 @@ ResultCode StTapeHandle::prepare(uint32_t operationCode) {
     default:
         return ResultCode::InvalidFunction;
     }
-    if (const int error = operation(op, 1); error != 0) {
-        const ResultCode code = tapeCondition(error);
+    if (const int error = Operation(op, 1); error != 0) {
+        const ResultCode code = TapeCondition(error);
         if (code == ResultCode::NoMediaInDrive)
             return code;
         if (op == MTLOCK || op == MTUNLOCK)
@@ -324,7 +324,7 @@ ResultCode StTapeHandle::prepare(uint32_t operationCode) {
         return code;
     }
     if (op == MTOFFL)
-        m_memory->online = false;
+        m_memory->Online = false;
     m_lastReadWasFilemark = false;
     return ResultCode::Success;
 }
@@ -333,7 +333,7 @@ ResultCode StTapeHandle::prepare(uint32_t operationCode) {
 // count 0 sends ERASE with the long bit clear, which the drive answers by writing an end-of-data
 // mark here. (MTWEOF 0 would only flush the buffer and leave the old data readable behind it;
 // MTERASE with a non-zero count is the long erase to the physical end of the tape.)
-ResultCode StTapeHandle::erase(uint32_t type) {
+ResultCode StTapeHandle::Erase(uint32_t type) {
     int count = 0;
     switch (type) {
     case TapeEraseType::Short:
@@ -345,12 +345,12 @@ ResultCode StTapeHandle::erase(uint32_t type) {
     default:
         return ResultCode::InvalidFunction;
     }
-    if (const int error = operation(MTERASE, count); error != 0)
-        return writeRefusal(error);
+    if (const int error = Operation(MTERASE, count); error != 0)
+        return WriteRefusal(error);
     return ResultCode::Success;
 }
 
-ResultCode StTapeHandle::writeTapemarks(uint32_t type, uint32_t count) {
+ResultCode StTapeHandle::WriteTapemarks(uint32_t type, uint32_t count) {
     short op = MTWEOF;
     switch (type) {
     case TapemarkType::Setmarks:
@@ -366,45 +366,45 @@ ResultCode StTapeHandle::writeTapemarks(uint32_t type, uint32_t count) {
     }
     if (!FitsCount(count))
         return ResultCode::InvalidParameter;
-    if (const int error = operation(op, int(count)); error != 0)
-        return writeRefusal(error);
+    if (const int error = Operation(op, int(count)); error != 0)
+        return WriteRefusal(error);
     return ResultCode::Success;
 }
 
-ResultCode StTapeHandle::getMediaParameters(TapeMediaParameters& media) {
+ResultCode StTapeHandle::GetMediaParameters(TapeMediaParameters& media) {
     mtget drive;
-    if (const int error = status(drive); error != 0) {
-        const ResultCode code = tapeCondition(error);
+    if (const int error = Status(drive); error != 0) {
+        const ResultCode code = TapeCondition(error);
         if (code == ResultCode::NoMediaInDrive)
-            m_memory->online = false;
+            m_memory->Online = false;
         return code;
     }
     if (GMT_DR_OPEN(drive.mt_gstat)) {
-        m_memory->online = false;
+        m_memory->Online = false;
         return ResultCode::NoMediaInDrive;
     }
     if (!GMT_ONLINE(drive.mt_gstat)) { // a cartridge in the drive, but not loaded (yet)
-        m_memory->online = false;
+        m_memory->Online = false;
         return ResultCode::NotReady;
     }
-    const bool changed = m_memory->online.has_value() && !*m_memory->online;
-    m_memory->online = true;
+    const bool changed = m_memory->Online.has_value() && !*m_memory->Online;
+    m_memory->Online = true;
 
     media = TapeMediaParameters{};
     media.BlockSize = uint32_t(drive.mt_dsreg & MT_ST_BLKSIZE_MASK) >> MT_ST_BLKSIZE_SHIFT;
     media.WriteProtected = GMT_WR_PROT(drive.mt_gstat) != 0;
     media.PartitionCount = 1;
-    if (const auto page = modePage(MediumPartitionPage); page && page->size() >= 4)
+    if (const auto page = ModePage(MediumPartitionPage); page && page->size() >= 4)
         media.PartitionCount = uint32_t((*page)[3]) + 1;
     const uint32_t partition = drive.mt_resid > 0 ? uint32_t(drive.mt_resid) : 0;
-    if (const auto capacity = capacityOfPartition(partition)) {
+    if (const auto capacity = CapacityOfPartition(partition)) {
         media.Capacity = capacity->first;
         media.Remaining = capacity->second;
     }
     return changed ? ResultCode::MediaChanged : ResultCode::Success;
 }
 
-ResultCode StTapeHandle::getDriveParameters(TapeDriveParameters& drive) {
+ResultCode StTapeHandle::GetDriveParameters(TapeDriveParameters& drive) {
     drive = TapeDriveParameters{};
     drive.ECC = true; // every SCSI tape format records with error correction
     drive.DefaultBlockSize = TapeBlockSize;
@@ -412,7 +412,7 @@ ResultCode StTapeHandle::getDriveParameters(TapeDriveParameters& drive) {
     drive.MinimumBlockSize = 1;
     drive.MaximumBlockSize = MT_ST_BLKSIZE_MASK;
     std::vector<uint8_t> limits(6);
-    if (scsiRead({ReadBlockLimits, 0, 0, 0, 0, 0}, limits) && limits.size() == 6) {
+    if (ScsiRead({ReadBlockLimits, 0, 0, 0, 0, 0}, limits) && limits.size() == 6) {
         const auto maximum = uint32_t(BigEndian(&limits[1], 3));
         const auto minimum = uint32_t(BigEndian(&limits[4], 2));
         if (maximum > 0)
@@ -420,23 +420,23 @@ ResultCode StTapeHandle::getDriveParameters(TapeDriveParameters& drive) {
         if (minimum > 0)
             drive.MinimumBlockSize = minimum;
     }
-    if (const auto page = modePage(DataCompressionPage); page && page->size() >= 3)
+    if (const auto page = ModePage(DataCompressionPage); page && page->size() >= 3)
         drive.Compression = ((*page)[2] & 0x80) != 0;
     drive.MaximumPartitionCount = 1;
-    if (const auto page = modePage(MediumPartitionPage); page && page->size() >= 4)
+    if (const auto page = ModePage(MediumPartitionPage); page && page->size() >= 4)
         drive.MaximumPartitionCount = uint32_t((*page)[2]) + 1;
     return ResultCode::Success;
 }
 
-ResultCode StTapeHandle::setMediaBlockSize(uint32_t blockSize) {
+ResultCode StTapeHandle::SetMediaBlockSize(uint32_t blockSize) {
     if (blockSize > MT_ST_BLKSIZE_MASK)
         return ResultCode::InvalidBlockLength;
-    if (const int error = operation(MTSETBLK, int(blockSize)); error != 0)
-        return error == EINVAL ? ResultCode::InvalidBlockLength : tapeCondition(error);
+    if (const int error = Operation(MTSETBLK, int(blockSize)); error != 0)
+        return error == EINVAL ? ResultCode::InvalidBlockLength : TapeCondition(error);
     return ResultCode::Success;
 }
 
-ResultCode StTapeHandle::createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) {
+ResultCode StTapeHandle::CreatePartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) {
     // MTMKPART formats one partition (size 0) or two, the second of the given megabytes.
     int size = 0;
     switch (method) {
@@ -455,24 +455,24 @@ ResultCode StTapeHandle::createPartition(uint32_t method, uint32_t count, uint32
     default:
         return ResultCode::InvalidFunction;
     }
-    int error = operation(MTMKPART, size);
+    int error = Operation(MTMKPART, size);
     if (error == EINVAL && method == TapePartitionMethod::Fixed) {
         // st refuses MTMKPART unless partition support is switched on for the drive, which it
         // is not by default. One partition as the drive defines it is then what the tape
         // already has; formatting it means emptying it from the beginning.
-        error = operation(MTREW, 1);
+        error = Operation(MTREW, 1);
         if (error == 0)
-            error = operation(MTERASE, 0);
+            error = Operation(MTERASE, 0);
         if (error != 0)
-            return writeRefusal(error);
+            return WriteRefusal(error);
         m_lastReadWasFilemark = false;
         return ResultCode::Success;
     }
     if (error != 0) {
-        const ResultCode code = tapeCondition(error);
+        const ResultCode code = TapeCondition(error);
         if (code == ResultCode::NoMediaInDrive)
             return code;
-        if (error == EROFS || mediumWriteProtected())
+        if (error == EROFS || MediumWriteProtected())
             return ResultCode::WriteProtect;
         return ResultCode::PartitionFailure;
     }
@@ -480,7 +480,7 @@ ResultCode StTapeHandle::createPartition(uint32_t method, uint32_t count, uint32
     return ResultCode::Success;
 }
 
-bool StTapeHandle::scsiRead(const std::vector<uint8_t>& command, std::vector<uint8_t>& data) {
+bool StTapeHandle::ScsiRead(const std::vector<uint8_t>& command, std::vector<uint8_t>& data) {
     std::vector<uint8_t> cdb = command;
     uint8_t sense[32] = {};
     sg_io_hdr_t io{};
@@ -493,7 +493,7 @@ bool StTapeHandle::scsiRead(const std::vector<uint8_t>& command, std::vector<uin
     io.cmdp = cdb.data();
     io.sbp = sense;
     io.timeout = 60000;
-    if (m_calls->ioctl(m_fd, SG_IO, &io) != 0)
+    if (m_calls->Ioctl(m_fd, SG_IO, &io) != 0)
         return false;
     if ((io.info & SG_INFO_OK_MASK) != SG_INFO_OK || io.status != 0)
         return false;
@@ -502,10 +502,10 @@ bool StTapeHandle::scsiRead(const std::vector<uint8_t>& command, std::vector<uin
     return true;
 }
 
-std::optional<std::vector<uint8_t>> StTapeHandle::modePage(uint8_t page) {
+std::optional<std::vector<uint8_t>> StTapeHandle::ModePage(uint8_t page) {
     // MODE SENSE(6) of the current values, without block descriptors.
     std::vector<uint8_t> data(255);
-    if (!scsiRead({ModeSense6, 0x08, page, 0, uint8_t(data.size()), 0}, data) || data.size() < 4)
+    if (!ScsiRead({ModeSense6, 0x08, page, 0, uint8_t(data.size()), 0}, data) || data.size() < 4)
         return std::nullopt;
     const size_t start = 4 + size_t(data[3]); // header, then any block descriptors
     if (start + 2 > data.size() || (data[start] & 0x3f) != page)
@@ -518,10 +518,10 @@ std::optional<std::vector<uint8_t>> StTapeHandle::modePage(uint8_t page) {
 // Capacity and remaining space of a partition, from the tape capacity log page. Its
 // parameters come in groups of four per two partitions (remaining of both, then maximum of
 // both), each in megabytes of 1,048,576 bytes.
-std::optional<std::pair<int64_t, int64_t>> StTapeHandle::capacityOfPartition(uint32_t partition) {
+std::optional<std::pair<int64_t, int64_t>> StTapeHandle::CapacityOfPartition(uint32_t partition) {
     std::vector<uint8_t> data(512);
     const uint8_t cumulativeValues = 0x40;
-    if (!scsiRead({LogSense, 0, uint8_t(cumulativeValues | TapeCapacityPage), 0, 0, 0, 0,
+    if (!ScsiRead({LogSense, 0, uint8_t(cumulativeValues | TapeCapacityPage), 0, 0, 0, 0,
                    uint8_t(data.size() >> 8), uint8_t(data.size() & 0xff), 0},
                   data) ||
         data.size() < 4 || (data[0] & 0x3f) != TapeCapacityPage)
@@ -557,21 +557,21 @@ public:
         : m_path(std::move(path)), m_calls(std::move(calls)),
           m_memory(std::make_shared<DriveMemory>()) {}
 
-    std::unique_ptr<TapeHandle> open(ResultCode& failure) override {
+    std::unique_ptr<TapeHandle> Open(ResultCode& failure) override {
         const QByteArray path = QFile::encodeName(m_path);
-        int fd = m_calls->open(path.constData(), O_RDWR | O_CLOEXEC);
+        int fd = m_calls->Open(path.constData(), O_RDWR | O_CLOEXEC);
         int error = fd < 0 ? errno : 0;
         bool protectedMedium = false;
         // A protected medium (EROFS) or a node we may only read (EACCES) can still be read.
         if (fd < 0 && (error == EROFS || error == EACCES)) {
             const int refusal = error;
-            fd = m_calls->open(path.constData(), O_RDONLY | O_CLOEXEC);
+            fd = m_calls->Open(path.constData(), O_RDONLY | O_CLOEXEC);
             error = fd < 0 ? errno : 0;
             protectedMedium = fd >= 0 && refusal == EROFS;
         }
         if (fd < 0) {
             if (error == ENOMEDIUM || error == EIO)
-                m_memory->online = false;
+                m_memory->Online = false;
             // st refuses the open with EIO when the drive holds a tape that is not ready.
             failure = error == EIO ? ResultCode::NotReady : ResultCodeFromErrno(error);
             return nullptr;
@@ -579,7 +579,7 @@ public:
         return std::make_unique<StTapeHandle>(m_calls, m_memory, fd, protectedMedium);
     }
 
-    QString name() const override { return m_path; }
+    QString Name() const override { return m_path; }
 
 private:
     QString m_path;

@@ -13,12 +13,12 @@ namespace orvane {
 class TapeSystemCalls {
 public:
     virtual ~TapeSystemCalls() = default;
-    virtual int open(const char* path, int flags) = 0;
-    virtual int close(int fd) = 0;
-    virtual ssize_t read(int fd, void* buffer, size_t length) = 0;
-    virtual ssize_t write(int fd, const void* buffer, size_t length) = 0;
+    virtual int Open(const char* path, int flags) = 0;
+    virtual int Close(int fd) = 0;
+    virtual ssize_t Read(int fd, void* buffer, size_t length) = 0;
+    virtual ssize_t Write(int fd, const void* buffer, size_t length) = 0;
     // MTIOCTOP, MTIOCPOS, MTIOCGET and SG_IO.
-    virtual int ioctl(int fd, unsigned long request, void* argument) = 0;
+    virtual int Ioctl(int fd, unsigned long request, void* argument) = 0;
 };
 
 std::shared_ptr<TapeSystemCalls> RealTapeSystemCalls();

@@ -80,21 +80,21 @@ public:
     virtual ~TapeHandle() = default;
 
     // Transfers exactly one block at the current position.
-    virtual ResultCode readBlock(char* buffer, uint32_t length) = 0;
-    virtual ResultCode writeBlock(const char* buffer, uint32_t length) = 0;
+    virtual ResultCode ReadBlock(char* buffer, uint32_t length) = 0;
+    virtual ResultCode WriteBlock(const char* buffer, uint32_t length) = 0;
 
-    virtual ResultCode setPosition(uint32_t method, uint32_t partition, int64_t offset) = 0;
-    virtual ResultCode getPosition(uint32_t type, uint32_t& partition, int64_t& offset) = 0;
-    virtual ResultCode prepare(uint32_t operation) = 0;
-    virtual ResultCode erase(uint32_t type) = 0;
-    virtual ResultCode writeTapemarks(uint32_t type, uint32_t count) = 0;
-    virtual ResultCode getMediaParameters(TapeMediaParameters& media) = 0;
-    virtual ResultCode getDriveParameters(TapeDriveParameters& drive) = 0;
-    virtual ResultCode setMediaBlockSize(uint32_t blockSize) = 0;
-    virtual ResultCode createPartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) = 0;
+    virtual ResultCode SetPosition(uint32_t method, uint32_t partition, int64_t offset) = 0;
+    virtual ResultCode GetPosition(uint32_t type, uint32_t& partition, int64_t& offset) = 0;
+    virtual ResultCode Prepare(uint32_t operation) = 0;
+    virtual ResultCode Erase(uint32_t type) = 0;
+    virtual ResultCode WriteTapemarks(uint32_t type, uint32_t count) = 0;
+    virtual ResultCode GetMediaParameters(TapeMediaParameters& media) = 0;
+    virtual ResultCode GetDriveParameters(TapeDriveParameters& drive) = 0;
+    virtual ResultCode SetMediaBlockSize(uint32_t blockSize) = 0;
+    virtual ResultCode CreatePartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) = 0;
 
     // A mechanical drive gets short pauses around closing and rewinding; a virtual one needs none.
-    virtual bool needsSettleTime() const { return true; }
+    virtual bool NeedsSettleTime() const { return true; }
 };
 
 // The tape drive.
@@ -102,10 +102,10 @@ class TapeDevice {
 public:
     virtual ~TapeDevice() = default;
     // Null when the drive cannot be opened; `failure` then tells why.
-    virtual std::unique_ptr<TapeHandle> open(ResultCode& failure) = 0;
+    virtual std::unique_ptr<TapeHandle> Open(ResultCode& failure) = 0;
     // Names the drive for messages ("vtape:/path" or the device node).
-    virtual QString name() const = 0;
-    virtual bool needsSettleTime() const { return true; }
+    virtual QString Name() const = 0;
+    virtual bool NeedsSettleTime() const { return true; }
 };
 
 } // namespace orvane

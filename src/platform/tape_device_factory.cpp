@@ -15,11 +15,11 @@ namespace {
 class MissingTapeDevice : public TapeDevice {
 public:
     explicit MissingTapeDevice(QString name) : m_name(std::move(name)) {}
-    std::unique_ptr<TapeHandle> open(ResultCode& failure) override {
+    std::unique_ptr<TapeHandle> Open(ResultCode& failure) override {
         failure = QFileInfo::exists(m_name) ? ResultCode::BadUnit : ResultCode::FileNotFound;
         return nullptr;
     }
-    QString name() const override { return m_name; }
+    QString Name() const override { return m_name; }
 
 private:
     QString m_name;

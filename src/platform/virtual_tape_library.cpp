@@ -26,7 +26,7 @@ constexpr auto DataSuffix = ".vtape";
 constexpr auto InfoSuffix = ".cartridge";
 
 // Simple "key=value" lines; the library's own small state files.
-std::map<QString, QString> readKeyValueFile(const QString& path, bool* ok = nullptr) {
+std::map<QString, QString> ReadKeyValueFile(const QString& path, bool* ok = nullptr) {
     std::map<QString, QString> values;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -53,7 +53,7 @@ QByteArray KeyValueText(const std::vector<std::pair<QString, QString>>& values) 
 }
 
 // Replaced as a whole and synced: a cartridge's description must survive a crash.
-bool writeKeyValueFile(const QString& path,
+bool WriteKeyValueFile(const QString& path,
                        const std::vector<std::pair<QString, QString>>& values) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
@@ -65,7 +65,7 @@ bool writeKeyValueFile(const QString& path,
 // Replaced as a whole but not synced. The drive state changes with every close of a handle;
 // waiting for the disk each time would cost more than the reads it follows, and after a crash
 // the state before is as good as a real drive's after a power loss.
-bool replaceKeyValueFile(const QString& path,
+bool ReplaceKeyValueFile(const QString& path,
                          const std::vector<std::pair<QString, QString>>& values) {
     const QString temporary = path + QStringLiteral(".new");
     QFile file(temporary);
@@ -83,38 +83,38 @@ class VirtualTapeHandle : public TapeHandle {
 public:
     explicit VirtualTapeHandle(std::shared_ptr<VirtualTapeLibrary> library)
         : m_library(std::move(library)) {}
-    ~VirtualTapeHandle() override { m_library->release(); }
+    ~VirtualTapeHandle() override { m_library->Release(); }
 
-    ResultCode readBlock(char* buffer, uint32_t length) override {
-        return m_library->readBlock(buffer, length);
+    ResultCode ReadBlock(char* buffer, uint32_t length) override {
+        return m_library->ReadBlock(buffer, length);
     }
-    ResultCode writeBlock(const char* buffer, uint32_t length) override {
-        return m_library->writeBlock(buffer, length);
+    ResultCode WriteBlock(const char* buffer, uint32_t length) override {
+        return m_library->WriteBlock(buffer, length);
     }
-    ResultCode setPosition(uint32_t method, uint32_t, int64_t offset) override {
-        return m_library->setPosition(method, offset);
+    ResultCode SetPosition(uint32_t method, uint32_t, int64_t offset) override {
+        return m_library->SetPosition(method, offset);
     }
-    ResultCode getPosition(uint32_t type, uint32_t& partition, int64_t& offset) override {
-        return m_library->getPosition(type, partition, offset);
+    ResultCode GetPosition(uint32_t type, uint32_t& partition, int64_t& offset) override {
+        return m_library->GetPosition(type, partition, offset);
     }
-    ResultCode prepare(uint32_t operation) override { return m_library->prepare(operation); }
-    ResultCode erase(uint32_t type) override { return m_library->erase(type); }
-    ResultCode writeTapemarks(uint32_t type, uint32_t count) override {
-        return m_library->writeTapemarks(type, count);
+    ResultCode Prepare(uint32_t operation) override { return m_library->Prepare(operation); }
+    ResultCode Erase(uint32_t type) override { return m_library->Erase(type); }
+    ResultCode WriteTapemarks(uint32_t type, uint32_t count) override {
+        return m_library->WriteTapemarks(type, count);
     }
-    ResultCode getMediaParameters(TapeMediaParameters& media) override {
-        return m_library->getMediaParameters(media);
+    ResultCode GetMediaParameters(TapeMediaParameters& media) override {
+        return m_library->GetMediaParameters(media);
     }
-    ResultCode getDriveParameters(TapeDriveParameters& drive) override {
-        return m_library->getDriveParameters(drive);
+    ResultCode GetDriveParameters(TapeDriveParameters& drive) override {
+        return m_library->GetDriveParameters(drive);
     }
-    ResultCode setMediaBlockSize(uint32_t blockSize) override {
-        return m_library->setMediaBlockSize(blockSize);
+    ResultCode SetMediaBlockSize(uint32_t blockSize) override {
+        return m_library->SetMediaBlockSize(blockSize);
     }
-    ResultCode createPartition(uint32_t method, uint32_t count, uint32_t) override {
-        return m_library->createPartition(method, count);
+    ResultCode CreatePartition(uint32_t method, uint32_t count, uint32_t) override {
+        return m_library->CreatePartition(method, count);
     }
-    bool needsSettleTime() const override { return false; }
+    bool NeedsSettleTime() const override { return false; }
 
 private:
     std::shared_ptr<VirtualTapeLibrary> m_library;
@@ -123,25 +123,25 @@ private:
 // Releases an administration hold at scope end.
 class Hold {
 public:
-    explicit Hold(VirtualTapeLibrary& library) : m_library(library), m_code(library.acquire()) {}
+    explicit Hold(VirtualTapeLibrary& library) : m_library(library), m_code(library.Acquire()) {}
     ~Hold() {
         if (m_code == ResultCode::Success)
-            m_library.release();
+            m_library.Release();
     }
-    ResultCode code() const { return m_code; }
+    ResultCode Code() const { return m_code; }
 
 private:
     VirtualTapeLibrary& m_library;
     ResultCode m_code;
 };
 
-QString holdError(ResultCode code) {
+QString HoldError(ResultCode code) {
     return QStringLiteral("Virtual tape library not available: %1").arg(SystemMessage(code));
 }
 
 } // namespace
 
-std::shared_ptr<VirtualTapeLibrary> VirtualTapeLibrary::at(const QString& directory) {
+std::shared_ptr<VirtualTapeLibrary> VirtualTapeLibrary::At(const QString& directory) {
     static std::mutex mutex;
     static std::map<QString, std::weak_ptr<VirtualTapeLibrary>> registry;
     QString key = QDir::cleanPath(QDir(directory).absolutePath());
@@ -156,28 +156,28 @@ std::shared_ptr<VirtualTapeLibrary> VirtualTapeLibrary::at(const QString& direct
 VirtualTapeLibrary::VirtualTapeLibrary(QString directory) : m_dir(std::move(directory)) {}
 
 VirtualTapeLibrary::~VirtualTapeLibrary() {
-    closeLoadedCartridge();
+    CloseLoadedCartridge();
     if (m_lockFd >= 0)
         ::close(m_lockFd);
 }
 
-bool VirtualTapeLibrary::isValidCartridgeName(const QString& name) {
+bool VirtualTapeLibrary::IsValidCartridgeName(const QString& name) {
     static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9_-][A-Za-z0-9._-]{0,63}$"));
     return pattern.match(name).hasMatch();
 }
 
-QString VirtualTapeLibrary::dataPath(const QString& name) const {
+QString VirtualTapeLibrary::DataPath(const QString& name) const {
     return m_dir + QLatin1Char('/') + name + QLatin1String(DataSuffix);
 }
 
-QString VirtualTapeLibrary::infoPath(const QString& name) const {
+QString VirtualTapeLibrary::InfoPath(const QString& name) const {
     return m_dir + QLatin1Char('/') + name + QLatin1String(InfoSuffix);
 }
 
-bool VirtualTapeLibrary::readCartridgeInfo(const QString& name, Cartridge& cartridge) const {
+bool VirtualTapeLibrary::ReadCartridgeInfo(const QString& name, Cartridge& cartridge) const {
     bool ok = false;
-    const auto values = readKeyValueFile(infoPath(name), &ok);
-    if (!ok || !QFileInfo::exists(dataPath(name)))
+    const auto values = ReadKeyValueFile(InfoPath(name), &ok);
+    if (!ok || !QFileInfo::exists(DataPath(name)))
         return false;
     cartridge = Cartridge{};
     auto value = [&](const char* key) {
@@ -187,32 +187,32 @@ bool VirtualTapeLibrary::readCartridgeInfo(const QString& name, Cartridge& cartr
     bool numberOk = false;
     const int64_t capacity = value("capacity").toLongLong(&numberOk);
     if (numberOk && capacity > 0)
-        cartridge.capacity = capacity;
+        cartridge.Capacity = capacity;
     const uint32_t partitions = value("partitions").toUInt(&numberOk);
     if (numberOk && partitions > 0)
-        cartridge.partitions = partitions;
-    cartridge.writeProtected = value("protected") == QLatin1String("1");
+        cartridge.Partitions = partitions;
+    cartridge.WriteProtected = value("protected") == QLatin1String("1");
     for (const QString& mark : value("filemarks").split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const int64_t block = mark.toLongLong(&numberOk);
         if (numberOk && block >= 0)
-            cartridge.filemarks.insert(block);
+            cartridge.Filemarks.insert(block);
     }
     return true;
 }
 
-bool VirtualTapeLibrary::writeCartridgeInfo(const QString& name, const Cartridge& cartridge) const {
+bool VirtualTapeLibrary::WriteCartridgeInfo(const QString& name, const Cartridge& cartridge) const {
     QStringList marks;
-    for (int64_t block : cartridge.filemarks)
+    for (int64_t block : cartridge.Filemarks)
         marks << QString::number(block);
-    return writeKeyValueFile(infoPath(name),
-                             {{QStringLiteral("capacity"), QString::number(cartridge.capacity)},
-                              {QStringLiteral("partitions"), QString::number(cartridge.partitions)},
-                              {QStringLiteral("protected"), cartridge.writeProtected ? "1" : "0"},
+    return WriteKeyValueFile(InfoPath(name),
+                             {{QStringLiteral("capacity"), QString::number(cartridge.Capacity)},
+                              {QStringLiteral("partitions"), QString::number(cartridge.Partitions)},
+                              {QStringLiteral("protected"), cartridge.WriteProtected ? "1" : "0"},
                               {QStringLiteral("filemarks"), marks.join(QLatin1Char(','))}});
 }
 
-void VirtualTapeLibrary::readDriveState() {
-    const auto values = readKeyValueFile(m_dir + QStringLiteral("/drive.state"));
+void VirtualTapeLibrary::ReadDriveState() {
+    const auto values = ReadKeyValueFile(m_dir + QStringLiteral("/drive.state"));
     auto value = [&](const char* key) {
         auto it = values.find(QLatin1String(key));
         return it == values.end() ? QString() : it->second;
@@ -224,12 +224,12 @@ void VirtualTapeLibrary::readDriveState() {
     bool ok = false;
     const uint32_t blockSize = value("blocksize").toUInt(&ok);
     m_blockSize = ok && blockSize > 0 ? blockSize : TapeBlockSize;
-    if (!m_loaded.isEmpty() && !isValidCartridgeName(m_loaded))
+    if (!m_loaded.isEmpty() && !IsValidCartridgeName(m_loaded))
         m_loaded.clear();
 }
 
-void VirtualTapeLibrary::writeDriveState() const {
-    replaceKeyValueFile(m_dir + QStringLiteral("/drive.state"),
+void VirtualTapeLibrary::WriteDriveState() const {
+    ReplaceKeyValueFile(m_dir + QStringLiteral("/drive.state"),
                         {{QStringLiteral("loaded"), m_loaded},
                          {QStringLiteral("slot"), m_inSlot},
                          {QStringLiteral("position"), QString::number(m_position)},
@@ -237,7 +237,7 @@ void VirtualTapeLibrary::writeDriveState() const {
                          {QStringLiteral("blocksize"), QString::number(m_blockSize)}});
 }
 
-ResultCode VirtualTapeLibrary::acquire() {
+ResultCode VirtualTapeLibrary::Acquire() {
     if (m_holders++ > 0)
         return ResultCode::Success;
     if (!QFileInfo(m_dir).isDir()) {
@@ -254,8 +254,8 @@ ResultCode VirtualTapeLibrary::acquire() {
         m_holders = 0;
         return code;
     }
-    readDriveState();
-    if (openLoadedCartridge() != ResultCode::Success) {
+    ReadDriveState();
+    if (OpenLoadedCartridge() != ResultCode::Success) {
         // A cartridge that vanished from the library counts as an empty drive.
         m_loaded.clear();
         m_position = 0;
@@ -263,23 +263,23 @@ ResultCode VirtualTapeLibrary::acquire() {
     return ResultCode::Success;
 }
 
-void VirtualTapeLibrary::release() {
+void VirtualTapeLibrary::Release() {
     if (m_holders == 0 || --m_holders > 0)
         return;
-    closeLoadedCartridge();
-    writeDriveState();
+    CloseLoadedCartridge();
+    WriteDriveState();
     ::close(m_lockFd);
     m_lockFd = -1;
 }
 
-ResultCode VirtualTapeLibrary::openLoadedCartridge() {
+ResultCode VirtualTapeLibrary::OpenLoadedCartridge() {
     m_dataFd = -1;
     m_cartridgeDirty = false;
     if (m_loaded.isEmpty())
         return ResultCode::Success;
-    if (!readCartridgeInfo(m_loaded, m_cartridge))
+    if (!ReadCartridgeInfo(m_loaded, m_cartridge))
         return ResultCode::FileNotFound;
-    const QByteArray path = QFile::encodeName(dataPath(m_loaded));
+    const QByteArray path = QFile::encodeName(DataPath(m_loaded));
     m_dataFd = ::open(path.constData(), O_RDWR | O_CLOEXEC);
     if (m_dataFd < 0)
         m_dataFd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
@@ -291,21 +291,21 @@ ResultCode VirtualTapeLibrary::openLoadedCartridge() {
     return ResultCode::Success;
 }
 
-void VirtualTapeLibrary::closeLoadedCartridge() {
+void VirtualTapeLibrary::CloseLoadedCartridge() {
     if (m_dataFd >= 0)
         ::close(m_dataFd);
     m_dataFd = -1;
     if (m_cartridgeDirty && !m_loaded.isEmpty())
-        writeCartridgeInfo(m_loaded, m_cartridge);
+        WriteCartridgeInfo(m_loaded, m_cartridge);
     m_cartridgeDirty = false;
 }
 
-ResultCode VirtualTapeLibrary::loadCartridge(const QString& name) {
-    closeLoadedCartridge();
+ResultCode VirtualTapeLibrary::LoadCartridge(const QString& name) {
+    CloseLoadedCartridge();
     m_loaded = name;
     m_inSlot.clear();
     m_position = 0;
-    if (const ResultCode code = openLoadedCartridge(); code != ResultCode::Success) {
+    if (const ResultCode code = OpenLoadedCartridge(); code != ResultCode::Success) {
         m_loaded.clear();
         return code;
     }
@@ -313,28 +313,28 @@ ResultCode VirtualTapeLibrary::loadCartridge(const QString& name) {
     return ResultCode::Success;
 }
 
-void VirtualTapeLibrary::unloadCartridge() {
-    closeLoadedCartridge();
+void VirtualTapeLibrary::UnloadCartridge() {
+    CloseLoadedCartridge();
     if (!m_loaded.isEmpty())
         m_inSlot = m_loaded;
     m_loaded.clear();
     m_position = 0;
 }
 
-QString VirtualTapeLibrary::ensureCreated() {
+QString VirtualTapeLibrary::EnsureCreated() {
     if (QFileInfo(m_dir).isDir() && !QDir(m_dir).entryList({QStringLiteral("*.vtape")}).isEmpty())
         return {};
     if (!QDir().mkpath(m_dir))
         return QStringLiteral("Cannot create the virtual tape library %1").arg(m_dir);
-    if (QString error = createCartridge(QStringLiteral("tape1"), DefaultCapacity, 1, false);
+    if (QString error = CreateCartridge(QStringLiteral("tape1"), DefaultCapacity, 1, false);
         !error.isEmpty())
         return error;
-    return insert(QStringLiteral("tape1"));
+    return Insert(QStringLiteral("tape1"));
 }
 
-QString VirtualTapeLibrary::createCartridge(const QString& name, int64_t capacity,
+QString VirtualTapeLibrary::CreateCartridge(const QString& name, int64_t capacity,
                                             uint32_t partitions, bool writeProtected) {
-    if (!isValidCartridgeName(name))
+    if (!IsValidCartridgeName(name))
         return QStringLiteral("Invalid cartridge name: %1").arg(name);
     // The last ten blocks of a tape stay unused, so a smaller cartridge could not hold a set.
     constexpr int64_t SmallestCapacity = 12 * int64_t(TapeBlockSize);
@@ -344,65 +344,65 @@ QString VirtualTapeLibrary::createCartridge(const QString& name, int64_t capacit
     if (!QDir().mkpath(m_dir))
         return QStringLiteral("Cannot create the virtual tape library %1").arg(m_dir);
     Hold hold(*this);
-    if (hold.code() != ResultCode::Success)
-        return holdError(hold.code());
-    if (QFileInfo::exists(dataPath(name)))
+    if (hold.Code() != ResultCode::Success)
+        return HoldError(hold.Code());
+    if (QFileInfo::exists(DataPath(name)))
         return QStringLiteral("Cartridge %1 exists already").arg(name);
-    QFile data(dataPath(name));
+    QFile data(DataPath(name));
     if (!data.open(QIODevice::WriteOnly))
         return QStringLiteral("Cannot create %1: %2").arg(data.fileName(), data.errorString());
     data.close();
     Cartridge cartridge;
-    cartridge.capacity = capacity;
-    cartridge.partitions = std::max<uint32_t>(1, partitions);
-    cartridge.writeProtected = writeProtected;
-    if (!writeCartridgeInfo(name, cartridge))
-        return QStringLiteral("Cannot write %1").arg(infoPath(name));
+    cartridge.Capacity = capacity;
+    cartridge.Partitions = std::max<uint32_t>(1, partitions);
+    cartridge.WriteProtected = writeProtected;
+    if (!WriteCartridgeInfo(name, cartridge))
+        return QStringLiteral("Cannot write %1").arg(InfoPath(name));
     return {};
 }
 
-QString VirtualTapeLibrary::insert(const QString& name) {
+QString VirtualTapeLibrary::Insert(const QString& name) {
     Hold hold(*this);
-    if (hold.code() != ResultCode::Success)
-        return holdError(hold.code());
+    if (hold.Code() != ResultCode::Success)
+        return HoldError(hold.Code());
     Cartridge probe;
-    if (!isValidCartridgeName(name) || !readCartridgeInfo(name, probe))
+    if (!IsValidCartridgeName(name) || !ReadCartridgeInfo(name, probe))
         return QStringLiteral("No cartridge %1 in the library").arg(name);
     if (m_loaded == name)
         return {};
-    if (loadCartridge(name) != ResultCode::Success)
+    if (LoadCartridge(name) != ResultCode::Success)
         return QStringLiteral("Cannot load cartridge %1").arg(name);
     return {};
 }
 
-QString VirtualTapeLibrary::eject() {
+QString VirtualTapeLibrary::Eject() {
     Hold hold(*this);
-    if (hold.code() != ResultCode::Success)
-        return holdError(hold.code());
-    unloadCartridge();
+    if (hold.Code() != ResultCode::Success)
+        return HoldError(hold.Code());
+    UnloadCartridge();
     m_inSlot.clear();
     return {};
 }
 
-QString VirtualTapeLibrary::setWriteProtected(const QString& name, bool writeProtected) {
+QString VirtualTapeLibrary::SetWriteProtected(const QString& name, bool writeProtected) {
     Hold hold(*this);
-    if (hold.code() != ResultCode::Success)
-        return holdError(hold.code());
+    if (hold.Code() != ResultCode::Success)
+        return HoldError(hold.Code());
     if (name == m_loaded) {
-        m_cartridge.writeProtected = writeProtected;
+        m_cartridge.WriteProtected = writeProtected;
         m_cartridgeDirty = true;
         return {};
     }
     Cartridge cartridge;
-    if (!isValidCartridgeName(name) || !readCartridgeInfo(name, cartridge))
+    if (!IsValidCartridgeName(name) || !ReadCartridgeInfo(name, cartridge))
         return QStringLiteral("No cartridge %1 in the library").arg(name);
-    cartridge.writeProtected = writeProtected;
-    return writeCartridgeInfo(name, cartridge)
+    cartridge.WriteProtected = writeProtected;
+    return WriteCartridgeInfo(name, cartridge)
                ? QString()
-               : QStringLiteral("Cannot write %1").arg(infoPath(name));
+               : QStringLiteral("Cannot write %1").arg(InfoPath(name));
 }
 
-std::vector<CartridgeInfo> VirtualTapeLibrary::cartridges() {
+std::vector<CartridgeInfo> VirtualTapeLibrary::Cartridges() {
     std::vector<CartridgeInfo> result;
     Hold hold(*this);
     const QStringList files =
@@ -410,50 +410,50 @@ std::vector<CartridgeInfo> VirtualTapeLibrary::cartridges() {
     for (const QString& file : files) {
         const QString name = file.chopped(int(std::strlen(DataSuffix)));
         Cartridge cartridge;
-        if (!isValidCartridgeName(name) || !readCartridgeInfo(name, cartridge))
+        if (!IsValidCartridgeName(name) || !ReadCartridgeInfo(name, cartridge))
             continue;
-        if (name == m_loaded && hold.code() == ResultCode::Success)
+        if (name == m_loaded && hold.Code() == ResultCode::Success)
             cartridge = m_cartridge;
         CartridgeInfo info;
-        info.name = name;
-        info.capacity = cartridge.capacity;
-        info.partitions = cartridge.partitions;
-        info.writeProtected = cartridge.writeProtected;
-        info.endOfDataBlocks =
-            (QFileInfo(dataPath(name)).size() + TapeBlockSize - 1) / TapeBlockSize;
-        info.loaded = hold.code() == ResultCode::Success && name == m_loaded;
+        info.Name = name;
+        info.Capacity = cartridge.Capacity;
+        info.Partitions = cartridge.Partitions;
+        info.WriteProtected = cartridge.WriteProtected;
+        info.EndOfDataBlocks =
+            (QFileInfo(DataPath(name)).size() + TapeBlockSize - 1) / TapeBlockSize;
+        info.Loaded = hold.Code() == ResultCode::Success && name == m_loaded;
         result.push_back(info);
     }
     return result;
 }
 
-QString VirtualTapeLibrary::loadedCartridge() {
+QString VirtualTapeLibrary::LoadedCartridge() {
     Hold hold(*this);
-    return hold.code() == ResultCode::Success ? m_loaded : QString();
+    return hold.Code() == ResultCode::Success ? m_loaded : QString();
 }
 
-std::unique_ptr<TapeHandle> VirtualTapeLibrary::open(ResultCode& failure) {
-    if (const ResultCode code = acquire(); code != ResultCode::Success) {
+std::unique_ptr<TapeHandle> VirtualTapeLibrary::Open(ResultCode& failure) {
+    if (const ResultCode code = Acquire(); code != ResultCode::Success) {
         failure = code;
         return nullptr;
     }
     return std::make_unique<VirtualTapeHandle>(shared_from_this());
 }
 
-ResultCode VirtualTapeLibrary::checkWritable() const {
+ResultCode VirtualTapeLibrary::CheckWritable() const {
     if (m_dataFd < 0)
         return ResultCode::NoMediaInDrive;
-    if (m_cartridge.writeProtected)
+    if (m_cartridge.WriteProtected)
         return ResultCode::WriteProtect;
     return ResultCode::Success;
 }
 
-ResultCode VirtualTapeLibrary::readBlock(char* buffer, uint32_t length) {
+ResultCode VirtualTapeLibrary::ReadBlock(char* buffer, uint32_t length) {
     if (m_dataFd < 0)
         return ResultCode::NoMediaInDrive;
     if (length != TapeBlockSize)
         return ResultCode::InvalidBlockLength;
-    if (m_cartridge.filemarks.count(m_position)) {
+    if (m_cartridge.Filemarks.count(m_position)) {
         ++m_position;
         return ResultCode::FilemarkDetected;
     }
@@ -468,44 +468,44 @@ ResultCode VirtualTapeLibrary::readBlock(char* buffer, uint32_t length) {
     return ResultCode::Success;
 }
 
-ResultCode VirtualTapeLibrary::truncateAt(int64_t block) {
+ResultCode VirtualTapeLibrary::TruncateAt(int64_t block) {
     if (::ftruncate(m_dataFd, off_t(block) * TapeBlockSize) != 0)
         return ResultCodeFromErrno(errno);
     m_endOfData = block;
-    auto first = m_cartridge.filemarks.lower_bound(block);
-    if (first != m_cartridge.filemarks.end()) {
-        m_cartridge.filemarks.erase(first, m_cartridge.filemarks.end());
+    auto first = m_cartridge.Filemarks.lower_bound(block);
+    if (first != m_cartridge.Filemarks.end()) {
+        m_cartridge.Filemarks.erase(first, m_cartridge.Filemarks.end());
         m_cartridgeDirty = true;
     }
     return ResultCode::Success;
 }
 
-ResultCode VirtualTapeLibrary::writeBlock(const char* buffer, uint32_t length) {
-    if (const ResultCode code = checkWritable(); code != ResultCode::Success)
+ResultCode VirtualTapeLibrary::WriteBlock(const char* buffer, uint32_t length) {
+    if (const ResultCode code = CheckWritable(); code != ResultCode::Success)
         return code;
     if (length != TapeBlockSize)
         return ResultCode::InvalidBlockLength;
-    if ((m_position + 1) * int64_t(TapeBlockSize) > m_cartridge.capacity)
+    if ((m_position + 1) * int64_t(TapeBlockSize) > m_cartridge.Capacity)
         return ResultCode::EndOfMedia;
     ssize_t done = ::pwrite(m_dataFd, buffer, length, off_t(m_position) * TapeBlockSize);
     if (done != ssize_t(length))
         return done < 0 ? ResultCodeFromErrno(errno) : ResultCode::HandleDiskFull;
     const int64_t written = m_position++;
-    if (m_cartridge.filemarks.erase(written))
+    if (m_cartridge.Filemarks.erase(written))
         m_cartridgeDirty = true;
     // A write ends the recorded data, as on tape: whatever lay beyond it is gone.
     if (m_position < m_endOfData) {
-        if (const ResultCode code = truncateAt(m_position); code != ResultCode::Success)
+        if (const ResultCode code = TruncateAt(m_position); code != ResultCode::Success)
             return code;
     }
     m_endOfData = std::max(m_endOfData, m_position);
     return ResultCode::Success;
 }
 
-ResultCode VirtualTapeLibrary::setPosition(uint32_t method, int64_t offset) {
+ResultCode VirtualTapeLibrary::SetPosition(uint32_t method, int64_t offset) {
     if (m_dataFd < 0)
         return ResultCode::NoMediaInDrive;
-    const int64_t blocks = m_cartridge.capacity / TapeBlockSize;
+    const int64_t blocks = m_cartridge.Capacity / TapeBlockSize;
     switch (method) {
     case TapePositionMethod::Rewind:
         m_position = 0;
@@ -528,8 +528,8 @@ ResultCode VirtualTapeLibrary::setPosition(uint32_t method, int64_t offset) {
         return ResultCode::Success;
     case TapePositionMethod::SpaceFilemarks: {
         for (int64_t i = 0; i < offset; ++i) {
-            auto next = m_cartridge.filemarks.lower_bound(m_position);
-            if (next == m_cartridge.filemarks.end()) {
+            auto next = m_cartridge.Filemarks.lower_bound(m_position);
+            if (next == m_cartridge.Filemarks.end()) {
                 m_position = m_endOfData;
                 return ResultCode::NoDataDetected;
             }
@@ -542,7 +542,7 @@ ResultCode VirtualTapeLibrary::setPosition(uint32_t method, int64_t offset) {
     }
 }
 
-ResultCode VirtualTapeLibrary::getPosition(uint32_t type, uint32_t& partition, int64_t& offset) {
+ResultCode VirtualTapeLibrary::GetPosition(uint32_t type, uint32_t& partition, int64_t& offset) {
     if (m_dataFd < 0)
         return ResultCode::NoMediaInDrive;
     partition = type == TapePositionType::Logical ? 1 : 0;
@@ -550,19 +550,19 @@ ResultCode VirtualTapeLibrary::getPosition(uint32_t type, uint32_t& partition, i
     return ResultCode::Success;
 }
 
-ResultCode VirtualTapeLibrary::prepare(uint32_t operation) {
+ResultCode VirtualTapeLibrary::Prepare(uint32_t operation) {
     switch (operation) {
     case TapePrepareOperation::Load:
         if (m_dataFd >= 0)
             return ResultCode::Success;
         if (m_inSlot.isEmpty())
             return ResultCode::NoMediaInDrive;
-        return loadCartridge(m_inSlot) == ResultCode::Success ? ResultCode::Success
+        return LoadCartridge(m_inSlot) == ResultCode::Success ? ResultCode::Success
                                                               : ResultCode::NoMediaInDrive;
     case TapePrepareOperation::Unload:
         if (m_dataFd < 0)
             return ResultCode::NoMediaInDrive;
-        unloadCartridge();
+        UnloadCartridge();
         return ResultCode::Success;
     case TapePrepareOperation::Tension:
         if (m_dataFd < 0)
@@ -577,39 +577,39 @@ ResultCode VirtualTapeLibrary::prepare(uint32_t operation) {
     }
 }
 
-ResultCode VirtualTapeLibrary::erase(uint32_t type) {
-    if (const ResultCode code = checkWritable(); code != ResultCode::Success)
+ResultCode VirtualTapeLibrary::Erase(uint32_t type) {
+    if (const ResultCode code = CheckWritable(); code != ResultCode::Success)
         return code;
     if (type != TapeEraseType::Short && type != TapeEraseType::Long)
         return ResultCode::InvalidFunction;
-    return truncateAt(std::min(m_position, m_endOfData));
+    return TruncateAt(std::min(m_position, m_endOfData));
 }
 
-ResultCode VirtualTapeLibrary::writeTapemarks(uint32_t type, uint32_t count) {
-    if (const ResultCode code = checkWritable(); code != ResultCode::Success)
+ResultCode VirtualTapeLibrary::WriteTapemarks(uint32_t type, uint32_t count) {
+    if (const ResultCode code = CheckWritable(); code != ResultCode::Success)
         return code;
     if (type == TapemarkType::Setmarks)
         return ResultCode::InvalidFunction;
     static const std::vector<char> zeros(TapeBlockSize, 0);
     for (uint32_t i = 0; i < count; ++i) {
         // A filemark takes one block position, kept as a zero block in the image.
-        if (const ResultCode code = writeBlock(zeros.data(), TapeBlockSize);
+        if (const ResultCode code = WriteBlock(zeros.data(), TapeBlockSize);
             code != ResultCode::Success)
             return code;
-        m_cartridge.filemarks.insert(m_position - 1);
+        m_cartridge.Filemarks.insert(m_position - 1);
         m_cartridgeDirty = true;
     }
     return ResultCode::Success;
 }
 
-ResultCode VirtualTapeLibrary::getMediaParameters(TapeMediaParameters& media) {
+ResultCode VirtualTapeLibrary::GetMediaParameters(TapeMediaParameters& media) {
     if (m_dataFd < 0)
         return ResultCode::NoMediaInDrive;
-    media.Capacity = m_cartridge.capacity;
-    media.Remaining = std::max<int64_t>(0, m_cartridge.capacity - m_endOfData * TapeBlockSize);
+    media.Capacity = m_cartridge.Capacity;
+    media.Remaining = std::max<int64_t>(0, m_cartridge.Capacity - m_endOfData * TapeBlockSize);
     media.BlockSize = m_blockSize;
-    media.PartitionCount = m_cartridge.partitions;
-    media.WriteProtected = m_cartridge.writeProtected;
+    media.PartitionCount = m_cartridge.Partitions;
+    media.WriteProtected = m_cartridge.WriteProtected;
     if (m_mediaChanged) {
         m_mediaChanged = false;
         return ResultCode::MediaChanged;
@@ -617,7 +617,7 @@ ResultCode VirtualTapeLibrary::getMediaParameters(TapeMediaParameters& media) {
     return ResultCode::Success;
 }
 
-ResultCode VirtualTapeLibrary::getDriveParameters(TapeDriveParameters& drive) {
+ResultCode VirtualTapeLibrary::GetDriveParameters(TapeDriveParameters& drive) {
     drive = TapeDriveParameters{};
     drive.ECC = true;
     drive.Compression = false;
@@ -626,12 +626,12 @@ ResultCode VirtualTapeLibrary::getDriveParameters(TapeDriveParameters& drive) {
     drive.DefaultBlockSize = TapeBlockSize;
     drive.MaximumBlockSize = 1024 * 1024;
     drive.MinimumBlockSize = 1;
-    drive.MaximumPartitionCount = m_dataFd >= 0 ? m_cartridge.partitions : 1;
+    drive.MaximumPartitionCount = m_dataFd >= 0 ? m_cartridge.Partitions : 1;
     drive.EOTWarningZoneSize = 0;
     return ResultCode::Success;
 }
 
-ResultCode VirtualTapeLibrary::setMediaBlockSize(uint32_t blockSize) {
+ResultCode VirtualTapeLibrary::SetMediaBlockSize(uint32_t blockSize) {
     if (m_dataFd < 0)
         return ResultCode::NoMediaInDrive;
     if (blockSize == 0 || blockSize > 1024 * 1024)
@@ -640,15 +640,15 @@ ResultCode VirtualTapeLibrary::setMediaBlockSize(uint32_t blockSize) {
     return ResultCode::Success;
 }
 
-ResultCode VirtualTapeLibrary::createPartition(uint32_t method, uint32_t count) {
-    if (const ResultCode code = checkWritable(); code != ResultCode::Success)
+ResultCode VirtualTapeLibrary::CreatePartition(uint32_t method, uint32_t count) {
+    if (const ResultCode code = CheckWritable(); code != ResultCode::Success)
         return code;
     switch (method) {
     case TapePartitionMethod::Fixed:
         break;
     case TapePartitionMethod::Select:
     case TapePartitionMethod::Initiator:
-        m_cartridge.partitions = std::max<uint32_t>(1, count);
+        m_cartridge.Partitions = std::max<uint32_t>(1, count);
         m_cartridgeDirty = true;
         break;
     default:
@@ -656,18 +656,18 @@ ResultCode VirtualTapeLibrary::createPartition(uint32_t method, uint32_t count) 
     }
     // Partitioning rewrites the medium from its beginning.
     m_position = 0;
-    return truncateAt(0);
+    return TruncateAt(0);
 }
 
 VirtualTapeDevice::VirtualTapeDevice(const QString& directory)
-    : m_library(VirtualTapeLibrary::at(directory)) {}
+    : m_library(VirtualTapeLibrary::At(directory)) {}
 
-std::unique_ptr<TapeHandle> VirtualTapeDevice::open(ResultCode& failure) {
-    return m_library->open(failure);
+std::unique_ptr<TapeHandle> VirtualTapeDevice::Open(ResultCode& failure) {
+    return m_library->Open(failure);
 }
 
-QString VirtualTapeDevice::name() const {
-    return QStringLiteral("vtape:") + m_library->directory();
+QString VirtualTapeDevice::Name() const {
+    return QStringLiteral("vtape:") + m_library->Directory();
 }
 
 } // namespace orvane

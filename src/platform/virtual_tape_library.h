@@ -10,12 +10,12 @@
 namespace orvane {
 
 struct CartridgeInfo {
-    QString name;
-    int64_t capacity = 0;
-    int64_t endOfDataBlocks = 0;
-    uint32_t partitions = 1;
-    bool writeProtected = false;
-    bool loaded = false;
+    QString Name;
+    int64_t Capacity = 0;
+    int64_t EndOfDataBlocks = 0;
+    uint32_t Partitions = 1;
+    bool WriteProtected = false;
+    bool Loaded = false;
 };
 
 // A tape library in a directory: cartridge NAME is the raw block image NAME.vtape (block n at
@@ -29,47 +29,47 @@ public:
     static constexpr int64_t DefaultCapacity = 100LL * 1024 * 1024 * 1024;
 
     // The one library object of this process for `directory`.
-    static std::shared_ptr<VirtualTapeLibrary> at(const QString& directory);
+    static std::shared_ptr<VirtualTapeLibrary> At(const QString& directory);
 
-    QString directory() const { return m_dir; }
+    QString Directory() const { return m_dir; }
 
     // Creates the directory with one loaded cartridge "tape1" when it holds no library yet.
     // Returns an error text, empty on success.
-    QString ensureCreated();
+    QString EnsureCreated();
 
     // Library administration. Each returns an error text, empty on success.
-    QString createCartridge(const QString& name, int64_t capacity, uint32_t partitions,
+    QString CreateCartridge(const QString& name, int64_t capacity, uint32_t partitions,
                             bool writeProtected);
-    QString insert(const QString& name);
-    QString eject();
-    QString setWriteProtected(const QString& name, bool writeProtected);
-    std::vector<CartridgeInfo> cartridges();
-    QString loadedCartridge();
+    QString Insert(const QString& name);
+    QString Eject();
+    QString SetWriteProtected(const QString& name, bool writeProtected);
+    std::vector<CartridgeInfo> Cartridges();
+    QString LoadedCartridge();
 
-    static bool isValidCartridgeName(const QString& name);
+    static bool IsValidCartridgeName(const QString& name);
     // The raw block image of a cartridge (block n at byte n*32768).
-    QString imagePath(const QString& name) const { return dataPath(name); }
+    QString ImagePath(const QString& name) const { return DataPath(name); }
 
     // Null when the drive is held elsewhere or the library is missing; `failure` tells which.
-    std::unique_ptr<TapeHandle> open(ResultCode& failure);
+    std::unique_ptr<TapeHandle> Open(ResultCode& failure);
 
     // Used by handles; one drive operation each.
-    ResultCode readBlock(char* buffer, uint32_t length);
-    ResultCode writeBlock(const char* buffer, uint32_t length);
-    ResultCode setPosition(uint32_t method, int64_t offset);
-    ResultCode getPosition(uint32_t type, uint32_t& partition, int64_t& offset);
-    ResultCode prepare(uint32_t operation);
-    ResultCode erase(uint32_t type);
-    ResultCode writeTapemarks(uint32_t type, uint32_t count);
-    ResultCode getMediaParameters(TapeMediaParameters& media);
-    ResultCode getDriveParameters(TapeDriveParameters& drive);
-    ResultCode setMediaBlockSize(uint32_t blockSize);
-    ResultCode createPartition(uint32_t method, uint32_t count);
+    ResultCode ReadBlock(char* buffer, uint32_t length);
+    ResultCode WriteBlock(const char* buffer, uint32_t length);
+    ResultCode SetPosition(uint32_t method, int64_t offset);
+    ResultCode GetPosition(uint32_t type, uint32_t& partition, int64_t& offset);
+    ResultCode Prepare(uint32_t operation);
+    ResultCode Erase(uint32_t type);
+    ResultCode WriteTapemarks(uint32_t type, uint32_t count);
+    ResultCode GetMediaParameters(TapeMediaParameters& media);
+    ResultCode GetDriveParameters(TapeDriveParameters& drive);
+    ResultCode SetMediaBlockSize(uint32_t blockSize);
+    ResultCode CreatePartition(uint32_t method, uint32_t count);
 
     // Holds the drive for the duration of a handle or an administration step. The first
     // acquire takes the lock and reads the state; the last release writes it back.
-    ResultCode acquire();
-    void release();
+    ResultCode Acquire();
+    void Release();
 
     ~VirtualTapeLibrary();
 
@@ -77,24 +77,24 @@ private:
     explicit VirtualTapeLibrary(QString directory);
 
     struct Cartridge {
-        int64_t capacity = DefaultCapacity;
-        uint32_t partitions = 1;
-        bool writeProtected = false;
-        std::set<int64_t> filemarks;
+        int64_t Capacity = DefaultCapacity;
+        uint32_t Partitions = 1;
+        bool WriteProtected = false;
+        std::set<int64_t> Filemarks;
     };
 
-    QString dataPath(const QString& name) const;
-    QString infoPath(const QString& name) const;
-    bool readCartridgeInfo(const QString& name, Cartridge& cartridge) const;
-    bool writeCartridgeInfo(const QString& name, const Cartridge& cartridge) const;
-    void readDriveState();
-    void writeDriveState() const;
-    ResultCode openLoadedCartridge();
-    void closeLoadedCartridge();
-    ResultCode loadCartridge(const QString& name);
-    void unloadCartridge();
-    ResultCode truncateAt(int64_t block);
-    ResultCode checkWritable() const;
+    QString DataPath(const QString& name) const;
+    QString InfoPath(const QString& name) const;
+    bool ReadCartridgeInfo(const QString& name, Cartridge& cartridge) const;
+    bool WriteCartridgeInfo(const QString& name, const Cartridge& cartridge) const;
+    void ReadDriveState();
+    void WriteDriveState() const;
+    ResultCode OpenLoadedCartridge();
+    void CloseLoadedCartridge();
+    ResultCode LoadCartridge(const QString& name);
+    void UnloadCartridge();
+    ResultCode TruncateAt(int64_t block);
+    ResultCode CheckWritable() const;
 
     QString m_dir;
     int m_lockFd = -1;
@@ -115,10 +115,10 @@ private:
 class VirtualTapeDevice : public TapeDevice {
 public:
     explicit VirtualTapeDevice(const QString& directory);
-    std::unique_ptr<TapeHandle> open(ResultCode& failure) override;
-    QString name() const override;
-    bool needsSettleTime() const override { return false; }
-    std::shared_ptr<VirtualTapeLibrary> library() const { return m_library; }
+    std::unique_ptr<TapeHandle> Open(ResultCode& failure) override;
+    QString Name() const override;
+    bool NeedsSettleTime() const override { return false; }
+    std::shared_ptr<VirtualTapeLibrary> Library() const { return m_library; }
 
 private:
     std::shared_ptr<VirtualTapeLibrary> m_library;

@@ -17,23 +17,23 @@ public:
     explicit Autoloader(std::shared_ptr<VirtualTapeLibrary> library);
 
     // Loads the cartridge the request asks for; an error text, empty on success.
-    QString load(const TapeRequest& request);
-    // The cartridge that load() would insert; empty when it would create a new one or finds
+    QString Load(const TapeRequest& request);
+    // The cartridge that Load() would insert; empty when it would create a new one or finds
     // none. Loads nothing, so that a prompt can offer the choice to the operator.
-    QString suggest(const TapeRequest& request);
+    QString Suggest(const TapeRequest& request);
 
 private:
     struct Candidate {
-        CartridgeInfo info;
-        double date = 0;
-        int number = 255;
-        QByteArray label;
+        CartridgeInfo Info;
+        double Date = 0;
+        int Number = 255;
+        QByteArray Label;
     };
-    std::vector<Candidate> candidates();
-    static const Candidate* firstUnused(const std::vector<Candidate>& all);
-    static const Candidate* tapeOfSet(const std::vector<Candidate>& all,
+    std::vector<Candidate> Candidates();
+    static const Candidate* FirstUnused(const std::vector<Candidate>& all);
+    static const Candidate* TapeOfSet(const std::vector<Candidate>& all,
                                       const TapeRequest& request);
-    QString loadUnused(double setDate);
+    QString LoadUnused(double setDate);
 
     std::shared_ptr<VirtualTapeLibrary> m_library;
 };

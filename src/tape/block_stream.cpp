@@ -52,7 +52,7 @@ void WriteBlock(TapeContext& ctx, TapeHandlePtr& handle) {
         }
         return;
     }
-    if (const ResultCode code = handle->writeBlock(ctx.Stream.Block().Data(), TapeBlockSize);
+    if (const ResultCode code = handle->WriteBlock(ctx.Stream.Block().Data(), TapeBlockSize);
         code != ResultCode::Success)
         LogTapeError(ctx, code);
 }
@@ -72,7 +72,7 @@ bool RefillBlock(TapeContext& ctx, TapeHandlePtr& handle) {
     bool result = true;
     if (!handle) {
         result = false;
-    } else if (handle->readBlock(ctx.Stream.Block().Data(), TapeBlockSize) ==
+    } else if (handle->ReadBlock(ctx.Stream.Block().Data(), TapeBlockSize) ==
                ResultCode::NoDataDetected) {
         // Only the end of data is told here; other failures show as bad records later.
         result = false;
@@ -136,7 +136,7 @@ std::span<const char> ReadStreamInPlace(TapeContext& ctx, TapeHandlePtr& handle,
 ResultCode LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset) {
     if (offset < 0 || offset > BlockBytes)
         return ResultCode::InvalidParameter;
-    const ResultCode code = handle.readBlock(ctx.Stream.Block().Data(), TapeBlockSize);
+    const ResultCode code = handle.ReadBlock(ctx.Stream.Block().Data(), TapeBlockSize);
     const int64_t counter = std::max<int64_t>(ReadTapePosition(ctx, handle), 0);
     const bool placed = ctx.Stream.SetPosition({offset, 0, counter});
     return placed ? code : ResultCode::InvalidParameter;

@@ -22,7 +22,7 @@ bool MediaQueryAnswered(ResultCode code) {
 }
 
 void Settle(const TapeDevice& drive, int ms) {
-    if (ms > 0 && drive.needsSettleTime())
+    if (ms > 0 && drive.NeedsSettleTime())
         QThread::msleep(ulong(ms));
 }
 
@@ -30,16 +30,16 @@ void Settle(const TapeDevice& drive, int ms) {
 
 TapeHandlePtr OpenTapeDrive(TapeContext& ctx) {
     ResultCode failure = ResultCode::Success;
-    return ctx.drive.open(failure);
+    return ctx.Drive.Open(failure);
 }
 
 TapeHandlePtr OpenTape(TapeContext& ctx) {
     ResultCode code = ResultCode::Success;
-    TapeHandlePtr handle = ctx.drive.open(code);
+    TapeHandlePtr handle = ctx.Drive.Open(code);
     PumpMessages(1);
     if (handle) {
         TapeMediaParameters media;
-        code = handle->getMediaParameters(media);
+        code = handle->GetMediaParameters(media);
         if (MediaQueryAnswered(code))
             return handle;
     }
@@ -50,7 +50,7 @@ TapeHandlePtr OpenTape(TapeContext& ctx) {
 }
 
 void CloseTape(TapeHandlePtr& handle, int delayMs) {
-    if (handle && handle->needsSettleTime() && delayMs > 0)
+    if (handle && handle->NeedsSettleTime() && delayMs > 0)
         QThread::msleep(ulong(delayMs));
     handle.reset();
 }
@@ -58,36 +58,36 @@ void CloseTape(TapeHandlePtr& handle, int delayMs) {
 void LogTapeError(TapeContext& ctx, ResultCode code) {
     ctx.CancelFlag = true;
     const QString text = SystemMessage(code);
-    ctx.protocol.AddBlockOpening();
-    ctx.protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
+    ctx.Protocol.AddBlockOpening();
+    ctx.Protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
                                  text);
-    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
-    ctx.op.showError(text);
+    ctx.Protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.Op.ShowError(text);
 }
 
 void ShowTapeResult(TapeContext& ctx, ResultCode code) {
-    ctx.op.showMessage(TapeResultMessage(code));
+    ctx.Op.ShowMessage(TapeResultMessage(code));
 }
 
 void SetBusyCursor(TapeContext& ctx) {
-    ctx.op.setBusyCursor(true);
+    ctx.Op.SetBusyCursor(true);
     PumpMessages(1);
 }
 
 void RestoreCursor(TapeContext& ctx) {
-    ctx.op.setBusyCursor(false);
+    ctx.Op.SetBusyCursor(false);
     PumpMessages(1);
 }
 
 void EnterBusyMode(TapeContext& ctx) {
-    ctx.op.setListEditingLocked(true);
-    ctx.op.setBusyMode(true);
+    ctx.Op.SetListEditingLocked(true);
+    ctx.Op.SetBusyMode(true);
     PumpMessages(1);
 }
 
 void LeaveBusyMode(TapeContext& ctx) {
-    ctx.op.setListEditingLocked(false);
-    ctx.op.setBusyMode(false);
+    ctx.Op.SetListEditingLocked(false);
+    ctx.Op.SetBusyMode(false);
     PumpMessages(1);
 }
 
@@ -103,14 +103,14 @@ void ProbeTapeDrive(TapeContext& ctx) {
     TapeDriveParameters drive;
     for (int i = 0; i < 3; ++i) {
         TapeDriveParameters answer;
-        if (handle->getDriveParameters(answer) == ResultCode::Success) {
+        if (handle->GetDriveParameters(answer) == ResultCode::Success) {
             drive = answer;
             driveAnswered = true;
         }
         PumpMessages(10);
     }
     TapeMediaParameters media;
-    if (MediaQueryAnswered(handle->getMediaParameters(media)))
+    if (MediaQueryAnswered(handle->GetMediaParameters(media)))
         ctx.BlockLimit = media.Capacity / int64_t(TapeBlockSize) - 10;
     PumpMessages(10);
     if (driveAnswered) {
@@ -126,7 +126,7 @@ void SetBlockSize(TapeContext& ctx) {
     SetBusyCursor(ctx);
     TapeHandlePtr handle = OpenTape(ctx);
     if (handle) {
-        if (const ResultCode code = handle->setMediaBlockSize(TapeBlockSize);
+        if (const ResultCode code = handle->SetMediaBlockSize(TapeBlockSize);
             code != ResultCode::Success)
             LogTapeError(ctx, code);
         CloseTape(handle, 1);
@@ -137,10 +137,10 @@ void SetBlockSize(TapeContext& ctx) {
 QString RewindTape(TapeContext& ctx) {
     QString result = QStringLiteral("Rewind Ok");
     TapeHandlePtr handle = OpenTapeDrive(ctx);
-    Settle(ctx.drive, 100);
+    Settle(ctx.Drive, 100);
     if (!handle)
         return DriveUnavailable;
-    const ResultCode code = handle->setPosition(TapePositionMethod::Rewind, 0, 0);
+    const ResultCode code = handle->SetPosition(TapePositionMethod::Rewind, 0, 0);
     DrainMessages();
     CloseTape(handle, 10);
     if (const QString text = TapeErrorText(code); !text.isEmpty())
@@ -149,14 +149,14 @@ QString RewindTape(TapeContext& ctx) {
 }
 
 bool RewindWithStatus(TapeContext& ctx) {
-    ctx.op.setStatus(QStringLiteral("Rewind Tape "));
-    Settle(ctx.drive, 100);
+    ctx.Op.SetStatus(QStringLiteral("Rewind Tape "));
+    Settle(ctx.Drive, 100);
     const QString result = RewindTape(ctx);
     if (result != QLatin1String("Rewind Ok")) {
-        ctx.op.setStatus(result);
+        ctx.Op.SetStatus(result);
         return false;
     }
-    ctx.op.setStatus(QStringLiteral("Tape : At First pos"));
+    ctx.Op.SetStatus(QStringLiteral("Tape : At First pos"));
     return true;
 }
 
@@ -165,7 +165,7 @@ QString EraseTapeShort(TapeContext& ctx) {
     TapeHandlePtr handle = OpenTapeDrive(ctx);
     if (!handle)
         return DriveUnavailable;
-    const ResultCode code = handle->erase(TapeEraseType::Short);
+    const ResultCode code = handle->Erase(TapeEraseType::Short);
     DrainMessages();
     if (const QString text = TapeErrorText(code); !text.isEmpty())
         result = text;
@@ -174,23 +174,23 @@ QString EraseTapeShort(TapeContext& ctx) {
 }
 
 void MoveHandleToBlock(TapeContext& ctx, TapeHandle& handle, int64_t block) {
-    handle.setPosition(uint32_t(ctx.PositionMethod), 0, block);
+    handle.SetPosition(uint32_t(ctx.PositionMethod), 0, block);
 }
 
 ResultCode MoveHandleToEndOfData(TapeHandle& handle) {
-    return handle.setPosition(TapePositionMethod::SpaceEndOfData, 0, 0);
+    return handle.SetPosition(TapePositionMethod::SpaceEndOfData, 0, 0);
 }
 
 void MoveToBlock(TapeContext& ctx, const QString& blockText) {
     TapeHandlePtr handle = OpenTape(ctx);
     if (!handle)
         return;
-    ctx.op.setStatus(QStringLiteral("Move Tape to Block ") + blockText);
+    ctx.Op.SetStatus(QStringLiteral("Move Tape to Block ") + blockText);
     PumpMessages(1);
     bool ok = false;
     const int32_t block = blockText.trimmed().toInt(&ok);
     if (!ok) {
-        ctx.op.showError(QStringLiteral("'%1' is not a valid integer value").arg(blockText));
+        ctx.Op.ShowError(QStringLiteral("'%1' is not a valid integer value").arg(blockText));
     } else {
         MoveHandleToBlock(ctx, *handle, block);
     }
@@ -200,13 +200,13 @@ void MoveToBlock(TapeContext& ctx, const QString& blockText) {
 int64_t ReadTapePosition(TapeContext& ctx, TapeHandle& handle) {
     uint32_t partition = 0;
     int64_t offset = 0;
-    handle.getPosition(uint32_t(ctx.PositionType), partition, offset);
-    ctx.op.setStatus(QStringLiteral("Tape at pos: ") + QString::number(offset));
+    handle.GetPosition(uint32_t(ctx.PositionType), partition, offset);
+    ctx.Op.SetStatus(QStringLiteral("Tape at pos: ") + QString::number(offset));
     return offset;
 }
 
 ResultCode EjectTape(TapeContext& ctx, bool showResult) {
-    ctx.op.setStatus(QStringLiteral("Ejecting Tape"));
+    ctx.Op.SetStatus(QStringLiteral("Ejecting Tape"));
     SetBusyCursor(ctx);
     ResultCode result = ResultCode::InvalidFunction;
     if (RewindWithStatus(ctx)) {
@@ -214,23 +214,23 @@ ResultCode EjectTape(TapeContext& ctx, bool showResult) {
         TapeHandlePtr handle = OpenTape(ctx);
         if (handle) {
             PumpMessages(10);
-            result = handle->prepare(TapePrepareOperation::Unload);
+            result = handle->Prepare(TapePrepareOperation::Unload);
             if (showResult)
                 ShowTapeResult(ctx, result);
             CloseTape(handle, 10);
         }
     }
-    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.Protocol.AddProtocolLine(ProtocolLog::Separator());
     if (result != ResultCode::Success) {
         const QString text = QStringLiteral("Tape not ejected !");
-        ctx.protocol.AddProtocolLine(text);
-        ctx.op.setStatus(text);
+        ctx.Protocol.AddProtocolLine(text);
+        ctx.Op.SetStatus(text);
     } else {
         const QString text = QStringLiteral("Tape ") +
                              QString::number(ctx.CurrentTapeDescription.TapeNumber) +
                              QStringLiteral(" at ") + NowText() + QStringLiteral(" ejected !");
-        ctx.protocol.AddProtocolLine(text);
-        ctx.op.setStatus(text);
+        ctx.Protocol.AddProtocolLine(text);
+        ctx.Op.SetStatus(text);
     }
     RestoreCursor(ctx);
     return result;

@@ -16,13 +16,13 @@ class TapeDevice;
 // the drive, the cancel signal and the drive facts of the last probe. Higher layers extend it.
 struct TapeContext {
     TapeContext(OperatorInterface& op, ProtocolLog& protocol, TapeDevice& drive)
-        : op(op), protocol(protocol), drive(drive) {}
+        : Op(op), Protocol(protocol), Drive(drive) {}
     TapeContext(const TapeContext&) = delete;
     TapeContext& operator=(const TapeContext&) = delete;
 
-    OperatorInterface& op;
-    ProtocolLog& protocol;
-    TapeDevice& drive;
+    OperatorInterface& Op;
+    ProtocolLog& Protocol;
+    TapeDevice& Drive;
 
     // Raised by the Cancel buttons and by every reported tape error; cleared at each job start.
     bool CancelFlag = false;

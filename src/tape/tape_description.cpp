@@ -14,7 +14,7 @@ QByteArray ReadShortString(const char* field) {
     return QByteArray(field + 1, uint8_t(field[0]));
 }
 
-void TapeDescription::encode(char* bytes) const {
+void TapeDescription::Encode(char* bytes) const {
     std::memset(bytes, 0, Size);
     std::memcpy(bytes, &Date, 8);
     bytes[8] = char(TapeNumber);
@@ -22,7 +22,7 @@ void TapeDescription::encode(char* bytes) const {
     std::memcpy(bytes + 272, Geometry.data(), Geometry.size());
 }
 
-TapeDescription TapeDescription::decode(const char* bytes) {
+TapeDescription TapeDescription::Decode(const char* bytes) {
     TapeDescription description;
     std::memcpy(&description.Date, bytes, 8);
     description.TapeNumber = uint8_t(bytes[8]);

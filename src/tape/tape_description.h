@@ -16,8 +16,8 @@ struct TapeDescription {
     std::array<uint8_t, 24> Geometry{}; // source-disk geometry of a disk-image tape
 
     // The 296 bytes as they lie in block 0.
-    void encode(char* bytes) const;
-    static TapeDescription decode(const char* bytes);
+    void Encode(char* bytes) const;
+    static TapeDescription Decode(const char* bytes);
 };
 
 // Length-prefixed strings of the tape format: one length byte, then at most 255 bytes.

@@ -19,13 +19,13 @@ void WriteTapeDescription(TapeContext& ctx, const TapeDescription& description) 
     TapeHandlePtr handle = OpenTape(ctx);
     if (handle) {
         TapeBlock block;
-        description.encode(block.Data());
-        if (const ResultCode code = handle->writeBlock(block.Data(), TapeBlockSize);
+        description.Encode(block.Data());
+        if (const ResultCode code = handle->WriteBlock(block.Data(), TapeBlockSize);
             code != ResultCode::Success)
             LogTapeError(ctx, code);
         CloseTape(handle, 1);
     }
-    ctx.op.setCaption(DescriptionCaption(ctx, description));
+    ctx.Op.SetCaption(DescriptionCaption(ctx, description));
     RestoreCursor(ctx);
 }
 
@@ -33,8 +33,8 @@ TapeDescription ReadTapeDescription(TapeContext& ctx) {
     SetBusyCursor(ctx);
     ctx.DescriptionValid = false;
     ctx.LegacyTape = false;
-    ctx.op.setStatus(QStringLiteral("Loading Tape Description"));
-    if (ctx.drive.needsSettleTime())
+    ctx.Op.SetStatus(QStringLiteral("Loading Tape Description"));
+    if (ctx.Drive.NeedsSettleTime())
         QThread::msleep(100);
     RewindWithStatus(ctx);
     TapeHandlePtr handle = OpenTape(ctx);
@@ -42,25 +42,25 @@ TapeDescription ReadTapeDescription(TapeContext& ctx) {
     std::vector<char> bytes(TapeDescription::Size, 0);
     if (handle) {
         TapeBlock block;
-        noMedium = handle->readBlock(block.Data(), TapeBlockSize) == ResultCode::NoMediaInDrive;
+        noMedium = handle->ReadBlock(block.Data(), TapeBlockSize) == ResultCode::NoMediaInDrive;
         std::memcpy(bytes.data(), block.Data(), bytes.size());
     }
     CloseTape(handle, 1);
     RestoreCursor(ctx);
 
-    TapeDescription result = TapeDescription::decode(bytes.data());
+    TapeDescription result = TapeDescription::Decode(bytes.data());
     if (!noMedium) {
         if (result.Label.contains("header")) {
             if (ctx.ReadLegacyDescription)
                 ctx.ReadLegacyDescription(result);
         } else if (result.Label.contains("Tape") || result.Label.contains("Disk")) {
-            ctx.op.setStatus(QStringLiteral("Tape description loaded"));
+            ctx.Op.SetStatus(QStringLiteral("Tape description loaded"));
         } else {
-            ctx.op.setStatus(
+            ctx.Op.SetStatus(
                 QStringLiteral("The Tape description could not found! Please format Tape."));
         }
     }
-    ctx.op.setCaption(DescriptionCaption(ctx, result));
+    ctx.Op.SetCaption(DescriptionCaption(ctx, result));
     return result;
 }
 

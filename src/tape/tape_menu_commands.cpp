@@ -33,25 +33,25 @@ bool RewindTapeCommand(TapeContext& ctx) {
 
 void MoveTapeToBlockCommand(TapeContext& ctx, std::optional<QString> block) {
     if (!block)
-        block = ctx.op.inputBox(QStringLiteral("Goto Block"), QStringLiteral("Move to"), QString());
+        block = ctx.Op.InputBox(QStringLiteral("Goto Block"), QStringLiteral("Move to"), QString());
     if (!block)
         return;
     TapeHandlePtr handle = OpenTape(ctx);
     if (!handle)
         return;
-    ctx.op.setStatus(QStringLiteral("Move Tape to Block ") + *block);
+    ctx.Op.SetStatus(QStringLiteral("Move Tape to Block ") + *block);
     PumpMessages(1);
     bool isNumber = false;
     const int32_t number = block->trimmed().toInt(&isNumber);
     if (!isNumber) {
         // The drive stays where it is.
-        ctx.op.showError(QStringLiteral("'%1' is not a valid integer value").arg(*block));
+        ctx.Op.ShowError(QStringLiteral("'%1' is not a valid integer value").arg(*block));
         CloseTape(handle, 10);
         return;
     }
     MoveHandleToBlock(ctx, *handle, number);
     std::vector<char> buffer(TapeBlockSize, 0);
-    if (const ResultCode code = handle->readBlock(buffer.data(), TapeBlockSize);
+    if (const ResultCode code = handle->ReadBlock(buffer.data(), TapeBlockSize);
         code != ResultCode::Success) {
         LogTapeError(ctx, code);
         // Whatever a failed read left behind is not the block asked for.
@@ -59,8 +59,8 @@ void MoveTapeToBlockCommand(TapeContext& ctx, std::optional<QString> block) {
     }
     CloseTape(handle, 10);
     for (int i = CountEndMarkers(buffer); i > 0; --i)
-        ctx.op.showMessage(QStringLiteral("OK"));
-    ctx.op.setStatus(QStringLiteral("Tape at Block ") + *block);
+        ctx.Op.ShowMessage(QStringLiteral("OK"));
+    ctx.Op.SetStatus(QStringLiteral("Tape at Block ") + *block);
 }
 
 int64_t GetTapePositionCommand(TapeContext& ctx) {
@@ -71,7 +71,7 @@ int64_t GetTapePositionCommand(TapeContext& ctx) {
         CloseTape(handle, 1);
     }
     RestoreCursor(ctx);
-    ctx.op.showMessage(QStringLiteral("Tape at Block: ") + QString::number(position));
+    ctx.Op.ShowMessage(QStringLiteral("Tape at Block: ") + QString::number(position));
     return position;
 }
 

@@ -18,11 +18,11 @@ QString TapeEventLine(int number, const char* event) {
 // True when a medium answers in the drive, without reporting anything.
 bool MediumPresent(TapeContext& ctx) {
     ResultCode failure = ResultCode::Success;
-    TapeHandlePtr handle = ctx.drive.open(failure);
+    TapeHandlePtr handle = ctx.Drive.Open(failure);
     TapeMediaParameters media;
     if (!handle)
         return false;
-    const ResultCode code = handle->getMediaParameters(media);
+    const ResultCode code = handle->GetMediaParameters(media);
     return code == ResultCode::Success || code == ResultCode::MoreData ||
            code == ResultCode::MediaChanged;
 }
@@ -31,8 +31,8 @@ void GiveUp(TapeContext& ctx, TapeHandlePtr& handle, const QString& why) {
     ctx.CancelFlag = true;
     ctx.TapeSetAbandoned = true;
     handle.reset();
-    ctx.protocol.AddProtocolLine(why);
-    ctx.op.setStatus(why);
+    ctx.Protocol.AddProtocolLine(why);
+    ctx.Op.SetStatus(why);
 }
 
 } // namespace
@@ -41,16 +41,16 @@ void ChangeTapeForWrite(TapeContext& ctx, TapeHandlePtr& handle) {
     TapeBlock marker;
     EncodeEndMarker(marker.Data(), StreamPosition{});
     if (handle) {
-        if (const ResultCode code = handle->writeBlock(marker.Data(), TapeBlockSize);
+        if (const ResultCode code = handle->WriteBlock(marker.Data(), TapeBlockSize);
             code != ResultCode::Success)
             LogTapeError(ctx, code);
-        handle->prepare(TapePrepareOperation::Unload);
+        handle->Prepare(TapePrepareOperation::Unload);
     }
     CloseTape(handle, 1);
 
     const int number = ctx.CurrentTapeDescription.TapeNumber;
-    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
-    ctx.protocol.AddProtocolLine(TapeEventLine(number, " ejected !"));
+    ctx.Protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.Protocol.AddProtocolLine(TapeEventLine(number, " ejected !"));
     if (number + 1 > MaxTapesInSet) {
         GiveUp(ctx, handle,
                QStringLiteral("A tape set holds at most %1 tapes: the backup stops here.")
@@ -60,14 +60,14 @@ void ChangeTapeForWrite(TapeContext& ctx, TapeHandlePtr& handle) {
     ctx.CurrentTapeDescription.TapeNumber = uint8_t(number + 1);
 
     TapeRequest request;
-    request.kind = TapeRequest::Kind::NextTapeForWriting;
-    request.tapeNumber = number + 1;
-    request.setDate = ctx.CurrentTapeDescription.Date;
-    request.text =
+    request.Kind = TapeRequestKind::NextTapeForWriting;
+    request.TapeNumber = number + 1;
+    request.SetDate = ctx.CurrentTapeDescription.Date;
+    request.Text =
         QStringLiteral("Tape full! Please insert Tape %1 and press then ok!").arg(number + 1);
     // Asked again while the drive stays empty, so that an OK without a tape loses nothing.
     do {
-        if (ctx.op.requestTape(request) != MessageAnswer::Ok) {
+        if (ctx.Op.RequestTape(request) != MessageAnswer::Ok) {
             GiveUp(
                 ctx, handle,
                 QStringLiteral("Tape change cancelled: Tape %1 was not inserted.").arg(number + 1));
@@ -76,8 +76,8 @@ void ChangeTapeForWrite(TapeContext& ctx, TapeHandlePtr& handle) {
     } while (!MediumPresent(ctx));
 
     ProbeTapeDrive(ctx);
-    ctx.protocol.AddProtocolLine(TapeEventLine(number + 1, " loaded !"));
-    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.Protocol.AddProtocolLine(TapeEventLine(number + 1, " loaded !"));
+    ctx.Protocol.AddProtocolLine(ProtocolLog::Separator());
     WriteTapeDescription(ctx, ctx.CurrentTapeDescription);
     MoveToBlock(ctx, QStringLiteral("1"));
     ctx.Stream.StartBlock(1);
@@ -89,23 +89,23 @@ void ChangeTapeForWrite(TapeContext& ctx, TapeHandlePtr& handle) {
 void ChangeTapeForRead(TapeContext& ctx, TapeHandlePtr& handle) {
     CloseTape(handle, 1);
     const int number = ctx.CurrentTapeDescription.TapeNumber;
-    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
-    ctx.protocol.AddProtocolLine(TapeEventLine(number, " ejected !"));
+    ctx.Protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.Protocol.AddProtocolLine(TapeEventLine(number, " ejected !"));
     const int expectedNumber = number + 1;
     const double expectedDate = ctx.CurrentTapeDescription.Date;
     ctx.CurrentTapeDescription.TapeNumber = uint8_t(std::min(expectedNumber, 255));
 
     TapeRequest request;
-    request.kind = TapeRequest::Kind::TapeOfSet;
-    request.tapeNumber = expectedNumber;
-    request.setDate = expectedDate;
-    request.text =
+    request.Kind = TapeRequestKind::TapeOfSet;
+    request.TapeNumber = expectedNumber;
+    request.SetDate = expectedDate;
+    request.Text =
         QStringLiteral("Tape at end! Please insert Tape %1 and press then ok!").arg(expectedNumber);
     // A wrong or missing tape met in the loop is reported there; it does not end the read.
     const bool cancelledBefore = ctx.CancelFlag;
     for (;;) {
         EjectTape(ctx, false);
-        if (expectedNumber > MaxTapesInSet || ctx.op.requestTape(request) != MessageAnswer::Ok) {
+        if (expectedNumber > MaxTapesInSet || ctx.Op.RequestTape(request) != MessageAnswer::Ok) {
             GiveUp(ctx, handle,
                    QStringLiteral("Tape change cancelled: Tape %1 was not inserted.")
                        .arg(expectedNumber));
@@ -118,8 +118,8 @@ void ChangeTapeForRead(TapeContext& ctx, TapeHandlePtr& handle) {
             break;
     }
     ctx.CancelFlag = cancelledBefore;
-    ctx.protocol.AddProtocolLine(TapeEventLine(expectedNumber, " loaded !"));
-    ctx.protocol.AddProtocolLine(ProtocolLog::Separator());
+    ctx.Protocol.AddProtocolLine(TapeEventLine(expectedNumber, " loaded !"));
+    ctx.Protocol.AddProtocolLine(ProtocolLog::Separator());
     MoveToBlock(ctx, QStringLiteral("1"));
     ctx.Stream.StartBlock(1);
     handle = OpenTape(ctx);

@@ -46,52 +46,52 @@ TEST(BackupFormat, ANewSetLiesOnTapeByteForByte) {
     ASSERT_FALSE(fixture.S().CancelFlag);
 
     const auto set = fixture.Parse();
-    ASSERT_TRUE(set.error.isEmpty()) << set.error.toStdString();
-    ASSERT_EQ(set.descriptions.size(), 1u);
-    EXPECT_EQ(set.descriptions[0].label, "Tape");
-    EXPECT_EQ(set.descriptions[0].number, 1);
-    EXPECT_GE(set.descriptions[0].date, before);
-    EXPECT_LE(set.descriptions[0].date, after);
+    ASSERT_TRUE(set.Error.isEmpty()) << set.Error.toStdString();
+    ASSERT_EQ(set.Descriptions.size(), 1u);
+    EXPECT_EQ(set.Descriptions[0].Label, "Tape");
+    EXPECT_EQ(set.Descriptions[0].Number, 1);
+    EXPECT_GE(set.Descriptions[0].Date, before);
+    EXPECT_LE(set.Descriptions[0].Date, after);
 
     // The walk goes in name order; the catalog file closes the stream.
-    ASSERT_EQ(set.records.size(), files.size() + 1);
+    ASSERT_EQ(set.Records.size(), files.size() + 1);
     int64_t at = 0;
-    for (size_t i = 0; i < set.records.size(); ++i) {
-        const auto& record = set.records[i];
-        EXPECT_EQ(record.header, StreamPlace(at)) << i;
-        at += 296 + int64_t(record.length);
-        EXPECT_EQ(record.afterData, PlaceAfter(at)) << i;
-        EXPECT_FALSE(record.compressed);
+    for (size_t i = 0; i < set.Records.size(); ++i) {
+        const auto& record = set.Records[i];
+        EXPECT_EQ(record.Header, StreamPlace(at)) << i;
+        at += 296 + int64_t(record.Length);
+        EXPECT_EQ(record.AfterData, PlaceAfter(at)) << i;
+        EXPECT_FALSE(record.Compressed);
         if (i == files.size())
             break;
-        EXPECT_EQ(record.path, QFile::encodeName(paths[qsizetype(i)]));
-        EXPECT_EQ(record.length, uint64_t(files[i].second));
-        EXPECT_EQ(record.data, Pattern(files[i].second, int(i))) << i;
+        EXPECT_EQ(record.Path, QFile::encodeName(paths[qsizetype(i)]));
+        EXPECT_EQ(record.Length, uint64_t(files[i].second));
+        EXPECT_EQ(record.Data, Pattern(files[i].second, int(i))) << i;
         const QDateTime modified = QFileInfo(paths[qsizetype(i)]).lastModified();
-        EXPECT_NEAR(record.date, ToTapeDate(modified), 0.002 / 86400) << i;
+        EXPECT_NEAR(record.Date, ToTapeDate(modified), 0.002 / 86400) << i;
     }
 
-    const auto& catalog = set.records.back();
-    EXPECT_EQ(catalog.path, QFile::encodeName(fixture.S().paths.CatalogFilePath));
-    const auto entries = IndependentTapeReader::ParseCatalog(catalog.data);
+    const auto& catalog = set.Records.back();
+    EXPECT_EQ(catalog.Path, QFile::encodeName(fixture.S().Paths.CatalogFilePath));
+    const auto entries = IndependentTapeReader::ParseCatalog(catalog.Data);
     ASSERT_EQ(entries.size(), files.size());
-    EXPECT_EQ(catalog.length, files.size() * 272);
+    EXPECT_EQ(catalog.Length, files.size() * 272);
     for (size_t i = 0; i < entries.size(); ++i) {
-        EXPECT_EQ(entries[i].path, set.records[i].path);
-        EXPECT_EQ(entries[i].offset, set.records[i].afterData.offset) << i;
-        EXPECT_EQ(entries[i].block, set.records[i].afterData.block) << i;
+        EXPECT_EQ(entries[i].Path, set.Records[i].Path);
+        EXPECT_EQ(entries[i].Offset, set.Records[i].AfterData.Offset) << i;
+        EXPECT_EQ(entries[i].Block, set.Records[i].AfterData.Block) << i;
     }
 
-    ASSERT_TRUE(set.endMarkerFound);
-    EXPECT_EQ(set.catalogOffset, catalog.header.offset);
-    EXPECT_EQ(set.catalogBlock, catalog.header.block);
-    EXPECT_EQ(set.endMarker, PlaceAfter(at)) << "the marker follows the catalog at once";
-    EXPECT_FALSE(QFile::exists(fixture.S().paths.CatalogFilePath)) << "the work file is gone";
+    ASSERT_TRUE(set.EndMarkerFound);
+    EXPECT_EQ(set.CatalogOffset, catalog.Header.Offset);
+    EXPECT_EQ(set.CatalogBlock, catalog.Header.Block);
+    EXPECT_EQ(set.EndMarker, PlaceAfter(at)) << "the marker follows the catalog at once";
+    EXPECT_FALSE(QFile::exists(fixture.S().Paths.CatalogFilePath)) << "the work file is gone";
 }
 
 TEST(BackupFormat, AFileOver4GiBKeepsItsWholeLength) {
     BackupFixture fixture(200000); // 6.1 GiB cartridges
-    if (QStorageInfo(fixture.home.path()).bytesAvailable() < (int64_t(6) << 30))
+    if (QStorageInfo(fixture.Home.Path()).bytesAvailable() < (int64_t(6) << 30))
         GTEST_SKIP() << "the cartridge needs about 4.1 GiB of free disk space";
     // Sparse: no disk space for the source, a few marks where the length's halves meet.
     const qint64 size = (qint64(1) << 32) + 70001;
@@ -109,7 +109,7 @@ TEST(BackupFormat, AFileOver4GiBKeepsItsWholeLength) {
     }
     fixture.Backup({path});
     ASSERT_FALSE(fixture.S().CancelFlag);
-    EXPECT_EQ(fixture.S().counters.SourceBytes, size + 272) << "the file and the catalog";
+    EXPECT_EQ(fixture.S().Counters.SourceBytes, size + 272) << "the file and the catalog";
 
     qint64 seen = 0;
     bool same = true;
@@ -128,15 +128,15 @@ TEST(BackupFormat, AFileOver4GiBKeepsItsWholeLength) {
     // The image holds 4 GiB of zeros; free it before the checks can stop the test.
     for (const QString& image : fixture.Images())
         QFile::resize(image, 0);
-    ASSERT_TRUE(set.error.isEmpty()) << set.error.toStdString();
-    ASSERT_EQ(set.records.size(), 2u);
-    EXPECT_EQ(set.records[0].length, uint64_t(size));
+    ASSERT_TRUE(set.Error.isEmpty()) << set.Error.toStdString();
+    ASSERT_EQ(set.Records.size(), 2u);
+    EXPECT_EQ(set.Records[0].Length, uint64_t(size));
     EXPECT_EQ(seen, size);
     EXPECT_TRUE(same);
-    const auto entries = IndependentTapeReader::ParseCatalog(set.records[1].data);
+    const auto entries = IndependentTapeReader::ParseCatalog(set.Records[1].Data);
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].block, set.records[0].afterData.block);
-    EXPECT_EQ(set.catalogBlock, set.records[1].header.block);
+    EXPECT_EQ(entries[0].Block, set.Records[0].AfterData.Block);
+    EXPECT_EQ(set.CatalogBlock, set.Records[1].Header.Block);
 }
 
 } // namespace

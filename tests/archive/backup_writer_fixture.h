@@ -20,16 +20,16 @@ namespace orvane::test {
 // user or another program might.
 class BackupOperator : public ScriptedOperator {
 public:
-    std::function<void(const QString& status)> onStatus;
+    std::function<void(const QString& status)> OnStatus;
 
-    void setStatus(const QString& text) override {
-        ScriptedOperator::setStatus(text);
-        if (onStatus)
-            onStatus(text);
+    void SetStatus(const QString& text) override {
+        ScriptedOperator::SetStatus(text);
+        if (OnStatus)
+            OnStatus(text);
     }
     QStringList LinesStartingWith(const QString& start) const {
         QStringList lines;
-        for (const QString& line : protocolLines)
+        for (const QString& line : ProtocolLines)
             if (line.startsWith(start))
                 lines << line;
         return lines;
@@ -43,33 +43,33 @@ public:
 class BackupFixture {
 public:
     explicit BackupFixture(int64_t blocksPerCartridge = 1000)
-        : blocks(blocksPerCartridge), library(VirtualTapeLibrary::at(home.libraryDir())) {
-        library->createCartridge(QStringLiteral("t1"), blocks * 32768, 1, false);
-        library->insert(QStringLiteral("t1"));
-        cartridges << QStringLiteral("t1");
-        session = std::make_unique<Session>(op, home.path(), home.tapeChoice());
-        session->Start();
-        session->settings.SoftCompression = false;
-        session->settings.ShortProtocol = false;
-        op.onTapeRequest = [this](const TapeRequest& request) {
-            if (request.kind != TapeRequest::Kind::NextTapeForWriting) {
+        : Blocks(blocksPerCartridge), Library(VirtualTapeLibrary::At(Home.LibraryDir())) {
+        Library->CreateCartridge(QStringLiteral("t1"), Blocks * 32768, 1, false);
+        Library->Insert(QStringLiteral("t1"));
+        Cartridges << QStringLiteral("t1");
+        Session = std::make_unique<orvane::Session>(Op, Home.Path(), Home.TapeChoice());
+        Session->Start();
+        Session->Settings.SoftCompression = false;
+        Session->Settings.ShortProtocol = false;
+        Op.OnTapeRequest = [this](const TapeRequest& request) {
+            if (request.Kind != TapeRequestKind::NextTapeForWriting) {
                 // A tape that does not exist is given up, so that a fault ends the test
                 // instead of asking for ever.
-                const QString name = QStringLiteral("t%1").arg(request.tapeNumber);
-                if (request.kind == TapeRequest::Kind::TapeOfSet && cartridges.contains(name))
-                    library->insert(name);
+                const QString name = QStringLiteral("t%1").arg(request.TapeNumber);
+                if (request.Kind == TapeRequestKind::TapeOfSet && Cartridges.contains(name))
+                    Library->Insert(name);
                 else
-                    op.answers.push_front(MessageAnswer::Cancel);
+                    Op.Answers.push_front(MessageAnswer::Cancel);
                 return;
             }
-            const QString name = QStringLiteral("t%1").arg(cartridges.size() + 1);
-            library->createCartridge(name, blocks * 32768, 1, false);
-            library->insert(name);
-            cartridges << name;
+            const QString name = QStringLiteral("t%1").arg(Cartridges.size() + 1);
+            Library->CreateCartridge(name, Blocks * 32768, 1, false);
+            Library->Insert(name);
+            Cartridges << name;
         };
     }
 
-    Session& S() { return *session; }
+    orvane::Session& S() { return *Session; }
 
     // A file below the source tree (directories made as needed); its absolute path.
     QString MakeFile(const QString& relative, const QByteArray& bytes) {
@@ -81,32 +81,32 @@ public:
         return path;
     }
     QString Source(const QString& relative = QString()) const {
-        return source.path() + QLatin1Char('/') + relative;
+        return SourceDir.path() + QLatin1Char('/') + relative;
     }
 
     void Backup(const QStringList& list) {
-        session->settings.BackupList = list;
-        RunBackup(*session, steps);
+        Session->Settings.BackupList = list;
+        RunBackup(*Session, Steps);
     }
 
     QStringList Images() const {
         QStringList images;
-        for (const QString& name : cartridges)
-            images << library->imagePath(name);
+        for (const QString& name : Cartridges)
+            images << Library->ImagePath(name);
         return images;
     }
     IndependentTapeReader::TapeSet Parse(const IndependentTapeReader::DataSink& onData = {}) {
-        return IndependentTapeReader(Images(), session->BlockLimit, 8 << 20).Parse(onData);
+        return IndependentTapeReader(Images(), Session->BlockLimit, 8 << 20).Parse(onData);
     }
 
-    int64_t blocks;
-    TempHome home;
-    BackupOperator op;
-    std::shared_ptr<VirtualTapeLibrary> library;
-    QStringList cartridges;
-    std::unique_ptr<Session> session;
-    BackupRunSteps steps;
-    QTemporaryDir source;
+    int64_t Blocks;
+    TempHome Home;
+    BackupOperator Op;
+    std::shared_ptr<VirtualTapeLibrary> Library;
+    QStringList Cartridges;
+    std::unique_ptr<orvane::Session> Session;
+    BackupRunSteps Steps;
+    QTemporaryDir SourceDir;
 };
 
 inline QByteArray Pattern(qsizetype size, int seed) {

@@ -33,7 +33,7 @@ QByteArray CatalogPathFromEndMarker(Session& session) {
 // Reads every record from tape 1 on, as "Load Catalog sequentiell" does; the paths in order.
 QList<QByteArray> RecordsReadInSequence(BackupFixture& fixture) {
     Session& session = fixture.S();
-    fixture.library->insert("t1");
+    fixture.Library->Insert("t1");
     session.CurrentTapeDescription = ReadTapeDescription(session);
     MoveToBlock(session, "1");
     TapeHandlePtr handle = OpenTape(session);
@@ -57,42 +57,42 @@ TEST(BackupTapeSet, ABackupRunsOnAcrossThreeTapes) {
     fixture.Backup({fixture.Source()});
 
     ASSERT_FALSE(session.CancelFlag);
-    EXPECT_EQ(fixture.cartridges, QStringList({"t1", "t2", "t3"}));
-    ASSERT_EQ(fixture.op.tapeRequests.size(), 2u);
-    EXPECT_EQ(fixture.op.tapeRequests[0].text,
+    EXPECT_EQ(fixture.Cartridges, QStringList({"t1", "t2", "t3"}));
+    ASSERT_EQ(fixture.Op.TapeRequests.size(), 2u);
+    EXPECT_EQ(fixture.Op.TapeRequests[0].Text,
               "Tape full! Please insert Tape 2 and press then ok!");
-    EXPECT_EQ(fixture.op.tapeRequests[1].text,
+    EXPECT_EQ(fixture.Op.TapeRequests[1].Text,
               "Tape full! Please insert Tape 3 and press then ok!");
     for (const char* event : {"^Tape 1 at .* ejected !$", "^Tape 2 at .* loaded !$",
                               "^Tape 2 at .* ejected !$", "^Tape 3 at .* loaded !$"})
-        EXPECT_GE(fixture.op.protocolLines.indexOf(QRegularExpression(event)), 0) << event;
+        EXPECT_GE(fixture.Op.ProtocolLines.indexOf(QRegularExpression(event)), 0) << event;
 
     const auto set = fixture.Parse();
-    ASSERT_TRUE(set.error.isEmpty()) << set.error.toStdString();
-    ASSERT_EQ(set.descriptions.size(), 3u);
+    ASSERT_TRUE(set.Error.isEmpty()) << set.Error.toStdString();
+    ASSERT_EQ(set.Descriptions.size(), 3u);
     for (int tape = 0; tape < 3; ++tape) {
-        EXPECT_EQ(set.descriptions[size_t(tape)].number, tape + 1);
-        EXPECT_EQ(set.descriptions[size_t(tape)].label, "Tape");
-        EXPECT_EQ(set.descriptions[size_t(tape)].date, set.descriptions[0].date);
+        EXPECT_EQ(set.Descriptions[size_t(tape)].Number, tape + 1);
+        EXPECT_EQ(set.Descriptions[size_t(tape)].Label, "Tape");
+        EXPECT_EQ(set.Descriptions[size_t(tape)].Date, set.Descriptions[0].Date);
     }
-    EXPECT_EQ(set.tapeFullMarkers, std::vector<bool>({true, true}));
-    ASSERT_EQ(set.records.size(), 12u);
+    EXPECT_EQ(set.TapeFullMarkers, std::vector<bool>({true, true}));
+    ASSERT_EQ(set.Records.size(), 12u);
     for (int i = 0; i < 11; ++i)
-        EXPECT_EQ(set.records[size_t(i)].data, Pattern(2000000 + i, i)) << i;
-    const auto& catalog = set.records.back();
-    EXPECT_EQ(catalog.header.tape, 2);
-    EXPECT_EQ(set.endMarker.tape, 2);
-    EXPECT_EQ(set.catalogBlock, catalog.header.block);
-    EXPECT_EQ(set.catalogOffset, catalog.header.offset);
-    EXPECT_EQ(IndependentTapeReader::ParseCatalog(catalog.data).size(), 11u);
+        EXPECT_EQ(set.Records[size_t(i)].Data, Pattern(2000000 + i, i)) << i;
+    const auto& catalog = set.Records.back();
+    EXPECT_EQ(catalog.Header.Tape, 2);
+    EXPECT_EQ(set.EndMarker.Tape, 2);
+    EXPECT_EQ(set.CatalogBlock, catalog.Header.Block);
+    EXPECT_EQ(set.CatalogOffset, catalog.Header.Offset);
+    EXPECT_EQ(IndependentTapeReader::ParseCatalog(catalog.Data).size(), 11u);
 
-    EXPECT_EQ(CatalogPathFromEndMarker(session), QFile::encodeName(session.paths.CatalogFilePath));
+    EXPECT_EQ(CatalogPathFromEndMarker(session), QFile::encodeName(session.Paths.CatalogFilePath));
 }
 
 struct FillerCase {
-    int64_t roomAfterFile; // stream bytes left on tape 1 after the one file's record
-    std::optional<uint64_t> filler;
-    Place catalog;
+    int64_t RoomAfterFile; // stream bytes left on tape 1 after the one file's record
+    std::optional<uint64_t> Filler;
+    Place Catalog;
 };
 
 TEST(BackupTapeSet, TheCatalogAndTheEndMarkerLieWholeOnTheLastTape) {
@@ -107,42 +107,42 @@ TEST(BackupTapeSet, TheCatalogAndTheEndMarkerLieWholeOnTheLastTape) {
         {0, Block - 296, {1, 2, 0}},           // the file ends the tape exactly
     };
     for (const FillerCase& c : cases) {
-        SCOPED_TRACE(c.roomAfterFile);
+        SCOPED_TRACE(c.RoomAfterFile);
         BackupFixture fixture(100); // block limit 90
         Session& session = fixture.S();
         const int64_t dataEnd = (session.BlockLimit - 1) * Block;
-        const qsizetype size = qsizetype(dataEnd - 296 - c.roomAfterFile);
+        const qsizetype size = qsizetype(dataEnd - 296 - c.RoomAfterFile);
         const QString file = fixture.MakeFile("only", Pattern(size, 7));
 
         fixture.Backup({file});
         ASSERT_FALSE(session.CancelFlag);
 
         const auto set = fixture.Parse();
-        ASSERT_TRUE(set.error.isEmpty()) << set.error.toStdString();
-        ASSERT_EQ(set.records.size(), c.filler ? 3u : 2u);
-        EXPECT_EQ(set.records[0].data, Pattern(size, 7));
-        if (c.filler) {
-            const auto& filler = set.records[1];
-            EXPECT_EQ(filler.path,
-                      QFile::encodeName(session.paths.WorkDirectory + "orvane filler.dat"));
-            EXPECT_TRUE(IsWorkFileRecord(filler.path));
-            EXPECT_EQ(filler.length, *c.filler);
-            EXPECT_EQ(filler.data, QByteArray(qsizetype(*c.filler), '\0'));
-            EXPECT_EQ(set.tapeFullMarkers, std::vector<bool>({true}));
+        ASSERT_TRUE(set.Error.isEmpty()) << set.Error.toStdString();
+        ASSERT_EQ(set.Records.size(), c.Filler ? 3u : 2u);
+        EXPECT_EQ(set.Records[0].Data, Pattern(size, 7));
+        if (c.Filler) {
+            const auto& filler = set.Records[1];
+            EXPECT_EQ(filler.Path,
+                      QFile::encodeName(session.Paths.WorkDirectory + "orvane filler.dat"));
+            EXPECT_TRUE(IsWorkFileRecord(filler.Path));
+            EXPECT_EQ(filler.Length, *c.Filler);
+            EXPECT_EQ(filler.Data, QByteArray(qsizetype(*c.Filler), '\0'));
+            EXPECT_EQ(set.TapeFullMarkers, std::vector<bool>({true}));
         }
-        const auto& catalog = set.records.back();
-        EXPECT_EQ(catalog.header, c.catalog);
-        EXPECT_EQ(set.catalogBlock, c.catalog.block);
-        EXPECT_EQ(set.catalogOffset, c.catalog.offset);
-        EXPECT_EQ(set.endMarker.tape, c.catalog.tape);
-        const auto entries = IndependentTapeReader::ParseCatalog(catalog.data);
+        const auto& catalog = set.Records.back();
+        EXPECT_EQ(catalog.Header, c.Catalog);
+        EXPECT_EQ(set.CatalogBlock, c.Catalog.Block);
+        EXPECT_EQ(set.CatalogOffset, c.Catalog.Offset);
+        EXPECT_EQ(set.EndMarker.Tape, c.Catalog.Tape);
+        const auto entries = IndependentTapeReader::ParseCatalog(catalog.Data);
         ASSERT_EQ(entries.size(), 1u) << "the filler has no catalog record";
-        EXPECT_EQ(entries[0].path, QFile::encodeName(file));
+        EXPECT_EQ(entries[0].Path, QFile::encodeName(file));
         EXPECT_EQ(CatalogPathFromEndMarker(session),
-                  QFile::encodeName(session.paths.CatalogFilePath));
+                  QFile::encodeName(session.Paths.CatalogFilePath));
         QList<QByteArray> expected;
-        for (const auto& record : set.records)
-            expected << record.path;
+        for (const auto& record : set.Records)
+            expected << record.Path;
         EXPECT_EQ(RecordsReadInSequence(fixture), expected);
         EXPECT_FALSE(session.CancelFlag);
     }
@@ -168,32 +168,32 @@ TEST(BackupTapeSet, AppendGoesOnWhereTheOldCatalogBegan) {
     const QString a2 = fixture.MakeFile("a/2", Pattern(5000, 2));
     fixture.Backup({fixture.Source("a/")});
     const auto first = fixture.Parse();
-    ASSERT_TRUE(first.error.isEmpty());
+    ASSERT_TRUE(first.Error.isEmpty());
 
     const QString b1 = fixture.MakeFile("b/1", Pattern(70000, 3));
-    session.settings.Append = true;
+    session.Settings.Append = true;
     ASSERT_TRUE(session.DescriptionValid);
     fixture.Backup({b1});
     ASSERT_FALSE(session.CancelFlag);
 
     const auto set = fixture.Parse();
-    ASSERT_TRUE(set.error.isEmpty()) << set.error.toStdString();
-    EXPECT_EQ(set.descriptions[0].date, first.descriptions[0].date) << "the set stays";
-    ASSERT_EQ(set.records.size(), 4u);
-    EXPECT_EQ(set.records[2].path, QFile::encodeName(b1));
-    EXPECT_EQ(set.records[2].header, first.records.back().header)
+    ASSERT_TRUE(set.Error.isEmpty()) << set.Error.toStdString();
+    EXPECT_EQ(set.Descriptions[0].Date, first.Descriptions[0].Date) << "the set stays";
+    ASSERT_EQ(set.Records.size(), 4u);
+    EXPECT_EQ(set.Records[2].Path, QFile::encodeName(b1));
+    EXPECT_EQ(set.Records[2].Header, first.Records.back().Header)
         << "the new file overwrites the old catalog";
-    EXPECT_EQ(set.records[2].data, Pattern(70000, 3));
-    const auto entries = IndependentTapeReader::ParseCatalog(set.records[3].data);
+    EXPECT_EQ(set.Records[2].Data, Pattern(70000, 3));
+    const auto entries = IndependentTapeReader::ParseCatalog(set.Records[3].Data);
     ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].path, QFile::encodeName(a1));
-    EXPECT_EQ(entries[1].path, QFile::encodeName(a2));
-    EXPECT_EQ(entries[2].path, QFile::encodeName(b1));
-    EXPECT_EQ(entries[2].block, set.records[2].afterData.block);
-    EXPECT_EQ(entries[2].offset, set.records[2].afterData.offset);
-    EXPECT_EQ(set.catalogBlock, set.records[3].header.block);
-    EXPECT_EQ(set.catalogOffset, set.records[3].header.offset);
-    EXPECT_EQ(session.counters.TapeBytes, 2 * 296 + 70000 + 3 * 272)
+    EXPECT_EQ(entries[0].Path, QFile::encodeName(a1));
+    EXPECT_EQ(entries[1].Path, QFile::encodeName(a2));
+    EXPECT_EQ(entries[2].Path, QFile::encodeName(b1));
+    EXPECT_EQ(entries[2].Block, set.Records[2].AfterData.Block);
+    EXPECT_EQ(entries[2].Offset, set.Records[2].AfterData.Offset);
+    EXPECT_EQ(set.CatalogBlock, set.Records[3].Header.Block);
+    EXPECT_EQ(set.CatalogOffset, set.Records[3].Header.Offset);
+    EXPECT_EQ(session.Counters.TapeBytes, 2 * 296 + 70000 + 3 * 272)
         << "reading the old catalog back is not counted";
 }
 
@@ -203,28 +203,28 @@ TEST(BackupTapeSet, AppendCarriesTheSetOntoItsNextTape) {
     for (int i = 0; i < 6; ++i)
         fixture.MakeFile(QStringLiteral("a/%1").arg(i), Pattern(2000000, i));
     fixture.Backup({fixture.Source("a/")});
-    ASSERT_EQ(fixture.cartridges.size(), 2u);
+    ASSERT_EQ(fixture.Cartridges.size(), 2u);
 
     for (int i = 0; i < 4; ++i)
         fixture.MakeFile(QStringLiteral("b/%1").arg(i), Pattern(2000000, 10 + i));
-    session.settings.Append = true;
-    fixture.op.tapeRequests.clear();
+    session.Settings.Append = true;
+    fixture.Op.TapeRequests.clear();
     fixture.Backup({fixture.Source("b/")});
     ASSERT_FALSE(session.CancelFlag);
 
-    ASSERT_EQ(fixture.op.tapeRequests.size(), 1u);
-    EXPECT_EQ(fixture.op.tapeRequests[0].text,
+    ASSERT_EQ(fixture.Op.TapeRequests.size(), 1u);
+    EXPECT_EQ(fixture.Op.TapeRequests[0].Text,
               "Tape full! Please insert Tape 3 and press then ok!");
     const auto set = fixture.Parse();
-    ASSERT_TRUE(set.error.isEmpty()) << set.error.toStdString();
-    ASSERT_EQ(set.descriptions.size(), 3u);
-    EXPECT_EQ(set.descriptions[2].number, 3);
-    EXPECT_EQ(set.descriptions[2].date, set.descriptions[0].date);
-    ASSERT_EQ(set.records.size(), 11u);
+    ASSERT_TRUE(set.Error.isEmpty()) << set.Error.toStdString();
+    ASSERT_EQ(set.Descriptions.size(), 3u);
+    EXPECT_EQ(set.Descriptions[2].Number, 3);
+    EXPECT_EQ(set.Descriptions[2].Date, set.Descriptions[0].Date);
+    ASSERT_EQ(set.Records.size(), 11u);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(set.records[size_t(6 + i)].data, Pattern(2000000, 10 + i)) << i;
-    EXPECT_EQ(IndependentTapeReader::ParseCatalog(set.records.back().data).size(), 10u);
-    EXPECT_EQ(set.endMarker.tape, 2);
+        EXPECT_EQ(set.Records[size_t(6 + i)].Data, Pattern(2000000, 10 + i)) << i;
+    EXPECT_EQ(IndependentTapeReader::ParseCatalog(set.Records.back().Data).size(), 10u);
+    EXPECT_EQ(set.EndMarker.Tape, 2);
 }
 
 TEST(BackupTapeSet, AppendOnAFreshTapeStartsANewSet) {
@@ -232,16 +232,16 @@ TEST(BackupTapeSet, AppendOnAFreshTapeStartsANewSet) {
     Session& session = fixture.S();
     LoadTapeDescription(session);
     ASSERT_FALSE(session.DescriptionValid) << "a tape never written has no description";
-    session.settings.Append = true;
+    session.Settings.Append = true;
     const QString file = fixture.MakeFile("a", "a");
     fixture.Backup({file});
 
     const auto set = fixture.Parse();
-    ASSERT_TRUE(set.error.isEmpty()) << set.error.toStdString();
-    EXPECT_EQ(set.descriptions[0].label, "Tape");
-    EXPECT_EQ(set.descriptions[0].number, 1);
-    ASSERT_EQ(set.records.size(), 2u);
-    EXPECT_EQ(set.records[0].header, (Place{0, 1, 0}));
+    ASSERT_TRUE(set.Error.isEmpty()) << set.Error.toStdString();
+    EXPECT_EQ(set.Descriptions[0].Label, "Tape");
+    EXPECT_EQ(set.Descriptions[0].Number, 1);
+    ASSERT_EQ(set.Records.size(), 2u);
+    EXPECT_EQ(set.Records[0].Header, (Place{0, 1, 0}));
 }
 
 TEST(BackupTapeSet, AppendThatDoesNotFindTheCatalogWritesNothing) {
@@ -251,33 +251,33 @@ TEST(BackupTapeSet, AppendThatDoesNotFindTheCatalogWritesNothing) {
     fixture.MakeFile("a/2", Pattern(40000, 2));
     fixture.Backup({fixture.Source("a/")});
     const auto first = fixture.Parse();
-    ASSERT_TRUE(first.endMarkerFound);
+    ASSERT_TRUE(first.EndMarkerFound);
 
     // Point the end marker at the first file instead of the catalog.
-    const QString image = fixture.library->imagePath("t1");
+    const QString image = fixture.Library->ImagePath("t1");
     {
         QFile file(image);
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         const int32_t offset = 0;
         const int64_t block = 1;
-        file.seek(first.endMarker.block * Block + first.endMarker.offset + 7);
+        file.seek(first.EndMarker.Block * Block + first.EndMarker.Offset + 7);
         file.write(reinterpret_cast<const char*>(&offset), 4);
         file.write(reinterpret_cast<const char*>(&block), 8);
     }
     const QByteArray before = ReadWhole(image);
 
-    session.settings.Append = true;
+    session.Settings.Append = true;
     fixture.Backup({fixture.MakeFile("b", Pattern(50000, 3))});
 
     EXPECT_TRUE(session.CancelFlag);
     EXPECT_EQ(ReadWhole(image), before) << "the set is not touched";
     const QString refusal = "Append not possible: the catalog of the tape set was not found at "
                             "its end. Nothing was written to tape.";
-    EXPECT_TRUE(fixture.op.protocolLines.contains(refusal));
-    EXPECT_TRUE(fixture.op.boxTexts().contains(refusal));
-    EXPECT_FALSE(QFile::exists(session.paths.WorkDirectory + "1")) << "the record read is gone";
-    EXPECT_FALSE(QFile::exists(session.paths.CatalogFilePath));
-    EXPECT_TRUE(fixture.op.protocolLines.last().startsWith("Backup finished at: "));
+    EXPECT_TRUE(fixture.Op.ProtocolLines.contains(refusal));
+    EXPECT_TRUE(fixture.Op.BoxTexts().contains(refusal));
+    EXPECT_FALSE(QFile::exists(session.Paths.WorkDirectory + "1")) << "the record read is gone";
+    EXPECT_FALSE(QFile::exists(session.Paths.CatalogFilePath));
+    EXPECT_TRUE(fixture.Op.ProtocolLines.last().startsWith("Backup finished at: "));
 }
 
 // The marker's fields come from tape: a place outside the tape's data ends the append in words.
@@ -290,27 +290,27 @@ TEST(BackupTapeSet, AppendAtADamagedEndMarkerWritesNothing) {
         fixture.MakeFile("a/1", Pattern(40000, 1));
         fixture.Backup({fixture.Source("a/")});
         const auto first = fixture.Parse();
-        ASSERT_TRUE(first.endMarkerFound);
-        const QString image = fixture.library->imagePath("t1");
+        ASSERT_TRUE(first.EndMarkerFound);
+        const QString image = fixture.Library->ImagePath("t1");
         {
             QFile file(image);
             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-            file.seek(first.endMarker.block * Block + first.endMarker.offset + 7);
+            file.seek(first.EndMarker.Block * Block + first.EndMarker.Offset + 7);
             file.write(reinterpret_cast<const char*>(&offset), 4);
             file.write(reinterpret_cast<const char*>(&block), 8);
         }
         const QByteArray before = ReadWhole(image);
 
-        session.settings.Append = true;
+        session.Settings.Append = true;
         fixture.Backup({fixture.MakeFile("b", Pattern(50000, 3))});
 
         EXPECT_TRUE(session.CancelFlag);
         EXPECT_EQ(ReadWhole(image), before) << "the set is not touched";
-        const QStringList boxes = fixture.op.boxTexts();
+        const QStringList boxes = fixture.Op.BoxTexts();
         EXPECT_TRUE(boxes.size() == 1 && boxes[0].startsWith("The end marker of the tape set is "
                                                              "damaged"))
             << offset << " " << block << ": " << boxes.join('|').toStdString();
-        EXPECT_TRUE(fixture.op.protocolLines.last().startsWith("Backup finished at: "));
+        EXPECT_TRUE(fixture.Op.ProtocolLines.last().startsWith("Backup finished at: "));
     }
 }
 

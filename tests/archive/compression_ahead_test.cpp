@@ -16,19 +16,19 @@ namespace {
 
 class CompressionAheadTest : public ::testing::Test {
 protected:
-    TempHome home;
-    const QString work = home.file(QStringLiteral("worker/"));
-    const QString source = home.file(QStringLiteral("source/"));
-    const int threadsBefore = ProcessThreads();
+    TempHome m_home;
+    const QString m_work = m_home.File(QStringLiteral("worker/"));
+    const QString m_source = m_home.File(QStringLiteral("source/"));
+    const int m_threadsBefore = ProcessThreads();
     static constexpr int Level = 1; // quick; the level only has to be the same on both sides
 
     void SetUp() override {
-        ASSERT_TRUE(QDir().mkpath(work));
-        ASSERT_TRUE(QDir().mkpath(source));
+        ASSERT_TRUE(QDir().mkpath(m_work));
+        ASSERT_TRUE(QDir().mkpath(m_source));
     }
 
     QByteArray MakeFile(const QString& name, const QByteArray& bytes) {
-        const QString path = source + name;
+        const QString path = m_source + name;
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
@@ -42,28 +42,28 @@ protected:
     }
 
     void Prepare(CompressionAhead& ahead, const QByteArray& path) {
-        ahead.Prepare(path, Stat(path).st_size, Level, work);
+        ahead.Prepare(path, Stat(path).st_size, Level, m_work);
     }
 
     // The archive the work file would hold for this file.
     QByteArray PackedInline(const QByteArray& path) {
-        const QString archive = home.file(QStringLiteral("inline.zip"));
-        EXPECT_TRUE(PackFile(archive, QFile::decodeName(path), Level).ok());
+        const QString archive = m_home.File(QStringLiteral("inline.zip"));
+        EXPECT_TRUE(PackFile(archive, QFile::decodeName(path), Level).Ok());
         QFile file(archive);
         file.open(QIODevice::ReadOnly);
         return file.readAll();
     }
 
     static QByteArray Bytes(PackedAhead& packed) {
-        if (!packed.workFile().isEmpty()) {
-            QFile file(packed.workFile());
+        if (!packed.WorkFile().isEmpty()) {
+            QFile file(packed.WorkFile());
             file.open(QIODevice::ReadOnly);
             return file.readAll();
         }
-        return packed.memory().readAll();
+        return packed.Memory().ReadAll();
     }
 
-    QStringList WorkFiles() const { return QDir(work).entryList(QDir::Files); }
+    QStringList WorkFiles() const { return QDir(m_work).entryList(QDir::Files); }
 };
 
 class AheadWorkersTest : public CompressionAheadTest, public ::testing::WithParamInterface<int> {};
@@ -88,20 +88,20 @@ TEST_P(AheadWorkersTest, HandsOverEachFileAsTheWorkFileWouldHoldIt) {
         SCOPED_TRACE(path.constData());
         PackedAhead packed = ahead.Take(path, Stat(path), cancel);
         ASSERT_TRUE(packed);
-        ASSERT_TRUE(packed.outcome().ok()) << packed.outcome().text.toStdString();
+        ASSERT_TRUE(packed.Outcome().Ok()) << packed.Outcome().Text.toStdString();
         const bool large = Stat(path).st_size > SoftCompression::MemoryLimit;
-        EXPECT_EQ(packed.memory().isNull(), large);
-        EXPECT_EQ(packed.workFile().isEmpty(), !large);
+        EXPECT_EQ(packed.Memory().IsNull(), large);
+        EXPECT_EQ(packed.WorkFile().isEmpty(), !large);
         EXPECT_EQ(Bytes(packed), PackedInline(path));
-        const QString workFile = packed.workFile();
-        packed.reset();
+        const QString workFile = packed.WorkFile();
+        packed.Reset();
         if (large) {
             EXPECT_FALSE(QFileInfo::exists(workFile)) << "a released work file is removed";
         }
     }
     ahead.Stop();
     EXPECT_EQ(ahead.ThreadCount(), 0);
-    EXPECT_EQ(ProcessThreads(), threadsBefore);
+    EXPECT_EQ(ProcessThreads(), m_threadsBefore);
     EXPECT_TRUE(WorkFiles().isEmpty());
 }
 
@@ -147,17 +147,17 @@ TEST_F(CompressionAheadTest, CancelGivesUpEverythingAfterTheFileBeingWritten) {
     CompressionAhead ahead(2);
     for (const QByteArray& path : paths)
         Prepare(ahead, path);
-    EXPECT_GT(ProcessThreads(), threadsBefore);
+    EXPECT_GT(ProcessThreads(), m_threadsBefore);
     const bool cancel = true;
 
     PackedAhead packed = ahead.Take(paths[0], Stat(paths[0]), cancel);
     ASSERT_TRUE(packed);
     EXPECT_EQ(Bytes(packed), PackedInline(paths[0]));
-    packed.reset();
+    packed.Reset();
     EXPECT_FALSE(ahead.Take(paths[1], Stat(paths[1]), cancel));
 
     ahead.Stop();
-    EXPECT_EQ(ProcessThreads(), threadsBefore);
+    EXPECT_EQ(ProcessThreads(), m_threadsBefore);
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(' ').toStdString();
 }
 
@@ -172,7 +172,7 @@ TEST_F(CompressionAheadTest, StoppingWhilePackingLeavesNothingBehind) {
             Prepare(ahead, path);
         // Ends with the look-ahead, as when a run ends in the middle.
     }
-    EXPECT_EQ(ProcessThreads(), threadsBefore);
+    EXPECT_EQ(ProcessThreads(), m_threadsBefore);
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(' ').toStdString();
 }
 
@@ -195,8 +195,8 @@ TEST_F(CompressionAheadTest, ArchivesHeldInMemoryStayWithinTheBudget) {
     for (const QByteArray& path : paths) {
         PackedAhead packed = ahead.Take(path, Stat(path), cancel);
         ASSERT_TRUE(packed);
-        EXPECT_TRUE(packed.outcome().ok());
-        EXPECT_FALSE(packed.memory().isNull());
+        EXPECT_TRUE(packed.Outcome().Ok());
+        EXPECT_FALSE(packed.Memory().IsNull());
         previous = std::move(packed);
     }
     EXPECT_LE(ahead.PeakMemoryBytes(), CompressionAhead::MemoryBudget);

@@ -17,37 +17,37 @@ namespace {
 class SoftCompressionBackupTest : public ::testing::Test {
 protected:
     explicit SoftCompressionBackupTest(int64_t blocksPerCartridge = 4000)
-        : fixture(blocksPerCartridge) {
-        session.settings.SoftCompression = true;
-        session.settings.CompressionLevel = 1;
+        : m_fixture(blocksPerCartridge) {
+        m_session.Settings.SoftCompression = true;
+        m_session.Settings.CompressionLevel = 1;
     }
 
     // The archive that packing the file on its own gives, at the run's level.
     QByteArray PackedOnItsOwn(const QString& path) {
-        const QString archive = fixture.home.file(QStringLiteral("reference.zip"));
-        EXPECT_TRUE(PackFile(archive, path, session.settings.CompressionLevel).ok());
+        const QString archive = m_fixture.Home.File(QStringLiteral("reference.zip"));
+        EXPECT_TRUE(PackFile(archive, path, m_session.Settings.CompressionLevel).Ok());
         return ReadWhole(archive);
     }
 
     IndependentTapeReader::TapeSet ParseWhole() {
-        return IndependentTapeReader(fixture.Images(), session.BlockLimit, 64 << 20).Parse();
+        return IndependentTapeReader(m_fixture.Images(), m_session.BlockLimit, 64 << 20).Parse();
     }
 
     QStringList LookAheadWorkFiles() const {
-        return QDir(session.paths.WorkDirectory)
+        return QDir(m_session.Paths.WorkDirectory)
             .entryList({QStringLiteral("orvane_backup*")}, QDir::Files);
     }
 
-    BackupFixture fixture;
-    Session& session = fixture.S();
-    BackupOperator& op = fixture.op;
-    const int threadsBefore = ProcessThreads();
+    BackupFixture m_fixture;
+    Session& m_session = m_fixture.S();
+    BackupOperator& m_op = m_fixture.Op;
+    const int m_threadsBefore = ProcessThreads();
 };
 
 QStringList RecordPaths(const IndependentTapeReader::TapeSet& set) {
     QStringList paths;
-    for (const auto& record : set.records)
-        paths << QFile::decodeName(record.path);
+    for (const auto& record : set.Records)
+        paths << QFile::decodeName(record.Path);
     return paths;
 }
 
@@ -64,36 +64,36 @@ TEST_F(SoftCompressionBackupTest, TapeHoldsWhatPackingEachFileInTurnGivesAndRest
     };
     QStringList expected;
     for (const auto& [relative, bytes] : files)
-        expected << fixture.MakeFile(relative, bytes);
-    expected << session.paths.CatalogFilePath;
+        expected << m_fixture.MakeFile(relative, bytes);
+    expected << m_session.Paths.CatalogFilePath;
 
-    fixture.Backup({fixture.Source()});
+    m_fixture.Backup({m_fixture.Source()});
 
-    EXPECT_EQ(ProcessThreads(), threadsBefore) << "no worker outlives the walk";
+    EXPECT_EQ(ProcessThreads(), m_threadsBefore) << "no worker outlives the walk";
     EXPECT_TRUE(LookAheadWorkFiles().isEmpty()) << LookAheadWorkFiles().join(' ').toStdString();
-    EXPECT_TRUE(op.boxes.empty()) << op.boxTexts().join('\n').toStdString();
+    EXPECT_TRUE(m_op.Boxes.empty()) << m_op.BoxTexts().join('\n').toStdString();
     const auto set = ParseWhole();
-    ASSERT_TRUE(set.error.isEmpty()) << set.error.toStdString();
+    ASSERT_TRUE(set.Error.isEmpty()) << set.Error.toStdString();
     ASSERT_EQ(RecordPaths(set), expected);
-    for (size_t i = 0; i + 1 < set.records.size(); ++i) {
+    for (size_t i = 0; i + 1 < set.Records.size(); ++i) {
         SCOPED_TRACE(expected[qsizetype(i)].toStdString());
-        const auto& record = set.records[i];
+        const auto& record = set.Records[i];
         if (files[i].second.isEmpty()) {
-            EXPECT_FALSE(record.compressed);
-            EXPECT_EQ(record.length, 0u);
+            EXPECT_FALSE(record.Compressed);
+            EXPECT_EQ(record.Length, 0u);
             continue;
         }
-        EXPECT_TRUE(record.compressed);
-        EXPECT_EQ(record.data, PackedOnItsOwn(expected[qsizetype(i)]));
+        EXPECT_TRUE(record.Compressed);
+        EXPECT_EQ(record.Data, PackedOnItsOwn(expected[qsizetype(i)]));
     }
 
-    const QString target = fixture.home.file(QStringLiteral("restored/"));
-    session.settings.RestoreList = {fixture.Source()};
-    session.settings.RestoreTarget = target;
-    session.settings.RestoreOption = 2;
-    RunRestore(session);
+    const QString target = m_fixture.Home.File(QStringLiteral("restored/"));
+    m_session.Settings.RestoreList = {m_fixture.Source()};
+    m_session.Settings.RestoreTarget = target;
+    m_session.Settings.RestoreOption = 2;
+    RunRestore(m_session);
     for (const auto& [relative, bytes] : files)
-        EXPECT_EQ(ReadWhole(target + fixture.Source(relative).mid(1)), bytes)
+        EXPECT_EQ(ReadWhole(target + m_fixture.Source(relative).mid(1)), bytes)
             << relative.toStdString();
 }
 
@@ -102,25 +102,25 @@ TEST_F(SoftCompressionBackupTest, TapeHoldsWhatPackingEachFileInTurnGivesAndRest
 TEST_F(SoftCompressionBackupTest, CancelInTheMiddleLeavesNoThreadRunning) {
     QStringList paths;
     for (int i = 0; i < 8; ++i)
-        paths << fixture.MakeFile(QStringLiteral("f%1.txt").arg(i), Text(3000000, i));
+        paths << m_fixture.MakeFile(QStringLiteral("f%1.txt").arg(i), Text(3000000, i));
     int threadsWhileWalking = 0;
-    op.onStatus = [&](const QString& status) {
+    m_op.OnStatus = [&](const QString& status) {
         if (status.startsWith(QStringLiteral("Processing :  ") + paths[2] + ' ')) {
             threadsWhileWalking = ProcessThreads();
-            session.CancelFlag = true; // the Cancel button
+            m_session.CancelFlag = true; // the Cancel button
         }
     };
 
-    fixture.Backup({fixture.Source()});
+    m_fixture.Backup({m_fixture.Source()});
 
-    EXPECT_GT(threadsWhileWalking, threadsBefore) << "files were being packed ahead";
-    EXPECT_EQ(ProcessThreads(), threadsBefore);
+    EXPECT_GT(threadsWhileWalking, m_threadsBefore) << "files were being packed ahead";
+    EXPECT_EQ(ProcessThreads(), m_threadsBefore);
     EXPECT_TRUE(LookAheadWorkFiles().isEmpty()) << LookAheadWorkFiles().join(' ').toStdString();
     const auto set = ParseWhole();
-    ASSERT_TRUE(set.error.isEmpty()) << set.error.toStdString();
-    EXPECT_EQ(RecordPaths(set), paths.mid(0, 3) << session.paths.CatalogFilePath);
-    EXPECT_EQ(set.records[2].data, PackedOnItsOwn(paths[2]));
-    EXPECT_TRUE(op.boxes.empty()) << op.boxTexts().join('\n').toStdString();
+    ASSERT_TRUE(set.Error.isEmpty()) << set.Error.toStdString();
+    EXPECT_EQ(RecordPaths(set), paths.mid(0, 3) << m_session.Paths.CatalogFilePath);
+    EXPECT_EQ(set.Records[2].Data, PackedOnItsOwn(paths[2]));
+    EXPECT_TRUE(m_op.Boxes.empty()) << m_op.BoxTexts().join('\n').toStdString();
 }
 
 class GivenUpTapeChangeTest : public SoftCompressionBackupTest {
@@ -131,16 +131,18 @@ protected:
 // A tape change the operator gives up ends the run in the middle of the files packed ahead.
 TEST_F(GivenUpTapeChangeTest, EndsTheRunWithNoThreadAndNoWorkFileLeft) {
     for (int i = 0; i < 6; ++i)
-        fixture.MakeFile(QStringLiteral("r%1.bin").arg(i), Pattern(1000000, i));
-    op.onTapeRequest = [&](const TapeRequest&) { op.answers.push_front(MessageAnswer::Cancel); };
+        m_fixture.MakeFile(QStringLiteral("r%1.bin").arg(i), Pattern(1000000, i));
+    m_op.OnTapeRequest = [&](const TapeRequest&) {
+        m_op.Answers.push_front(MessageAnswer::Cancel);
+    };
 
-    fixture.Backup({fixture.Source()});
+    m_fixture.Backup({m_fixture.Source()});
 
-    ASSERT_EQ(op.tapeRequests.size(), 1u);
-    EXPECT_TRUE(session.TapeSetAbandoned);
-    EXPECT_EQ(ProcessThreads(), threadsBefore);
+    ASSERT_EQ(m_op.TapeRequests.size(), 1u);
+    EXPECT_TRUE(m_session.TapeSetAbandoned);
+    EXPECT_EQ(ProcessThreads(), m_threadsBefore);
     EXPECT_TRUE(LookAheadWorkFiles().isEmpty()) << LookAheadWorkFiles().join(' ').toStdString();
-    for (const QString& text : op.boxTexts())
+    for (const QString& text : m_op.BoxTexts())
         EXPECT_FALSE(text.startsWith(QStringLiteral("Softcompression"))) << text.toStdString();
 }
 
@@ -148,16 +150,16 @@ TEST_F(GivenUpTapeChangeTest, EndsTheRunWithNoThreadAndNoWorkFileLeft) {
 // the way there; the writer reads the file itself, so it goes to tape as it is. Every message
 // comes in file order.
 TEST_F(SoftCompressionBackupTest, FilesTheZipComponentCannotPackGoToTapeAsTheyAre) {
-    const QByteArray directory = QFile::encodeName(fixture.Source());
+    const QByteArray directory = QFile::encodeName(m_fixture.Source());
     const QByteArray first = directory + "caf\xe9 1.txt";
     const QByteArray second = directory + "na\xefve 2.txt";
     if (QFile::encodeName(QFile::decodeName(first)) == first)
         GTEST_SKIP() << "file names in this locale survive any byte";
     // The temporary directory cannot remove names it cannot spell.
     struct Unlink {
-        std::vector<QByteArray> paths;
+        std::vector<QByteArray> Paths;
         ~Unlink() {
-            for (const QByteArray& path : paths)
+            for (const QByteArray& path : Paths)
                 ::unlink(path.constData());
         }
     } cleanUp{{first, second}};
@@ -170,22 +172,22 @@ TEST_F(SoftCompressionBackupTest, FilesTheZipComponentCannotPackGoToTapeAsTheyAr
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file);
         std::fclose(file);
     }
-    const QString good = fixture.MakeFile("b good.txt", Text(300000, 3));
+    const QString good = m_fixture.MakeFile("b good.txt", Text(300000, 3));
 
-    fixture.Backup({fixture.Source()});
+    m_fixture.Backup({m_fixture.Source()});
 
     const auto set = ParseWhole();
-    ASSERT_TRUE(set.error.isEmpty()) << set.error.toStdString();
-    ASSERT_EQ(set.records.size(), 4u);
-    EXPECT_EQ(set.records[0].path, good.toUtf8());
-    EXPECT_TRUE(set.records[0].compressed);
-    EXPECT_EQ(set.records[1].path, first);
-    EXPECT_FALSE(set.records[1].compressed);
-    EXPECT_EQ(set.records[1].data, firstBytes);
-    EXPECT_EQ(set.records[2].path, second);
-    EXPECT_FALSE(set.records[2].compressed);
-    EXPECT_EQ(set.records[2].data, secondBytes);
-    EXPECT_EQ(op.boxTexts(),
+    ASSERT_TRUE(set.Error.isEmpty()) << set.Error.toStdString();
+    ASSERT_EQ(set.Records.size(), 4u);
+    EXPECT_EQ(set.Records[0].Path, good.toUtf8());
+    EXPECT_TRUE(set.Records[0].Compressed);
+    EXPECT_EQ(set.Records[1].Path, first);
+    EXPECT_FALSE(set.Records[1].Compressed);
+    EXPECT_EQ(set.Records[1].Data, firstBytes);
+    EXPECT_EQ(set.Records[2].Path, second);
+    EXPECT_FALSE(set.Records[2].Compressed);
+    EXPECT_EQ(set.Records[2].Data, secondBytes);
+    EXPECT_EQ(m_op.BoxTexts(),
               QStringList({QStringLiteral("Softcompression could not pack ") +
                                QFile::decodeName(first) + QStringLiteral(": No such file"),
                            QStringLiteral("Softcompression could not pack ") +

@@ -23,33 +23,33 @@ namespace {
 class ReaderTest : public ::testing::Test {
 protected:
     void WriteRecords(const std::vector<HandRecord>& records) {
-        Session& session = *fixture.session;
-        QDir().mkpath(session.paths.WorkDirectory);
+        Session& session = *m_fixture.Session;
+        QDir().mkpath(session.Paths.WorkDirectory);
         MoveToBlock(session, "1");
         session.Stream.StartBlock(1);
         TapeHandlePtr handle = OpenTape(session);
         for (const HandRecord& record : records)
-            WriteHandRecord(session, handle, record, ToTapeDate(modified));
+            WriteHandRecord(session, handle, record, ToTapeDate(m_modified));
         handle.reset();
         WriteEndMarker(session, {0, 0, 1});
         MoveToBlock(session, "1");
-        reader = OpenTape(session);
-        LoadStreamBlock(session, *reader, 0);
+        m_reader = OpenTape(session);
+        LoadStreamBlock(session, *m_reader, 0);
     }
 
     QByteArray Read(bool skip = false, bool unpack = true) {
-        return ReadFileRecord(*fixture.session, reader, skip, unpack);
+        return ReadFileRecord(*m_fixture.Session, m_reader, skip, unpack);
     }
 
     QByteArray WorkFile(const QString& name) {
-        QFile file(fixture.session->paths.WorkDirectory + name);
+        QFile file(m_fixture.Session->Paths.WorkDirectory + name);
         file.open(QIODevice::ReadOnly);
         return file.readAll();
     }
 
-    SessionFixture fixture;
-    TapeHandlePtr reader;
-    const QDateTime modified{QDate(2025, 6, 1), QTime(12, 34, 56)};
+    SessionFixture m_fixture;
+    TapeHandlePtr m_reader;
+    const QDateTime m_modified{QDate(2025, 6, 1), QTime(12, 34, 56)};
 };
 
 TEST_F(ReaderTest, WalksTheRecordsAndStopsAtTheEndMarker) {
@@ -57,23 +57,25 @@ TEST_F(ReaderTest, WalksTheRecordsAndStopsAtTheEndMarker) {
     WriteRecords({{"/data/empty", ""}, {"/data/big", big}, {"/data/one", "1"}});
 
     EXPECT_EQ(Read(), "/data/empty");
-    EXPECT_TRUE(QFile::exists(fixture.session->paths.WorkDirectory + "empty"));
+    EXPECT_TRUE(QFile::exists(m_fixture.Session->Paths.WorkDirectory + "empty"));
     EXPECT_EQ(WorkFile("empty"), "");
     EXPECT_EQ(Read(), "/data/big");
     EXPECT_EQ(WorkFile("big"), big);
-    EXPECT_EQ(QFileInfo(fixture.session->paths.WorkDirectory + "big").lastModified(), modified);
+    EXPECT_EQ(QFileInfo(m_fixture.Session->Paths.WorkDirectory + "big").lastModified(), m_modified);
     EXPECT_EQ(Read(true), "/data/one");
-    EXPECT_FALSE(QFile::exists(fixture.session->paths.WorkDirectory + "one")) << "skipped";
+    EXPECT_FALSE(QFile::exists(m_fixture.Session->Paths.WorkDirectory + "one")) << "skipped";
     EXPECT_EQ(Read(), "") << "the end marker";
-    EXPECT_EQ(fixture.session->counters.TapeBytes, 3 * 296 + 65536 + 1) << "the marker counts not";
-    EXPECT_FALSE(fixture.session->CancelFlag);
-    EXPECT_TRUE(fixture.op.boxes.empty());
+    EXPECT_EQ(m_fixture.Session->Counters.TapeBytes, 3 * 296 + 65536 + 1)
+        << "the marker counts not";
+    EXPECT_FALSE(m_fixture.Session->CancelFlag);
+    EXPECT_TRUE(m_fixture.Op.Boxes.empty());
 }
 
 TEST_F(ReaderTest, ASmallFileKeepsItsRecordedTime) {
     WriteRecords({{"/data/small", "0123456789"}});
     EXPECT_EQ(Read(), "/data/small");
-    EXPECT_EQ(QFileInfo(fixture.session->paths.WorkDirectory + "small").lastModified(), modified);
+    EXPECT_EQ(QFileInfo(m_fixture.Session->Paths.WorkDirectory + "small").lastModified(),
+              m_modified);
 }
 
 TEST_F(ReaderTest, APathHoldingTheMarkerTagIsAnOrdinaryRecord) {
@@ -86,7 +88,7 @@ TEST_F(ReaderTest, APathHoldingTheMarkerTagIsAnOrdinaryRecord) {
     EXPECT_EQ(Read(), "/data/after");
     EXPECT_EQ(WorkFile("after"), "x");
     EXPECT_EQ(Read(), "") << "the end marker";
-    EXPECT_FALSE(fixture.session->CancelFlag);
+    EXPECT_FALSE(m_fixture.Session->CancelFlag);
 }
 
 TEST_F(ReaderTest, DamagedHeadersEndTheReadWithWords) {
@@ -96,73 +98,73 @@ TEST_F(ReaderTest, DamagedHeadersEndTheReadWithWords) {
         {QByteArray("/da\0ta", 6), "abc"},
     };
     for (const HandRecord& record : damaged) {
-        fixture.session->CancelFlag = false;
-        fixture.op.boxes.clear();
+        m_fixture.Session->CancelFlag = false;
+        m_fixture.Op.Boxes.clear();
         WriteRecords({record});
         EXPECT_EQ(Read(), "");
-        EXPECT_TRUE(fixture.session->CancelFlag);
-        ASSERT_EQ(fixture.op.boxes.size(), 1u);
-        EXPECT_TRUE(fixture.op.boxes[0].text.startsWith("Damaged file record in block "))
-            << fixture.op.boxes[0].text.toStdString();
+        EXPECT_TRUE(m_fixture.Session->CancelFlag);
+        ASSERT_EQ(m_fixture.Op.Boxes.size(), 1u);
+        EXPECT_TRUE(m_fixture.Op.Boxes[0].Text.startsWith("Damaged file record in block "))
+            << m_fixture.Op.Boxes[0].Text.toStdString();
     }
 }
 
 TEST_F(ReaderTest, ALengthRunningPastTheDataIsReportedAndEndsTheRead) {
     WriteRecords({{"/data/short", QByteArray(100, 'a'), false, 5 * 32768}});
     EXPECT_EQ(Read(), "");
-    EXPECT_TRUE(fixture.session->CancelFlag);
-    EXPECT_EQ(fixture.op.boxes.size(), 1u);
+    EXPECT_TRUE(m_fixture.Session->CancelFlag);
+    EXPECT_EQ(m_fixture.Op.Boxes.size(), 1u);
 }
 
 TEST_F(ReaderTest, WorkFilesNeverLeaveTheWorkDirectory) {
-    const QString work = fixture.session->paths.WorkDirectory;
+    const QString work = m_fixture.Session->Paths.WorkDirectory;
     const std::vector<std::pair<QByteArray, QString>> cases = {
         {"/etc/../../passwd", "passwd"},    {"/data/..", "orvane restored file"},
         {"/data/", "orvane restored file"}, {"c:\\data\\a.txt", "a.txt"},
         {"/odd\\name", "odd\\name"},
     };
     for (const auto& [path, name] : cases)
-        EXPECT_EQ(WorkFileFor(*fixture.session, path), work + name) << path.toStdString();
+        EXPECT_EQ(WorkFileFor(*m_fixture.Session, path), work + name) << path.toStdString();
 }
 
 TEST_F(ReaderTest, ACompressedRecordIsUnpackedAndWritable) {
-    Session& session = *fixture.session;
-    QDir().mkpath(session.paths.WorkDirectory);
-    const QString source = fixture.home.file("notes.txt");
+    Session& session = *m_fixture.Session;
+    QDir().mkpath(session.Paths.WorkDirectory);
+    const QString source = m_fixture.Home.File("notes.txt");
     {
         QFile file(source);
         file.open(QIODevice::WriteOnly);
         file.write(QByteArray(5000, 'n'));
         file.setPermissions(QFileDevice::ReadOwner);
     }
-    ASSERT_TRUE(session.compression.Add(source, fixture.op));
-    QFile archive(session.paths.SoftCompressionArchivePath);
+    ASSERT_TRUE(session.Compression.Add(source, m_fixture.Op));
+    QFile archive(session.Paths.SoftCompressionArchivePath);
     archive.open(QIODevice::ReadOnly);
     WriteRecords({{QFile::encodeName(source), archive.readAll(), true}});
 
     EXPECT_EQ(Read(), QFile::encodeName(source));
     EXPECT_EQ(WorkFile("notes.txt"), QByteArray(5000, 'n'));
-    EXPECT_TRUE(QFileInfo(session.paths.WorkDirectory + "notes.txt").permissions() &
+    EXPECT_TRUE(QFileInfo(session.Paths.WorkDirectory + "notes.txt").permissions() &
                 QFileDevice::WriteOwner);
 }
 
 TEST_F(ReaderTest, ReadNextTapeFileCopiesUpToTheFilemark) {
-    Session& session = *fixture.session;
+    Session& session = *m_fixture.Session;
     TapeHandlePtr handle = OpenTape(session);
     std::vector<char> block(32768, 'q');
-    handle->writeBlock(block.data(), 32768);
-    handle->writeBlock(block.data(), 32768);
-    handle->writeTapemarks(TapemarkType::Filemarks, 1);
-    handle->writeTapemarks(TapemarkType::Filemarks, 1);
-    handle->setPosition(TapePositionMethod::Rewind, 0, 0);
+    handle->WriteBlock(block.data(), 32768);
+    handle->WriteBlock(block.data(), 32768);
+    handle->WriteTapemarks(TapemarkType::Filemarks, 1);
+    handle->WriteTapemarks(TapemarkType::Filemarks, 1);
+    handle->SetPosition(TapePositionMethod::Rewind, 0, 0);
     handle.reset();
 
-    const QString target = fixture.home.file("copy.bin");
+    const QString target = m_fixture.Home.File("copy.bin");
     EXPECT_EQ(ReadNextTapeFile(session, target), "No Error");
     EXPECT_EQ(QFileInfo(target).size(), 2 * 32768);
     EXPECT_EQ(ReadNextTapeFile(session, target), "Error");
     EXPECT_FALSE(QFile::exists(target));
-    EXPECT_EQ(fixture.op.lastStatus(), "No data written to file.");
+    EXPECT_EQ(m_fixture.Op.LastStatus(), "No data written to file.");
     EXPECT_EQ(ReadNextTapeFile(session, target), "End of data");
     EXPECT_FALSE(QFile::exists(target));
 }

@@ -18,10 +18,10 @@ using test::RunCliAt;
 
 class BackupCommandTest : public ::testing::Test {
 protected:
-    CliRun Cli(const QStringList& args) { return RunCliAt(home.path(), args); }
+    CliRun Cli(const QStringList& args) { return RunCliAt(m_home.Path(), args); }
 
     void MakeFile(const QString& relative, const QByteArray& bytes) {
-        const QString path = source.path() + "/" + relative;
+        const QString path = m_source.path() + "/" + relative;
         QDir().mkpath(path.section('/', 0, -2));
         QFile file(path);
         file.open(QIODevice::WriteOnly);
@@ -31,15 +31,15 @@ protected:
     QStringList TapePaths() {
         // The built-in library's first cartridge, 100 GiB: block limit 3276790.
         const auto set =
-            test::IndependentTapeReader({home.libraryDir() + "/tape1.vtape"}, 3276790).Parse();
+            test::IndependentTapeReader({m_home.LibraryDir() + "/tape1.vtape"}, 3276790).Parse();
         QStringList paths;
-        for (const auto& record : set.records)
-            paths << QFile::decodeName(record.path);
+        for (const auto& record : set.Records)
+            paths << QFile::decodeName(record.Path);
         return paths;
     }
 
-    test::TempHome home;
-    QTemporaryDir source;
+    test::TempHome m_home;
+    QTemporaryDir m_source;
 };
 
 TEST_F(BackupCommandTest, PathsReplaceTheListAndExcludesAreAdded) {
@@ -48,16 +48,16 @@ TEST_F(BackupCommandTest, PathsReplaceTheListAndExcludesAreAdded) {
     MakeFile("data/tmpfile", "t");
     MakeFile("single.txt", "s");
     const QString cwd = QDir::currentPath();
-    QDir::setCurrent(source.path());
+    QDir::setCurrent(m_source.path());
     const QString root = QDir::currentPath();
     const CliRun run = Cli({"--set", "Options/Short Protocoll=0", "backup", "--exclude", "data/tmp",
                             "data", "./single.txt"});
     QDir::setCurrent(cwd);
 
-    EXPECT_EQ(run.status, 0) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains("Backup finished at: "));
-    EXPECT_TRUE(run.out.contains("Excluded: " + root + "/data/tmp/x <0 KBytes> "));
-    EXPECT_TRUE(run.out.contains("Excluded: " + root + "/data/tmpfile <0 KBytes> "));
+    EXPECT_EQ(run.Status, 0) << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains("Backup finished at: "));
+    EXPECT_TRUE(run.Out.contains("Excluded: " + root + "/data/tmp/x <0 KBytes> "));
+    EXPECT_TRUE(run.Out.contains("Excluded: " + root + "/data/tmpfile <0 KBytes> "));
     const QStringList paths = TapePaths();
     ASSERT_EQ(paths.size(), 3);
     EXPECT_EQ(paths[0], root + "/data/a.txt");
@@ -65,21 +65,21 @@ TEST_F(BackupCommandTest, PathsReplaceTheListAndExcludesAreAdded) {
     EXPECT_TRUE(paths[2].endsWith("/worker/orvane catalog.dat"));
 
     const CliRun description = Cli({"tape", "description"});
-    EXPECT_EQ(description.status, 0);
-    EXPECT_TRUE(description.out.contains(QRegularExpression("^Orvane 2005  <Tape 1 from: .+>$",
+    EXPECT_EQ(description.Status, 0);
+    EXPECT_TRUE(description.Out.contains(QRegularExpression("^Orvane 2005  <Tape 1 from: .+>$",
                                                             QRegularExpression::MultilineOption)))
-        << description.out.toStdString();
+        << description.Out.toStdString();
 }
 
 TEST_F(BackupCommandTest, ANothingToDoRunExitsWith1) {
     // A job file without a backup list, should the program read one at its start.
-    QFile job(home.file("jobs.job"));
+    QFile job(m_home.File("jobs.job"));
     job.open(QIODevice::WriteOnly);
     job.write("[Backup_files]\r\n");
     job.close();
     const CliRun run = Cli({"backup"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.out.contains("The backup list is empty: nothing was written to tape."));
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_TRUE(run.Out.contains("The backup list is empty: nothing was written to tape."));
 }
 
 TEST_F(BackupCommandTest, WrongArgumentsAreUsageErrors) {
@@ -87,8 +87,8 @@ TEST_F(BackupCommandTest, WrongArgumentsAreUsageErrors) {
          {QStringList{"backup", "--bogus", "/etc/"}, QStringList{"backup", "--exclude"},
           QStringList{"tape", "description", "extra"}}) {
         const CliRun run = Cli(args);
-        EXPECT_EQ(run.status, 2) << args.join(' ').toStdString();
-        EXPECT_EQ(run.err.count('\n'), 1);
+        EXPECT_EQ(run.Status, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(run.Err.count('\n'), 1);
     }
 }
 

@@ -8,9 +8,9 @@
 namespace orvane::test {
 
 struct CliRun {
-    int status;
-    QString out;
-    QString err;
+    int Status;
+    QString Out;
+    QString Err;
 };
 
 // One run of orvane-cli inside this process, on the program directory `home`.

@@ -17,10 +17,10 @@ using test::RunCliAt;
 class CliTest : public ::testing::Test {
 protected:
     CliRun Cli(const QStringList& args, const QString& input = QString()) {
-        return RunCliAt(home.path(), args, input);
+        return RunCliAt(m_home.Path(), args, input);
     }
 
-    test::TempHome home;
+    test::TempHome m_home;
 };
 
 TEST_F(CliTest, UsageErrorsExitWith2AndOneLine) {
@@ -38,20 +38,20 @@ TEST_F(CliTest, UsageErrorsExitWith2AndOneLine) {
     };
     for (const QStringList& args : cases) {
         const CliRun run = Cli(args);
-        EXPECT_EQ(run.status, 2) << args.join(' ').toStdString();
-        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
-        EXPECT_TRUE(run.err.startsWith("orvane-cli: ")) << run.err.toStdString();
+        EXPECT_EQ(run.Status, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(run.Err.count('\n'), 1) << run.Err.toStdString();
+        EXPECT_TRUE(run.Err.startsWith("orvane-cli: ")) << run.Err.toStdString();
     }
 }
 
 TEST_F(CliTest, VtapeCommandsManageTheLibrary) {
     EXPECT_EQ(
-        Cli({"vtape", "create", "small", "--capacity", "32768000", "--partitions", "2"}).status, 0);
-    EXPECT_EQ(Cli({"vtape", "create", "big", "--capacity", "2G", "--protected"}).status, 0);
-    EXPECT_EQ(Cli({"vtape", "insert", "small"}).status, 0);
+        Cli({"vtape", "create", "small", "--capacity", "32768000", "--partitions", "2"}).Status, 0);
+    EXPECT_EQ(Cli({"vtape", "create", "big", "--capacity", "2G", "--protected"}).Status, 0);
+    EXPECT_EQ(Cli({"vtape", "insert", "small"}).Status, 0);
     CliRun list = Cli({"vtape", "list"});
-    EXPECT_EQ(list.status, 0);
-    const QStringList lines = list.out.trimmed().split('\n');
+    EXPECT_EQ(list.Status, 0);
+    const QStringList lines = list.Out.trimmed().split('\n');
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].startsWith("big")) << "listed in name order";
     EXPECT_TRUE(lines[0].contains("2.0 GiB"));
@@ -61,36 +61,36 @@ TEST_F(CliTest, VtapeCommandsManageTheLibrary) {
     EXPECT_TRUE(lines[1].endsWith("(loaded)"));
 
     const CliRun missing = Cli({"vtape", "insert", "nosuch"});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_TRUE(missing.out.contains("No cartridge nosuch"));
-    EXPECT_EQ(Cli({"vtape", "create", "small"}).status, 1) << "exists already";
-    EXPECT_EQ(Cli({"vtape", "create", "tiny", "--capacity", "320K"}).status, 1)
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_TRUE(missing.Out.contains("No cartridge nosuch"));
+    EXPECT_EQ(Cli({"vtape", "create", "small"}).Status, 1) << "exists already";
+    EXPECT_EQ(Cli({"vtape", "create", "tiny", "--capacity", "320K"}).Status, 1)
         << "too small to hold a set";
 }
 
 TEST_F(CliTest, AnEmptyDriveIsReportedOnceAndExitsWith1) {
-    EXPECT_EQ(Cli({"tape", "rewind"}).status, 0) << "a new library has a loaded cartridge";
-    EXPECT_EQ(Cli({"vtape", "eject"}).status, 0);
+    EXPECT_EQ(Cli({"tape", "rewind"}).Status, 0) << "a new library has a loaded cartridge";
+    EXPECT_EQ(Cli({"vtape", "eject"}).Status, 0);
     const CliRun run = Cli({"tape", "position"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out.count("Error: No media in drive."), 1) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QString(89, '-')));
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out.count("Error: No media in drive."), 1) << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(QString(89, '-')));
 }
 
 TEST_F(CliTest, EjectUnloadsAndShowsTheResult) {
     const CliRun run = Cli({"tape", "eject"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(run.out.contains("OK\n"));
-    EXPECT_TRUE(run.out.contains(" ejected !"));
-    EXPECT_TRUE(run.err.contains("Ejecting Tape"));
-    EXPECT_EQ(VirtualTapeLibrary::at(home.libraryDir())->loadedCartridge(), "");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_TRUE(run.Out.contains("OK\n"));
+    EXPECT_TRUE(run.Out.contains(" ejected !"));
+    EXPECT_TRUE(run.Err.contains("Ejecting Tape"));
+    EXPECT_EQ(VirtualTapeLibrary::At(m_home.LibraryDir())->LoadedCartridge(), "");
 }
 
 // Separate program runs: the drive keeps its position between them.
 TEST_F(CliTest, GotoThenPositionInSeparateRuns) {
     auto run = [&](const QStringList& args) {
         QProcess process;
-        process.start(ORVANE_CLI, QStringList{"--home", home.path()} + args);
+        process.start(ORVANE_CLI, QStringList{"--home", m_home.Path()} + args);
         EXPECT_TRUE(process.waitForFinished(30000));
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
         return QString::fromUtf8(process.readAllStandardOutput());
@@ -104,16 +104,16 @@ TEST_F(CliTest, PromptsAreAskedOnTheTerminalUnlessYesIsGiven) {
     QString in = "c\n", out, err;
     QTextStream inStream(&in), outStream(&out), errStream(&err);
     cli::TerminalOperator op(inStream, outStream, errStream, false);
-    EXPECT_EQ(op.messageBox("Insert tape 2", "", MessageIcon::None, MessageButtons::OkCancel),
+    EXPECT_EQ(op.MessageBox("Insert tape 2", "", MessageIcon::None, MessageButtons::OkCancel),
               MessageAnswer::Cancel);
-    EXPECT_EQ(op.messageBox("Overwrite?", "", MessageIcon::None, MessageButtons::YesNo),
+    EXPECT_EQ(op.MessageBox("Overwrite?", "", MessageIcon::None, MessageButtons::YesNo),
               MessageAnswer::No)
         << "a closed input never agrees";
 
     cli::TerminalOperator yes(inStream, outStream, errStream, true);
-    EXPECT_EQ(yes.messageBox("Overwrite?", "", MessageIcon::None, MessageButtons::YesNo),
+    EXPECT_EQ(yes.MessageBox("Overwrite?", "", MessageIcon::None, MessageButtons::YesNo),
               MessageAnswer::Yes);
-    EXPECT_EQ(yes.inputBox("Restore to", "Path", "/tmp/"), "/tmp/");
+    EXPECT_EQ(yes.InputBox("Restore to", "Path", "/tmp/"), "/tmp/");
 }
 
 } // namespace

@@ -12,10 +12,10 @@ TEST(TerminalOperatorTest, ShowsTheStandingStatusBeforeOtherOutputAndAtTheEnd) {
     {
         TerminalOperator op(inStream, outStream, errStream, true);
         for (int i = 1; i <= 1000; ++i)
-            op.setStatus(QStringLiteral("Processing : file %1").arg(i));
-        op.print(QStringLiteral("protocol line"));
-        op.setStatus(QStringLiteral("Backup finished"));
-        op.setStatus(QStringLiteral("Backup finished"));
+            op.SetStatus(QStringLiteral("Processing : file %1").arg(i));
+        op.Print(QStringLiteral("protocol line"));
+        op.SetStatus(QStringLiteral("Backup finished"));
+        op.SetStatus(QStringLiteral("Backup finished"));
     }
     const QStringList lines = shared.split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 4);

@@ -24,9 +24,9 @@ TEST(IniDocument, FindsKeysByTheFormatsRules) {
                                                  "[Last]\r\n"
                                                  "NoLineEnd=yes"));
     struct Case {
-        const char* section;
-        const char* key;
-        std::optional<QString> expected;
+        const char* Section;
+        const char* Key;
+        std::optional<QString> Expected;
     };
     const Case cases[] = {
         {"Options", "Short Protocoll", "0"},
@@ -42,8 +42,8 @@ TEST(IniDocument, FindsKeysByTheFormatsRules) {
         {"Nowhere", "Append", std::nullopt},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(document.value(c.section, c.key), c.expected) << c.section << "/" << c.key;
-    EXPECT_TRUE(document.toText().startsWith("\xEF\xBB\xBFStray=before any section\r\n"));
+        EXPECT_EQ(document.Value(c.Section, c.Key), c.Expected) << c.Section << "/" << c.Key;
+    EXPECT_TRUE(document.ToText().startsWith("\xEF\xBB\xBFStray=before any section\r\n"));
 }
 
 TEST(IniDocument, WritingAKeyKeepsEveryOtherLineAsItWas) {
@@ -54,10 +54,10 @@ TEST(IniDocument, WritingAKeyKeepsEveryOtherLineAsItWas) {
                                            "\n"
                                            "[B]\n"
                                            "y=2\n"));
-    document.setValue("a", "X", "9");             // in place, under the name given here
-    document.setValue("A", "z", "new");           // after the section's last key, before the blank
-    document.setValue("C", "w", "line\r\nbreak"); // a new section at the end, on one line
-    EXPECT_EQ(document.toText(), QByteArrayLiteral("; kept\r\n"
+    document.SetValue("a", "X", "9");             // in place, under the name given here
+    document.SetValue("A", "z", "new");           // after the section's last key, before the blank
+    document.SetValue("C", "w", "line\r\nbreak"); // a new section at the end, on one line
+    EXPECT_EQ(document.ToText(), QByteArrayLiteral("; kept\r\n"
                                                    "[A]\r\n"
                                                    "X=9\r\n"
                                                    "Other=\xFC\r\n"
@@ -67,7 +67,7 @@ TEST(IniDocument, WritingAKeyKeepsEveryOtherLineAsItWas) {
                                                    "y=2\r\n"
                                                    "[C]\r\n"
                                                    "w=line  break\r\n"));
-    EXPECT_EQ(document.value("c", "w"), "line  break");
+    EXPECT_EQ(document.Value("c", "w"), "line  break");
 }
 
 } // namespace

@@ -8,15 +8,15 @@ namespace {
 
 TEST(JobFileAssignment, SetsTheNamedSetting) {
     Settings s;
-    EXPECT_TRUE(ApplyJobFileAssignment(s, "Email Settings/Password=a=b/c").valid);
+    EXPECT_TRUE(ApplyJobFileAssignment(s, "Email Settings/Password=a=b/c").Valid);
     EXPECT_EQ(s.MailPassword, "a=b/c");
-    EXPECT_TRUE(ApplyJobFileAssignment(s, " backup_time / HOUR = 3 ").valid);
+    EXPECT_TRUE(ApplyJobFileAssignment(s, " backup_time / HOUR = 3 ").Valid);
     EXPECT_EQ(s.AutostartHour, 3);
-    EXPECT_TRUE(ApplyJobFileAssignment(s, "Backup_files/Path1=/srv/").valid);
+    EXPECT_TRUE(ApplyJobFileAssignment(s, "Backup_files/Path1=/srv/").Valid);
     EXPECT_EQ(s.BackupList, (QStringList{"", "/srv/"}));
     const JobFileAssignment empty = ApplyJobFileAssignment(s, "Options/Do before Backup=");
-    EXPECT_TRUE(empty.valid);
-    EXPECT_EQ(empty.message, "");
+    EXPECT_TRUE(empty.Valid);
+    EXPECT_EQ(empty.Message, "");
 }
 
 TEST(JobFileAssignment, MalformedOrUnknownAssignmentsAreRefused) {
@@ -27,17 +27,17 @@ TEST(JobFileAssignment, MalformedOrUnknownAssignmentsAreRefused) {
     for (const char* assignment : refused) {
         Settings s;
         const JobFileAssignment set = ApplyJobFileAssignment(s, assignment);
-        EXPECT_FALSE(set.valid) << assignment;
-        EXPECT_FALSE(set.message.isEmpty()) << assignment;
-        EXPECT_FALSE(set.message.contains('\n')) << assignment;
+        EXPECT_FALSE(set.Valid) << assignment;
+        EXPECT_FALSE(set.Message.isEmpty()) << assignment;
+        EXPECT_FALSE(set.Message.contains('\n')) << assignment;
         EXPECT_FALSE(s.Append);
     }
 }
 
 TEST(JobFileAssignment, ValuesNotTakenAsGivenGetANote) {
     struct Case {
-        const char* assignment;
-        const char* note;
+        const char* Assignment;
+        const char* Note;
     };
     const Case cases[] = {
         {"Backup_Time/Hour=99", "--set Backup_Time/Hour: 99 is out of range, 23 is used"},
@@ -49,13 +49,13 @@ TEST(JobFileAssignment, ValuesNotTakenAsGivenGetANote) {
     };
     for (const Case& c : cases) {
         Settings s;
-        const JobFileAssignment set = ApplyJobFileAssignment(s, c.assignment);
-        EXPECT_TRUE(set.valid) << c.assignment;
-        EXPECT_EQ(set.message, c.note);
+        const JobFileAssignment set = ApplyJobFileAssignment(s, c.Assignment);
+        EXPECT_TRUE(set.Valid) << c.Assignment;
+        EXPECT_EQ(set.Message, c.Note);
     }
     Settings s;
     EXPECT_TRUE(ApplyJobFileAssignment(s, "Email Settings/Subject=" + QString(3000, 's'))
-                    .message.contains("2047"));
+                    .Message.contains("2047"));
 }
 
 } // namespace

@@ -13,20 +13,20 @@ namespace orvane::test {
 // A program directory with a job file path in it.
 class JobFileTest : public ::testing::Test {
 protected:
-    QString path() const { return home.file(QStringLiteral("jobs.job")); }
+    QString Path() const { return m_home.File(QStringLiteral("jobs.job")); }
 
-    void write(const QByteArray& bytes) const {
-        QFile file(path());
+    void Write(const QByteArray& bytes) const {
+        QFile file(Path());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
 
-    QByteArray read() const {
-        QFile file(path());
+    QByteArray Read() const {
+        QFile file(Path());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
     }
 
-    static int mode(const QString& file) {
+    static int Mode(const QString& file) {
         struct stat status {};
         return ::stat(QFile::encodeName(file).constData(), &status) == 0 ? status.st_mode & 0777
                                                                          : -1;
@@ -36,15 +36,15 @@ protected:
     static std::string Snapshot(const Settings& settings) {
         QStringList lines;
         for (const JobFileKey& key : JobFileKeys())
-            if (key.type != JobValueType::PathList)
-                lines << key.section + QLatin1Char('/') + key.key + QLatin1Char('=') +
+            if (key.Type != JobValueType::PathList)
+                lines << key.Section + QLatin1Char('/') + key.Key + QLatin1Char('=') +
                              JobFileText(settings, key);
         lines << QStringLiteral("backup: ") + settings.BackupList.join(QLatin1Char('|'));
         lines << QStringLiteral("exclude: ") + settings.ExcludeList.join(QLatin1Char('|'));
         return lines.join(QLatin1Char('\n')).toStdString();
     }
 
-    TempHome home;
+    TempHome m_home;
 };
 
 } // namespace orvane::test

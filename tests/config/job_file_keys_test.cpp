@@ -14,10 +14,10 @@ QString Written(const Settings& settings, const char* section, const char* key) 
 
 TEST(JobFileKeys, ValuesFollowTheJobFileRules) {
     struct Case {
-        const char* section;
-        const char* key;
-        const char* value;
-        const char* expected; // as written back
+        const char* Section;
+        const char* Key;
+        const char* Value;
+        const char* Expected; // as written back
     };
     const Case cases[] = {
         // Booleans read as integers: any non-zero is true, anything else is the default.
@@ -54,9 +54,9 @@ TEST(JobFileKeys, ValuesFollowTheJobFileRules) {
     };
     for (const Case& c : cases) {
         Settings settings;
-        EXPECT_TRUE(ApplyJobFileValue(settings, c.section, c.key, c.value));
-        EXPECT_EQ(Written(settings, c.section, c.key), c.expected)
-            << c.section << "/" << c.key << "=" << c.value;
+        EXPECT_TRUE(ApplyJobFileValue(settings, c.Section, c.Key, c.Value));
+        EXPECT_EQ(Written(settings, c.Section, c.Key), c.Expected)
+            << c.Section << "/" << c.Key << "=" << c.Value;
     }
 }
 

@@ -13,7 +13,7 @@ class JobFileLoadTest : public test::JobFileTest {};
 
 // Every key with a value that differs from both the initial settings and the read defaults, in
 // the spellings and blanks a hand-edited file has.
-const char* const kHandWritten[] = {
+const char* const KHandWritten[] = {
     "; written by hand",
     "[Backup_files]",
     "Path0=/data/projects/",
@@ -67,14 +67,14 @@ const char* const kHandWritten[] = {
 TEST_F(JobFileLoadTest, AHandWrittenFileSetsEverySettingWithEitherLineEnd) {
     for (const char* lineEnd : {"\r\n", "\n"}) {
         QByteArray text;
-        for (const char* line : kHandWritten)
+        for (const char* line : KHandWritten)
             text += QByteArray(line) + lineEnd;
-        write(text);
+        Write(text);
         Settings s;
-        const JobFileLoad load = LoadJobFile(path(), s);
+        const JobFileLoad load = LoadJobFile(Path(), s);
         SCOPED_TRACE(lineEnd[0] == '\r' ? "CR LF" : "LF");
-        EXPECT_EQ(load.error, "");
-        EXPECT_FALSE(load.createdNewFile);
+        EXPECT_EQ(load.Error, "");
+        EXPECT_FALSE(load.CreatedNewFile);
         EXPECT_EQ(s.BackupList, (QStringList{"/data/projects/", "/Srv/Mixed Case/", "/home/"}));
         EXPECT_EQ(s.ExcludeList, QStringList{"/data/projects/tmp/"});
         EXPECT_EQ(s.AutostartHour, 5);
@@ -109,7 +109,7 @@ TEST_F(JobFileLoadTest, AHandWrittenFileSetsEverySettingWithEitherLineEnd) {
 }
 
 TEST_F(JobFileLoadTest, MissingKeysTakeTheirReadDefaults) {
-    write("[Options]\r\nAppend=1\r\n[Backup_Time]\r\nHour=not a number\r\n");
+    Write("[Options]\r\nAppend=1\r\n[Backup_Time]\r\nHour=not a number\r\n");
     Settings s;
     s.AutostartHour = 3;
     s.AutostartMinute = 4;
@@ -125,7 +125,7 @@ TEST_F(JobFileLoadTest, MissingKeysTakeTheirReadDefaults) {
     s.ProxyPort = "81";
     s.BackupList = {"/old/"};
     s.ExcludeList = {"/old/tmp/"};
-    EXPECT_EQ(LoadJobFile(path(), s).error, "");
+    EXPECT_EQ(LoadJobFile(Path(), s).Error, "");
     EXPECT_TRUE(s.Append);
     EXPECT_EQ(s.AutostartHour, 21);
     EXPECT_EQ(s.AutostartMinute, 30);
@@ -145,9 +145,9 @@ TEST_F(JobFileLoadTest, MissingKeysTakeTheirReadDefaults) {
 
 TEST_F(JobFileLoadTest, ListsEndAtTheFirstMissingLine) {
     struct Case {
-        const char* name;
-        QByteArray lines;
-        QStringList expected;
+        const char* Name;
+        QByteArray Lines;
+        QStringList Expected;
     };
     const Case cases[] = {
         {"a gap", "Path0=/a/\r\nPath1=/b/\r\nPath3=/d/\r\n", {"/a/", "/b/"}},
@@ -164,20 +164,20 @@ TEST_F(JobFileLoadTest, ListsEndAtTheFirstMissingLine) {
          {"/0/", "/1/", "/2/", "/3/", "/4/", "/5/", "/6/", "/7/", "/8/", "/9/", "/10/"}},
     };
     for (const Case& c : cases) {
-        write("[Backup_files]\r\n" + c.lines + "[Excluded_files]\r\n" + c.lines);
+        Write("[Backup_files]\r\n" + c.Lines + "[Excluded_files]\r\n" + c.Lines);
         Settings s;
-        EXPECT_EQ(LoadJobFile(path(), s).error, "");
-        EXPECT_EQ(s.BackupList, c.expected) << c.name;
-        EXPECT_EQ(s.ExcludeList, c.expected) << c.name;
+        EXPECT_EQ(LoadJobFile(Path(), s).Error, "");
+        EXPECT_EQ(s.BackupList, c.Expected) << c.Name;
+        EXPECT_EQ(s.ExcludeList, c.Expected) << c.Name;
     }
 }
 
 // The port is kept as typed; a text that is no number stops nothing after it.
 TEST_F(JobFileLoadTest, AProxyPortThatIsNoNumberEndsNothing) {
-    write("[Proxy Settings]\r\nProxy Port=eighty\r\n[Restore Settings]\r\nRestore Path=/r/\r\n"
+    Write("[Proxy Settings]\r\nProxy Port=eighty\r\n[Restore Settings]\r\nRestore Path=/r/\r\n"
           "[Email Settings]\r\nHost=mail\r\n[Backup_files]\r\nPath0=/a/\r\n");
     Settings s;
-    EXPECT_EQ(LoadJobFile(path(), s).error, "");
+    EXPECT_EQ(LoadJobFile(Path(), s).Error, "");
     EXPECT_EQ(s.ProxyPort, "eighty");
     EXPECT_EQ(s.RestoreTarget, "/r/");
     EXPECT_EQ(s.MailHost, "mail");
@@ -185,10 +185,10 @@ TEST_F(JobFileLoadTest, AProxyPortThatIsNoNumberEndsNothing) {
 }
 
 TEST_F(JobFileLoadTest, LongValuesAreCut) {
-    write("[Email Settings]\r\nHost=" + QByteArray(3000, 'h') + "\r\n[Backup_files]\r\nPath0=/" +
+    Write("[Email Settings]\r\nHost=" + QByteArray(3000, 'h') + "\r\n[Backup_files]\r\nPath0=/" +
           QByteArray(3000, 'p') + "\r\n");
     Settings s;
-    EXPECT_EQ(LoadJobFile(path(), s).error, "");
+    EXPECT_EQ(LoadJobFile(Path(), s).Error, "");
     EXPECT_EQ(s.MailHost, QString(2047, 'h'));
     EXPECT_EQ(s.BackupList, QStringList{"/" + QString(2046, 'p')});
 }
@@ -200,13 +200,13 @@ TEST_F(JobFileLoadTest, AMissingFileIsCreatedWithTheNewFileValues) {
     s.AutostartBackup = true; // and leaves every setting alone
     s.BackupList = {"/old/"};
     s.ExcludeList = {"/old/tmp/"};
-    const JobFileLoad load = LoadJobFile(path(), s);
+    const JobFileLoad load = LoadJobFile(Path(), s);
     ::umask(oldMask);
 
-    EXPECT_EQ(load.error, "");
-    EXPECT_TRUE(load.createdNewFile);
-    EXPECT_EQ(mode(path()), 0600) << "the file holds the mail password";
-    EXPECT_EQ(read(), QByteArray("[Backup_files]\r\n"
+    EXPECT_EQ(load.Error, "");
+    EXPECT_TRUE(load.CreatedNewFile);
+    EXPECT_EQ(Mode(Path()), 0600) << "the file holds the mail password";
+    EXPECT_EQ(Read(), QByteArray("[Backup_files]\r\n"
                                  "Path0=/home/\r\n"
                                  "Path1=/etc/\r\n"
                                  "[Backup_Time]\r\n"
@@ -254,8 +254,8 @@ TEST_F(JobFileLoadTest, AMissingFileIsCreatedWithTheNewFileValues) {
     EXPECT_TRUE(s.ExcludeList.isEmpty());
 
     Settings nextStart;
-    const JobFileLoad again = LoadJobFile(path(), nextStart);
-    EXPECT_FALSE(again.createdNewFile);
+    const JobFileLoad again = LoadJobFile(Path(), nextStart);
+    EXPECT_FALSE(again.CreatedNewFile);
     EXPECT_FALSE(nextStart.AutostartBackup);
     EXPECT_EQ(nextStart.AutostartHour, 5);
     EXPECT_EQ(nextStart.RestoreTarget, "/tmp/");
@@ -268,11 +268,11 @@ TEST_F(JobFileLoadTest, GarbageGivesDefaultsAndKeepsWhatCanBeRead) {
         seed = seed * 1664525u + 1013904223u;
         garbage += char(seed >> 24);
     }
-    write(garbage + "\n[Options]\nAppend=1\n" + garbage);
+    Write(garbage + "\n[Options]\nAppend=1\n" + garbage);
     Settings s;
     s.AutostartBackup = true;
-    const JobFileLoad load = LoadJobFile(path(), s);
-    EXPECT_EQ(load.error, "");
+    const JobFileLoad load = LoadJobFile(Path(), s);
+    EXPECT_EQ(load.Error, "");
     EXPECT_TRUE(s.Append);
     EXPECT_FALSE(s.AutostartBackup);
     EXPECT_EQ(s.AutostartHour, 21);
@@ -281,8 +281,8 @@ TEST_F(JobFileLoadTest, GarbageGivesDefaultsAndKeepsWhatCanBeRead) {
 
 TEST_F(JobFileLoadTest, WhatIsNoJobFileGivesDefaultsAndAnError) {
     struct Case {
-        const char* name;
-        void (*make)(const QString& path);
+        const char* Name;
+        void (*Make)(const QString& path);
     };
     const Case cases[] = {
         {"a directory", [](const QString& p) { QDir().mkpath(p); }},
@@ -296,30 +296,30 @@ TEST_F(JobFileLoadTest, WhatIsNoJobFileGivesDefaultsAndAnError) {
          }},
     };
     for (const Case& c : cases) {
-        if (QByteArray(c.name).contains("permission") && ::geteuid() == 0)
+        if (QByteArray(c.Name).contains("permission") && ::geteuid() == 0)
             continue; // root reads it anyway
         const test::TempHome place;
-        const QString file = place.file("jobs.job");
-        c.make(file);
+        const QString file = place.File("jobs.job");
+        c.Make(file);
         Settings s;
         s.AutostartBackup = true;
         s.BackupList = {"/old/"};
         const JobFileLoad load = LoadJobFile(file, s);
-        EXPECT_TRUE(load.error.contains(file)) << c.name << ": " << load.error.toStdString();
-        EXPECT_FALSE(load.createdNewFile) << c.name;
-        EXPECT_FALSE(s.AutostartBackup) << c.name;
-        EXPECT_EQ(s.RestoreTarget, "/tmp") << c.name;
-        EXPECT_TRUE(s.BackupList.isEmpty()) << c.name;
+        EXPECT_TRUE(load.Error.contains(file)) << c.Name << ": " << load.Error.toStdString();
+        EXPECT_FALSE(load.CreatedNewFile) << c.Name;
+        EXPECT_FALSE(s.AutostartBackup) << c.Name;
+        EXPECT_EQ(s.RestoreTarget, "/tmp") << c.Name;
+        EXPECT_TRUE(s.BackupList.isEmpty()) << c.Name;
     }
 }
 
 TEST_F(JobFileLoadTest, AMissingDirectoryIsReportedAndChangesNoSetting) {
-    const QString file = home.file("no/such/dir/jobs.job");
+    const QString file = m_home.File("no/such/dir/jobs.job");
     Settings s;
     s.AutostartHour = 5;
     const JobFileLoad load = LoadJobFile(file, s);
-    EXPECT_TRUE(load.error.contains(file)) << load.error.toStdString();
-    EXPECT_FALSE(load.createdNewFile);
+    EXPECT_TRUE(load.Error.contains(file)) << load.Error.toStdString();
+    EXPECT_FALSE(load.CreatedNewFile);
     EXPECT_EQ(s.AutostartHour, 5);
     EXPECT_TRUE(s.AutostartBackup);
     EXPECT_EQ(s.BackupList, (QStringList{"/home/", "/etc/"}));

@@ -54,7 +54,7 @@ QStringList SectionHeaders(const QByteArray& text) {
 }
 
 TEST_F(JobFileSaveTest, SettingsAreWrittenInPlaceAndTheRestIsLeftAlone) {
-    write("; kept as it is\n"
+    Write("; kept as it is\n"
           "[Backup_files]\n"
           "Path0=/Data/M\xFCller/\n"
           "Path2=/after/gap/\n"
@@ -67,8 +67,8 @@ TEST_F(JobFileSaveTest, SettingsAreWrittenInPlaceAndTheRestIsLeftAlone) {
     Settings s;
     s.MailPassword = "new";
     s.BackupList = {"/not/saved/"}; // lists reach the file only through the Save command
-    ASSERT_EQ(SaveJobFileSettings(path(), s), "");
-    EXPECT_EQ(read(), QByteArray("; kept as it is\r\n"
+    ASSERT_EQ(SaveJobFileSettings(Path(), s), "");
+    EXPECT_EQ(Read(), QByteArray("; kept as it is\r\n"
                                  "[Backup_files]\r\n"
                                  "Path0=/Data/M\xFCller/\r\n"
                                  "Path2=/after/gap/\r\n"
@@ -118,27 +118,27 @@ TEST_F(JobFileSaveTest, SettingsAreWrittenInPlaceAndTheRestIsLeftAlone) {
 
 TEST_F(JobFileSaveTest, SettingsSurviveASaveAndALoad) {
     Settings saved = Changed();
-    ASSERT_EQ(SaveJobFileLists(path(), saved), "");
+    ASSERT_EQ(SaveJobFileLists(Path(), saved), "");
     EXPECT_EQ(saved.BackupList, (QStringList{"/Home/", "/etc/"})) << "normalised in place";
     EXPECT_EQ(saved.ExcludeList, QStringList{"/home/cache/"});
     Settings loaded;
-    EXPECT_EQ(LoadJobFile(path(), loaded).error, "");
+    EXPECT_EQ(LoadJobFile(Path(), loaded).Error, "");
     EXPECT_EQ(Snapshot(loaded), Snapshot(saved));
 
     // A settings change afterwards keeps the lists of the file.
     saved.AutostartMinute = 5;
     saved.BackupList.clear();
-    ASSERT_EQ(SaveJobFileSettings(path(), saved), "");
-    ASSERT_EQ(LoadJobFile(path(), loaded).error, "");
+    ASSERT_EQ(SaveJobFileSettings(Path(), saved), "");
+    ASSERT_EQ(LoadJobFile(Path(), loaded).Error, "");
     EXPECT_EQ(loaded.AutostartMinute, 5);
     EXPECT_EQ(loaded.BackupList, (QStringList{"/Home/", "/etc/"}));
 }
 
 TEST_F(JobFileSaveTest, SaveReplacesTheFileWithListsFirst) {
-    write("[Obsolete]\r\nOld=1\r\n[Backup_files]\r\nPath0=/gone/\r\nPath1=/gone/too/\r\n");
+    Write("[Obsolete]\r\nOld=1\r\n[Backup_files]\r\nPath0=/gone/\r\nPath1=/gone/too/\r\n");
     Settings s = Changed();
-    ASSERT_EQ(SaveJobFileLists(path(), s), "");
-    const QByteArray text = read();
+    ASSERT_EQ(SaveJobFileLists(Path(), s), "");
+    const QByteArray text = Read();
     EXPECT_EQ(SectionHeaders(text),
               (QStringList{"[Backup_files]", "[Excluded_files]", "[Backup_Time]", "[Backup_Day]",
                            "[Options]", "[Compressions]", "[Proxy Settings]", "[Restore Settings]",
@@ -149,52 +149,52 @@ TEST_F(JobFileSaveTest, SaveReplacesTheFileWithListsFirst) {
     EXPECT_FALSE(text.contains("Old"));
 
     s.ExcludeList = {" "};
-    ASSERT_EQ(SaveJobFileLists(path(), s), "");
-    EXPECT_FALSE(read().contains("[Excluded_files]")) << "an empty list writes no section";
+    ASSERT_EQ(SaveJobFileLists(Path(), s), "");
+    EXPECT_FALSE(Read().contains("[Excluded_files]")) << "an empty list writes no section";
 }
 
 TEST_F(JobFileSaveTest, AValueCannotAddLinesToTheFile) {
     Settings s;
     s.MailSubject = "Report\r\n[Backup_files]\nPath0=/";
     s.BackupList = {"/home/"};
-    ASSERT_EQ(SaveJobFileLists(path(), s), "");
+    ASSERT_EQ(SaveJobFileLists(Path(), s), "");
     Settings loaded;
-    ASSERT_EQ(LoadJobFile(path(), loaded).error, "");
+    ASSERT_EQ(LoadJobFile(Path(), loaded).Error, "");
     EXPECT_EQ(loaded.BackupList, QStringList{"/home/"});
     EXPECT_EQ(loaded.MailSubject, "Report  [Backup_files] Path0=/");
 }
 
 TEST_F(JobFileSaveTest, EveryWriteLeavesMode0600) {
-    write("[Options]\r\nAppend=1\r\n");
-    QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+    Write("[Options]\r\nAppend=1\r\n");
+    QFile::setPermissions(Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                       QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    ASSERT_EQ(mode(path()), 0644);
+    ASSERT_EQ(Mode(Path()), 0644);
     Settings s;
-    ASSERT_EQ(SaveJobFileSettings(path(), s), "");
-    EXPECT_EQ(mode(path()), 0600);
-    ASSERT_EQ(SaveJobFileLists(path(), s), "");
-    EXPECT_EQ(mode(path()), 0600);
-    const QString fresh = home.file("fresh.job");
+    ASSERT_EQ(SaveJobFileSettings(Path(), s), "");
+    EXPECT_EQ(Mode(Path()), 0600);
+    ASSERT_EQ(SaveJobFileLists(Path(), s), "");
+    EXPECT_EQ(Mode(Path()), 0600);
+    const QString fresh = m_home.File("fresh.job");
     ASSERT_EQ(CreateNewJobFile(fresh), "");
-    EXPECT_EQ(mode(fresh), 0600);
+    EXPECT_EQ(Mode(fresh), 0600);
 }
 
 TEST_F(JobFileSaveTest, FailedWritesAreReportedAndLoseNothing) {
     Settings s;
-    const QString missingDir = home.file("no/such/dir/jobs.job");
+    const QString missingDir = m_home.File("no/such/dir/jobs.job");
     EXPECT_TRUE(SaveJobFileSettings(missingDir, s).contains(missingDir));
     EXPECT_TRUE(SaveJobFileLists(missingDir, s).contains(missingDir));
     EXPECT_TRUE(CreateNewJobFile(missingDir).contains(missingDir));
 
     // A job file that cannot be read is not overwritten: its lists would be lost.
-    const QString directory = home.file("a directory.job");
+    const QString directory = m_home.File("a directory.job");
     QDir().mkpath(directory);
     EXPECT_TRUE(SaveJobFileSettings(directory, s).contains(directory));
     EXPECT_TRUE(QFileInfo(directory).isDir());
 
-    write("[Backup_files]\r\nPath0=/precious/\r\n");
-    EXPECT_TRUE(CreateNewJobFile(path()).contains("exists"));
-    EXPECT_EQ(read(), "[Backup_files]\r\nPath0=/precious/\r\n");
+    Write("[Backup_files]\r\nPath0=/precious/\r\n");
+    EXPECT_TRUE(CreateNewJobFile(Path()).contains("exists"));
+    EXPECT_EQ(Read(), "[Backup_files]\r\nPath0=/precious/\r\n");
 }
 
 TEST_F(JobFileSaveTest, AGarbageFileKeepsItsLinesThroughASettingsChange) {
@@ -204,17 +204,17 @@ TEST_F(JobFileSaveTest, AGarbageFileKeepsItsLinesThroughASettingsChange) {
         seed = seed * 1664525u + 1013904223u;
         garbage += char(seed >> 24);
     }
-    write(garbage);
+    Write(garbage);
     Settings s;
     s.Append = true;
-    ASSERT_EQ(SaveJobFileSettings(path(), s), "");
+    ASSERT_EQ(SaveJobFileSettings(Path(), s), "");
     QByteArray expected = garbage;
     expected.replace("\r\n", "\n");
-    QByteArray saved = read();
+    QByteArray saved = Read();
     saved.replace("\r\n", "\n");
     EXPECT_TRUE(saved.startsWith(expected)) << "every line as it was, in its place";
     Settings loaded;
-    ASSERT_EQ(LoadJobFile(path(), loaded).error, "");
+    ASSERT_EQ(LoadJobFile(Path(), loaded).Error, "");
     EXPECT_TRUE(loaded.Append);
 }
 

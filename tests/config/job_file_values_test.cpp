@@ -9,8 +9,8 @@ namespace {
 
 TEST(JobFileValues, IntegersReadDecimalAndHexadecimal) {
     struct Case {
-        const char* text;
-        std::optional<int> expected;
+        const char* Text;
+        std::optional<int> Expected;
     };
     const Case cases[] = {
         {"21", 21},
@@ -42,7 +42,7 @@ TEST(JobFileValues, IntegersReadDecimalAndHexadecimal) {
         {"\u0663", std::nullopt}, // an Arabic-Indic three is no decimal digit here
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ParseJobFileInteger(QString::fromUtf8(c.text)), c.expected) << c.text;
+        EXPECT_EQ(ParseJobFileInteger(QString::fromUtf8(c.Text)), c.Expected) << c.Text;
 }
 
 TEST(JobFileValues, LongValuesAreCutTo2047Characters) {

@@ -20,18 +20,18 @@ const QStringList StartMenuItems = {
 class BusyCommandsTest : public test::RunFixture {
 protected:
     // Which of the commands are enabled, by name.
-    QMap<QString, bool> enabledStates() const {
+    QMap<QString, bool> EnabledStates() const {
         QMap<QString, bool> states;
         for (const QStringList* names : {&StartButtons, &ListButtons})
             for (const QString& name : *names)
-                states[name] = control(name)->isEnabled();
+                states[name] = Control(name)->isEnabled();
         for (const QString& name : StartMenuItems)
-            states[name] = action(name)->isEnabled();
-        states["ShowInfo1"] = action("ShowInfo1")->isEnabled();
+            states[name] = Action(name)->isEnabled();
+        states["ShowInfo1"] = Action("ShowInfo1")->isEnabled();
         return states;
     }
 
-    static QMap<QString, bool> allStates(bool enabled) {
+    static QMap<QString, bool> AllStates(bool enabled) {
         QMap<QString, bool> states;
         for (const QStringList* names : {&StartButtons, &ListButtons, &StartMenuItems})
             for (const QString& name : *names)
@@ -42,67 +42,67 @@ protected:
 };
 
 TEST_F(BusyCommandsTest, TheNewCommandsAreAvailableAndEnabledWhenIdle) {
-    start();
+    Start();
     for (const QStringList* names : {&StartButtons, &ListButtons, &StartMenuItems})
         for (const QString& name : *names)
             EXPECT_TRUE(IsAvailable(name)) << name.toStdString();
-    EXPECT_EQ(enabledStates(), allStates(true));
+    EXPECT_EQ(EnabledStates(), AllStates(true));
 }
 
 TEST_F(BusyCommandsTest, EveryRunDisablesThemWhileItLastsAndEnablesThemAfterwards) {
-    start();
-    const QString source = makeSmallTree();
-    backUp({source});
-    click("BitBtn14");
-    emit tree()->doubleClicked(nodeOf(source + "a.txt"));
-    control<QLineEdit>("Edit1")->setText(home.file("target/"));
+    Start();
+    const QString source = MakeSmallTree();
+    BackUp({source});
+    Click("BitBtn14");
+    emit Tree()->doubleClicked(NodeOf(source + "a.txt"));
+    Control<QLineEdit>("Edit1")->setText(m_home.File("target/"));
 
     const std::vector<std::function<void()>> runs = {
-        [&] { backUp({source}); },
-        [&] { click("BitBtn14"); },
-        [&] { action("LoadCatalogsequentiell1")->trigger(); },
-        [&] { click("BitBtn13"); },
-        [&] { click("Button3"); },
-        [&] { action("GetTapeDescription1")->trigger(); },
+        [&] { BackUp({source}); },
+        [&] { Click("BitBtn14"); },
+        [&] { Action("LoadCatalogsequentiell1")->trigger(); },
+        [&] { Click("BitBtn13"); },
+        [&] { Click("Button3"); },
+        [&] { Action("GetTapeDescription1")->trigger(); },
     };
     for (size_t run = 0; run < runs.size(); ++run) {
         SCOPED_TRACE(run);
         // Taken at the run's first message pump, as a click would find the window then.
         std::optional<QMap<QString, bool>> during;
-        QTimer::singleShot(0, window.get(), [&] { during = enabledStates(); });
+        QTimer::singleShot(0, m_window.get(), [&] { during = EnabledStates(); });
         runs[run]();
         ASSERT_TRUE(during.has_value());
-        EXPECT_EQ(*during, allStates(false));
-        EXPECT_EQ(enabledStates(), allStates(true));
-        EXPECT_FALSE(window->busy());
+        EXPECT_EQ(*during, AllStates(false));
+        EXPECT_EQ(EnabledStates(), AllStates(true));
+        EXPECT_FALSE(m_window->Busy());
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
         if (run == 1 || run == 2)
-            emit tree()->doubleClicked(nodeOf(source + "a.txt")); // the load emptied the list
+            emit Tree()->doubleClicked(NodeOf(source + "a.txt")); // the load emptied the list
     }
 }
 
 TEST_F(BusyCommandsTest, FailedRunsEndIdleToo) {
-    start();
-    makeSmallTree();
-    control<QPlainTextEdit>("Memo3")->setPlainText(sourceDir());
-    ASSERT_TRUE(library->eject().isEmpty());
+    Start();
+    MakeSmallTree();
+    Control<QPlainTextEdit>("Memo3")->setPlainText(SourceDir());
+    ASSERT_TRUE(m_library->Eject().isEmpty());
     const std::vector<std::pair<const char*, std::function<void()>>> runs = {
-        {"backup", [&] { backUp({sourceDir()}); }},
-        {"catalog", [&] { click("BitBtn14"); }},
-        {"sequential catalog", [&] { action("LoadCatalogsequentiell1")->trigger(); }},
-        {"restore", [&] { click("BitBtn13"); }},
-        {"verify", [&] { click("Button3"); }},
-        {"tape description", [&] { action("GetTapeDescription1")->trigger(); }},
+        {"backup", [&] { BackUp({SourceDir()}); }},
+        {"catalog", [&] { Click("BitBtn14"); }},
+        {"sequential catalog", [&] { Action("LoadCatalogsequentiell1")->trigger(); }},
+        {"restore", [&] { Click("BitBtn13"); }},
+        {"verify", [&] { Click("Button3"); }},
+        {"tape description", [&] { Action("GetTapeDescription1")->trigger(); }},
     };
     for (const auto& [name, run] : runs) {
         SCOPED_TRACE(name);
-        OperatorBoxes::reset();
+        OperatorBoxes::Reset();
         run();
-        EXPECT_FALSE(OperatorBoxes::shown().empty()) << "the missing medium is reported";
-        EXPECT_FALSE(window->busy());
-        EXPECT_FALSE(window->listEditingLocked());
+        EXPECT_FALSE(OperatorBoxes::Shown().empty()) << "the missing medium is reported";
+        EXPECT_FALSE(m_window->Busy());
+        EXPECT_FALSE(m_window->ListEditingLocked());
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-        EXPECT_EQ(enabledStates(), allStates(true));
+        EXPECT_EQ(EnabledStates(), AllStates(true));
     }
 }
 

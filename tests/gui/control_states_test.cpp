@@ -34,85 +34,85 @@ const QStringList TapeMenuItems = {"Auswerfen1", "RewindTape1", "MoveTapetoBlock
 
 class ControlStatesTest : public test::WindowFixture {
 protected:
-    void expectEnabled(const QStringList& names, bool enabled, const char* mode) {
+    void ExpectEnabled(const QStringList& names, bool enabled, const char* mode) {
         for (const QString& name : names) {
             const bool expected = enabled && IsAvailable(name);
-            EXPECT_EQ(control(name)->isEnabled(), expected) << mode << ": " << name.toStdString();
+            EXPECT_EQ(Control(name)->isEnabled(), expected) << mode << ": " << name.toStdString();
         }
     }
-    void expectCancelShown(bool shown) {
+    void ExpectCancelShown(bool shown) {
         for (const QString& name : CancelButtons)
-            EXPECT_EQ(!control(name)->isHidden(), shown) << name.toStdString();
+            EXPECT_EQ(!Control(name)->isHidden(), shown) << name.toStdString();
     }
-    void expectTapeMenu(bool enabled) {
+    void ExpectTapeMenu(bool enabled) {
         for (const QString& name : TapeMenuItems)
-            EXPECT_EQ(action(name)->isEnabled(), enabled) << name.toStdString();
+            EXPECT_EQ(Action(name)->isEnabled(), enabled) << name.toStdString();
     }
 };
 
 TEST_F(ControlStatesTest, IdleEnablesEverySetAndHidesCancel) {
-    start();
-    EXPECT_FALSE(window->busy());
-    expectEnabled(BusyControls, true, "idle");
-    expectEnabled(ListControls, true, "idle");
-    expectEnabled(FreeControls, true, "idle");
-    expectCancelShown(false);
-    expectTapeMenu(true);
+    Start();
+    EXPECT_FALSE(m_window->Busy());
+    ExpectEnabled(BusyControls, true, "idle");
+    ExpectEnabled(ListControls, true, "idle");
+    ExpectEnabled(FreeControls, true, "idle");
+    ExpectCancelShown(false);
+    ExpectTapeMenu(true);
 }
 
 TEST_F(ControlStatesTest, BusyDisablesBothSetsShowsCancelAndKeepsTheRest) {
-    start();
-    EnterBusyMode(window->session());
-    expectEnabled(BusyControls, false, "busy");
-    expectEnabled(ListControls, false, "busy");
-    expectEnabled(FreeControls, true, "busy");
-    expectCancelShown(true);
+    Start();
+    EnterBusyMode(m_window->Session());
+    ExpectEnabled(BusyControls, false, "busy");
+    ExpectEnabled(ListControls, false, "busy");
+    ExpectEnabled(FreeControls, true, "busy");
+    ExpectCancelShown(true);
     for (const QString& name : CancelButtons)
-        EXPECT_TRUE(control(name)->isEnabled()) << name.toStdString();
-    expectTapeMenu(false);
-    EXPECT_TRUE(action("Exit1")->isEnabled());
-    EXPECT_TRUE(action("About1")->isEnabled());
+        EXPECT_TRUE(Control(name)->isEnabled()) << name.toStdString();
+    ExpectTapeMenu(false);
+    EXPECT_TRUE(Action("Exit1")->isEnabled());
+    EXPECT_TRUE(Action("About1")->isEnabled());
 
-    LeaveBusyMode(window->session());
-    expectEnabled(BusyControls, true, "after busy");
-    expectEnabled(ListControls, true, "after busy");
-    expectCancelShown(false);
-    expectTapeMenu(true);
+    LeaveBusyMode(m_window->Session());
+    ExpectEnabled(BusyControls, true, "after busy");
+    ExpectEnabled(ListControls, true, "after busy");
+    ExpectCancelShown(false);
+    ExpectTapeMenu(true);
 }
 
 TEST_F(ControlStatesTest, ListLockDisablesOnlyTheListControls) {
-    start();
-    window->op().setListEditingLocked(true);
-    expectEnabled(ListControls, false, "locked");
-    expectEnabled(BusyControls, true, "locked");
-    expectCancelShown(false);
-    window->op().setListEditingLocked(false);
-    expectEnabled(ListControls, true, "unlocked");
+    Start();
+    m_window->Op().SetListEditingLocked(true);
+    ExpectEnabled(ListControls, false, "locked");
+    ExpectEnabled(BusyControls, true, "locked");
+    ExpectCancelShown(false);
+    m_window->Op().SetListEditingLocked(false);
+    ExpectEnabled(ListControls, true, "unlocked");
 }
 
 TEST_F(ControlStatesTest, LeavingBusyModeAlwaysUnlocksTheLists) {
-    start();
-    window->op().setListEditingLocked(true);
-    EnterBusyMode(window->session());
-    LeaveBusyMode(window->session());
-    expectEnabled(ListControls, true, "after busy");
+    Start();
+    m_window->Op().SetListEditingLocked(true);
+    EnterBusyMode(m_window->Session());
+    LeaveBusyMode(m_window->Session());
+    ExpectEnabled(ListControls, true, "after busy");
 }
 
 TEST_F(ControlStatesTest, StartUpIsBusyUntilTheDelayedStart) {
-    start(false);
-    EXPECT_TRUE(window->busy());
-    expectEnabled(BusyControls, false, "start-up");
-    expectCancelShown(true);
-    window->Timer2Timer();
-    EXPECT_FALSE(window->busy());
-    expectEnabled(BusyControls, true, "after start-up");
+    Start(false);
+    EXPECT_TRUE(m_window->Busy());
+    ExpectEnabled(BusyControls, false, "start-up");
+    ExpectCancelShown(true);
+    m_window->Timer2Timer();
+    EXPECT_FALSE(m_window->Busy());
+    ExpectEnabled(BusyControls, true, "after start-up");
 }
 
 TEST_F(ControlStatesTest, CommandsNotYetBuiltStayDisabledInEveryMode) {
-    start();
+    Start();
     for (const QString& name : NotYetAvailableCommands()) {
-        QWidget* widget = window->centralWidget()->findChild<QWidget*>(name);
-        QAction* menuItem = window->findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
+        QWidget* widget = m_window->centralWidget()->findChild<QWidget*>(name);
+        QAction* menuItem = m_window->findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
         ASSERT_TRUE(widget || menuItem) << "no control " << name.toStdString();
         if (widget) {
             EXPECT_FALSE(widget->isEnabled()) << name.toStdString();
@@ -121,28 +121,28 @@ TEST_F(ControlStatesTest, CommandsNotYetBuiltStayDisabledInEveryMode) {
             EXPECT_FALSE(menuItem->isEnabled()) << name.toStdString();
         }
     }
-    EnterBusyMode(window->session());
-    LeaveBusyMode(window->session());
-    EXPECT_FALSE(control("BitBtn3")->isEnabled());
-    EXPECT_FALSE(action("AddDirDrive1")->isEnabled());
-    EXPECT_FALSE(action("SetFilemarks1")->isEnabled()) << "disabled for good";
+    EnterBusyMode(m_window->Session());
+    LeaveBusyMode(m_window->Session());
+    EXPECT_FALSE(Control("BitBtn3")->isEnabled());
+    EXPECT_FALSE(Action("AddDirDrive1")->isEnabled());
+    EXPECT_FALSE(Action("SetFilemarks1")->isEnabled()) << "disabled for good";
 }
 
 TEST_F(ControlStatesTest, CancelAsksAndRaisesTheCancelFlagOnlyOnYes) {
-    start();
-    EnterBusyMode(window->session());
-    auto* cancel = control<QAbstractButton>("BitBtn9");
+    Start();
+    EnterBusyMode(m_window->Session());
+    auto* cancel = Control<QAbstractButton>("BitBtn9");
 
-    OperatorBoxes::setNextAnswer(MessageAnswer::No);
+    OperatorBoxes::SetNextAnswer(MessageAnswer::No);
     cancel->click();
-    EXPECT_FALSE(window->session().CancelFlag);
-    EXPECT_EQ(OperatorBoxes::shownTexts(), QStringList{"Do you want to cancel this operation?"});
+    EXPECT_FALSE(m_window->Session().CancelFlag);
+    EXPECT_EQ(OperatorBoxes::ShownTexts(), QStringList{"Do you want to cancel this operation?"});
 
-    OperatorBoxes::reset();
-    OperatorBoxes::setNextAnswer(MessageAnswer::Yes);
+    OperatorBoxes::Reset();
+    OperatorBoxes::SetNextAnswer(MessageAnswer::Yes);
     cancel->click();
-    EXPECT_TRUE(window->session().CancelFlag);
-    EXPECT_EQ(OperatorBoxes::shownTexts(),
+    EXPECT_TRUE(m_window->Session().CancelFlag);
+    EXPECT_EQ(OperatorBoxes::ShownTexts(),
               (QStringList{"Do you want to cancel this operation?", "canceld."}));
 }
 

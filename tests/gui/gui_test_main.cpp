@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Orvane"));
     // No modal box may ever wait for a click here.
-    orvane::OperatorBoxes::setScripted(true);
+    orvane::OperatorBoxes::SetScripted(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

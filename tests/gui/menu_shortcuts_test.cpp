@@ -13,13 +13,13 @@ namespace {
 class MenuShortcutsTest : public test::WindowFixture {
 protected:
     // The window shown and active, its delayed start done, the focus in an edit field.
-    QLineEdit* showWithFocusIn(const char* editName) {
-        start();
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        auto* edit = control<QLineEdit>(editName);
-        control<QTabWidget>("PageControl1")->setCurrentIndex(tab::Options);
+    QLineEdit* ShowWithFocusIn(const char* editName) {
+        Start();
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        auto* edit = Control<QLineEdit>(editName);
+        Control<QTabWidget>("PageControl1")->setCurrentIndex(tab::Options);
         edit->setFocus();
         edit->setText("some text");
         edit->selectAll();
@@ -29,8 +29,8 @@ protected:
 
 TEST_F(MenuShortcutsTest, EachKeyOfTheMenuTable) {
     const struct {
-        const char* item;
-        const char* key;
+        const char* Item;
+        const char* Key;
     } cases[] = {
         {"Exit1", "Ctrl+X"},
         {"StartBackup1", "Ctrl+B"},
@@ -62,91 +62,91 @@ TEST_F(MenuShortcutsTest, EachKeyOfTheMenuTable) {
         {"CheckfornewerVersions1", "F3"},
         {"About1", "F2"},
     };
-    start();
+    Start();
     for (const auto& c : cases) {
-        QAction* item = action(c.item);
-        EXPECT_EQ(item->shortcut(), QKeySequence(QString(c.key))) << c.item;
-        if (!QString(c.key).isEmpty()) {
-            EXPECT_EQ(item->shortcutContext(), Qt::ApplicationShortcut) << c.item;
+        QAction* item = Action(c.Item);
+        EXPECT_EQ(item->shortcut(), QKeySequence(QString(c.Key))) << c.Item;
+        if (!QString(c.Key).isEmpty()) {
+            EXPECT_EQ(item->shortcutContext(), Qt::ApplicationShortcut) << c.Item;
         }
     }
 }
 
 TEST_F(MenuShortcutsTest, ASharedKeyBelongsToTheFirstItemAndTheSecondOnlyShowsIt) {
     const struct {
-        const char* second;
-        const char* text;
+        const char* Second;
+        const char* Text;
     } cases[] = {
         {"LoadCatalog1", "Load Catalog fast\tCtrl+C"},
         {"GetTapePosition1", "Get Tape Position\tCtrl+G"},
         {"FormatTape1", "Format Tape\tCtrl+F"},
     };
-    start();
+    Start();
     for (const auto& c : cases) {
-        EXPECT_TRUE(action(c.second)->shortcut().isEmpty()) << c.second;
-        EXPECT_EQ(action(c.second)->text(), c.text) << c.second;
+        EXPECT_TRUE(Action(c.Second)->shortcut().isEmpty()) << c.Second;
+        EXPECT_EQ(Action(c.Second)->text(), c.Text) << c.Second;
     }
 }
 
 TEST_F(MenuShortcutsTest, ASharedKeyTypedInAnEditRunsTheFirstItem) {
     const struct {
-        Qt::Key key;
-        const char* first;
-        const char* second;
+        Qt::Key Key;
+        const char* First;
+        const char* Second;
     } cases[] = {
         {Qt::Key_C, "Clear1", "LoadCatalog1"},
         {Qt::Key_G, "MoveTapetoBlockNr1", "GetTapePosition1"},
         {Qt::Key_F, "AddFiles1", "FormatTape1"},
     };
-    QLineEdit* edit = showWithFocusIn("Edit4");
+    QLineEdit* edit = ShowWithFocusIn("Edit4");
     for (const auto& c : cases) {
         // Both items enabled, so that only the ownership of the key decides.
-        action(c.first)->setEnabled(true);
-        action(c.second)->setEnabled(true);
-        QSignalSpy first(action(c.first), &QAction::triggered);
-        QSignalSpy second(action(c.second), &QAction::triggered);
-        QTest::keyClick(edit, c.key, Qt::ControlModifier);
-        EXPECT_EQ(first.count(), 1) << c.first;
-        EXPECT_EQ(second.count(), 0) << c.second;
+        Action(c.First)->setEnabled(true);
+        Action(c.Second)->setEnabled(true);
+        QSignalSpy first(Action(c.First), &QAction::triggered);
+        QSignalSpy second(Action(c.Second), &QAction::triggered);
+        QTest::keyClick(edit, c.Key, Qt::ControlModifier);
+        EXPECT_EQ(first.count(), 1) << c.First;
+        EXPECT_EQ(second.count(), 0) << c.Second;
         EXPECT_EQ(edit->text(), "some text");
     }
 }
 
 TEST_F(MenuShortcutsTest, CtrlCInAnEditClearsTheBackupListInsteadOfCopying) {
-    QLineEdit* edit = showWithFocusIn("Edit4");
-    control<QPlainTextEdit>("Memo5")->setPlainText("/home/\n/etc/");
+    QLineEdit* edit = ShowWithFocusIn("Edit4");
+    Control<QPlainTextEdit>("Memo5")->setPlainText("/home/\n/etc/");
     QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_TRUE(window->session().settings.BackupList.isEmpty());
-    EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), tab::Backup);
+    EXPECT_TRUE(m_window->Session().Settings.BackupList.isEmpty());
+    EXPECT_EQ(Control<QTabWidget>("PageControl1")->currentIndex(), tab::Backup);
 }
 
 TEST_F(MenuShortcutsTest, CtrlGInAnEditAsksForTheBlock) {
-    QLineEdit* edit = showWithFocusIn("Edit6");
+    QLineEdit* edit = ShowWithFocusIn("Edit6");
     QTest::keyClick(edit, Qt::Key_G, Qt::ControlModifier);
-    ASSERT_EQ(OperatorBoxes::shown().size(), 1u);
-    EXPECT_EQ(OperatorBoxes::shown()[0].caption, "Goto Block");
-    EXPECT_EQ(OperatorBoxes::shown()[0].text, "Move to");
-    EXPECT_TRUE(OperatorBoxes::shown()[0].input);
+    ASSERT_EQ(OperatorBoxes::Shown().size(), 1u);
+    EXPECT_EQ(OperatorBoxes::Shown()[0].Caption, "Goto Block");
+    EXPECT_EQ(OperatorBoxes::Shown()[0].Text, "Move to");
+    EXPECT_TRUE(OperatorBoxes::Shown()[0].Input);
 }
 
 TEST_F(MenuShortcutsTest, CtrlXInAnEditExitsInsteadOfCutting) {
-    QLineEdit* edit = showWithFocusIn("efrom");
+    QLineEdit* edit = ShowWithFocusIn("efrom");
     QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(m_window->isVisible());
     EXPECT_EQ(edit->text(), "some text");
 }
 
 TEST_F(MenuShortcutsTest, AKeyWhoseItemIsDisabledKeepsItsMeaningInTheEdit) {
-    QLineEdit* edit = showWithFocusIn("Edit4");
-    ASSERT_FALSE(action("AddDirDrive1")->isEnabled());
+    QLineEdit* edit = ShowWithFocusIn("Edit4");
+    ASSERT_FALSE(Action("AddDirDrive1")->isEnabled());
     edit->deselect();
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(edit->selectedText(), "some text") << "Ctrl+A selected all";
 }
 
 TEST_F(MenuShortcutsTest, TheTestMenuIsHidden) {
-    start();
-    QMenu* test = window->findChild<QMenu*>("TestMenu");
+    Start();
+    QMenu* test = m_window->findChild<QMenu*>("TestMenu");
     ASSERT_TRUE(test);
     EXPECT_FALSE(test->menuAction()->isVisible());
     QStringList items;

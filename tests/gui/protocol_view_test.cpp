@@ -10,87 +10,87 @@ namespace {
 
 class ProtocolViewTest : public test::WindowFixture {
 protected:
-    QString logPath() const { return home.file("orvane_backup.log"); }
+    QString LogPath() const { return m_home.File("orvane_backup.log"); }
 
-    QByteArray logBytes() const {
-        QFile log(logPath());
+    QByteArray LogBytes() const {
+        QFile log(LogPath());
         EXPECT_TRUE(log.open(QIODevice::ReadOnly));
         return log.readAll();
     }
 
-    void writeLog(const QByteArray& bytes) const {
-        QFile log(logPath());
+    void WriteLog(const QByteArray& bytes) const {
+        QFile log(LogPath());
         ASSERT_TRUE(log.open(QIODevice::WriteOnly | QIODevice::Truncate));
         log.write(bytes);
     }
 
-    void click(const char* name) { control<QAbstractButton>(name)->click(); }
+    void Click(const char* name) { Control<QAbstractButton>(name)->click(); }
 };
 
 TEST_F(ProtocolViewTest, AProtocolLineReachesTheLogTheMemoAndTheMailText) {
-    start();
-    window->session().protocol.AddProtocolLine("Backup startet at: now");
-    window->session().protocol.AddProtocolLine("");
-    EXPECT_EQ(logBytes(), "Backup startet at: now\r\n\r\n");
-    EXPECT_EQ(memoLines("Memo2"), (QStringList{"Backup startet at: now", ""}));
-    EXPECT_EQ(memoLines("reMessageText"), (QStringList{"Backup startet at: now", ""}));
+    Start();
+    m_window->Session().Protocol.AddProtocolLine("Backup startet at: now");
+    m_window->Session().Protocol.AddProtocolLine("");
+    EXPECT_EQ(LogBytes(), "Backup startet at: now\r\n\r\n");
+    EXPECT_EQ(MemoLines("Memo2"), (QStringList{"Backup startet at: now", ""}));
+    EXPECT_EQ(MemoLines("reMessageText"), (QStringList{"Backup startet at: now", ""}));
 }
 
 TEST_F(ProtocolViewTest, LoadProtocollShowsTheWholeLogFile) {
-    start();
-    writeLog("first run\r\n\r\nsecond run\r\n");
-    click("BitBtn18");
-    EXPECT_EQ(memoLines("Memo2"), (QStringList{"first run", "", "second run"}));
-    EXPECT_TRUE(OperatorBoxes::shown().empty());
+    Start();
+    WriteLog("first run\r\n\r\nsecond run\r\n");
+    Click("BitBtn18");
+    EXPECT_EQ(MemoLines("Memo2"), (QStringList{"first run", "", "second run"}));
+    EXPECT_TRUE(OperatorBoxes::Shown().empty());
 }
 
 TEST_F(ProtocolViewTest, ClearProtocollLeavesAnExistingEmptyLogFile) {
-    start();
-    writeLog("old line\r\n");
-    window->session().protocol.AddProtocolLine("shown line");
-    click("BitBtn19");
-    EXPECT_TRUE(memoLines("Memo2").isEmpty());
-    EXPECT_TRUE(QFile::exists(logPath()));
-    EXPECT_EQ(logBytes(), "");
-    EXPECT_EQ(memoLines("reMessageText"), QStringList{"shown line"}) << "the mail text stays";
+    Start();
+    WriteLog("old line\r\n");
+    m_window->Session().Protocol.AddProtocolLine("shown line");
+    Click("BitBtn19");
+    EXPECT_TRUE(MemoLines("Memo2").isEmpty());
+    EXPECT_TRUE(QFile::exists(LogPath()));
+    EXPECT_EQ(LogBytes(), "");
+    EXPECT_EQ(MemoLines("reMessageText"), QStringList{"shown line"}) << "the mail text stays";
 }
 
 TEST_F(ProtocolViewTest, AMissingLogFileIsReportedAndNothingIsCleared) {
-    start();
-    window->session().protocol.AddProtocolLine("keep me");
-    ASSERT_TRUE(QFile::remove(logPath()));
+    Start();
+    m_window->Session().Protocol.AddProtocolLine("keep me");
+    ASSERT_TRUE(QFile::remove(LogPath()));
 
-    click("BitBtn18");
-    EXPECT_EQ(OperatorBoxes::shown().size(), 1u);
-    EXPECT_EQ(memoLines("Memo2"), QStringList{"keep me"});
+    Click("BitBtn18");
+    EXPECT_EQ(OperatorBoxes::Shown().size(), 1u);
+    EXPECT_EQ(MemoLines("Memo2"), QStringList{"keep me"});
 
-    click("BitBtn19");
-    EXPECT_EQ(OperatorBoxes::shown().size(), 2u);
-    EXPECT_EQ(memoLines("Memo2"), QStringList{"keep me"});
-    EXPECT_FALSE(QFile::exists(logPath())) << "clearing does not make a log file up";
+    Click("BitBtn19");
+    EXPECT_EQ(OperatorBoxes::Shown().size(), 2u);
+    EXPECT_EQ(MemoLines("Memo2"), QStringList{"keep me"});
+    EXPECT_FALSE(QFile::exists(LogPath())) << "clearing does not make a log file up";
 }
 
 TEST_F(ProtocolViewTest, TheRestoreListShowsWhatTheSessionKeeps) {
-    start();
-    SetRestoreList(window->session(), {"/etc/", "/home/ann/"});
-    AppendRestoreListLine(window->session(), "/srv/www/index.html");
+    Start();
+    SetRestoreList(m_window->Session(), {"/etc/", "/home/ann/"});
+    AppendRestoreListLine(m_window->Session(), "/srv/www/index.html");
     const QStringList expected = {"/etc/", "/home/ann/", "/srv/www/index.html"};
-    EXPECT_EQ(memoLines("Memo3"), expected);
-    EXPECT_EQ(window->session().settings.RestoreList, expected);
+    EXPECT_EQ(MemoLines("Memo3"), expected);
+    EXPECT_EQ(m_window->Session().Settings.RestoreList, expected);
 
-    SetRestoreList(window->session(), {});
-    EXPECT_TRUE(memoLines("Memo3").isEmpty());
-    EXPECT_TRUE(window->session().settings.RestoreList.isEmpty());
+    SetRestoreList(m_window->Session(), {});
+    EXPECT_TRUE(MemoLines("Memo3").isEmpty());
+    EXPECT_TRUE(m_window->Session().Settings.RestoreList.isEmpty());
 }
 
 TEST_F(ProtocolViewTest, TheVerifyReportIsEmptiedAndFilledLineByLine) {
-    start();
-    control<QPlainTextEdit>("Memo4")->setPlainText("an earlier verify");
-    window->op().clearVerifyReport();
-    window->op().appendVerifyLine("Verify startet at: today");
-    window->op().appendVerifyLine("");
-    window->op().appendVerifyLine("Different: /etc/hosts");
-    EXPECT_EQ(memoLines("Memo4"),
+    Start();
+    Control<QPlainTextEdit>("Memo4")->setPlainText("an earlier verify");
+    m_window->Op().ClearVerifyReport();
+    m_window->Op().AppendVerifyLine("Verify startet at: today");
+    m_window->Op().AppendVerifyLine("");
+    m_window->Op().AppendVerifyLine("Different: /etc/hosts");
+    EXPECT_EQ(MemoLines("Memo4"),
               (QStringList{"Verify startet at: today", "", "Different: /etc/hosts"}));
 }
 

@@ -16,47 +16,47 @@ namespace orvane::test {
 class RunFixture : public WindowFixture {
 protected:
     // Writes the files (name → content) below "source/" and answers the directory's list line.
-    QString makeSource(const std::vector<std::pair<QString, QByteArray>>& files) {
+    QString MakeSource(const std::vector<std::pair<QString, QByteArray>>& files) {
         for (const auto& [name, content] : files) {
-            const QString path = sourceDir() + name;
+            const QString path = SourceDir() + name;
             QDir().mkpath(QFileInfo(path).absolutePath());
             QFile file(path);
             EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
             file.write(content);
         }
-        return sourceDir();
+        return SourceDir();
     }
-    QString sourceDir() const { return home.file(QStringLiteral("source/")); }
+    QString SourceDir() const { return m_home.File(QStringLiteral("source/")); }
 
     // The three files most tests back up.
-    QString makeSmallTree() {
-        return makeSource({{"a.txt", "alpha\n"},
+    QString MakeSmallTree() {
+        return MakeSource({{"a.txt", "alpha\n"},
                            {"b.bin", QByteArray(70000, 'b')},
                            {"sub/c.txt", "gamma gamma\n"}});
     }
 
     // Puts the lines into the backup list as the operator types them, and starts the backup.
-    void backUp(const QStringList& lines) {
-        control<QPlainTextEdit>("Memo5")->setPlainText(lines.join('\n'));
-        click("BitBtn1");
+    void BackUp(const QStringList& lines) {
+        Control<QPlainTextEdit>("Memo5")->setPlainText(lines.join('\n'));
+        Click("BitBtn1");
     }
 
-    void click(const QString& button) { control<QAbstractButton>(button)->click(); }
+    void Click(const QString& button) { Control<QAbstractButton>(button)->click(); }
 
-    QTreeView* tree() const { return control<QTreeView>("TreeView1"); }
-    CatalogTreeModel& model() const { return *window->catalogModel(); }
+    QTreeView* Tree() const { return Control<QTreeView>("TreeView1"); }
+    CatalogTreeModel& Model() const { return *m_window->CatalogModel(); }
 
     // The tree's index of a full path ("/" is the root), fetching rows as the view would.
-    QModelIndex nodeOf(const QString& path) const {
+    QModelIndex NodeOf(const QString& path) const {
         QModelIndex at;
         QStringList names = path.split('/', Qt::SkipEmptyParts);
         names.prepend("/");
         for (const QString& name : names) {
-            while (model().canFetchMore(at))
-                model().fetchMore(at);
+            while (Model().canFetchMore(at))
+                Model().fetchMore(at);
             QModelIndex found;
-            for (int row = 0; row < model().rowCount(at); ++row) {
-                const QModelIndex child = model().index(row, 0, at);
+            for (int row = 0; row < Model().rowCount(at); ++row) {
+                const QModelIndex child = Model().index(row, 0, at);
                 if (child.data().toString() == name)
                     found = child;
             }
@@ -68,22 +68,22 @@ protected:
     }
 
     // Every file the tree shows below a node, fetching as it goes.
-    int filesBelow(const QModelIndex& parent) const {
-        while (model().canFetchMore(parent))
-            model().fetchMore(parent);
+    int FilesBelow(const QModelIndex& parent) const {
+        while (Model().canFetchMore(parent))
+            Model().fetchMore(parent);
         int files = 0;
-        for (int row = 0; row < model().rowCount(parent); ++row) {
-            const QModelIndex child = model().index(row, 0, parent);
+        for (int row = 0; row < Model().rowCount(parent); ++row) {
+            const QModelIndex child = Model().index(row, 0, parent);
             if (child.data(CatalogTreeModel::ImageIndexRole).toInt() == 2)
                 ++files;
             else
-                files += filesBelow(child);
+                files += FilesBelow(child);
         }
         return files;
     }
 
-    bool memoHas(const QString& memo, const QString& line) const {
-        return memoLines(memo).contains(line);
+    bool MemoHas(const QString& memo, const QString& line) const {
+        return MemoLines(memo).contains(line);
     }
 };
 

@@ -9,7 +9,7 @@ namespace {
 StartOptions Parsed(const QStringList& arguments) {
     const auto parsed = ParseStartOptions(arguments);
     if (const auto* error = std::get_if<StartOptionsError>(&parsed)) {
-        ADD_FAILURE() << error->message.toStdString();
+        ADD_FAILURE() << error->Message.toStdString();
         return {};
     }
     return std::get<StartOptions>(parsed);
@@ -17,20 +17,20 @@ StartOptions Parsed(const QStringList& arguments) {
 
 TEST(StartOptions, NothingGivenLeavesEverythingToTheDefaults) {
     const StartOptions options = Parsed({"orvane"});
-    EXPECT_TRUE(options.home.isEmpty());
-    EXPECT_TRUE(options.tapeChoice.isEmpty());
-    EXPECT_TRUE(options.jobFileArgument.isEmpty());
-    EXPECT_TRUE(options.startArgument.isEmpty());
-    EXPECT_TRUE(options.runTimers);
+    EXPECT_TRUE(options.Home.isEmpty());
+    EXPECT_TRUE(options.TapeChoice.isEmpty());
+    EXPECT_TRUE(options.JobFileArgument.isEmpty());
+    EXPECT_TRUE(options.StartArgument.isEmpty());
+    EXPECT_TRUE(options.RunTimers);
 }
 
 TEST(StartOptions, HomeTapeJobFileAndStartAreTaken) {
     const StartOptions options = Parsed({"orvane", "--home", "/srv/orvane", "--tape",
                                          "vtape:/srv/tapes", "night.job", "START", "ignored"});
-    EXPECT_EQ(options.home, "/srv/orvane");
-    EXPECT_EQ(options.tapeChoice, "vtape:/srv/tapes");
-    EXPECT_EQ(options.jobFileArgument, "night.job");
-    EXPECT_EQ(options.startArgument, "START");
+    EXPECT_EQ(options.Home, "/srv/orvane");
+    EXPECT_EQ(options.TapeChoice, "vtape:/srv/tapes");
+    EXPECT_EQ(options.JobFileArgument, "night.job");
+    EXPECT_EQ(options.StartArgument, "START");
 }
 
 TEST(StartOptions, BadArgumentsGiveAMessage) {
@@ -40,8 +40,8 @@ TEST(StartOptions, BadArgumentsGiveAMessage) {
         const auto parsed = ParseStartOptions(arguments);
         const auto* error = std::get_if<StartOptionsError>(&parsed);
         ASSERT_TRUE(error) << arguments.join(' ').toStdString();
-        EXPECT_FALSE(error->helpRequested);
-        EXPECT_FALSE(error->message.isEmpty());
+        EXPECT_FALSE(error->HelpRequested);
+        EXPECT_FALSE(error->Message.isEmpty());
     }
 }
 
@@ -49,8 +49,8 @@ TEST(StartOptions, HelpIsAnAnswerNotAnError) {
     const auto parsed = ParseStartOptions({"orvane", "--help"});
     const auto* help = std::get_if<StartOptionsError>(&parsed);
     ASSERT_TRUE(help);
-    EXPECT_TRUE(help->helpRequested);
-    EXPECT_TRUE(help->message.contains("--tape"));
+    EXPECT_TRUE(help->HelpRequested);
+    EXPECT_TRUE(help->Message.contains("--tape"));
 }
 
 } // namespace

@@ -29,20 +29,20 @@ class TapeChangeTest : public test::RunFixture {
 protected:
     void SetUp() override {
         RunFixture::SetUp();
-        ASSERT_TRUE(library->createCartridge("s1", SmallCapacity, 1, false).isEmpty());
-        ASSERT_TRUE(library->insert("s1").isEmpty());
-        start();
-        source = makeSource({{"one.bin", Noise(1200000, 1)}, {"two.bin", Noise(1200000, 2)}});
+        ASSERT_TRUE(m_library->CreateCartridge("s1", SmallCapacity, 1, false).isEmpty());
+        ASSERT_TRUE(m_library->Insert("s1").isEmpty());
+        Start();
+        m_source = MakeSource({{"one.bin", Noise(1200000, 1)}, {"two.bin", Noise(1200000, 2)}});
     }
 
-    static TapeChangeDialog& asChange(QDialog& dialog) {
+    static TapeChangeDialog& AsChange(QDialog& dialog) {
         auto* change = qobject_cast<TapeChangeDialog*>(&dialog);
         EXPECT_TRUE(change);
         return *change;
     }
 
     // The cartridge list's row of a cartridge, column by column.
-    static QStringList rowOf(QDialog& dialog, const QString& name) {
+    static QStringList RowOf(QDialog& dialog, const QString& name) {
         auto* list = dialog.findChild<QTreeWidget*>("CartridgeList");
         for (int row = 0; list && row < list->topLevelItemCount(); ++row) {
             QTreeWidgetItem* item = list->topLevelItem(row);
@@ -57,28 +57,28 @@ protected:
     }
 
     static constexpr int64_t SmallCapacity = 60 * Block;
-    QString source;
+    QString m_source;
 };
 
 TEST_F(TapeChangeTest, TheOperatorInsertsAnotherCartridgeAndTheBackupGoesOn) {
-    ASSERT_TRUE(library->createCartridge("s2", SmallCapacity, 1, false).isEmpty());
+    ASSERT_TRUE(m_library->CreateCartridge("s2", SmallCapacity, 1, false).isEmpty());
     QStringList fullTapeRow;
     QString preselected;
-    OperatorBoxes::setNextDialogAction([&](QDialog& dialog) {
-        TapeChangeDialog& change = asChange(dialog);
-        preselected = change.selectedCartridge();
-        fullTapeRow = rowOf(dialog, "s1");
-        ASSERT_TRUE(change.selectCartridge("s2"));
+    OperatorBoxes::SetNextDialogAction([&](QDialog& dialog) {
+        TapeChangeDialog& change = AsChange(dialog);
+        preselected = change.SelectedCartridge();
+        fullTapeRow = RowOf(dialog, "s1");
+        ASSERT_TRUE(change.SelectCartridge("s2"));
         dialog.findChild<QPushButton*>("InsertButton")->click();
-        EXPECT_EQ(rowOf(dialog, "s2").value(TapeChangeDialog::Loaded), "loaded");
+        EXPECT_EQ(RowOf(dialog, "s2").value(TapeChangeDialog::Loaded), "loaded");
         dialog.accept();
     });
-    backUp({source});
+    BackUp({m_source});
 
-    ASSERT_EQ(OperatorBoxes::shown().size(), 1u)
-        << OperatorBoxes::shownTexts().join('|').toStdString();
-    EXPECT_EQ(OperatorBoxes::shown()[0].text, "Tape full! Please insert Tape 2 and press then ok!");
-    EXPECT_EQ(OperatorBoxes::shown()[0].caption, "Tape change");
+    ASSERT_EQ(OperatorBoxes::Shown().size(), 1u)
+        << OperatorBoxes::ShownTexts().join('|').toStdString();
+    EXPECT_EQ(OperatorBoxes::Shown()[0].Text, "Tape full! Please insert Tape 2 and press then ok!");
+    EXPECT_EQ(OperatorBoxes::Shown()[0].Caption, "Tape change");
     EXPECT_EQ(preselected, "s2") << "the unused cartridge is offered";
     // The full tape as the list showed it: not loaded any more, tape 1 of a set.
     ASSERT_EQ(fullTapeRow.size(), TapeChangeDialog::ColumnCount);
@@ -88,88 +88,88 @@ TEST_F(TapeChangeTest, TheOperatorInsertsAnotherCartridgeAndTheBackupGoesOn) {
     EXPECT_FALSE(fullTapeRow[TapeChangeDialog::SetDate].isEmpty());
     EXPECT_FALSE(fullTapeRow[TapeChangeDialog::Used].isEmpty());
 
-    EXPECT_FALSE(window->session().CancelFlag);
-    EXPECT_EQ(library->loadedCartridge(), "s2");
-    EXPECT_TRUE(memoHas("Memo2", "3 Files proceded."));
-    EXPECT_FALSE(window->busy());
+    EXPECT_FALSE(m_window->Session().CancelFlag);
+    EXPECT_EQ(m_library->LoadedCartridge(), "s2");
+    EXPECT_TRUE(MemoHas("Memo2", "3 Files proceded."));
+    EXPECT_FALSE(m_window->Busy());
 }
 
 TEST_F(TapeChangeTest, ANewCartridgeGetsTheSetsSizeAndCarriesTheRest) {
-    ASSERT_TRUE(library->setWriteProtected("t1", true).isEmpty()); // no unused cartridge left
+    ASSERT_TRUE(m_library->SetWriteProtected("t1", true).isEmpty()); // no unused cartridge left
     int64_t offered = 0;
-    OperatorBoxes::setNextDialogAction([&](QDialog& dialog) {
+    OperatorBoxes::SetNextDialogAction([&](QDialog& dialog) {
         // Nothing in the library fits: the operator makes a cartridge, keeping the defaults.
-        EXPECT_EQ(asChange(dialog).selectedCartridge(), "");
-        OperatorBoxes::setNextDialogAction([&](QDialog& ask) {
+        EXPECT_EQ(AsChange(dialog).SelectedCartridge(), "");
+        OperatorBoxes::SetNextDialogAction([&](QDialog& ask) {
             EXPECT_EQ(ask.windowTitle(), "New cartridge");
             ask.accept();
         });
         dialog.findChild<QPushButton*>("NewCartridgeButton")->click();
-        EXPECT_EQ(asChange(dialog).selectedCartridge(), "tape1");
+        EXPECT_EQ(AsChange(dialog).SelectedCartridge(), "tape1");
         dialog.accept(); // OK inserts the selected cartridge
     });
-    backUp({source});
+    BackUp({m_source});
 
-    EXPECT_FALSE(window->session().CancelFlag);
-    EXPECT_EQ(library->loadedCartridge(), "tape1");
-    for (const CartridgeInfo& info : library->cartridges())
-        if (info.name == "tape1")
-            offered = info.capacity;
+    EXPECT_FALSE(m_window->Session().CancelFlag);
+    EXPECT_EQ(m_library->LoadedCartridge(), "tape1");
+    for (const CartridgeInfo& info : m_library->Cartridges())
+        if (info.Name == "tape1")
+            offered = info.Capacity;
     EXPECT_EQ(offered, SmallCapacity);
 
     // The set reads back across both tapes, tape 1 first: the restore asks for it, then for
     // tape 2, and each time the cartridge that holds it is offered.
     QStringList offeredForRead;
     for (int request = 0; request < 2; ++request)
-        OperatorBoxes::setNextDialogAction([&](QDialog& dialog) {
-            offeredForRead << asChange(dialog).selectedCartridge();
+        OperatorBoxes::SetNextDialogAction([&](QDialog& dialog) {
+            offeredForRead << AsChange(dialog).SelectedCartridge();
             dialog.accept();
         });
-    const QString target = home.file("target/");
-    control<QPlainTextEdit>("Memo3")->setPlainText(source);
-    control<QLineEdit>("Edit1")->setText(target);
-    control<QAbstractButton>("RadioGroup1Item2")->click();
-    click("BitBtn13");
+    const QString target = m_home.File("target/");
+    Control<QPlainTextEdit>("Memo3")->setPlainText(m_source);
+    Control<QLineEdit>("Edit1")->setText(target);
+    Control<QAbstractButton>("RadioGroup1Item2")->click();
+    Click("BitBtn13");
 
     EXPECT_EQ(offeredForRead, (QStringList{"s1", "tape1"}));
-    EXPECT_FALSE(window->session().CancelFlag);
+    EXPECT_FALSE(m_window->Session().CancelFlag);
     for (const auto& [name, seed] : {std::pair{"one.bin", 1u}, std::pair{"two.bin", 2u}}) {
-        QFile restored(target + source.mid(1) + name);
+        QFile restored(target + m_source.mid(1) + name);
         ASSERT_TRUE(restored.open(QIODevice::ReadOnly)) << name;
         EXPECT_EQ(restored.readAll(), Noise(1200000, seed)) << name;
     }
 }
 
 TEST_F(TapeChangeTest, CancelInThePromptCancelsTheRunAndLeavesTheWindowIdle) {
-    OperatorBoxes::setNextDialogAction([](QDialog& dialog) { dialog.reject(); });
-    backUp({source});
+    OperatorBoxes::SetNextDialogAction([](QDialog& dialog) { dialog.reject(); });
+    BackUp({m_source});
 
-    ASSERT_FALSE(OperatorBoxes::shown().empty());
-    EXPECT_EQ(OperatorBoxes::shown()[0].text, "Tape full! Please insert Tape 2 and press then ok!");
-    for (const auto& box : OperatorBoxes::shown())
-        EXPECT_NE(box.caption, "Error")
-            << "nothing is written to an empty drive after the cancel: " << box.text.toStdString();
-    EXPECT_TRUE(window->session().CancelFlag);
-    EXPECT_FALSE(window->busy());
-    EXPECT_FALSE(window->listEditingLocked());
-    EXPECT_TRUE(control("BitBtn1")->isEnabled());
-    EXPECT_EQ(library->cartridges().size(), 2u) << "t1 and s1, nothing made";
+    ASSERT_FALSE(OperatorBoxes::Shown().empty());
+    EXPECT_EQ(OperatorBoxes::Shown()[0].Text, "Tape full! Please insert Tape 2 and press then ok!");
+    for (const auto& box : OperatorBoxes::Shown())
+        EXPECT_NE(box.Caption, "Error")
+            << "nothing is written to an empty drive after the cancel: " << box.Text.toStdString();
+    EXPECT_TRUE(m_window->Session().CancelFlag);
+    EXPECT_FALSE(m_window->Busy());
+    EXPECT_FALSE(m_window->ListEditingLocked());
+    EXPECT_TRUE(Control("BitBtn1")->isEnabled());
+    EXPECT_EQ(m_library->Cartridges().size(), 2u) << "t1 and s1, nothing made";
 }
 
 TEST_F(TapeChangeTest, ANewCartridgeWithATakenNameIsRefusedAndNothingIsLost) {
     TapeRequest request;
-    request.text = "Tape full! Please insert Tape 2 and press then ok!";
-    TapeChangeDialog dialog(library, request, nullptr);
-    OperatorBoxes::setNextDialogAction([](QDialog& ask) {
+    request.Text = "Tape full! Please insert Tape 2 and press then ok!";
+    TapeChangeDialog dialog(m_library, request, nullptr);
+    OperatorBoxes::SetNextDialogAction([](QDialog& ask) {
         ask.findChild<QLineEdit*>("CartridgeName")->setText("s1");
         ask.accept();
     });
-    dialog.newCartridge();
-    EXPECT_EQ(OperatorBoxes::shown().back().caption, "Error");
-    EXPECT_EQ(library->cartridges().size(), 2u);
+    dialog.NewCartridge();
+    EXPECT_EQ(OperatorBoxes::Shown().back().Caption, "Error");
+    EXPECT_EQ(m_library->Cartridges().size(), 2u);
 
     // A name the library cannot take keeps OK disabled.
-    OperatorBoxes::setNextDialogAction([](QDialog& ask) {
+    OperatorBoxes::SetNextDialogAction([](QDialog& ask) {
         ask.findChild<QLineEdit*>("CartridgeName")->setText("../escape");
         const auto buttons = ask.findChildren<QPushButton*>();
         const bool okEnabled = std::any_of(buttons.begin(), buttons.end(), [](QPushButton* b) {
@@ -177,23 +177,23 @@ TEST_F(TapeChangeTest, ANewCartridgeWithATakenNameIsRefusedAndNothingIsLost) {
         });
         EXPECT_FALSE(okEnabled);
     });
-    dialog.newCartridge();
-    EXPECT_EQ(library->cartridges().size(), 2u);
+    dialog.NewCartridge();
+    EXPECT_EQ(m_library->Cartridges().size(), 2u);
 }
 
 TEST(TapeChangeRealDrive, ARealDriveKeepsThePlainOkCancelBox) {
-    OperatorBoxes::reset();
+    OperatorBoxes::Reset();
     OperatorSurface surface;
     WindowOperator op(surface);
-    op.setTapeDrive("/dev/nst0");
+    op.SetTapeDrive("/dev/nst0");
     TapeRequest request;
-    request.text = "Tape full! Please insert Tape 2 and press then ok!";
-    OperatorBoxes::setNextAnswer(MessageAnswer::Cancel);
-    EXPECT_EQ(op.requestTape(request), MessageAnswer::Cancel);
-    ASSERT_EQ(OperatorBoxes::shown().size(), 1u);
-    EXPECT_EQ(OperatorBoxes::shown()[0].text, request.text);
-    EXPECT_EQ(OperatorBoxes::shown()[0].buttons, MessageButtons::OkCancel);
-    OperatorBoxes::reset();
+    request.Text = "Tape full! Please insert Tape 2 and press then ok!";
+    OperatorBoxes::SetNextAnswer(MessageAnswer::Cancel);
+    EXPECT_EQ(op.RequestTape(request), MessageAnswer::Cancel);
+    ASSERT_EQ(OperatorBoxes::Shown().size(), 1u);
+    EXPECT_EQ(OperatorBoxes::Shown()[0].Text, request.Text);
+    EXPECT_EQ(OperatorBoxes::Shown()[0].Buttons, MessageButtons::OkCancel);
+    OperatorBoxes::Reset();
 }
 
 } // namespace

@@ -11,20 +11,20 @@ using TrayTest = test::WindowFixture;
 
 TEST_F(TrayTest, WithoutANotificationAreaMinimisingKeepsTheWindow) {
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "the offscreen platform has none";
-    start();
-    window->show();
-    window->showMinimized();
+    Start();
+    m_window->show();
+    m_window->showMinimized();
     QCoreApplication::processEvents();
-    EXPECT_FALSE(window->isHidden());
-    EXPECT_EQ(window->trayIcon(), nullptr);
+    EXPECT_FALSE(m_window->isHidden());
+    EXPECT_EQ(m_window->TrayIcon(), nullptr);
 }
 
 TEST_F(TrayTest, OnlyALeftClickOnTheIconBringsTheWindowBack) {
-    start();
-    window->show();
-    window->ApplicationEvents1Minimize();
-    EXPECT_TRUE(window->isHidden());
-    QSystemTrayIcon* icon = window->trayIcon();
+    Start();
+    m_window->show();
+    m_window->ApplicationEvents1Minimize();
+    EXPECT_TRUE(m_window->isHidden());
+    QSystemTrayIcon* icon = m_window->TrayIcon();
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->toolTip(), "Orvane 2005");
     EXPECT_FALSE(icon->icon().isNull());
@@ -32,14 +32,14 @@ TEST_F(TrayTest, OnlyALeftClickOnTheIconBringsTheWindowBack) {
     for (auto reason :
          {QSystemTrayIcon::Context, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick}) {
         emit icon->activated(reason);
-        EXPECT_TRUE(window->isHidden()) << reason;
-        EXPECT_EQ(window->trayIcon(), icon);
+        EXPECT_TRUE(m_window->isHidden()) << reason;
+        EXPECT_EQ(m_window->TrayIcon(), icon);
     }
 
     emit icon->activated(QSystemTrayIcon::Trigger);
-    EXPECT_FALSE(window->isHidden());
-    EXPECT_FALSE(window->isMinimized());
-    EXPECT_EQ(window->trayIcon(), nullptr) << "the icon is removed";
+    EXPECT_FALSE(m_window->isHidden());
+    EXPECT_FALSE(m_window->isMinimized());
+    EXPECT_EQ(m_window->TrayIcon(), nullptr) << "the icon is removed";
 }
 
 } // namespace

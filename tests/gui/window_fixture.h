@@ -21,57 +21,57 @@ namespace orvane::test {
 class WindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        OperatorBoxes::reset();
-        library = VirtualTapeLibrary::at(home.libraryDir());
+        OperatorBoxes::Reset();
+        m_library = VirtualTapeLibrary::At(m_home.LibraryDir());
         ASSERT_TRUE(
-            library->createCartridge(QStringLiteral("t1"), 32768 * 1000, 1, false).isEmpty());
-        ASSERT_TRUE(library->insert(QStringLiteral("t1")).isEmpty());
+            m_library->CreateCartridge(QStringLiteral("t1"), 32768 * 1000, 1, false).isEmpty());
+        ASSERT_TRUE(m_library->Insert(QStringLiteral("t1")).isEmpty());
     }
 
-    void TearDown() override { OperatorBoxes::reset(); }
+    void TearDown() override { OperatorBoxes::Reset(); }
 
-    StartOptions options() const {
+    StartOptions Options() const {
         StartOptions start;
-        start.home = home.path();
-        start.tapeChoice = home.tapeChoice();
-        start.runTimers = false;
+        start.Home = m_home.Path();
+        start.TapeChoice = m_home.TapeChoice();
+        start.RunTimers = false;
         return start;
     }
 
     // Creates the window; `idle` also runs the delayed start-up.
-    THauptmenu& start(bool idle = true) {
-        window = std::make_unique<THauptmenu>(options());
+    THauptmenu& Start(bool idle = true) {
+        m_window = std::make_unique<THauptmenu>(Options());
         if (idle)
-            window->Timer2Timer();
-        return *window;
+            m_window->Timer2Timer();
+        return *m_window;
     }
 
     // A control of the main window itself (not of another window) by its name.
-    template <class T = QWidget> T* control(const QString& name) const {
-        T* found = window->centralWidget()->findChild<T*>(name);
+    template <class T = QWidget> T* Control(const QString& name) const {
+        T* found = m_window->centralWidget()->findChild<T*>(name);
         if (!found)
-            found = window->findChild<T*>(name, Qt::FindDirectChildrenOnly);
-        if (!found && window->statusBar()->objectName() == name)
-            found = qobject_cast<T*>(window->statusBar());
+            found = m_window->findChild<T*>(name, Qt::FindDirectChildrenOnly);
+        if (!found && m_window->statusBar()->objectName() == name)
+            found = qobject_cast<T*>(m_window->statusBar());
         EXPECT_TRUE(found) << name.toStdString();
         return found;
     }
 
     // A menu item by its name.
-    QAction* action(const QString& name) const {
-        QAction* found = window->findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
+    QAction* Action(const QString& name) const {
+        QAction* found = m_window->findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
         EXPECT_TRUE(found) << name.toStdString();
         return found;
     }
 
-    QStringList memoLines(const QString& name) const {
-        const QString text = control<QPlainTextEdit>(name)->toPlainText();
+    QStringList MemoLines(const QString& name) const {
+        const QString text = Control<QPlainTextEdit>(name)->toPlainText();
         return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
     }
 
-    TempHome home;
-    std::shared_ptr<VirtualTapeLibrary> library;
-    std::unique_ptr<THauptmenu> window;
+    TempHome m_home;
+    std::shared_ptr<VirtualTapeLibrary> m_library;
+    std::unique_ptr<THauptmenu> m_window;
 };
 
 } // namespace orvane::test

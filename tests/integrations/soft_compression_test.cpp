@@ -9,16 +9,16 @@ namespace orvane::test {
 namespace {
 
 struct SizeCase {
-    bool softCompression;
-    qint64 size;
-    bool applies;
+    bool SoftCompression;
+    qint64 Size;
+    bool Applies;
 };
 
 class SoftCompressionAppliesTest : public ::testing::TestWithParam<SizeCase> {};
 
 TEST_P(SoftCompressionAppliesTest, OnlyNonEmptyFilesBelowTheLimitWithTheSettingOn) {
-    EXPECT_EQ(SoftCompression::Applies(GetParam().softCompression, GetParam().size),
-              GetParam().applies);
+    EXPECT_EQ(SoftCompression::Applies(GetParam().SoftCompression, GetParam().Size),
+              GetParam().Applies);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -28,26 +28,26 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{true, 5'000'000'000, false}, SizeCase{false, 1000, false}));
 
 TEST(SoftCompression, StartsAtTheTightestLevel) {
-    EXPECT_EQ(SoftCompression(QStringLiteral("/w/orvane_backup.zip")).level(), 9);
+    EXPECT_EQ(SoftCompression(QStringLiteral("/w/orvane_backup.zip")).Level(), 9);
 }
 
 TEST(ZipMaster1Message, ShowsOnlyMessagesWithAnErrorCode) {
     ScriptedOperator op;
     ZipMaster1Message(op, 0, QStringLiteral("progress"));
     ZipMaster1Message(op, ZIP_ER_CRC, QStringLiteral("CRC error"));
-    ASSERT_EQ(op.boxes.size(), 1u);
-    EXPECT_EQ(op.boxes[0].text, QStringLiteral("CRC error"));
-    EXPECT_EQ(op.boxes[0].icon, MessageIcon::None);
+    ASSERT_EQ(op.Boxes.size(), 1u);
+    EXPECT_EQ(op.Boxes[0].Text, QStringLiteral("CRC error"));
+    EXPECT_EQ(op.Boxes[0].Icon, MessageIcon::None);
 }
 
 TEST(DllInfo, ShowsBothEngineVersions) {
     ScriptedOperator op;
     ShowDllInfo(op);
     const QString version = QString::fromLatin1(zip_libzip_version());
-    ASSERT_EQ(op.boxes.size(), 1u);
-    EXPECT_EQ(op.boxes[0].text, QStringLiteral("ZIPDLL version: ") + version +
+    ASSERT_EQ(op.Boxes.size(), 1u);
+    EXPECT_EQ(op.Boxes[0].Text, QStringLiteral("ZIPDLL version: ") + version +
                                     QStringLiteral("\r\n\r\nUNZDLL version: ") + version);
-    EXPECT_EQ(op.boxes[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(op.Boxes[0].Buttons, MessageButtons::Ok);
 }
 
 } // namespace

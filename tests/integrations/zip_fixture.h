@@ -30,19 +30,19 @@ namespace orvane::test {
 // a target directory, and the operator that collects the component's messages.
 class ZipFixture : public ::testing::Test {
 protected:
-    TempHome home;
-    ScriptedOperator op;
-    const QString work = home.file(QStringLiteral("worker/"));
-    const QString sourceDir = home.file(QStringLiteral("source/"));
-    const QString targetDir = home.file(QStringLiteral("target/"));
-    SoftCompression zip{work + QStringLiteral("orvane_backup.zip")};
+    TempHome m_home;
+    ScriptedOperator m_op;
+    const QString m_work = m_home.File(QStringLiteral("worker/"));
+    const QString m_sourceDir = m_home.File(QStringLiteral("source/"));
+    const QString m_targetDir = m_home.File(QStringLiteral("target/"));
+    SoftCompression m_zip{m_work + QStringLiteral("orvane_backup.zip")};
 
     void SetUp() override {
-        for (const QString& dir : {work, sourceDir, targetDir})
+        for (const QString& dir : {m_work, m_sourceDir, m_targetDir})
             ASSERT_TRUE(QDir().mkpath(dir));
     }
 
-    static QString writeFile(const QString& path, const QByteArray& bytes) {
+    static QString WriteFile(const QString& path, const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(path).path());
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
@@ -50,19 +50,19 @@ protected:
         return path;
     }
 
-    static QByteArray readFile(const QString& path) {
+    static QByteArray ReadFile(const QString& path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    static void setModified(const QString& path, const QDateTime& when) {
+    static void SetModified(const QString& path, const QDateTime& when) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::Append));
         ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
     }
 
     // Plain text that deflates well but not trivially, so the levels differ.
-    static QByteArray sampleText(int words) {
+    static QByteArray SampleText(int words) {
         static const char* vocabulary[] = {"tape",  "block", "catalog", "restore", "verify",
                                            "drive", "set",   "marker",  "record",  "file",
                                            "zip",   "level", "archive", "header",  "stream"};
@@ -79,7 +79,7 @@ protected:
     }
 
     // An archive made directly with libzip, for member names our own packer would never write.
-    static void writeArchive(const QString& path,
+    static void WriteArchive(const QString& path,
                              const std::vector<std::pair<QByteArray, QByteArray>>& members) {
         int error = 0;
         zip_t* archive =
@@ -95,7 +95,7 @@ protected:
     }
 
     // Runs a standard tool; exit code and standard output.
-    static std::pair<int, QString> run(const QString& program, const QStringList& arguments) {
+    static std::pair<int, QString> Run(const QString& program, const QStringList& arguments) {
         QProcess process;
         process.start(program, arguments);
         if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
@@ -104,7 +104,7 @@ protected:
     }
 
     // Every file below `dir`, relative to it, sorted.
-    static QStringList filesBelow(const QString& dir) {
+    static QStringList FilesBelow(const QString& dir) {
         QStringList files;
         QDir base(dir);
         const auto walk = [&](const auto& self, const QString& path) -> void {

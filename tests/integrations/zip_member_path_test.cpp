@@ -6,20 +6,20 @@ namespace orvane {
 namespace {
 
 struct MemberCase {
-    const char* name;
-    const char* target; // nullptr: refused
+    const char* Name;
+    const char* Target; // nullptr: refused
 };
 
 class MemberTargetPathTest : public ::testing::TestWithParam<MemberCase> {};
 
 TEST_P(MemberTargetPathTest, StaysBelowTheBaseDirectory) {
     const auto target =
-        MemberTargetPath(QStringLiteral("/base/"), QString::fromUtf8(GetParam().name));
-    if (GetParam().target == nullptr) {
+        MemberTargetPath(QStringLiteral("/base/"), QString::fromUtf8(GetParam().Name));
+    if (GetParam().Target == nullptr) {
         EXPECT_FALSE(target.has_value()) << target->toStdString();
     } else {
         ASSERT_TRUE(target.has_value());
-        EXPECT_EQ(*target, QString::fromUtf8(GetParam().target));
+        EXPECT_EQ(*target, QString::fromUtf8(GetParam().Target));
     }
 }
 

@@ -17,49 +17,49 @@ namespace {
 class BackupRunTest : public ::testing::Test {
 protected:
     BackupRunTest() {
-        steps.VerifyBackup = [this] {
-            calls << "verify";
-            busyAtVerify = op.busyModes.back();
+        m_steps.VerifyBackup = [this] {
+            m_calls << "verify";
+            m_busyAtVerify = m_op.BusyModes.back();
         };
-        steps.SendMailReport = [this] { calls << "mail"; };
-        steps.ExitApplication = [this] { calls << "exit"; };
-        steps.ClearMailBody = [this] { calls << "clear mail"; };
-        steps.RunExternalCommand = [this](const QString& command) {
-            calls << command;
+        m_steps.SendMailReport = [this] { m_calls << "mail"; };
+        m_steps.ExitApplication = [this] { m_calls << "exit"; };
+        m_steps.ClearMailBody = [this] { m_calls << "clear mail"; };
+        m_steps.RunExternalCommand = [this](const QString& command) {
+            m_calls << command;
             if (command == "after") {
-                loadedAtAfter = fixture.library->loadedCartridge();
-                runningAtAfter = session.BackupRunning;
+                m_loadedAtAfter = m_fixture.Library->LoadedCartridge();
+                m_runningAtAfter = m_session.BackupRunning;
             }
             return !command.startsWith("fail");
         };
     }
 
     void EnableEveryFollowUp() {
-        session.settings.VerifyAfterBackup = true;
-        session.settings.EjectAfterBackup = true;
-        session.settings.MailAfterBackup = true;
-        session.settings.ExitAfterBackup = true;
-        session.settings.CommandAfter = "after";
+        m_session.Settings.VerifyAfterBackup = true;
+        m_session.Settings.EjectAfterBackup = true;
+        m_session.Settings.MailAfterBackup = true;
+        m_session.Settings.ExitAfterBackup = true;
+        m_session.Settings.CommandAfter = "after";
     }
 
-    qint64 ImageSize() { return QFileInfo(fixture.library->imagePath("t1")).size(); }
+    qint64 ImageSize() { return QFileInfo(m_fixture.Library->ImagePath("t1")).size(); }
 
-    BackupFixture fixture;
-    Session& session = fixture.S();
-    BackupOperator& op = fixture.op;
-    BackupRunSteps& steps = fixture.steps;
-    QStringList calls;
-    bool busyAtVerify = true;
-    QString loadedAtAfter = "unset";
-    bool runningAtAfter = true;
+    BackupFixture m_fixture;
+    Session& m_session = m_fixture.S();
+    BackupOperator& m_op = m_fixture.Op;
+    BackupRunSteps& m_steps = m_fixture.Steps;
+    QStringList m_calls;
+    bool m_busyAtVerify = true;
+    QString m_loadedAtAfter = "unset";
+    bool m_runningAtAfter = true;
 };
 
 TEST_F(BackupRunTest, ProtocolFramesTheRunAndEndsWithTheSummary) {
-    const QString file = fixture.MakeFile("a.txt", QByteArray(3000, 'a'));
-    fixture.Backup({file});
+    const QString file = m_fixture.MakeFile("a.txt", QByteArray(3000, 'a'));
+    m_fixture.Backup({file});
 
-    ASSERT_FALSE(session.CancelFlag);
-    const QStringList& lines = op.protocolLines;
+    ASSERT_FALSE(m_session.CancelFlag);
+    const QStringList& lines = m_op.ProtocolLines;
     ASSERT_GE(lines.size(), 14);
     EXPECT_EQ(lines.mid(0, 3), QStringList({"", ProtocolLog::Separator(), ""}));
     EXPECT_TRUE(lines[3].startsWith("Backup startet at: "));
@@ -71,166 +71,166 @@ TEST_F(BackupRunTest, ProtocolFramesTheRunAndEndsWithTheSummary) {
     const QRegularExpression summary(
         "^Backup finished at: .+  Elapsed Time: \\d\\d:\\d\\d:\\d\\d  <0MB>$");
     EXPECT_TRUE(summary.match(lines.last()).hasMatch()) << lines.last().toStdString();
-    EXPECT_EQ(op.lastStatus(), lines.last());
-    EXPECT_TRUE(ReadWhole(session.paths.LogFilePath).contains("Backup startet at: "));
+    EXPECT_EQ(m_op.LastStatus(), lines.last());
+    EXPECT_TRUE(ReadWhole(m_session.Paths.LogFilePath).contains("Backup startet at: "));
 
-    EXPECT_EQ(op.views.front(), OperatorView::BackupRun);
-    EXPECT_EQ(op.views.back(), OperatorView::Protocol);
-    EXPECT_EQ(op.busyModes.back(), false);
-    EXPECT_EQ(op.listLocks.back(), false);
-    EXPECT_EQ(op.busyCursorDepth, 0);
-    EXPECT_FALSE(session.BackupRunning);
-    EXPECT_EQ(calls, QStringList({"clear mail"}));
+    EXPECT_EQ(m_op.Views.front(), OperatorView::BackupRun);
+    EXPECT_EQ(m_op.Views.back(), OperatorView::Protocol);
+    EXPECT_EQ(m_op.BusyModes.back(), false);
+    EXPECT_EQ(m_op.ListLocks.back(), false);
+    EXPECT_EQ(m_op.BusyCursorDepth, 0);
+    EXPECT_FALSE(m_session.BackupRunning);
+    EXPECT_EQ(m_calls, QStringList({"clear mail"}));
 }
 
 TEST_F(BackupRunTest, AnEmptyBackupListWritesNothingAndSaysSo) {
     for (const QStringList& list : {QStringList(), QStringList({"", " "})}) {
-        op.protocolLines.clear();
-        fixture.Backup(list);
-        EXPECT_TRUE(session.CancelFlag);
+        m_op.ProtocolLines.clear();
+        m_fixture.Backup(list);
+        EXPECT_TRUE(m_session.CancelFlag);
         EXPECT_EQ(ImageSize(), 0);
         EXPECT_TRUE(
-            op.protocolLines.contains("The backup list is empty: nothing was written to tape."));
-        EXPECT_TRUE(op.protocolLines.contains("0 Files proceded."));
-        EXPECT_TRUE(op.protocolLines.last().startsWith("Backup finished at: "));
-        EXPECT_FALSE(session.BackupRunning);
+            m_op.ProtocolLines.contains("The backup list is empty: nothing was written to tape."));
+        EXPECT_TRUE(m_op.ProtocolLines.contains("0 Files proceded."));
+        EXPECT_TRUE(m_op.ProtocolLines.last().startsWith("Backup finished at: "));
+        EXPECT_FALSE(m_session.BackupRunning);
     }
 }
 
 TEST_F(BackupRunTest, APreBackupCommandThatDoesNotStartEndsTheRunBeforeTheTape) {
-    fixture.MakeFile("a.txt", "a");
+    m_fixture.MakeFile("a.txt", "a");
     EnableEveryFollowUp();
-    session.settings.CommandBefore = "fail before";
+    m_session.Settings.CommandBefore = "fail before";
 
-    fixture.Backup({fixture.Source()});
+    m_fixture.Backup({m_fixture.Source()});
 
     EXPECT_EQ(ImageSize(), 0);
     EXPECT_EQ(
-        op.protocolLines.mid(op.protocolLines.size() - 5),
+        m_op.ProtocolLines.mid(m_op.ProtocolLines.size() - 5),
         QStringList({"", ProtocolLog::Separator(), "", "Error in before Backup Parameter", ""}));
-    EXPECT_FALSE(op.protocolLines.join('\n').contains("Backup finished at: "));
-    EXPECT_EQ(calls, QStringList({"clear mail", "fail before"})) << "no follow-up step";
-    EXPECT_FALSE(session.BackupRunning);
-    EXPECT_EQ(op.busyModes.back(), false);
-    EXPECT_EQ(op.busyCursorDepth, 0);
+    EXPECT_FALSE(m_op.ProtocolLines.join('\n').contains("Backup finished at: "));
+    EXPECT_EQ(m_calls, QStringList({"clear mail", "fail before"})) << "no follow-up step";
+    EXPECT_FALSE(m_session.BackupRunning);
+    EXPECT_EQ(m_op.BusyModes.back(), false);
+    EXPECT_EQ(m_op.BusyCursorDepth, 0);
 }
 
 TEST_F(BackupRunTest, AWaitTimeThatIsNotANumberEndsTheRunAndLeavesItIdle) {
-    fixture.MakeFile("a.txt", "a");
-    session.settings.MailAfterBackup = true;
-    session.settings.CommandBefore = "before";
-    session.settings.CommandBeforeWait = "soon";
+    m_fixture.MakeFile("a.txt", "a");
+    m_session.Settings.MailAfterBackup = true;
+    m_session.Settings.CommandBefore = "before";
+    m_session.Settings.CommandBeforeWait = "soon";
 
-    fixture.Backup({fixture.Source()});
+    m_fixture.Backup({m_fixture.Source()});
 
-    EXPECT_TRUE(op.boxTexts().contains("'soon' is not a valid integer value"));
+    EXPECT_TRUE(m_op.BoxTexts().contains("'soon' is not a valid integer value"));
     EXPECT_EQ(ImageSize(), 0);
-    EXPECT_EQ(calls, QStringList({"clear mail", "before"}));
-    EXPECT_FALSE(session.BackupRunning);
-    EXPECT_EQ(op.busyModes.back(), false);
-    EXPECT_EQ(op.listLocks.back(), false);
+    EXPECT_EQ(m_calls, QStringList({"clear mail", "before"}));
+    EXPECT_FALSE(m_session.BackupRunning);
+    EXPECT_EQ(m_op.BusyModes.back(), false);
+    EXPECT_EQ(m_op.ListLocks.back(), false);
 }
 
 TEST_F(BackupRunTest, FollowUpStepsRunInTheirOrder) {
-    fixture.MakeFile("a.txt", "a");
+    m_fixture.MakeFile("a.txt", "a");
     EnableEveryFollowUp();
-    session.settings.CommandBefore = "before";
+    m_session.Settings.CommandBefore = "before";
 
-    fixture.Backup({fixture.Source()});
+    m_fixture.Backup({m_fixture.Source()});
 
-    EXPECT_FALSE(session.CancelFlag);
-    EXPECT_EQ(calls, QStringList({"clear mail", "before", "verify", "after", "mail", "exit"}));
-    EXPECT_FALSE(busyAtVerify) << "the verify runs with the window idle";
-    EXPECT_EQ(loadedAtAfter, "") << "ejected before the post-backup command";
-    EXPECT_FALSE(runningAtAfter);
+    EXPECT_FALSE(m_session.CancelFlag);
+    EXPECT_EQ(m_calls, QStringList({"clear mail", "before", "verify", "after", "mail", "exit"}));
+    EXPECT_FALSE(m_busyAtVerify) << "the verify runs with the window idle";
+    EXPECT_EQ(m_loadedAtAfter, "") << "ejected before the post-backup command";
+    EXPECT_FALSE(m_runningAtAfter);
 }
 
 TEST_F(BackupRunTest, AFailedPostBackupCommandStillMailsButDoesNotExit) {
-    fixture.MakeFile("a.txt", "a");
+    m_fixture.MakeFile("a.txt", "a");
     EnableEveryFollowUp();
-    session.settings.CommandAfter = "fail after";
+    m_session.Settings.CommandAfter = "fail after";
 
-    fixture.Backup({fixture.Source()});
+    m_fixture.Backup({m_fixture.Source()});
 
-    EXPECT_TRUE(session.CancelFlag);
-    EXPECT_EQ(calls, QStringList({"clear mail", "verify", "fail after", "mail"}));
+    EXPECT_TRUE(m_session.CancelFlag);
+    EXPECT_EQ(m_calls, QStringList({"clear mail", "verify", "fail after", "mail"}));
     EXPECT_EQ(
-        op.protocolLines.mid(op.protocolLines.size() - 5),
+        m_op.ProtocolLines.mid(m_op.ProtocolLines.size() - 5),
         QStringList({"", ProtocolLog::Separator(), "", "Error in after Backup Parameter", ""}));
 }
 
 TEST_F(BackupRunTest, ACancelledRunSkipsVerifyEjectAndExitButMails) {
-    const QString a = fixture.MakeFile("a.txt", "a");
-    fixture.MakeFile("b.txt", "b");
+    const QString a = m_fixture.MakeFile("a.txt", "a");
+    m_fixture.MakeFile("b.txt", "b");
     EnableEveryFollowUp();
-    op.onStatus = [&](const QString& status) {
+    m_op.OnStatus = [&](const QString& status) {
         if (status.contains(a + " <"))
-            session.CancelFlag = true;
+            m_session.CancelFlag = true;
     };
 
-    fixture.Backup({fixture.Source()});
+    m_fixture.Backup({m_fixture.Source()});
 
-    EXPECT_TRUE(session.CancelFlag);
-    EXPECT_EQ(calls, QStringList({"clear mail", "after", "mail"}));
-    EXPECT_EQ(fixture.library->loadedCartridge(), "t1") << "not ejected";
-    EXPECT_TRUE(fixture.Parse().endMarkerFound);
+    EXPECT_TRUE(m_session.CancelFlag);
+    EXPECT_EQ(m_calls, QStringList({"clear mail", "after", "mail"}));
+    EXPECT_EQ(m_fixture.Library->LoadedCartridge(), "t1") << "not ejected";
+    EXPECT_TRUE(m_fixture.Parse().EndMarkerFound);
 }
 
 TEST_F(BackupRunTest, AMissingMediumSkipsTheStepsThatNeedATape) {
-    fixture.MakeFile("a.txt", "a");
+    m_fixture.MakeFile("a.txt", "a");
     EnableEveryFollowUp();
-    fixture.library->eject();
+    m_fixture.Library->Eject();
 
-    fixture.Backup({fixture.Source()});
+    m_fixture.Backup({m_fixture.Source()});
 
-    EXPECT_TRUE(session.CancelFlag);
-    EXPECT_EQ(calls, QStringList({"clear mail", "after", "mail"}));
-    EXPECT_TRUE(op.protocolLines.contains("0 Files proceded."));
+    EXPECT_TRUE(m_session.CancelFlag);
+    EXPECT_EQ(m_calls, QStringList({"clear mail", "after", "mail"}));
+    EXPECT_TRUE(m_op.ProtocolLines.contains("0 Files proceded."));
 }
 
 TEST_F(BackupRunTest, ACatalogFileThatCannotBeMadeStopsTheRunAfterTheDescription) {
-    fixture.MakeFile("a.txt", "a");
-    QDir(session.paths.WorkDirectory).removeRecursively();
-    QFile blocker(session.paths.WorkDirectory.chopped(1));
+    m_fixture.MakeFile("a.txt", "a");
+    QDir(m_session.Paths.WorkDirectory).removeRecursively();
+    QFile blocker(m_session.Paths.WorkDirectory.chopped(1));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)) << "a file where the work directory goes";
     blocker.close();
 
-    fixture.Backup({fixture.Source()});
+    m_fixture.Backup({m_fixture.Source()});
 
-    EXPECT_TRUE(session.CancelFlag);
+    EXPECT_TRUE(m_session.CancelFlag);
     EXPECT_EQ(ImageSize(), 32768) << "the tape description block only";
-    ASSERT_FALSE(op.boxes.empty());
-    EXPECT_TRUE(op.boxes.back().text.startsWith(
-        "The catalog file " + session.paths.CatalogFilePath + " cannot be created"))
-        << op.boxes.back().text.toStdString();
-    EXPECT_TRUE(op.protocolLines.last().startsWith("Backup finished at: "));
+    ASSERT_FALSE(m_op.Boxes.empty());
+    EXPECT_TRUE(m_op.Boxes.back().Text.startsWith(
+        "The catalog file " + m_session.Paths.CatalogFilePath + " cannot be created"))
+        << m_op.Boxes.back().Text.toStdString();
+    EXPECT_TRUE(m_op.ProtocolLines.last().startsWith("Backup finished at: "));
 }
 
 TEST_F(BackupRunTest, AHarddiskLineHandsTheRunToTheDiskImage) {
     std::vector<int> disks;
-    steps.BackupDiskImage = [&](int disk) { disks.push_back(disk); };
-    fixture.Backup({"harddisk 12", fixture.MakeFile("ignored", "x")});
+    m_steps.BackupDiskImage = [&](int disk) { disks.push_back(disk); };
+    m_fixture.Backup({"harddisk 12", m_fixture.MakeFile("ignored", "x")});
 
     EXPECT_EQ(disks, std::vector<int>({12}));
     EXPECT_EQ(ImageSize(), 0);
-    EXPECT_TRUE(op.protocolLines.last().startsWith("Backup finished at: "));
-    EXPECT_EQ(op.listLocks.back(), false);
+    EXPECT_TRUE(m_op.ProtocolLines.last().startsWith("Backup finished at: "));
+    EXPECT_EQ(m_op.ListLocks.back(), false);
 }
 
 TEST(BackupCancel, AsksAndRaisesTheFlagOnlyOnYes) {
     for (const MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
         ScriptedOperator op;
-        op.answers = {answer};
+        op.Answers = {answer};
         bool cancelFlag = false;
         ConfirmCancel(op, cancelFlag);
         const bool yes = answer == MessageAnswer::Yes;
         EXPECT_EQ(cancelFlag, yes);
-        ASSERT_EQ(op.boxes.size(), yes ? 2u : 1u);
-        EXPECT_EQ(op.boxes[0].text, "Do you want to cancel this operation?");
-        EXPECT_EQ(op.boxes[0].buttons, MessageButtons::YesNo);
+        ASSERT_EQ(op.Boxes.size(), yes ? 2u : 1u);
+        EXPECT_EQ(op.Boxes[0].Text, "Do you want to cancel this operation?");
+        EXPECT_EQ(op.Boxes[0].Buttons, MessageButtons::YesNo);
         if (yes) {
-            EXPECT_EQ(op.boxes[1].text, "canceld.");
-            EXPECT_EQ(op.boxes[1].buttons, MessageButtons::Ok);
+            EXPECT_EQ(op.Boxes[1].Text, "canceld.");
+            EXPECT_EQ(op.Boxes[1].Buttons, MessageButtons::Ok);
         }
     }
 }
@@ -265,8 +265,8 @@ TEST(BackupLists, ListCommandsTidyBeforeTheyAppend) {
 
     ClearBackupList(settings, op);
     EXPECT_TRUE(settings.BackupList.isEmpty());
-    EXPECT_EQ(op.views, std::vector<OperatorView>({OperatorView::BackupList}));
-    EXPECT_EQ(op.listLocks, std::vector<bool>({false}));
+    EXPECT_EQ(op.Views, std::vector<OperatorView>({OperatorView::BackupList}));
+    EXPECT_EQ(op.ListLocks, std::vector<bool>({false}));
     ClearExcludeList(settings);
     EXPECT_TRUE(settings.ExcludeList.isEmpty());
 }

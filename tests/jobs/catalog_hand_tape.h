@@ -17,10 +17,10 @@
 namespace orvane::test {
 
 struct HandTapeOptions {
-    QByteArray label = "Tape";
-    bool catalog = true;   // a catalog file after the records, listing them
-    bool endMarker = true; // the end marker pointing at the catalog (at block 1 without one)
-    std::optional<StreamPosition> markedCatalogStart =
+    QByteArray Label = "Tape";
+    bool Catalog = true;   // a catalog file after the records, listing them
+    bool EndMarker = true; // the end marker pointing at the catalog (at block 1 without one)
+    std::optional<StreamPosition> MarkedCatalogStart =
         std::nullopt; // what a lying end marker names instead
 };
 
@@ -31,11 +31,11 @@ inline void WriteHandTape(Session& session, const std::vector<HandRecord>& recor
                           const QDateTime& modified, const HandTapeOptions& options = {}) {
     ProbeTapeDrive(session);
     TapeDescription& description = session.CurrentTapeDescription;
-    description.Label = options.label;
+    description.Label = options.Label;
     description.TapeNumber = 1;
     description.Date = ToTapeDate(QDateTime(QDate(2026, 3, 1), QTime(8, 0)));
     WriteTapeDescription(session, description);
-    QDir().mkpath(session.paths.WorkDirectory);
+    QDir().mkpath(session.Paths.WorkDirectory);
     MoveToBlock(session, "1");
     session.Stream.StartBlock(1);
     TapeHandlePtr handle = OpenTape(session);
@@ -54,25 +54,25 @@ inline void WriteHandTape(Session& session, const std::vector<HandRecord>& recor
     for (const HandRecord& record : records) {
         write(record);
         CatalogRecord entry;
-        entry.Path = record.path;
+        entry.Path = record.Path;
         entry.End = position();
         char bytes[CatalogRecord::Size];
-        entry.encode(bytes);
+        entry.Encode(bytes);
         catalog.append(bytes, CatalogRecord::Size);
     }
     StreamPosition catalogStart{0, 0, 1};
-    if (options.catalog) {
+    if (options.Catalog) {
         catalogStart = position();
-        write({QFile::encodeName(session.paths.CatalogFilePath), catalog});
+        write({QFile::encodeName(session.Paths.CatalogFilePath), catalog});
     }
     handle.reset();
-    if (options.endMarker) {
-        WriteEndMarker(session, options.markedCatalogStart.value_or(catalogStart));
+    if (options.EndMarker) {
+        WriteEndMarker(session, options.MarkedCatalogStart.value_or(catalogStart));
     } else {
         // The last partial block goes to tape without a marker after it.
         session.Stream.ClearRest();
         TapeHandlePtr last = OpenTape(session);
-        last->writeBlock(session.Stream.Block().Data(), TapeBlockSize);
+        last->WriteBlock(session.Stream.Block().Data(), TapeBlockSize);
     }
 }
 

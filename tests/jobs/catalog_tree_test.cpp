@@ -21,12 +21,12 @@ std::vector<QByteArray> Paths(std::initializer_list<const char*> paths) {
 QStringList Drawing(const CatalogTree& tree) {
     QStringList lines;
     std::function<void(uint32_t, int)> draw = [&](uint32_t node, int depth) {
-        lines << QString(depth * 2, QLatin1Char(' ')) + tree.text(node) +
-                     QStringLiteral(" [%1]").arg(int(tree.kind(node)));
-        for (uint32_t row = 0; row < tree.childCount(node); ++row)
-            draw(tree.child(node, row), depth + 1);
+        lines << QString(depth * 2, QLatin1Char(' ')) + tree.Text(node) +
+                     QStringLiteral(" [%1]").arg(int(tree.NodeKind(node)));
+        for (uint32_t row = 0; row < tree.ChildCount(node); ++row)
+            draw(tree.Child(node, row), depth + 1);
     };
-    for (uint32_t root = 0; root < tree.rootCount(); ++root)
+    for (uint32_t root = 0; root < tree.RootCount(); ++root)
         draw(root, 0);
     return lines;
 }
@@ -63,8 +63,8 @@ TEST(CatalogTree, OneRootPerRootDirectoriesBeforeFilesEachPathOnce) {
                                  "      x.doc [2]",
                                  "  boot.ini [2]",
                              }));
-    EXPECT_EQ(tree.fileCount(), 9u);
-    EXPECT_TRUE(tree.unplacedPaths().empty());
+    EXPECT_EQ(tree.FileCount(), 9u);
+    EXPECT_TRUE(tree.UnplacedPaths().empty());
 
     std::vector<QByteArray> expected = Paths({
         "/etc/hosts",
@@ -77,7 +77,7 @@ TEST(CatalogTree, OneRootPerRootDirectoriesBeforeFilesEachPathOnce) {
         "c:\\data\\sub\\x.doc",
         "c:\\boot.ini",
     });
-    EXPECT_EQ(tree.filePaths(), expected);
+    EXPECT_EQ(tree.FilePaths(), expected);
 }
 
 TEST(CatalogTree, RestoreLinesOfEveryKindOfNode) {
@@ -86,11 +86,11 @@ TEST(CatalogTree, RestoreLinesOfEveryKindOfNode) {
     // The line of every node, in the order of the drawing.
     QStringList lines;
     std::function<void(uint32_t)> walk = [&](uint32_t node) {
-        lines << tree.restoreLine(node);
-        for (uint32_t row = 0; row < tree.childCount(node); ++row)
-            walk(tree.child(node, row));
+        lines << tree.RestoreLine(node);
+        for (uint32_t row = 0; row < tree.ChildCount(node); ++row)
+            walk(tree.Child(node, row));
     };
-    for (uint32_t root = 0; root < tree.rootCount(); ++root)
+    for (uint32_t root = 0; root < tree.RootCount(); ++root)
         walk(root);
     EXPECT_EQ(lines, QStringList({"/", "/home/", "/home/ann/", "/home/ann/a.txt", "/top.txt",
                                   "c:\\", "c:\\data\\", "c:\\data\\a.txt", "c:\\r.txt"}));
@@ -102,23 +102,23 @@ TEST(CatalogTree, OddPathsStayOutOfTheTreeAndDoubledSeparatorsAddNoLevel) {
                                   "/data//sub/a.txt", "/data/sub/b.txt", "c:\\\\x.txt"}));
     EXPECT_EQ(Drawing(tree), QStringList({"/ [0]", "  data [1]", "    sub [1]", "      a.txt [2]",
                                           "      b.txt [2]", "c: [0]", "  x.txt [2]"}));
-    EXPECT_EQ(tree.unplacedPaths(),
+    EXPECT_EQ(tree.UnplacedPaths(),
               Paths({"relative/a.txt", "\\\\server\\share\\a.txt", "/data/"}));
 }
 
 TEST(CatalogTree, DriveLetterNamesReadAsTheirCodePage) {
     const CatalogTree tree = CatalogTree::Build(Paths({"c:\\daten\\gr\xf6\xdf"
                                                        "e.txt"}));
-    EXPECT_EQ(tree.text(2), QString::fromUtf8("gr\xc3\xb6\xc3\x9f"
+    EXPECT_EQ(tree.Text(2), QString::fromUtf8("gr\xc3\xb6\xc3\x9f"
                                               "e.txt"));
-    EXPECT_EQ(tree.restoreLine(2), QString::fromUtf8("c:\\daten\\gr\xc3\xb6\xc3\x9f"
+    EXPECT_EQ(tree.RestoreLine(2), QString::fromUtf8("c:\\daten\\gr\xc3\xb6\xc3\x9f"
                                                      "e.txt"));
 }
 
 TEST(CatalogTree, AnEmptyListGivesAnEmptyTree) {
     const CatalogTree tree = CatalogTree::Build({});
-    EXPECT_TRUE(tree.isEmpty());
-    EXPECT_TRUE(tree.filePaths().empty());
+    EXPECT_TRUE(tree.IsEmpty());
+    EXPECT_TRUE(tree.FilePaths().empty());
 }
 
 class CatalogTreeModelTest : public ::testing::Test {
@@ -129,76 +129,76 @@ protected:
             paths.push_back(QByteArrayLiteral("/big/f") + QByteArray::number(i));
         paths.emplace_back("/small/one.txt");
         paths.emplace_back("c:\\x.txt");
-        model.setTree(std::make_shared<const CatalogTree>(CatalogTree::Build(paths)));
+        m_model.SetTree(std::make_shared<const CatalogTree>(CatalogTree::Build(paths)));
     }
-    CatalogTreeModel model;
+    CatalogTreeModel m_model;
 };
 
 TEST_F(CatalogTreeModelTest, HandsOutChildrenInBatches) {
-    ASSERT_EQ(model.rowCount(), 2) << "the roots are there from the start";
-    const QModelIndex slash = model.index(0, 0);
-    EXPECT_EQ(model.data(slash).toString(), "/");
-    EXPECT_EQ(model.rowCount(slash), 0);
-    EXPECT_TRUE(model.hasChildren(slash));
-    ASSERT_TRUE(model.canFetchMore(slash));
-    model.fetchMore(slash);
-    ASSERT_EQ(model.rowCount(slash), 2);
-    const QModelIndex big = model.index(0, 0, slash);
-    EXPECT_EQ(model.data(big).toString(), "big");
+    ASSERT_EQ(m_model.rowCount(), 2) << "the roots are there from the start";
+    const QModelIndex slash = m_model.index(0, 0);
+    EXPECT_EQ(m_model.data(slash).toString(), "/");
+    EXPECT_EQ(m_model.rowCount(slash), 0);
+    EXPECT_TRUE(m_model.hasChildren(slash));
+    ASSERT_TRUE(m_model.canFetchMore(slash));
+    m_model.fetchMore(slash);
+    ASSERT_EQ(m_model.rowCount(slash), 2);
+    const QModelIndex big = m_model.index(0, 0, slash);
+    EXPECT_EQ(m_model.data(big).toString(), "big");
 
     std::vector<int> counts;
-    while (model.canFetchMore(big)) {
-        model.fetchMore(big);
-        counts.push_back(model.rowCount(big));
+    while (m_model.canFetchMore(big)) {
+        m_model.fetchMore(big);
+        counts.push_back(m_model.rowCount(big));
     }
     EXPECT_EQ(counts, (std::vector<int>{1000, 2000, 2500}));
-    EXPECT_FALSE(model.hasChildren(model.index(0, 0, big)));
-    EXPECT_EQ(model.parent(model.index(2499, 0, big)), big);
-    EXPECT_EQ(model.parent(big), slash);
+    EXPECT_FALSE(m_model.hasChildren(m_model.index(0, 0, big)));
+    EXPECT_EQ(m_model.parent(m_model.index(2499, 0, big)), big);
+    EXPECT_EQ(m_model.parent(big), slash);
 }
 
 TEST_F(CatalogTreeModelTest, GivesImageIndexAndRestoreLinePerNode) {
-    const QModelIndex slash = model.index(0, 0);
-    model.fetchMore(slash);
-    const QModelIndex small = model.index(1, 0, slash);
-    model.fetchMore(small);
-    const QModelIndex file = model.index(0, 0, small);
-    const QModelIndex drive = model.index(1, 0);
-    model.fetchMore(drive);
-    const QModelIndex driveFile = model.index(0, 0, drive);
+    const QModelIndex slash = m_model.index(0, 0);
+    m_model.fetchMore(slash);
+    const QModelIndex small = m_model.index(1, 0, slash);
+    m_model.fetchMore(small);
+    const QModelIndex file = m_model.index(0, 0, small);
+    const QModelIndex drive = m_model.index(1, 0);
+    m_model.fetchMore(drive);
+    const QModelIndex driveFile = m_model.index(0, 0, drive);
 
-    EXPECT_EQ(model.data(slash, CatalogTreeModel::ImageIndexRole).toInt(), 0);
-    EXPECT_EQ(model.data(small, CatalogTreeModel::ImageIndexRole).toInt(), 1);
-    EXPECT_EQ(model.data(file, CatalogTreeModel::ImageIndexRole).toInt(), 2);
-    EXPECT_EQ(model.restoreLine(slash), "/");
-    EXPECT_EQ(model.restoreLine(small), "/small/");
-    EXPECT_EQ(model.restoreLine(file), "/small/one.txt");
-    EXPECT_EQ(model.data(drive).toString(), "c:");
-    EXPECT_EQ(model.restoreLine(drive), "c:\\");
-    EXPECT_EQ(model.data(driveFile, CatalogTreeModel::RestoreLineRole).toString(), "c:\\x.txt");
-    EXPECT_EQ(model.restoreLine(QModelIndex()), "");
+    EXPECT_EQ(m_model.data(slash, CatalogTreeModel::ImageIndexRole).toInt(), 0);
+    EXPECT_EQ(m_model.data(small, CatalogTreeModel::ImageIndexRole).toInt(), 1);
+    EXPECT_EQ(m_model.data(file, CatalogTreeModel::ImageIndexRole).toInt(), 2);
+    EXPECT_EQ(m_model.RestoreLine(slash), "/");
+    EXPECT_EQ(m_model.RestoreLine(small), "/small/");
+    EXPECT_EQ(m_model.RestoreLine(file), "/small/one.txt");
+    EXPECT_EQ(m_model.data(drive).toString(), "c:");
+    EXPECT_EQ(m_model.RestoreLine(drive), "c:\\");
+    EXPECT_EQ(m_model.data(driveFile, CatalogTreeModel::RestoreLineRole).toString(), "c:\\x.txt");
+    EXPECT_EQ(m_model.RestoreLine(QModelIndex()), "");
 }
 
 TEST_F(CatalogTreeModelTest, ADoubleClickAddsTheNodesLineToATidiedRestoreList) {
     orvane::test::SessionFixture fixture;
-    Session& session = *fixture.session;
-    session.settings.RestoreList = {"/etc/", "", " ", "/srv/x"};
-    const QModelIndex slash = model.index(0, 0);
-    model.fetchMore(slash);
+    Session& session = *fixture.Session;
+    session.Settings.RestoreList = {"/etc/", "", " ", "/srv/x"};
+    const QModelIndex slash = m_model.index(0, 0);
+    m_model.fetchMore(slash);
 
-    AddNodeToRestoreList(session, model, model.index(1, 0, slash));
-    EXPECT_EQ(session.settings.RestoreList, QStringList({"/etc/", "/srv/x", "/small/"}));
-    EXPECT_EQ(fixture.op.restoreList, session.settings.RestoreList);
-    AddNodeToRestoreList(session, model, QModelIndex());
-    EXPECT_EQ(session.settings.RestoreList.size(), 3) << "no selection adds nothing";
+    AddNodeToRestoreList(session, m_model, m_model.index(1, 0, slash));
+    EXPECT_EQ(session.Settings.RestoreList, QStringList({"/etc/", "/srv/x", "/small/"}));
+    EXPECT_EQ(fixture.Op.RestoreList, session.Settings.RestoreList);
+    AddNodeToRestoreList(session, m_model, QModelIndex());
+    EXPECT_EQ(session.Settings.RestoreList.size(), 3) << "no selection adds nothing";
 }
 
 TEST_F(CatalogTreeModelTest, ANewTreeResetsTheRows) {
-    const QModelIndex slash = model.index(0, 0);
-    model.fetchMore(slash);
-    model.setTree(nullptr);
-    EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_FALSE(model.hasChildren());
+    const QModelIndex slash = m_model.index(0, 0);
+    m_model.fetchMore(slash);
+    m_model.SetTree(nullptr);
+    EXPECT_EQ(m_model.rowCount(), 0);
+    EXPECT_FALSE(m_model.hasChildren());
 }
 
 } // namespace

@@ -25,14 +25,14 @@ std::string Name(Damage damage, Job job) {
 class CorruptedTape : public ::testing::Test {
 protected:
     CorruptedTape() {
-        session.Start();
-        session.DelayedStart();
-        session.settings.RestoreTarget = target;
-        session.settings.RestoreOption = 2;
-        session.settings.RestoreList = {"/"};
+        m_session.Start();
+        m_session.DelayedStart();
+        m_session.Settings.RestoreTarget = m_target;
+        m_session.Settings.RestoreOption = 2;
+        m_session.Settings.RestoreList = {"/"};
         // Every prompt for another tape is given up: there is no other tape.
         for (int i = 0; i < 20; ++i)
-            fixture.op.answers.push_back(MessageAnswer::Cancel);
+            m_fixture.Op.Answers.push_back(MessageAnswer::Cancel);
     }
 
     void WriteDamagedTape(Damage damage) {
@@ -42,23 +42,23 @@ protected:
         switch (damage) {
         case Damage::LengthPastTheData:
             records.push_back({"/data/short", QByteArray(100, 's'), false, 5 * 32768});
-            WriteHandTape(session, records, modified, {.catalog = false, .endMarker = false});
+            WriteHandTape(m_session, records, modified, {.Catalog = false, .EndMarker = false});
             break;
         case Damage::NoEndMarker:
             // The rest of the last block is zeros where the marker should be.
-            WriteHandTape(session, records, modified, {.endMarker = false});
+            WriteHandTape(m_session, records, modified, {.EndMarker = false});
             break;
         case Damage::TruncatedAtABlockEnd:
             // The first record fills block 1 exactly; the data end there.
-            records[0].data = QByteArray(32768 - 296, 'k');
-            WriteHandTape(session, records, modified);
-            ASSERT_TRUE(QFile::resize(fixture.library->imagePath("t1"), 2 * 32768));
+            records[0].Data = QByteArray(32768 - 296, 'k');
+            WriteHandTape(m_session, records, modified);
+            ASSERT_TRUE(QFile::resize(m_fixture.Library->ImagePath("t1"), 2 * 32768));
             break;
         case Damage::GarbageInBlock1: {
             // Everything, the catalog included, lies in block 1.
-            records[1].data.resize(4000);
-            WriteHandTape(session, records, modified);
-            QFile image(fixture.library->imagePath("t1"));
+            records[1].Data.resize(4000);
+            WriteHandTape(m_session, records, modified);
+            QFile image(m_fixture.Library->ImagePath("t1"));
             ASSERT_TRUE(image.open(QIODevice::ReadWrite));
             QByteArray garbage(32768, 0);
             QRandomGenerator random(42);
@@ -70,9 +70,9 @@ protected:
         }
     }
 
-    SessionFixture fixture;
-    Session& session = *fixture.session;
-    const QString target = fixture.home.file("restore/");
+    SessionFixture m_fixture;
+    Session& m_session = *m_fixture.Session;
+    const QString m_target = m_fixture.Home.File("restore/");
 };
 
 class CorruptedTapeTest : public CorruptedTape,
@@ -81,39 +81,39 @@ class CorruptedTapeTest : public CorruptedTape,
 TEST_P(CorruptedTapeTest, EndsIdleWithWordsAndWritesNothingOutsideTheTarget) {
     const auto [damage, run] = GetParam();
     WriteDamagedTape(damage);
-    fixture.op.boxes.clear();
-    fixture.op.busyModes.clear();
+    m_fixture.Op.Boxes.clear();
+    m_fixture.Op.BusyModes.clear();
 
     switch (run) {
     case Job::Restore:
-        RunRestore(session);
+        RunRestore(m_session);
         break;
     case Job::FastCatalog:
-        LoadCatalogFast(session);
+        LoadCatalogFast(m_session);
         break;
     case Job::SequentialCatalog:
-        LoadCatalogSequential(session);
+        LoadCatalogSequential(m_session);
         break;
     case Job::Verify:
-        VerifyTape(session);
+        VerifyTape(m_session);
         break;
     }
 
-    EXPECT_FALSE(fixture.op.boxes.empty()) << "the operator is told";
-    EXPECT_EQ(fixture.op.busyModes.back(), false);
-    EXPECT_EQ(fixture.op.listLocks.back(), false);
-    EXPECT_EQ(fixture.op.busyCursorDepth, 0);
-    EXPECT_TRUE(FilesBelow(session.paths.WorkDirectory).isEmpty())
-        << FilesBelow(session.paths.WorkDirectory).join(' ').toStdString();
-    for (const QString& file : FilesBelow(fixture.home.path())) {
+    EXPECT_FALSE(m_fixture.Op.Boxes.empty()) << "the operator is told";
+    EXPECT_EQ(m_fixture.Op.BusyModes.back(), false);
+    EXPECT_EQ(m_fixture.Op.ListLocks.back(), false);
+    EXPECT_EQ(m_fixture.Op.BusyCursorDepth, 0);
+    EXPECT_TRUE(FilesBelow(m_session.Paths.WorkDirectory).isEmpty())
+        << FilesBelow(m_session.Paths.WorkDirectory).join(' ').toStdString();
+    for (const QString& file : FilesBelow(m_fixture.Home.Path())) {
         EXPECT_TRUE(file.startsWith("vtape/") || file.startsWith("restore/") ||
                     file == "orvane_backup.log")
             << file.toStdString();
     }
     if (run != Job::Restore) {
-        EXPECT_FALSE(QFileInfo::exists(target));
+        EXPECT_FALSE(QFileInfo::exists(m_target));
     }
-    for (const QString& file : FilesBelow(target)) {
+    for (const QString& file : FilesBelow(m_target)) {
         EXPECT_FALSE(file.endsWith(".orvane-restoring.part")) << "a broken-off copy is removed";
     }
 }
@@ -125,17 +125,17 @@ TEST_F(CorruptedTape, DataEndingBeforeTheMarkerIsNamedAsSuch) {
         "The tape data ends before the end marker: the backup on this tape set is incomplete.";
     for (const Job run : {Job::Restore, Job::SequentialCatalog, Job::Verify}) {
         SCOPED_TRACE(int(run));
-        fixture.op.boxes.clear();
+        m_fixture.Op.Boxes.clear();
         if (run == Job::Restore) {
-            RunRestore(session);
-            EXPECT_EQ(FilesBelow(target), QStringList{"data/ok.txt"});
+            RunRestore(m_session);
+            EXPECT_EQ(FilesBelow(m_target), QStringList{"data/ok.txt"});
         } else if (run == Job::Verify) {
-            VerifyTape(session);
+            VerifyTape(m_session);
         } else {
-            EXPECT_EQ(LoadCatalogSequential(session)->fileCount(), 1u);
+            EXPECT_EQ(LoadCatalogSequential(m_session)->FileCount(), 1u);
         }
-        EXPECT_TRUE(fixture.op.boxTexts().contains(words))
-            << fixture.op.boxTexts().join('|').toStdString();
+        EXPECT_TRUE(m_fixture.Op.BoxTexts().contains(words))
+            << m_fixture.Op.BoxTexts().join('|').toStdString();
     }
 }
 

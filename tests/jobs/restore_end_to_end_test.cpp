@@ -21,8 +21,8 @@ namespace {
 // A backup source with what file trees hold: nested directories, empty and binary files,
 // names with blanks and non-ASCII letters, names that differ only in case.
 struct SourceFile {
-    QString relative;
-    QByteArray data;
+    QString Relative;
+    QByteArray Data;
 };
 
 QByteArray RandomBytes(int size, quint32 seed) {
@@ -59,24 +59,24 @@ std::vector<SourceFile> SourceTree(int binarySize) {
 class EndToEndTest : public ::testing::Test {
 protected:
     void SetUpLibrary(int64_t capacity) {
-        library = VirtualTapeLibrary::at(home.libraryDir());
-        library->createCartridge("tape1", capacity, 1, false);
-        library->insert("tape1");
-        loader = std::make_unique<Autoloader>(library);
-        op.onTapeRequest = [this](const TapeRequest& request) { loader->load(request); };
-        session = std::make_unique<Session>(op, home.path(), home.tapeChoice());
-        session->Start();
-        session->DelayedStart();
-        session->settings.RestoreTarget = target;
-        session->settings.RestoreOption = 2;
-        session->settings.ShortProtocol = false;
+        m_library = VirtualTapeLibrary::At(m_home.LibraryDir());
+        m_library->CreateCartridge("tape1", capacity, 1, false);
+        m_library->Insert("tape1");
+        m_loader = std::make_unique<Autoloader>(m_library);
+        m_op.OnTapeRequest = [this](const TapeRequest& request) { m_loader->Load(request); };
+        m_session = std::make_unique<Session>(m_op, m_home.Path(), m_home.TapeChoice());
+        m_session->Start();
+        m_session->DelayedStart();
+        m_session->Settings.RestoreTarget = m_target;
+        m_session->Settings.RestoreOption = 2;
+        m_session->Settings.ShortProtocol = false;
     }
 
     void MakeSource(const std::vector<SourceFile>& files) {
         QDateTime when(QDate(2024, 1, 2), QTime(3, 4, 5));
         for (const SourceFile& file : files) {
-            WriteFile(source + file.relative, file.data);
-            QFile handle(source + file.relative);
+            WriteFile(m_source + file.Relative, file.Data);
+            QFile handle(m_source + file.Relative);
             handle.open(QIODevice::ReadWrite);
             handle.setFileTime(when, QFileDevice::FileModificationTime);
             when = when.addSecs(3671);
@@ -84,41 +84,43 @@ protected:
     }
 
     void Backup(bool softCompression, bool append = false) {
-        session->settings.BackupList = {source};
-        session->settings.SoftCompression = softCompression;
-        session->settings.Append = append;
-        RunBackup(*session);
-        ASSERT_FALSE(session->CancelFlag) << op.boxTexts().join('|').toStdString();
+        m_session->Settings.BackupList = {m_source};
+        m_session->Settings.SoftCompression = softCompression;
+        m_session->Settings.Append = append;
+        RunBackup(*m_session);
+        ASSERT_FALSE(m_session->CancelFlag) << m_op.BoxTexts().join('|').toStdString();
     }
 
     void Restore(const QStringList& lines) {
-        session->settings.RestoreList = lines;
-        RunRestore(*session);
-        EXPECT_EQ(op.busyModes.back(), false);
-        EXPECT_TRUE(FilesBelow(session->paths.WorkDirectory).isEmpty())
-            << FilesBelow(session->paths.WorkDirectory).join(' ').toStdString();
+        m_session->Settings.RestoreList = lines;
+        RunRestore(*m_session);
+        EXPECT_EQ(m_op.BusyModes.back(), false);
+        EXPECT_TRUE(FilesBelow(m_session->Paths.WorkDirectory).isEmpty())
+            << FilesBelow(m_session->Paths.WorkDirectory).join(' ').toStdString();
     }
 
     // The source as it was restored below the target.
-    QString Restored(const QString& relative) const { return target + source.mid(1) + relative; }
+    QString Restored(const QString& relative) const {
+        return m_target + m_source.mid(1) + relative;
+    }
 
     void ExpectRestoredAsBackedUp(const std::vector<SourceFile>& files) {
         for (const SourceFile& file : files) {
-            SCOPED_TRACE(file.relative.toStdString());
-            EXPECT_EQ(ReadAll(Restored(file.relative)), file.data);
-            EXPECT_EQ(QFileInfo(Restored(file.relative)).lastModified(),
-                      QFileInfo(source + file.relative).lastModified());
+            SCOPED_TRACE(file.Relative.toStdString());
+            EXPECT_EQ(ReadAll(Restored(file.Relative)), file.Data);
+            EXPECT_EQ(QFileInfo(Restored(file.Relative)).lastModified(),
+                      QFileInfo(m_source + file.Relative).lastModified());
         }
-        EXPECT_EQ(FilesBelow(target + source.mid(1)).size(), qsizetype(files.size()));
+        EXPECT_EQ(FilesBelow(m_target + m_source.mid(1)).size(), qsizetype(files.size()));
     }
 
-    TempHome home;
-    ScriptedOperator op;
-    std::shared_ptr<VirtualTapeLibrary> library;
-    std::unique_ptr<Autoloader> loader;
-    std::unique_ptr<Session> session;
-    const QString source = home.file("source/");
-    const QString target = home.file("restore/");
+    TempHome m_home;
+    ScriptedOperator m_op;
+    std::shared_ptr<VirtualTapeLibrary> m_library;
+    std::unique_ptr<Autoloader> m_loader;
+    std::unique_ptr<Session> m_session;
+    const QString m_source = m_home.File("source/");
+    const QString m_target = m_home.File("restore/");
 };
 
 // Plain and soft-compressed backups.
@@ -129,10 +131,10 @@ TEST_P(RoundTripTest, BackupThenRestoreGivesBackEveryFileOnOneTape) {
     const auto files = SourceTree(200000);
     MakeSource(files);
     Backup(GetParam());
-    Restore({source});
+    Restore({m_source});
     ExpectRestoredAsBackedUp(files);
-    EXPECT_TRUE(op.protocolLines.contains(QString::number(files.size()) + " Files proceded."));
-    EXPECT_TRUE(op.tapeRequests.empty());
+    EXPECT_TRUE(m_op.ProtocolLines.contains(QString::number(files.size()) + " Files proceded."));
+    EXPECT_TRUE(m_op.TapeRequests.empty());
 }
 
 TEST_P(RoundTripTest, ASetOfThreeTapesIsReadInOrderFromTapeOne) {
@@ -141,33 +143,33 @@ TEST_P(RoundTripTest, ASetOfThreeTapesIsReadInOrderFromTapeOne) {
     const auto files = SourceTree(1400000);
     MakeSource(files);
     Backup(GetParam());
-    ASSERT_EQ(library->cartridges().size(), 3u);
-    ASSERT_EQ(session->CurrentTapeDescription.TapeNumber, 3) << "the backup ends on tape 3";
-    op.tapeRequests.clear();
+    ASSERT_EQ(m_library->Cartridges().size(), 3u);
+    ASSERT_EQ(m_session->CurrentTapeDescription.TapeNumber, 3) << "the backup ends on tape 3";
+    m_op.TapeRequests.clear();
 
-    Restore({source});
+    Restore({m_source});
     ExpectRestoredAsBackedUp(files);
     std::vector<int> asked;
-    for (const TapeRequest& request : op.tapeRequests) {
-        EXPECT_EQ(request.kind, TapeRequest::Kind::TapeOfSet);
-        asked.push_back(request.tapeNumber);
+    for (const TapeRequest& request : m_op.TapeRequests) {
+        EXPECT_EQ(request.Kind, TapeRequestKind::TapeOfSet);
+        asked.push_back(request.TapeNumber);
     }
     EXPECT_EQ(asked, (std::vector<int>{1, 2, 3}));
-    EXPECT_TRUE(
-        op.boxTexts().contains("Please insert Tape 1 of the current Tape Set and press then ok!"));
-    EXPECT_TRUE(op.boxTexts().contains("Tape at end! Please insert Tape 2 and press then ok!"));
+    EXPECT_TRUE(m_op.BoxTexts().contains(
+        "Please insert Tape 1 of the current Tape Set and press then ok!"));
+    EXPECT_TRUE(m_op.BoxTexts().contains("Tape at end! Please insert Tape 2 and press then ok!"));
 
     // The catalog is found on the last tape, the sequential scan starts again at tape 1.
-    const auto fast = LoadCatalogFast(*session);
-    const auto sequential = LoadCatalogSequential(*session);
-    ASSERT_EQ(fast->fileCount(), files.size());
-    EXPECT_EQ(fast->filePaths(), sequential->filePaths());
+    const auto fast = LoadCatalogFast(*m_session);
+    const auto sequential = LoadCatalogSequential(*m_session);
+    ASSERT_EQ(fast->FileCount(), files.size());
+    EXPECT_EQ(fast->FilePaths(), sequential->FilePaths());
 
     // The scan ended on tape 3: the verify first asks for tape 1.
-    op.tapeRequests.clear();
-    const VerifyResult verified = VerifyTape(*session);
-    ASSERT_EQ(op.tapeRequests.size(), 3u);
-    EXPECT_EQ(op.tapeRequests.front().tapeNumber, 1);
+    m_op.TapeRequests.clear();
+    const VerifyResult verified = VerifyTape(*m_session);
+    ASSERT_EQ(m_op.TapeRequests.size(), 3u);
+    EXPECT_EQ(m_op.TapeRequests.front().TapeNumber, 1);
     EXPECT_EQ(verified.VerifiedOk, qsizetype(files.size()));
     EXPECT_EQ(verified.VerifiedDefect, 0);
 }
@@ -181,11 +183,11 @@ TEST_P(PassOverTest, ARestoreOfChosenFilesFindsThemBehindTheOthers) {
     const auto files = SourceTree(1400000);
     MakeSource(files);
     Backup(false);
-    Restore({source + "text/lines.txt", source + "with space/"});
+    Restore({m_source + "text/lines.txt", m_source + "with space/"});
     EXPECT_EQ(ReadAll(Restored("text/lines.txt")), QByteArray(50000, 'l'));
     EXPECT_EQ(ReadAll(Restored("with space/file name.txt")), QByteArray("blanks"));
-    EXPECT_EQ(FilesBelow(target + source.mid(1)).size(), 2);
-    EXPECT_FALSE(op.protocolLines.join("\n").contains("Error:"));
+    EXPECT_EQ(FilesBelow(m_target + m_source.mid(1)).size(), 2);
+    EXPECT_FALSE(m_op.ProtocolLines.join("\n").contains("Error:"));
 }
 
 // Only the 19-byte end marker ends the stream, never a name that holds its tag.
@@ -199,13 +201,13 @@ TEST_P(RoundTripTest, NamesHoldingTheMarkerTagRestoreVerifyAndList) {
                                            {"z-after.txt", "after"}};
     MakeSource(files);
     Backup(GetParam());
-    Restore({source});
+    Restore({m_source});
     ExpectRestoredAsBackedUp(files);
-    const VerifyResult verified = VerifyTape(*session);
+    const VerifyResult verified = VerifyTape(*m_session);
     EXPECT_EQ(verified.VerifiedOk, int(files.size()));
     EXPECT_EQ(verified.VerifiedDefect, 0);
-    EXPECT_EQ(LoadCatalogFast(*session)->fileCount(), files.size());
-    EXPECT_EQ(LoadCatalogSequential(*session)->fileCount(), files.size());
+    EXPECT_EQ(LoadCatalogFast(*m_session)->FileCount(), files.size());
+    EXPECT_EQ(LoadCatalogSequential(*m_session)->FileCount(), files.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Tapes, PassOverTest, ::testing::Values(32768 * 1000, 32768 * 30),
@@ -222,12 +224,12 @@ TEST_F(EndToEndTest, ACompressedRecordTooLargeForMemoryRestoresAndVerifies) {
         {"small.txt", "small"}};
     MakeSource(files);
     Backup(true);
-    Restore({source});
+    Restore({m_source});
     ExpectRestoredAsBackedUp(files);
-    const VerifyResult verified = VerifyTape(*session);
+    const VerifyResult verified = VerifyTape(*m_session);
     EXPECT_EQ(verified.VerifiedOk, 2);
     EXPECT_EQ(verified.VerifiedDefect, 0);
-    EXPECT_FALSE(QFile::exists(session->paths.SoftCompressionArchivePath));
+    EXPECT_FALSE(QFile::exists(m_session->Paths.SoftCompressionArchivePath));
 }
 
 TEST_F(EndToEndTest, FastAndSequentialCatalogListTheSamePathsOnce) {
@@ -237,38 +239,38 @@ TEST_F(EndToEndTest, FastAndSequentialCatalogListTheSamePathsOnce) {
     Backup(true);
     Backup(true, true); // every file twice on the appended set
 
-    const auto fast = LoadCatalogFast(*session);
-    const auto sequential = LoadCatalogSequential(*session);
+    const auto fast = LoadCatalogFast(*m_session);
+    const auto sequential = LoadCatalogSequential(*m_session);
     std::vector<QByteArray> expected;
     for (const SourceFile& file : files)
-        expected.push_back(QFile::encodeName(source + file.relative));
+        expected.push_back(QFile::encodeName(m_source + file.Relative));
     std::sort(expected.begin(), expected.end());
-    std::vector<QByteArray> listed = fast->filePaths();
+    std::vector<QByteArray> listed = fast->FilePaths();
     std::sort(listed.begin(), listed.end());
     EXPECT_EQ(listed, expected);
-    EXPECT_EQ(sequential->filePaths(), fast->filePaths());
+    EXPECT_EQ(sequential->FilePaths(), fast->FilePaths());
 }
 
 TEST_F(EndToEndTest, AFileBackedUpTwiceRestoresByTheOverwriteRule) {
     SetUpLibrary(32768 * 1000);
-    const QString file = source + "twice.txt";
+    const QString file = m_source + "twice.txt";
     WriteFile(file, "first");
     Backup(false);
     WriteFile(file, "second, longer");
     Backup(false, true);
 
     struct Case {
-        int option;
-        QByteArray expected;
+        int Option;
+        QByteArray Expected;
     };
     for (const Case& c : {Case{2, "second, longer"}, Case{1, "first"}}) {
-        QDir(target).removeRecursively();
-        session->settings.RestoreOption = c.option;
-        op.protocolLines.clear();
+        QDir(m_target).removeRecursively();
+        m_session->Settings.RestoreOption = c.Option;
+        m_op.ProtocolLines.clear();
         Restore({file});
-        EXPECT_EQ(ReadAll(Restored("twice.txt")), c.expected) << "option " << c.option;
+        EXPECT_EQ(ReadAll(Restored("twice.txt")), c.Expected) << "option " << c.Option;
         EXPECT_TRUE(
-            op.protocolLines.contains(c.option == 2 ? "2 Files proceded." : "1 Files proceded."));
+            m_op.ProtocolLines.contains(c.Option == 2 ? "2 Files proceded." : "1 Files proceded."));
     }
 }
 
@@ -281,48 +283,48 @@ TEST_F(EndToEndTest, VerifyReportsEachKindOfDifference) {
                 {"deleted.txt", "gone soon"},
                 {"empty.txt", ""}});
     Backup(true);
-    WriteFile(source + "changed.txt", QByteArray(2999, 'c') + 'X');
-    WriteFile(source + "resized.txt", QByteArray(5000, 'r'));
-    WriteFile(source + "within-a-kib.txt", QByteArray(3001, 'w'));
-    QFile::remove(source + "deleted.txt");
+    WriteFile(m_source + "changed.txt", QByteArray(2999, 'c') + 'X');
+    WriteFile(m_source + "resized.txt", QByteArray(5000, 'r'));
+    WriteFile(m_source + "within-a-kib.txt", QByteArray(3001, 'w'));
+    QFile::remove(m_source + "deleted.txt");
 
-    session->settings.ShortProtocol = true;
-    const VerifyResult result = VerifyTape(*session);
-    EXPECT_TRUE(result.verified);
+    m_session->Settings.ShortProtocol = true;
+    const VerifyResult result = VerifyTape(*m_session);
+    EXPECT_TRUE(result.Verified);
     EXPECT_EQ(result.VerifiedOk, 2);
     EXPECT_EQ(result.VerifiedDefect, 4);
-    const QStringList& memo = op.verifyLines;
-    const QString work = session->paths.WorkDirectory;
-    EXPECT_TRUE(memo.contains(source + "same.txt   OK"));
-    EXPECT_TRUE(memo.contains(source + "empty.txt   OK"));
-    EXPECT_TRUE(memo.contains("Error in File:  " + source + "changed.txt"));
-    EXPECT_TRUE(memo.contains("Error with filesize " + source + "resized.txt <4> / " + work +
+    const QStringList& memo = m_op.VerifyLines;
+    const QString work = m_session->Paths.WorkDirectory;
+    EXPECT_TRUE(memo.contains(m_source + "same.txt   OK"));
+    EXPECT_TRUE(memo.contains(m_source + "empty.txt   OK"));
+    EXPECT_TRUE(memo.contains("Error in File:  " + m_source + "changed.txt"));
+    EXPECT_TRUE(memo.contains("Error with filesize " + m_source + "resized.txt <4> / " + work +
                               "resized.txt <2>"));
-    EXPECT_TRUE(memo.contains("Error in File:  " + source + "within-a-kib.txt"));
-    EXPECT_TRUE(memo.contains("Error in File " + source + "deleted.txt or File not exists !"));
+    EXPECT_TRUE(memo.contains("Error in File:  " + m_source + "within-a-kib.txt"));
+    EXPECT_TRUE(memo.contains("Error in File " + m_source + "deleted.txt or File not exists !"));
     EXPECT_TRUE(memo.first().startsWith("Verify startet at: "));
     const QStringList summary = memo.mid(memo.size() - 8, 5);
     EXPECT_EQ(summary, QStringList({"", "0 MB Tape Data", "6 Files checked", "2 Files OK",
                                     "4 Files Defect"}));
     EXPECT_FALSE(memo.join('\n').contains("orvane catalog.dat"));
     // The short protocol keeps the OK lines out of the protocol, never the errors.
-    EXPECT_FALSE(op.protocolLines.contains(source + "same.txt   OK"));
-    EXPECT_TRUE(op.protocolLines.contains("Error in File:  " + source + "changed.txt"));
-    EXPECT_TRUE(op.protocolLines.contains("4 Files Defect"));
-    EXPECT_EQ(op.busyModes.back(), false);
+    EXPECT_FALSE(m_op.ProtocolLines.contains(m_source + "same.txt   OK"));
+    EXPECT_TRUE(m_op.ProtocolLines.contains("Error in File:  " + m_source + "changed.txt"));
+    EXPECT_TRUE(m_op.ProtocolLines.contains("4 Files Defect"));
+    EXPECT_EQ(m_op.BusyModes.back(), false);
     EXPECT_TRUE(FilesBelow(work).isEmpty()) << FilesBelow(work).join(' ').toStdString();
 }
 
 TEST_F(EndToEndTest, VerifyAfterBackupRunsThroughTheBackupsStep) {
     SetUpLibrary(32768 * 1000);
     MakeSource({{"a.txt", "a"}, {"b.txt", "b"}});
-    session->settings.BackupList = {source};
-    session->settings.VerifyAfterBackup = true;
+    m_session->Settings.BackupList = {m_source};
+    m_session->Settings.VerifyAfterBackup = true;
     BackupRunSteps steps;
-    steps.VerifyBackup = VerifyAfterBackupStep(*session);
-    RunBackup(*session, steps);
-    EXPECT_TRUE(op.verifyLines.contains("2 Files OK"));
-    EXPECT_TRUE(op.protocolLines.contains("2 Files checked"));
+    steps.VerifyBackup = VerifyAfterBackupStep(*m_session);
+    RunBackup(*m_session, steps);
+    EXPECT_TRUE(m_op.VerifyLines.contains("2 Files OK"));
+    EXPECT_TRUE(m_op.ProtocolLines.contains("2 Files checked"));
 }
 
 } // namespace

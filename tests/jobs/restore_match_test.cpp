@@ -8,9 +8,9 @@ using namespace orvane;
 namespace {
 
 struct MatchCase {
-    const char* tapePath;
-    const char* line;
-    RestoreSelection expected;
+    const char* TapePath;
+    const char* Line;
+    RestoreSelection Expected;
 };
 
 TEST(MatchRestoreLine, SelectsByFileLineOrDirectoryPrefix) {
@@ -60,17 +60,17 @@ TEST(MatchRestoreLine, SelectsByFileLineOrDirectoryPrefix) {
         {"/home/ann/a.txt", "", NotSelected},
     };
     for (const MatchCase& c : cases) {
-        const QByteArray tapePath(c.tapePath);
-        const QString line = TapePathText(QByteArray(c.line));
-        EXPECT_EQ(MatchRestoreLine(tapePath, line), c.expected)
-            << c.tapePath << " with line " << c.line;
+        const QByteArray tapePath(c.TapePath);
+        const QString line = TapePathText(QByteArray(c.Line));
+        EXPECT_EQ(MatchRestoreLine(tapePath, line), c.Expected)
+            << c.TapePath << " with line " << c.Line;
     }
 }
 
 struct DestinationCase {
-    const char* target;
-    const char* tapePath;
-    const char* path; // empty: refused
+    const char* Target;
+    const char* TapePath;
+    const char* Path; // empty: refused
 };
 
 TEST(RestoreDestination, PutsTheTapePathBelowTheTarget) {
@@ -92,9 +92,9 @@ TEST(RestoreDestination, PutsTheTapePathBelowTheTarget) {
     };
     for (const DestinationCase& c : cases) {
         const RestoreDestination destination =
-            RestoreDestinationFor(QString::fromUtf8(c.target), QByteArray(c.tapePath));
-        EXPECT_EQ(destination.path, QString::fromUtf8(c.path)) << c.target << " + " << c.tapePath;
-        EXPECT_EQ(destination.path.isEmpty(), !destination.refusal.isEmpty()) << c.tapePath;
+            RestoreDestinationFor(QString::fromUtf8(c.Target), QByteArray(c.TapePath));
+        EXPECT_EQ(destination.Path, QString::fromUtf8(c.Path)) << c.Target << " + " << c.TapePath;
+        EXPECT_EQ(destination.Path.isEmpty(), !destination.Refusal.isEmpty()) << c.TapePath;
     }
 }
 

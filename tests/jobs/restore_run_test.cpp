@@ -15,99 +15,99 @@ namespace {
 class RestoreRunTest : public ::testing::Test {
 protected:
     RestoreRunTest() {
-        session.Start();
-        session.DelayedStart();
-        session.settings.RestoreTarget = target;
-        session.settings.RestoreOption = 2;
-        session.settings.ShortProtocol = false;
+        m_session.Start();
+        m_session.DelayedStart();
+        m_session.Settings.RestoreTarget = m_target;
+        m_session.Settings.RestoreOption = 2;
+        m_session.Settings.ShortProtocol = false;
     }
 
-    QString work() const { return session.paths.WorkDirectory; }
+    QString Work() const { return m_session.Paths.WorkDirectory; }
 
     // Restores `lines` and checks what every run must leave: idle, an empty work directory.
     void Restore(const QStringList& lines) {
-        session.settings.RestoreList = lines;
-        fixture.op.busyModes.clear();
-        RunRestore(session);
-        if (!fixture.op.busyModes.empty()) {
-            EXPECT_EQ(fixture.op.busyModes.back(), false);
+        m_session.Settings.RestoreList = lines;
+        m_fixture.Op.BusyModes.clear();
+        RunRestore(m_session);
+        if (!m_fixture.Op.BusyModes.empty()) {
+            EXPECT_EQ(m_fixture.Op.BusyModes.back(), false);
         }
-        EXPECT_EQ(fixture.op.listLocks.back(), false);
-        EXPECT_EQ(fixture.op.busyCursorDepth, 0);
-        EXPECT_TRUE(FilesBelow(work()).isEmpty()) << FilesBelow(work()).join(' ').toStdString();
+        EXPECT_EQ(m_fixture.Op.ListLocks.back(), false);
+        EXPECT_EQ(m_fixture.Op.BusyCursorDepth, 0);
+        EXPECT_TRUE(FilesBelow(Work()).isEmpty()) << FilesBelow(Work()).join(' ').toStdString();
     }
 
-    SessionFixture fixture;
-    Session& session = *fixture.session;
-    const QString target = fixture.home.file("restore/");
-    const QDateTime modified{QDate(2025, 6, 1), QTime(12, 34, 56)};
+    SessionFixture m_fixture;
+    Session& m_session = *m_fixture.Session;
+    const QString m_target = m_fixture.Home.File("restore/");
+    const QDateTime m_modified{QDate(2025, 6, 1), QTime(12, 34, 56)};
 };
 
 TEST_F(RestoreRunTest, RestoresTheSelectedFilesBelowTheTargetWithTheirTimes) {
     // A compressed record holds a zip archive made by the zip component.
-    const QString source = fixture.home.file("src/notes.txt");
+    const QString source = m_fixture.Home.File("src/notes.txt");
     WriteFile(source, QByteArray(5000, 'n'));
-    ASSERT_TRUE(session.compression.Add(source, fixture.op));
-    const QByteArray archive = ReadAll(session.paths.SoftCompressionArchivePath);
-    QFile::remove(session.paths.SoftCompressionArchivePath);
+    ASSERT_TRUE(m_session.Compression.Add(source, m_fixture.Op));
+    const QByteArray archive = ReadAll(m_session.Paths.SoftCompressionArchivePath);
+    QFile::remove(m_session.Paths.SoftCompressionArchivePath);
     const QByteArray report(70000, 'r');
-    WriteHandTape(session,
+    WriteHandTape(m_session,
                   {{"/home/ann/a.txt", "alpha"},
                    {"/home/ann/docs/report.odt", report},
                    {"/home/ann/notes.txt", archive, true},
                    {"/home/bob/b.txt", "bravo"},
                    {"/top.txt", ""}},
-                  modified);
+                  m_modified);
 
     Restore({"", "/home/ann/", "/top.txt", "/home/ann/a.txt"});
-    EXPECT_EQ(FilesBelow(target), QStringList({"home/ann/a.txt", "home/ann/docs/report.odt",
-                                               "home/ann/notes.txt", "top.txt"}));
-    EXPECT_EQ(ReadAll(target + "home/ann/a.txt"), "alpha");
-    EXPECT_EQ(ReadAll(target + "home/ann/docs/report.odt"), report);
-    EXPECT_EQ(ReadAll(target + "home/ann/notes.txt"), QByteArray(5000, 'n'));
-    EXPECT_EQ(ReadAll(target + "top.txt"), "");
-    for (const QString& file : FilesBelow(target))
-        EXPECT_EQ(QFileInfo(target + file).lastModified(), modified) << file.toStdString();
+    EXPECT_EQ(FilesBelow(m_target), QStringList({"home/ann/a.txt", "home/ann/docs/report.odt",
+                                                 "home/ann/notes.txt", "top.txt"}));
+    EXPECT_EQ(ReadAll(m_target + "home/ann/a.txt"), "alpha");
+    EXPECT_EQ(ReadAll(m_target + "home/ann/docs/report.odt"), report);
+    EXPECT_EQ(ReadAll(m_target + "home/ann/notes.txt"), QByteArray(5000, 'n'));
+    EXPECT_EQ(ReadAll(m_target + "top.txt"), "");
+    for (const QString& file : FilesBelow(m_target))
+        EXPECT_EQ(QFileInfo(m_target + file).lastModified(), m_modified) << file.toStdString();
 
-    const QStringList& protocol = fixture.op.protocolLines;
-    EXPECT_TRUE(protocol.contains(target + "home/ann/docs/report.odt <68 KBytes> "));
-    EXPECT_TRUE(protocol.contains(target + "top.txt <0 KBytes> "));
+    const QStringList& protocol = m_fixture.Op.ProtocolLines;
+    EXPECT_TRUE(protocol.contains(m_target + "home/ann/docs/report.odt <68 KBytes> "));
+    EXPECT_TRUE(protocol.contains(m_target + "top.txt <0 KBytes> "));
     EXPECT_TRUE(protocol.contains("4 Files proceded."));
     EXPECT_TRUE(protocol.contains("0 MB."));
     EXPECT_TRUE(std::any_of(protocol.begin(), protocol.end(), [](const QString& line) {
         return line.startsWith("Restore startet at: ");
     }));
-    EXPECT_TRUE(fixture.op.lastStatus().startsWith("Restore finished at: "));
-    EXPECT_EQ(session.counters.FileCount, 4);
-    EXPECT_EQ(session.counters.RestoredBytes, 5 + 70000 + 5000);
-    EXPECT_EQ(fixture.op.views.back(), OperatorView::Protocol);
-    EXPECT_FALSE(session.CancelFlag);
-    EXPECT_EQ(session.settings.RestoreList,
+    EXPECT_TRUE(m_fixture.Op.LastStatus().startsWith("Restore finished at: "));
+    EXPECT_EQ(m_session.Counters.FileCount, 4);
+    EXPECT_EQ(m_session.Counters.RestoredBytes, 5 + 70000 + 5000);
+    EXPECT_EQ(m_fixture.Op.Views.back(), OperatorView::Protocol);
+    EXPECT_FALSE(m_session.CancelFlag);
+    EXPECT_EQ(m_session.Settings.RestoreList,
               QStringList({"", "/home/ann/", "/top.txt", "/home/ann/a.txt"}))
         << "the run leaves the list as it is";
 }
 
 TEST_F(RestoreRunTest, ShortProtocolKeepsOnlyTheSummary) {
-    WriteHandTape(session, {{"/data/a.txt", "a"}}, modified);
-    session.settings.ShortProtocol = true;
+    WriteHandTape(m_session, {{"/data/a.txt", "a"}}, m_modified);
+    m_session.Settings.ShortProtocol = true;
     Restore({"/data/"});
-    EXPECT_TRUE(QFile::exists(target + "data/a.txt"));
-    EXPECT_FALSE(fixture.op.protocolLines.contains(target + "data/a.txt <0 KBytes> "));
-    EXPECT_TRUE(fixture.op.protocolLines.contains("1 Files proceded."));
+    EXPECT_TRUE(QFile::exists(m_target + "data/a.txt"));
+    EXPECT_FALSE(m_fixture.Op.ProtocolLines.contains(m_target + "data/a.txt <0 KBytes> "));
+    EXPECT_TRUE(m_fixture.Op.ProtocolLines.contains("1 Files proceded."));
 }
 
 struct OptionCase {
-    const char* name;
-    int option;
-    std::optional<QString> input; // the input box's answer; nullopt: Cancel; empty: as offered
-    QByteArray expectedAtTarget;
-    int expectedFiles;
+    const char* Name;
+    int Option;
+    std::optional<QString> Input; // the input box's answer; nullopt: Cancel; empty: as offered
+    QByteArray ExpectedAtTarget;
+    int ExpectedFiles;
 };
 
 TEST_F(RestoreRunTest, TheThreeOverwriteRules) {
-    WriteHandTape(session, {{"/data/f.txt", "new"}}, modified);
-    const QString existing = target + "data/f.txt";
-    const QString elsewhere = fixture.home.file("elsewhere/deeper/g.txt");
+    WriteHandTape(m_session, {{"/data/f.txt", "new"}}, m_modified);
+    const QString existing = m_target + "data/f.txt";
+    const QString elsewhere = m_fixture.Home.File("elsewhere/deeper/g.txt");
     const OptionCase cases[] = {
         {"overwrite never", 1, {}, "old", 0},
         {"overwrite ever", 2, {}, "new", 1},
@@ -117,30 +117,30 @@ TEST_F(RestoreRunTest, TheThreeOverwriteRules) {
         {"asking, another path", 0, elsewhere, "old", 1},
     };
     for (const OptionCase& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.Name);
         WriteFile(existing, "old");
         QFile::remove(elsewhere);
-        fixture.op.boxes.clear();
-        fixture.op.protocolLines.clear();
-        fixture.op.inputs.clear();
-        if (c.option == 0) {
-            fixture.op.inputs.push_back(!c.input             ? QString()
-                                        : c.input->isEmpty() ? existing
-                                                             : *c.input);
+        m_fixture.Op.Boxes.clear();
+        m_fixture.Op.ProtocolLines.clear();
+        m_fixture.Op.Inputs.clear();
+        if (c.Option == 0) {
+            m_fixture.Op.Inputs.push_back(!c.Input             ? QString()
+                                          : c.Input->isEmpty() ? existing
+                                                               : *c.Input);
         }
-        session.settings.RestoreOption = c.option;
+        m_session.Settings.RestoreOption = c.Option;
         Restore({"/data/"});
-        EXPECT_EQ(ReadAll(existing), c.expectedAtTarget);
-        EXPECT_EQ(session.counters.FileCount, c.expectedFiles);
-        if (c.option == 0) {
-            ASSERT_EQ(fixture.op.boxes.size(), 1u);
-            EXPECT_EQ(fixture.op.boxes[0].caption, "Restoredialog");
-            EXPECT_EQ(fixture.op.boxes[0].text, "Restore to:");
+        EXPECT_EQ(ReadAll(existing), c.ExpectedAtTarget);
+        EXPECT_EQ(m_session.Counters.FileCount, c.ExpectedFiles);
+        if (c.Option == 0) {
+            ASSERT_EQ(m_fixture.Op.Boxes.size(), 1u);
+            EXPECT_EQ(m_fixture.Op.Boxes[0].Caption, "Restoredialog");
+            EXPECT_EQ(m_fixture.Op.Boxes[0].Text, "Restore to:");
         }
-        if (c.input && !c.input->isEmpty()) {
+        if (c.Input && !c.Input->isEmpty()) {
             EXPECT_EQ(ReadAll(elsewhere), "new");
         }
-        EXPECT_EQ(FilesBelow(target), QStringList({"data/f.txt"})) << "no copy is left behind";
+        EXPECT_EQ(FilesBelow(m_target), QStringList({"data/f.txt"})) << "no copy is left behind";
     }
 }
 
@@ -148,79 +148,80 @@ TEST_F(RestoreRunTest, TheThreeOverwriteRules) {
 // that already has that name is never touched, and a tape file of that name still restores.
 TEST_F(RestoreRunTest, TheCopyBesideTheDestinationTouchesNoFileOfItsName) {
     const QString copyName = ".orvane-restoring.part";
-    WriteHandTape(session, {{"/data/f.txt", "new"}}, modified);
-    WriteFile(target + "data/" + copyName, "the operator's own file");
+    WriteHandTape(m_session, {{"/data/f.txt", "new"}}, m_modified);
+    WriteFile(m_target + "data/" + copyName, "the operator's own file");
     Restore({"/data/"});
-    EXPECT_EQ(ReadAll(target + "data/f.txt"), "new");
-    EXPECT_EQ(ReadAll(target + "data/" + copyName), "the operator's own file");
+    EXPECT_EQ(ReadAll(m_target + "data/f.txt"), "new");
+    EXPECT_EQ(ReadAll(m_target + "data/" + copyName), "the operator's own file");
 
-    QDir(target).removeRecursively();
-    WriteHandTape(session, {{"/data/" + copyName.toUtf8(), "from tape"}}, modified);
+    QDir(m_target).removeRecursively();
+    WriteHandTape(m_session, {{"/data/" + copyName.toUtf8(), "from tape"}}, m_modified);
     Restore({"/data/"});
-    EXPECT_EQ(ReadAll(target + "data/" + copyName), "from tape");
-    EXPECT_EQ(FilesBelow(target), QStringList({"data/" + copyName}));
+    EXPECT_EQ(ReadAll(m_target + "data/" + copyName), "from tape");
+    EXPECT_EQ(FilesBelow(m_target), QStringList({"data/" + copyName}));
 }
 
 TEST_F(RestoreRunTest, AnEmptyListSaysSoAndTouchesNothing) {
     Restore({"", " "});
-    EXPECT_EQ(fixture.op.boxTexts(), QStringList{"No Files or Directories selected!"});
-    EXPECT_TRUE(fixture.op.protocolLines.isEmpty());
+    EXPECT_EQ(m_fixture.Op.BoxTexts(), QStringList{"No Files or Directories selected!"});
+    EXPECT_TRUE(m_fixture.Op.ProtocolLines.isEmpty());
 }
 
 TEST_F(RestoreRunTest, ADriveLetterTapeRestoresOnlyBelowATarget) {
-    WriteHandTape(session,
+    WriteHandTape(m_session,
                   {{"c:\\data\\a.txt", "a"},
                    {"c:\\data\\sub\\b.txt", "b"},
                    {"c:\\other\\c.txt", "c"},
                    {"c:\\data\\gr\xf6\xdf"
                     "e.txt",
                     "g"}},
-                  modified);
-    const auto tree = LoadCatalogFast(session);
-    ASSERT_EQ(tree->rootCount(), 1u);
-    EXPECT_EQ(tree->text(0), "c:");
-    EXPECT_EQ(tree->restoreLine(tree->child(0, 0)), "c:\\data\\");
+                  m_modified);
+    const auto tree = LoadCatalogFast(m_session);
+    ASSERT_EQ(tree->RootCount(), 1u);
+    EXPECT_EQ(tree->Text(0), "c:");
+    EXPECT_EQ(tree->RestoreLine(tree->Child(0, 0)), "c:\\data\\");
 
     Restore({"c:\\data\\"});
-    EXPECT_EQ(FilesBelow(target), QStringList({"data/a.txt",
-                                               QString::fromUtf8("data/gr\xc3\xb6\xc3\x9f"
-                                                                 "e.txt"),
-                                               "data/sub/b.txt"}));
-    EXPECT_EQ(ReadAll(target + "data/sub/b.txt"), "b");
+    EXPECT_EQ(FilesBelow(m_target), QStringList({"data/a.txt",
+                                                 QString::fromUtf8("data/gr\xc3\xb6\xc3\x9f"
+                                                                   "e.txt"),
+                                                 "data/sub/b.txt"}));
+    EXPECT_EQ(ReadAll(m_target + "data/sub/b.txt"), "b");
 
     // Without a target there is nowhere to put them.
-    QDir(target).removeRecursively();
-    session.settings.RestoreTarget.clear();
-    fixture.op.protocolLines.clear();
+    QDir(m_target).removeRecursively();
+    m_session.Settings.RestoreTarget.clear();
+    m_fixture.Op.ProtocolLines.clear();
     Restore({"c:\\"});
-    EXPECT_FALSE(QFileInfo::exists(target));
-    EXPECT_TRUE(fixture.op.protocolLines.contains(
+    EXPECT_FALSE(QFileInfo::exists(m_target));
+    EXPECT_TRUE(m_fixture.Op.ProtocolLines.contains(
         "Not restored, a restore target directory is needed for: c:\\other\\c.txt"));
-    EXPECT_TRUE(fixture.op.protocolLines.contains("0 Files proceded."));
+    EXPECT_TRUE(m_fixture.Op.ProtocolLines.contains("0 Files proceded."));
 }
 
 TEST_F(RestoreRunTest, APathThatClimbsOutIsRefused) {
-    WriteHandTape(session, {{"/data/../../escape.txt", "x"}, {"/data/ok.txt", "ok"}}, modified);
-    for (const QString& restoreTarget : {target, QString()}) {
-        session.settings.RestoreTarget = restoreTarget;
-        fixture.op.protocolLines.clear();
+    WriteHandTape(m_session, {{"/data/../../escape.txt", "x"}, {"/data/ok.txt", "ok"}}, m_modified);
+    for (const QString& restoreTarget : {m_target, QString()}) {
+        m_session.Settings.RestoreTarget = restoreTarget;
+        m_fixture.Op.ProtocolLines.clear();
         Restore({"/data/"});
-        EXPECT_TRUE(fixture.op.protocolLines.contains(
+        EXPECT_TRUE(m_fixture.Op.ProtocolLines.contains(
             "Not restored, the path leads out of its directory: /data/../../escape.txt"));
-        EXPECT_FALSE(QFile::exists(fixture.home.file("escape.txt")));
+        EXPECT_FALSE(QFile::exists(m_fixture.Home.File("escape.txt")));
         EXPECT_FALSE(QFile::exists("/escape.txt"));
     }
-    EXPECT_EQ(FilesBelow(target), QStringList{"data/ok.txt"});
+    EXPECT_EQ(FilesBelow(m_target), QStringList{"data/ok.txt"});
 }
 
 TEST_F(RestoreRunTest, ADirectoryThatCannotBeMadeIsReportedAndTheCopyDropped) {
-    WriteHandTape(session, {{"/data/a.txt", "a"}, {"/data/b.txt", "b"}}, modified);
-    WriteFile(fixture.home.file("blocker"), "a file where the target should be");
-    session.settings.RestoreTarget = fixture.home.file("blocker/");
+    WriteHandTape(m_session, {{"/data/a.txt", "a"}, {"/data/b.txt", "b"}}, m_modified);
+    WriteFile(m_fixture.Home.File("blocker"), "a file where the target should be");
+    m_session.Settings.RestoreTarget = m_fixture.Home.File("blocker/");
     Restore({"/data/"});
-    const QString message = "Directory " + fixture.home.file("blocker/data") + " could not createt";
-    EXPECT_EQ(fixture.op.boxTexts(), QStringList({message, message}));
-    EXPECT_TRUE(fixture.op.protocolLines.contains("0 Files proceded."));
+    const QString message =
+        "Directory " + m_fixture.Home.File("blocker/data") + " could not createt";
+    EXPECT_EQ(m_fixture.Op.BoxTexts(), QStringList({message, message}));
+    EXPECT_TRUE(m_fixture.Op.ProtocolLines.contains("0 Files proceded."));
 }
 
 } // namespace

@@ -21,91 +21,91 @@ QByteArray ReadFile(const QString& path) {
 
 TEST(SessionStart, WithAMediumStartsQuietlyAndReachesIdle) {
     SessionFixture fixture(32768 * 1000);
-    Session& session = *fixture.session;
+    Session& session = *fixture.Session;
     session.Start();
-    EXPECT_TRUE(fixture.op.boxes.empty());
-    EXPECT_TRUE(fixture.op.protocolLines.isEmpty());
+    EXPECT_TRUE(fixture.Op.Boxes.empty());
+    EXPECT_TRUE(fixture.Op.ProtocolLines.isEmpty());
     EXPECT_EQ(session.BlockLimit, 990);
-    EXPECT_EQ(fixture.op.busyModes, std::vector<bool>{true});
+    EXPECT_EQ(fixture.Op.BusyModes, std::vector<bool>{true});
     session.DelayedStart();
-    EXPECT_EQ(fixture.op.busyModes.back(), false);
-    EXPECT_EQ(fixture.op.listLocks.back(), false);
+    EXPECT_EQ(fixture.Op.BusyModes.back(), false);
+    EXPECT_EQ(fixture.Op.ListLocks.back(), false);
 }
 
 TEST(SessionStart, WithoutAMediumReportsItAndStillReachesIdle) {
     SessionFixture fixture;
-    fixture.library->eject();
-    Session& session = *fixture.session;
+    fixture.Library->Eject();
+    Session& session = *fixture.Session;
     session.Start();
-    ASSERT_EQ(fixture.op.boxes.size(), 1u);
-    EXPECT_EQ(fixture.op.boxes[0].text, SystemMessage(ResultCode::NoMediaInDrive));
-    const QByteArray log = ReadFile(session.paths.LogFilePath);
+    ASSERT_EQ(fixture.Op.Boxes.size(), 1u);
+    EXPECT_EQ(fixture.Op.Boxes[0].Text, SystemMessage(ResultCode::NoMediaInDrive));
+    const QByteArray log = ReadFile(session.Paths.LogFilePath);
     EXPECT_TRUE(log.contains(ProtocolLog::Separator().toUtf8() + "\r\n"));
     EXPECT_TRUE(log.contains(" : No media in drive.\r\n"));
     session.DelayedStart();
-    EXPECT_EQ(fixture.op.busyModes.back(), false);
-    EXPECT_EQ(fixture.op.boxes.size(), 1u) << "reported once, not again by the delayed start";
+    EXPECT_EQ(fixture.Op.BusyModes.back(), false);
+    EXPECT_EQ(fixture.Op.Boxes.size(), 1u) << "reported once, not again by the delayed start";
 }
 
 TEST(SessionStart, PreparesTheProgramDirectory) {
     test::TempHome home;
-    QDir().mkpath(home.file("worker"));
+    QDir().mkpath(home.File("worker"));
     for (const char* stale : {"worker/orvane catalog.dat", "worker/orvane_backup.zip"}) {
-        QFile file(home.file(stale));
+        QFile file(home.File(stale));
         file.open(QIODevice::WriteOnly);
         file.write("old");
     }
     test::ScriptedOperator op;
-    Session session(op, home.path());
-    EXPECT_EQ(session.paths.WorkDirectory, home.path() + "worker/");
-    EXPECT_EQ(session.paths.LogFilePath, home.path() + "orvane_backup.log");
-    EXPECT_EQ(session.paths.JobFilePath, home.path() + "jobs.job");
+    Session session(op, home.Path());
+    EXPECT_EQ(session.Paths.WorkDirectory, home.Path() + "worker/");
+    EXPECT_EQ(session.Paths.LogFilePath, home.Path() + "orvane_backup.log");
+    EXPECT_EQ(session.Paths.JobFilePath, home.Path() + "jobs.job");
     session.Start();
 
-    EXPECT_TRUE(QFileInfo(session.paths.WorkDirectory).isDir());
-    EXPECT_FALSE(QFile::exists(session.paths.CatalogFilePath));
-    EXPECT_FALSE(QFile::exists(session.paths.SoftCompressionArchivePath));
-    EXPECT_TRUE(QFile::exists(session.paths.LogFilePath));
-    EXPECT_EQ(QFileInfo(session.paths.LogFilePath).size(), 0);
+    EXPECT_TRUE(QFileInfo(session.Paths.WorkDirectory).isDir());
+    EXPECT_FALSE(QFile::exists(session.Paths.CatalogFilePath));
+    EXPECT_FALSE(QFile::exists(session.Paths.SoftCompressionArchivePath));
+    EXPECT_TRUE(QFile::exists(session.Paths.LogFilePath));
+    EXPECT_EQ(QFileInfo(session.Paths.LogFilePath).size(), 0);
     // A new user finds the built-in library with one cartridge, ready for a backup.
-    EXPECT_TRUE(QFile::exists(home.file("vtape/tape1.vtape")));
-    EXPECT_TRUE(op.boxes.empty());
+    EXPECT_TRUE(QFile::exists(home.File("vtape/tape1.vtape")));
+    EXPECT_TRUE(op.Boxes.empty());
     EXPECT_GT(session.BlockLimit, 0);
 }
 
 TEST(ProtocolLog, EveryLineReachesTheFileAndTheOperator) {
     SessionFixture fixture;
-    ProtocolLog& protocol = fixture.session->protocol;
-    protocol.ensureExists();
+    ProtocolLog& protocol = fixture.Session->Protocol;
+    protocol.EnsureExists();
     protocol.AddProtocolLine("first");
     protocol.AddProtocolLine("");
     protocol.AddProtocolLine("zweite Zeile ä");
-    EXPECT_EQ(ReadFile(protocol.path()), QByteArray("first\r\n\r\nzweite Zeile \xc3\xa4\r\n"));
-    EXPECT_EQ(fixture.op.protocolLines, (QStringList{"first", "", "zweite Zeile ä"}));
-    EXPECT_EQ(protocol.readAll(), (QStringList{"first", "", "zweite Zeile ä"}));
+    EXPECT_EQ(ReadFile(protocol.Path()), QByteArray("first\r\n\r\nzweite Zeile \xc3\xa4\r\n"));
+    EXPECT_EQ(fixture.Op.ProtocolLines, (QStringList{"first", "", "zweite Zeile ä"}));
+    EXPECT_EQ(protocol.ReadAll(), (QStringList{"first", "", "zweite Zeile ä"}));
 
-    EXPECT_TRUE(protocol.clear());
-    EXPECT_TRUE(QFile::exists(protocol.path()));
-    EXPECT_EQ(QFileInfo(protocol.path()).size(), 0);
+    EXPECT_TRUE(protocol.Clear());
+    EXPECT_TRUE(QFile::exists(protocol.Path()));
+    EXPECT_EQ(QFileInfo(protocol.Path()).size(), 0);
 }
 
 TEST(ProtocolLog, AMissingLogCannotBeLoadedOrCleared) {
     SessionFixture fixture;
-    ProtocolLog& protocol = fixture.session->protocol;
-    EXPECT_FALSE(protocol.readAll());
-    EXPECT_FALSE(protocol.clear());
-    EXPECT_FALSE(QFile::exists(protocol.path())) << "clearing creates nothing";
-    EXPECT_EQ(fixture.op.boxes.size(), 2u);
+    ProtocolLog& protocol = fixture.Session->Protocol;
+    EXPECT_FALSE(protocol.ReadAll());
+    EXPECT_FALSE(protocol.Clear());
+    EXPECT_FALSE(QFile::exists(protocol.Path())) << "clearing creates nothing";
+    EXPECT_EQ(fixture.Op.Boxes.size(), 2u);
 }
 
 TEST(ProtocolLog, AnUnwritableLogIsReportedOnceAndTheLinesStillShow) {
     SessionFixture fixture;
-    QDir().mkpath(fixture.session->paths.LogFilePath); // a directory where the file should be
-    ProtocolLog& protocol = fixture.session->protocol;
+    QDir().mkpath(fixture.Session->Paths.LogFilePath); // a directory where the file should be
+    ProtocolLog& protocol = fixture.Session->Protocol;
     protocol.AddProtocolLine("one");
     protocol.AddProtocolLine("two");
-    EXPECT_EQ(fixture.op.boxes.size(), 1u);
-    EXPECT_EQ(fixture.op.protocolLines, (QStringList{"one", "two"}));
+    EXPECT_EQ(fixture.Op.Boxes.size(), 1u);
+    EXPECT_EQ(fixture.Op.ProtocolLines, (QStringList{"one", "two"}));
 }
 
 } // namespace

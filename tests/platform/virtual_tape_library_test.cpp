@@ -21,28 +21,28 @@ std::vector<char> Block(char fill) {
 class VirtualTapeLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        library = VirtualTapeLibrary::at(home.libraryDir());
-        ASSERT_EQ(library->createCartridge("t1", 32768 * 20, 1, false), QString());
-        ASSERT_EQ(library->insert("t1"), QString());
+        m_library = VirtualTapeLibrary::At(m_home.LibraryDir());
+        ASSERT_EQ(m_library->CreateCartridge("t1", 32768 * 20, 1, false), QString());
+        ASSERT_EQ(m_library->Insert("t1"), QString());
     }
     std::unique_ptr<TapeHandle> Open() {
         ResultCode failure = ResultCode::Success;
-        auto handle = library->open(failure);
+        auto handle = m_library->Open(failure);
         EXPECT_TRUE(handle) << "open failed with " << CodeValue(failure);
         return handle;
     }
 
-    test::TempHome home;
-    std::shared_ptr<VirtualTapeLibrary> library;
+    test::TempHome m_home;
+    std::shared_ptr<VirtualTapeLibrary> m_library;
 };
 
 TEST_F(VirtualTapeLibraryTest, BlocksLieAtTheirByteOffsetAndTheFileLengthIsTheEndOfData) {
     auto handle = Open();
     for (char fill : {'a', 'b', 'c'})
-        ASSERT_EQ(handle->writeBlock(Block(fill).data(), TapeBlockSize), ResultCode::Success);
+        ASSERT_EQ(handle->WriteBlock(Block(fill).data(), TapeBlockSize), ResultCode::Success);
     handle.reset();
 
-    QFile image(home.libraryDir() + "/t1.vtape");
+    QFile image(m_home.LibraryDir() + "/t1.vtape");
     ASSERT_TRUE(image.open(QIODevice::ReadOnly));
     const QByteArray bytes = image.readAll();
     ASSERT_EQ(bytes.size(), 3 * 32768);
@@ -57,127 +57,127 @@ TEST_F(VirtualTapeLibraryTest, AnswersWithTheDriveResultCodes) {
     TapeMediaParameters media;
 
     // The first media query after a load tells of the change, the next one does not.
-    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::MediaChanged);
+    EXPECT_EQ(handle->GetMediaParameters(media), ResultCode::MediaChanged);
     EXPECT_EQ(media.Capacity, 32768 * 20);
-    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::Success);
+    EXPECT_EQ(handle->GetMediaParameters(media), ResultCode::Success);
 
     // Reading at the end of data.
-    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::NoDataDetected);
+    EXPECT_EQ(handle->ReadBlock(buffer.data(), TapeBlockSize), ResultCode::NoDataDetected);
 
     // A filemark is reported once and passed.
-    ASSERT_EQ(handle->writeBlock(Block('x').data(), TapeBlockSize), ResultCode::Success);
-    ASSERT_EQ(handle->writeTapemarks(TapemarkType::Filemarks, 1), ResultCode::Success);
-    ASSERT_EQ(handle->writeBlock(Block('y').data(), TapeBlockSize), ResultCode::Success);
-    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 1), ResultCode::Success);
-    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::FilemarkDetected);
-    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::Success);
+    ASSERT_EQ(handle->WriteBlock(Block('x').data(), TapeBlockSize), ResultCode::Success);
+    ASSERT_EQ(handle->WriteTapemarks(TapemarkType::Filemarks, 1), ResultCode::Success);
+    ASSERT_EQ(handle->WriteBlock(Block('y').data(), TapeBlockSize), ResultCode::Success);
+    ASSERT_EQ(handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 1), ResultCode::Success);
+    EXPECT_EQ(handle->ReadBlock(buffer.data(), TapeBlockSize), ResultCode::FilemarkDetected);
+    EXPECT_EQ(handle->ReadBlock(buffer.data(), TapeBlockSize), ResultCode::Success);
     EXPECT_EQ(buffer[0], 'y');
 
     // Writing past the capacity.
-    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 19), ResultCode::Success);
-    EXPECT_EQ(handle->writeBlock(Block('z').data(), TapeBlockSize), ResultCode::Success);
-    EXPECT_EQ(handle->writeBlock(Block('z').data(), TapeBlockSize), ResultCode::EndOfMedia);
+    ASSERT_EQ(handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 19), ResultCode::Success);
+    EXPECT_EQ(handle->WriteBlock(Block('z').data(), TapeBlockSize), ResultCode::Success);
+    EXPECT_EQ(handle->WriteBlock(Block('z').data(), TapeBlockSize), ResultCode::EndOfMedia);
 
     // Only whole blocks move.
-    EXPECT_EQ(handle->writeBlock(buffer.data(), 512), ResultCode::InvalidBlockLength);
+    EXPECT_EQ(handle->WriteBlock(buffer.data(), 512), ResultCode::InvalidBlockLength);
 }
 
 TEST_F(VirtualTapeLibraryTest, ProtectedAndEmptyDrivesRefuse) {
-    ASSERT_EQ(library->setWriteProtected("t1", true), QString());
+    ASSERT_EQ(m_library->SetWriteProtected("t1", true), QString());
     auto handle = Open();
-    EXPECT_EQ(handle->writeBlock(Block('a').data(), TapeBlockSize), ResultCode::WriteProtect);
-    EXPECT_EQ(handle->erase(TapeEraseType::Short), ResultCode::WriteProtect);
+    EXPECT_EQ(handle->WriteBlock(Block('a').data(), TapeBlockSize), ResultCode::WriteProtect);
+    EXPECT_EQ(handle->Erase(TapeEraseType::Short), ResultCode::WriteProtect);
     handle.reset();
 
-    ASSERT_EQ(library->eject(), QString());
+    ASSERT_EQ(m_library->Eject(), QString());
     handle = Open();
     std::vector<char> buffer(TapeBlockSize);
     TapeMediaParameters media;
-    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::NoMediaInDrive);
-    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::NoMediaInDrive);
-    EXPECT_EQ(handle->setPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::NoMediaInDrive);
+    EXPECT_EQ(handle->GetMediaParameters(media), ResultCode::NoMediaInDrive);
+    EXPECT_EQ(handle->ReadBlock(buffer.data(), TapeBlockSize), ResultCode::NoMediaInDrive);
+    EXPECT_EQ(handle->SetPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::NoMediaInDrive);
     TapeDriveParameters drive;
-    EXPECT_EQ(handle->getDriveParameters(drive), ResultCode::Success)
+    EXPECT_EQ(handle->GetDriveParameters(drive), ResultCode::Success)
         << "the drive itself still answers";
 }
 
 TEST_F(VirtualTapeLibraryTest, CartridgeAndPositionSurviveHandlesAndProgramRuns) {
     auto handle = Open();
     TapeMediaParameters media;
-    ASSERT_EQ(handle->getMediaParameters(media), ResultCode::MediaChanged);
-    ASSERT_EQ(handle->writeBlock(Block('a').data(), TapeBlockSize), ResultCode::Success);
-    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 7), ResultCode::Success);
+    ASSERT_EQ(handle->GetMediaParameters(media), ResultCode::MediaChanged);
+    ASSERT_EQ(handle->WriteBlock(Block('a').data(), TapeBlockSize), ResultCode::Success);
+    ASSERT_EQ(handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 7), ResultCode::Success);
     handle.reset();
-    library.reset(); // as if the program ended
+    m_library.reset(); // as if the program ended
 
-    library = VirtualTapeLibrary::at(home.libraryDir());
-    EXPECT_EQ(library->loadedCartridge(), "t1");
+    m_library = VirtualTapeLibrary::At(m_home.LibraryDir());
+    EXPECT_EQ(m_library->LoadedCartridge(), "t1");
     handle = Open();
     uint32_t partition = 0;
     int64_t position = -1;
-    ASSERT_EQ(handle->getPosition(TapePositionType::Absolute, partition, position),
+    ASSERT_EQ(handle->GetPosition(TapePositionType::Absolute, partition, position),
               ResultCode::Success);
     EXPECT_EQ(position, 7);
-    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::Success)
+    EXPECT_EQ(handle->GetMediaParameters(media), ResultCode::Success)
         << "no media change across runs";
 }
 
 TEST_F(VirtualTapeLibraryTest, WritingInsideTheDataEndsTheDataThere) {
     auto handle = Open();
     for (int i = 0; i < 5; ++i)
-        ASSERT_EQ(handle->writeBlock(Block('a').data(), TapeBlockSize), ResultCode::Success);
-    ASSERT_EQ(handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 2), ResultCode::Success);
-    ASSERT_EQ(handle->writeBlock(Block('b').data(), TapeBlockSize), ResultCode::Success);
+        ASSERT_EQ(handle->WriteBlock(Block('a').data(), TapeBlockSize), ResultCode::Success);
+    ASSERT_EQ(handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 2), ResultCode::Success);
+    ASSERT_EQ(handle->WriteBlock(Block('b').data(), TapeBlockSize), ResultCode::Success);
     std::vector<char> buffer(TapeBlockSize);
-    EXPECT_EQ(handle->readBlock(buffer.data(), TapeBlockSize), ResultCode::NoDataDetected);
-    ASSERT_EQ(handle->setPosition(TapePositionMethod::SpaceEndOfData, 0, 0), ResultCode::Success);
+    EXPECT_EQ(handle->ReadBlock(buffer.data(), TapeBlockSize), ResultCode::NoDataDetected);
+    ASSERT_EQ(handle->SetPosition(TapePositionMethod::SpaceEndOfData, 0, 0), ResultCode::Success);
     uint32_t partition = 0;
     int64_t position = 0;
-    handle->getPosition(TapePositionType::Absolute, partition, position);
+    handle->GetPosition(TapePositionType::Absolute, partition, position);
     EXPECT_EQ(position, 3);
     handle.reset();
-    EXPECT_EQ(QFileInfo(home.libraryDir() + "/t1.vtape").size(), 3 * 32768);
+    EXPECT_EQ(QFileInfo(m_home.LibraryDir() + "/t1.vtape").size(), 3 * 32768);
 }
 
 TEST_F(VirtualTapeLibraryTest, UnloadThenLoadTakesTheSameCartridgeBack) {
     auto handle = Open();
-    ASSERT_EQ(handle->prepare(TapePrepareOperation::Unload), ResultCode::Success);
+    ASSERT_EQ(handle->Prepare(TapePrepareOperation::Unload), ResultCode::Success);
     TapeMediaParameters media;
-    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::NoMediaInDrive);
-    ASSERT_EQ(handle->prepare(TapePrepareOperation::Load), ResultCode::Success);
-    EXPECT_EQ(handle->getMediaParameters(media), ResultCode::MediaChanged);
+    EXPECT_EQ(handle->GetMediaParameters(media), ResultCode::NoMediaInDrive);
+    ASSERT_EQ(handle->Prepare(TapePrepareOperation::Load), ResultCode::Success);
+    EXPECT_EQ(handle->GetMediaParameters(media), ResultCode::MediaChanged);
 }
 
 TEST_F(VirtualTapeLibraryTest, AnotherProcessHoldingTheDriveMakesItBusy) {
-    const QByteArray lockPath = QFile::encodeName(home.libraryDir() + "/drive.lock");
+    const QByteArray lockPath = QFile::encodeName(m_home.LibraryDir() + "/drive.lock");
     const int fd = ::open(lockPath.constData(), O_RDWR);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     ResultCode failure = ResultCode::Success;
-    EXPECT_FALSE(library->open(failure));
+    EXPECT_FALSE(m_library->Open(failure));
     EXPECT_EQ(failure, ResultCode::Busy);
     ::close(fd);
-    EXPECT_TRUE(library->open(failure));
+    EXPECT_TRUE(m_library->Open(failure));
 }
 
 TEST(VirtualTapeLibrary, RefusesCartridgeNamesThatLeaveTheLibrary) {
     test::TempHome home;
-    auto library = VirtualTapeLibrary::at(home.libraryDir());
+    auto library = VirtualTapeLibrary::At(home.LibraryDir());
     for (const char* name : {"../evil", "a/b", "", ".hidden", "x y"})
-        EXPECT_NE(library->createCartridge(name, 1 << 20, 1, false), QString()) << name;
-    EXPECT_NE(library->insert("nosuch"), QString());
+        EXPECT_NE(library->CreateCartridge(name, 1 << 20, 1, false), QString()) << name;
+    EXPECT_NE(library->Insert("nosuch"), QString());
 }
 
 TEST(VirtualTapeLibrary, ANewLibraryHasOneLoadedCartridge) {
     test::TempHome home;
-    auto library = VirtualTapeLibrary::at(home.libraryDir());
-    ASSERT_EQ(library->ensureCreated(), QString());
-    const auto cartridges = library->cartridges();
+    auto library = VirtualTapeLibrary::At(home.LibraryDir());
+    ASSERT_EQ(library->EnsureCreated(), QString());
+    const auto cartridges = library->Cartridges();
     ASSERT_EQ(cartridges.size(), 1u);
-    EXPECT_EQ(cartridges[0].name, "tape1");
-    EXPECT_TRUE(cartridges[0].loaded);
-    EXPECT_EQ(cartridges[0].capacity, VirtualTapeLibrary::DefaultCapacity);
-    EXPECT_EQ(library->ensureCreated(), QString()) << "an existing library is left alone";
+    EXPECT_EQ(cartridges[0].Name, "tape1");
+    EXPECT_TRUE(cartridges[0].Loaded);
+    EXPECT_EQ(cartridges[0].Capacity, VirtualTapeLibrary::DefaultCapacity);
+    EXPECT_EQ(library->EnsureCreated(), QString()) << "an existing library is left alone";
 }
 
 } // namespace

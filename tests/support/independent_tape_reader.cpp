@@ -67,37 +67,37 @@ IndependentTapeReader::ParseCatalog(const QByteArray& catalog) {
 
 bool IndependentTapeReader::Take(char* into, size_t count) {
     while (count > 0) {
-        if (m_at.offset == Block) {
+        if (m_at.Offset == Block) {
             // Blocks 1 .. limit-1 of a tape hold the stream; block `limit` the tape-full marker.
-            m_at.block += 1;
-            m_at.offset = 0;
-            if (m_blockLimit > 0 && m_at.block >= m_blockLimit) {
-                m_at.tape += 1;
-                m_at.block = 1;
+            m_at.Block += 1;
+            m_at.Offset = 0;
+            if (m_blockLimit > 0 && m_at.Block >= m_blockLimit) {
+                m_at.Tape += 1;
+                m_at.Block = 1;
             }
             m_loaded = false;
         }
         if (!m_loaded) {
-            if (!ReadBlock(m_at.tape, m_at.block, m_block.data()))
+            if (!ReadBlock(m_at.Tape, m_at.Block, m_block.data()))
                 return false;
             m_loaded = true;
         }
-        const size_t part = std::min<size_t>(count, size_t(Block - m_at.offset));
-        std::memcpy(into, m_block.data() + m_at.offset, part);
+        const size_t part = std::min<size_t>(count, size_t(Block - m_at.Offset));
+        std::memcpy(into, m_block.data() + m_at.Offset, part);
         into += part;
         count -= part;
-        m_at.offset += int32_t(part);
+        m_at.Offset += int32_t(part);
     }
     return true;
 }
 
 IndependentTapeReader::Place IndependentTapeReader::NextRecordPlace() const {
     Place at = m_at;
-    if (at.offset == Block) {
-        at.block += 1;
-        at.offset = 0;
-        if (m_blockLimit > 0 && at.block >= m_blockLimit)
-            at = {at.tape + 1, 1, 0};
+    if (at.Offset == Block) {
+        at.Block += 1;
+        at.Offset = 0;
+        if (m_blockLimit > 0 && at.Block >= m_blockLimit)
+            at = {at.Tape + 1, 1, 0};
     }
     return at;
 }
@@ -105,24 +105,24 @@ IndependentTapeReader::Place IndependentTapeReader::NextRecordPlace() const {
 bool IndependentTapeReader::AtEndMarker() {
     Place at = NextRecordPlace();
     std::vector<char> block(Block);
-    if (!ReadBlock(at.tape, at.block, block.data()))
+    if (!ReadBlock(at.Tape, at.Block, block.data()))
         return false;
-    if (at.offset + MarkerSize <= Block) {
-        if (!IsMarkerAt(block.data() + at.offset))
+    if (at.Offset + MarkerSize <= Block) {
+        if (!IsMarkerAt(block.data() + at.Offset))
             return false;
     } else {
         // A marker that does not fit after the last record starts the next block; the rest of
         // this block is then zero, which no record header can be.
-        if (std::any_of(block.begin() + at.offset, block.end(), [](char c) { return c != 0; }))
+        if (std::any_of(block.begin() + at.Offset, block.end(), [](char c) { return c != 0; }))
             return false;
-        at.block += 1;
-        at.offset = 0;
-        if (!ReadBlock(at.tape, at.block, block.data()) || !IsMarkerAt(block.data()))
+        at.Block += 1;
+        at.Offset = 0;
+        if (!ReadBlock(at.Tape, at.Block, block.data()) || !IsMarkerAt(block.data()))
             return false;
     }
     m_endMarkerPlace = at;
-    m_markerOffset = ValueAt<int32_t>(block.data() + at.offset + 7);
-    m_markerBlock = ValueAt<int64_t>(block.data() + at.offset + 11);
+    m_markerOffset = ValueAt<int32_t>(block.data() + at.Offset + 7);
+    m_markerBlock = ValueAt<int64_t>(block.data() + at.Offset + 11);
     return true;
 }
 
@@ -131,17 +131,17 @@ IndependentTapeReader::TapeSet IndependentTapeReader::Parse(const DataSink& onDa
     std::vector<char> block(Block);
     for (int tape = 0; tape < int(m_files.size()); ++tape) {
         if (!ReadBlock(tape, 0, block.data())) {
-            set.error = QStringLiteral("tape %1 has no block 0").arg(tape + 1);
+            set.Error = QStringLiteral("tape %1 has no block 0").arg(tape + 1);
             return set;
         }
-        set.descriptions.push_back(ParseDescription(block.data()));
+        set.Descriptions.push_back(ParseDescription(block.data()));
         if (tape + 1 < int(m_files.size())) {
             const bool marker = BlocksOn(tape) == m_blockLimit + 1 &&
                                 ReadBlock(tape, m_blockLimit, block.data()) &&
                                 IsMarkerAt(block.data()) &&
                                 std::all_of(block.begin() + 7, block.begin() + MarkerSize,
                                             [](char c) { return c == 0; });
-            set.tapeFullMarkers.push_back(marker);
+            set.TapeFullMarkers.push_back(marker);
         }
     }
 
@@ -150,45 +150,45 @@ IndependentTapeReader::TapeSet IndependentTapeReader::Parse(const DataSink& onDa
     std::vector<char> chunk(Block);
     for (;;) {
         if (AtEndMarker()) {
-            set.endMarkerFound = true;
-            set.endMarker = m_endMarkerPlace;
-            set.catalogOffset = m_markerOffset;
-            set.catalogBlock = m_markerBlock;
+            set.EndMarkerFound = true;
+            set.EndMarker = m_endMarkerPlace;
+            set.CatalogOffset = m_markerOffset;
+            set.CatalogBlock = m_markerBlock;
             const int last = int(m_files.size()) - 1;
-            if (set.endMarker.tape != last || set.endMarker.block != BlocksOn(last) - 1)
-                set.error = QStringLiteral("the end marker is not in the last block of the set");
+            if (set.EndMarker.Tape != last || set.EndMarker.Block != BlocksOn(last) - 1)
+                set.Error = QStringLiteral("the end marker is not in the last block of the set");
             return set;
         }
         Record record;
-        record.header = NextRecordPlace();
+        record.Header = NextRecordPlace();
         char header[HeaderSize];
         if (!Take(header, HeaderSize)) {
-            set.error = QStringLiteral("the data ends inside a header, without an end marker");
+            set.Error = QStringLiteral("the data ends inside a header, without an end marker");
             return set;
         }
-        record.path = ShortStringAt(header);
-        record.length = ValueAt<uint64_t>(header + 272);
-        record.date = ValueAt<double>(header + 280);
-        record.compressed = header[288] == 1;
-        if (record.path.isEmpty()) {
-            set.error = QStringLiteral("a header without a path");
+        record.Path = ShortStringAt(header);
+        record.Length = ValueAt<uint64_t>(header + 272);
+        record.Date = ValueAt<double>(header + 280);
+        record.Compressed = header[288] == 1;
+        if (record.Path.isEmpty()) {
+            set.Error = QStringLiteral("a header without a path");
             return set;
         }
-        const size_t index = set.records.size();
-        for (uint64_t left = record.length; left > 0;) {
+        const size_t index = set.Records.size();
+        for (uint64_t left = record.Length; left > 0;) {
             const size_t part = size_t(std::min<uint64_t>(left, Block));
             if (!Take(chunk.data(), part)) {
-                set.error = QStringLiteral("the data of %1 ends early").arg(QString(record.path));
+                set.Error = QStringLiteral("the data of %1 ends early").arg(QString(record.Path));
                 return set;
             }
             if (onData)
                 onData(index, chunk.data(), part);
-            if (record.length <= m_keep)
-                record.data.append(chunk.data(), qsizetype(part));
+            if (record.Length <= m_keep)
+                record.Data.append(chunk.data(), qsizetype(part));
             left -= part;
         }
-        record.afterData = m_at;
-        set.records.push_back(std::move(record));
+        record.AfterData = m_at;
+        set.Records.push_back(std::move(record));
     }
 }
 

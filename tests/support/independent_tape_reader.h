@@ -19,43 +19,43 @@ public:
 
     // Where a record lies: the tape (0-based index into the set), the block and the offset in it.
     struct Place {
-        int tape = 0;
-        int64_t block = 0;
-        int32_t offset = 0;
+        int Tape = 0;
+        int64_t Block = 0;
+        int32_t Offset = 0;
         bool operator==(const Place&) const = default;
     };
 
     struct Description {
-        double date = 0;
-        int number = 0;
-        QByteArray label;
+        double Date = 0;
+        int Number = 0;
+        QByteArray Label;
     };
 
     struct Record {
-        QByteArray path;
-        uint64_t length = 0;
-        double date = 0;
-        bool compressed = false;
-        Place header;    // first byte of the header (a full block counts as the next block's start)
-        Place afterData; // right after the last data byte, as the writer counts it
-        QByteArray data; // the data when it is at most `keepDataUpTo` bytes
+        QByteArray Path;
+        uint64_t Length = 0;
+        double Date = 0;
+        bool Compressed = false;
+        Place Header;    // first byte of the header (a full block counts as the next block's start)
+        Place AfterData; // right after the last data byte, as the writer counts it
+        QByteArray Data; // the data when it is at most `keepDataUpTo` bytes
     };
 
     struct CatalogEntry {
-        QByteArray path;
-        int32_t offset = 0;
-        int64_t block = 0;
+        QByteArray Path;
+        int32_t Offset = 0;
+        int64_t Block = 0;
     };
 
     struct TapeSet {
-        std::vector<Description> descriptions; // block 0 of every tape
-        std::vector<bool> tapeFullMarkers;     // block `blockLimit` of every tape but the last
-        std::vector<Record> records;
-        bool endMarkerFound = false;
-        Place endMarker;           // where the end marker lies
-        int32_t catalogOffset = 0; // what it says
-        int64_t catalogBlock = 0;
-        QString error; // empty when the stream parsed cleanly to its end marker
+        std::vector<Description> Descriptions; // block 0 of every tape
+        std::vector<bool> TapeFullMarkers;     // block `blockLimit` of every tape but the last
+        std::vector<Record> Records;
+        bool EndMarkerFound = false;
+        Place EndMarker;           // where the end marker lies
+        int32_t CatalogOffset = 0; // what it says
+        int64_t CatalogBlock = 0;
+        QString Error; // empty when the stream parsed cleanly to its end marker
     };
 
     // `cartridges` in set order; `blockLimit` as the drive reported it (the tape-full marker's

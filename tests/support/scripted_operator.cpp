@@ -2,12 +2,12 @@
 
 namespace orvane::test {
 
-MessageAnswer ScriptedOperator::messageBox(const QString& text, const QString& caption,
+MessageAnswer ScriptedOperator::MessageBox(const QString& text, const QString& caption,
                                            MessageIcon icon, MessageButtons buttons) {
-    boxes.push_back({text, caption, icon, buttons});
-    if (!answers.empty()) {
-        const MessageAnswer answer = answers.front();
-        answers.pop_front();
+    Boxes.push_back({text, caption, icon, buttons});
+    if (!Answers.empty()) {
+        const MessageAnswer answer = Answers.front();
+        Answers.pop_front();
         return answer;
     }
     return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
@@ -15,19 +15,19 @@ MessageAnswer ScriptedOperator::messageBox(const QString& text, const QString& c
                : MessageAnswer::Ok;
 }
 
-MessageAnswer ScriptedOperator::requestTape(const TapeRequest& request) {
-    tapeRequests.push_back(request);
-    if (onTapeRequest)
-        onTapeRequest(request);
-    return messageBox(request.text, QString(), MessageIcon::Information, MessageButtons::OkCancel);
+MessageAnswer ScriptedOperator::RequestTape(const TapeRequest& request) {
+    TapeRequests.push_back(request);
+    if (OnTapeRequest)
+        OnTapeRequest(request);
+    return MessageBox(request.Text, QString(), MessageIcon::Information, MessageButtons::OkCancel);
 }
 
-std::optional<QString> ScriptedOperator::inputBox(const QString& caption, const QString& prompt,
+std::optional<QString> ScriptedOperator::InputBox(const QString& caption, const QString& prompt,
                                                   const QString& defaultValue) {
-    boxes.push_back({prompt, caption, MessageIcon::Question, MessageButtons::OkCancel});
-    if (!inputs.empty()) {
-        const QString input = inputs.front();
-        inputs.pop_front();
+    Boxes.push_back({prompt, caption, MessageIcon::Question, MessageButtons::OkCancel});
+    if (!Inputs.empty()) {
+        const QString input = Inputs.front();
+        Inputs.pop_front();
         if (input.isNull())
             return std::nullopt;
         return input;
@@ -35,10 +35,10 @@ std::optional<QString> ScriptedOperator::inputBox(const QString& caption, const 
     return defaultValue;
 }
 
-QStringList ScriptedOperator::boxTexts() const {
+QStringList ScriptedOperator::BoxTexts() const {
     QStringList texts;
-    for (const Box& box : boxes)
-        texts << box.text;
+    for (const Box& box : Boxes)
+        texts << box.Text;
     return texts;
 }
 

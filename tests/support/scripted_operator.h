@@ -14,67 +14,67 @@ namespace orvane::test {
 class ScriptedOperator : public OperatorInterface {
 public:
     struct Box {
-        QString text;
-        QString caption;
-        MessageIcon icon;
-        MessageButtons buttons;
+        QString Text;
+        QString Caption;
+        MessageIcon Icon;
+        MessageButtons Buttons;
     };
 
     // Next answers, first in first out; when the script is empty a box takes its default
     // (OK or Yes) and an input box takes its default value. A null input string cancels.
-    std::deque<MessageAnswer> answers;
-    std::deque<QString> inputs;
+    std::deque<MessageAnswer> Answers;
+    std::deque<QString> Inputs;
 
     // Called for every tape request before it is answered, to load the cartridge asked for.
-    std::function<void(const TapeRequest&)> onTapeRequest;
-    std::vector<TapeRequest> tapeRequests;
+    std::function<void(const TapeRequest&)> OnTapeRequest;
+    std::vector<TapeRequest> TapeRequests;
 
-    std::vector<Box> boxes;
-    QStringList statusTexts;
-    QStringList protocolLines;
-    QStringList captions;
-    std::vector<OperatorView> views;
+    std::vector<Box> Boxes;
+    QStringList StatusTexts;
+    QStringList ProtocolLines;
+    QStringList Captions;
+    std::vector<OperatorView> Views;
     // Every progress report, in order.
-    std::vector<BackupProgress> backupReports;
-    std::vector<RestoreProgress> restoreReports;
-    std::vector<VerifyProgress> verifyReports;
-    std::vector<CatalogProgress> catalogReports;
-    std::vector<bool> busyModes;
-    std::vector<bool> listLocks;
-    int busyCursorDepth = 0;
-    QStringList restoreList;
-    QStringList verifyLines; // the verify report
+    std::vector<BackupProgress> BackupReports;
+    std::vector<RestoreProgress> RestoreReports;
+    std::vector<VerifyProgress> VerifyReports;
+    std::vector<CatalogProgress> CatalogReports;
+    std::vector<bool> BusyModes;
+    std::vector<bool> ListLocks;
+    int BusyCursorDepth = 0;
+    QStringList RestoreList;
+    QStringList VerifyLines; // the verify report
 
-    MessageAnswer messageBox(const QString& text, const QString& caption, MessageIcon icon,
+    MessageAnswer MessageBox(const QString& text, const QString& caption, MessageIcon icon,
                              MessageButtons buttons) override;
-    std::optional<QString> inputBox(const QString& caption, const QString& prompt,
+    std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultValue) override;
-    MessageAnswer requestTape(const TapeRequest& request) override;
-    void setStatus(const QString& text) override { statusTexts << text; }
-    void setCaption(const QString& text) override { captions << text; }
-    void appendProtocolLine(const QString& text) override { protocolLines << text; }
-    void ShowView(OperatorView view) override { views.push_back(view); }
+    MessageAnswer RequestTape(const TapeRequest& request) override;
+    void SetStatus(const QString& text) override { StatusTexts << text; }
+    void SetCaption(const QString& text) override { Captions << text; }
+    void AppendProtocolLine(const QString& text) override { ProtocolLines << text; }
+    void ShowView(OperatorView view) override { Views.push_back(view); }
     void ShowBackupProgress(const BackupProgress& progress) override {
-        backupReports.push_back(progress);
+        BackupReports.push_back(progress);
     }
     void ShowRestoreProgress(const RestoreProgress& progress) override {
-        restoreReports.push_back(progress);
+        RestoreReports.push_back(progress);
     }
     void ShowVerifyProgress(const VerifyProgress& progress) override {
-        verifyReports.push_back(progress);
+        VerifyReports.push_back(progress);
     }
     void ShowCatalogProgress(const CatalogProgress& progress) override {
-        catalogReports.push_back(progress);
+        CatalogReports.push_back(progress);
     }
-    void setBusyMode(bool busy) override { busyModes.push_back(busy); }
-    void setListEditingLocked(bool locked) override { listLocks.push_back(locked); }
-    void setBusyCursor(bool busy) override { busyCursorDepth += busy ? 1 : -1; }
-    void setRestoreList(const QStringList& lines) override { restoreList = lines; }
-    void appendRestoreListLine(const QString& line) override { restoreList << line; }
-    void clearVerifyReport() override { verifyLines.clear(); }
-    void appendVerifyLine(const QString& line) override { verifyLines << line; }
+    void SetBusyMode(bool busy) override { BusyModes.push_back(busy); }
+    void SetListEditingLocked(bool locked) override { ListLocks.push_back(locked); }
+    void SetBusyCursor(bool busy) override { BusyCursorDepth += busy ? 1 : -1; }
+    void SetRestoreList(const QStringList& lines) override { RestoreList = lines; }
+    void AppendRestoreListLine(const QString& line) override { RestoreList << line; }
+    void ClearVerifyReport() override { VerifyLines.clear(); }
+    void AppendVerifyLine(const QString& line) override { VerifyLines << line; }
 
-    QStringList boxTexts() const;
+    QStringList BoxTexts() const;
 
     // The values one counter was reported with, in order: History(op.backupReports,
     // &BackupProgress::Files).
@@ -96,7 +96,7 @@ public:
                 return (*report).*counter;
         return std::nullopt;
     }
-    QString lastStatus() const { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }
+    QString LastStatus() const { return StatusTexts.isEmpty() ? QString() : StatusTexts.last(); }
 };
 
 } // namespace orvane::test

@@ -15,16 +15,16 @@ class SessionFixture {
 public:
     explicit SessionFixture(int64_t capacity = 32768 * 1000, uint32_t partitions = 1,
                             bool writeProtected = false)
-        : library(VirtualTapeLibrary::at(home.libraryDir())) {
-        library->createCartridge(QStringLiteral("t1"), capacity, partitions, writeProtected);
-        library->insert(QStringLiteral("t1"));
-        session = std::make_unique<Session>(op, home.path(), home.tapeChoice());
+        : Library(VirtualTapeLibrary::At(Home.LibraryDir())) {
+        Library->CreateCartridge(QStringLiteral("t1"), capacity, partitions, writeProtected);
+        Library->Insert(QStringLiteral("t1"));
+        Session = std::make_unique<orvane::Session>(Op, Home.Path(), Home.TapeChoice());
     }
 
-    TempHome home;
-    ScriptedOperator op;
-    std::shared_ptr<VirtualTapeLibrary> library;
-    std::unique_ptr<Session> session;
+    TempHome Home;
+    ScriptedOperator Op;
+    std::shared_ptr<VirtualTapeLibrary> Library;
+    std::unique_ptr<orvane::Session> Session;
 };
 
 } // namespace orvane::test

@@ -9,10 +9,10 @@ namespace orvane::test {
 class TempHome {
 public:
     TempHome() { m_dir.setAutoRemove(true); }
-    QString path() const { return m_dir.path() + QLatin1Char('/'); }
-    QString file(const QString& name) const { return path() + name; }
-    QString libraryDir() const { return path() + QStringLiteral("vtape"); }
-    QString tapeChoice() const { return QStringLiteral("vtape:") + libraryDir(); }
+    QString Path() const { return m_dir.path() + QLatin1Char('/'); }
+    QString File(const QString& name) const { return Path() + name; }
+    QString LibraryDir() const { return Path() + QStringLiteral("vtape"); }
+    QString TapeChoice() const { return QStringLiteral("vtape:") + LibraryDir(); }
 
 private:
     QTemporaryDir m_dir;

@@ -15,16 +15,16 @@ using orvane::test::SessionFixture;
 namespace {
 
 QByteArray Image(const SessionFixture& fixture, const QString& name = "t1") {
-    QFile file(fixture.library->imagePath(name));
+    QFile file(fixture.Library->ImagePath(name));
     file.open(QIODevice::ReadOnly);
     return file.readAll();
 }
 
 struct WriteCase {
-    int32_t startOffset;
-    int32_t length;
-    int blocksWritten;
-    int32_t offsetAfter;
+    int32_t StartOffset;
+    int32_t Length;
+    int BlocksWritten;
+    int32_t OffsetAfter;
 };
 
 TEST(WriteStream, WritesAFullBlockOnlyWhenMoreBytesArrive) {
@@ -38,38 +38,38 @@ TEST(WriteStream, WritesAFullBlockOnlyWhenMoreBytesArrive) {
     };
     for (const WriteCase& c : cases) {
         SessionFixture fixture;
-        Session& session = *fixture.session;
+        Session& session = *fixture.Session;
         TapeHandlePtr handle = OpenTape(session);
-        handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 1);
-        ASSERT_TRUE(session.Stream.SetPosition({c.startOffset, 0, 1}));
+        handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 1);
+        ASSERT_TRUE(session.Stream.SetPosition({c.StartOffset, 0, 1}));
         std::ranges::fill(session.Stream.Block().Bytes(), 'a');
-        const std::vector<char> data(size_t(c.length), 'b');
-        WriteStream(session, handle, data.data(), c.length);
+        const std::vector<char> data(size_t(c.Length), 'b');
+        WriteStream(session, handle, data.data(), c.Length);
         handle.reset();
-        EXPECT_EQ(session.Stream.Offset(), c.offsetAfter) << c.startOffset << "+" << c.length;
-        EXPECT_EQ(session.Stream.Counter(), 1 + c.blocksWritten);
+        EXPECT_EQ(session.Stream.Offset(), c.OffsetAfter) << c.StartOffset << "+" << c.Length;
+        EXPECT_EQ(session.Stream.Counter(), 1 + c.BlocksWritten);
         const QByteArray image = Image(fixture);
-        EXPECT_EQ(image.size(), c.blocksWritten ? 2 * 32768 : 0);
-        if (c.blocksWritten) {
+        EXPECT_EQ(image.size(), c.BlocksWritten ? 2 * 32768 : 0);
+        if (c.BlocksWritten) {
             // The written block: what the buffer held, then the first part of the new bytes.
             EXPECT_EQ(image.mid(32768),
-                      QByteArray(c.startOffset, 'a') + QByteArray(32768 - c.startOffset, 'b'));
-            EXPECT_EQ(QByteArray(session.Stream.Block().Data(), c.offsetAfter),
-                      QByteArray(c.offsetAfter, 'b'));
+                      QByteArray(c.StartOffset, 'a') + QByteArray(32768 - c.StartOffset, 'b'));
+            EXPECT_EQ(QByteArray(session.Stream.Block().Data(), c.OffsetAfter),
+                      QByteArray(c.OffsetAfter, 'b'));
         }
     }
 }
 
 TEST(WriteStream, WithoutABlockLimitNoTapeChangeHappens) {
     SessionFixture fixture(32768 * 200);
-    Session& session = *fixture.session;
+    Session& session = *fixture.Session;
     session.BlockLimit = 0;
     TapeHandlePtr handle = OpenTape(session);
     session.Stream.StartBlock(0);
     const std::vector<char> data(32768, 'x');
     for (int i = 0; i < 150; ++i)
         WriteStream(session, handle, data.data(), 32768);
-    EXPECT_TRUE(fixture.op.tapeRequests.empty());
+    EXPECT_TRUE(fixture.Op.TapeRequests.empty());
     EXPECT_EQ(session.Stream.Counter(), 149);
 }
 
@@ -79,16 +79,16 @@ TapeHandlePtr TwoBlocksReadFromOffset32700(Session& session) {
     std::vector<char> block(32768);
     for (char fill : {'1', '2'}) {
         std::fill(block.begin(), block.end(), fill);
-        handle->writeBlock(block.data(), 32768);
+        handle->WriteBlock(block.data(), 32768);
     }
-    handle->setPosition(TapePositionMethod::Rewind, 0, 0);
+    handle->SetPosition(TapePositionMethod::Rewind, 0, 0);
     EXPECT_EQ(LoadStreamBlock(session, *handle, 32700), ResultCode::Success);
     return handle;
 }
 
 TEST(ReadStream, TakesBytesAcrossBlocksAndTellsTheEndOfData) {
     SessionFixture fixture;
-    Session& session = *fixture.session;
+    Session& session = *fixture.Session;
     TapeHandlePtr handle = TwoBlocksReadFromOffset32700(session);
     EXPECT_EQ(session.Stream.Counter(), 1);
 
@@ -105,9 +105,9 @@ TEST(ReadStream, TakesBytesAcrossBlocksAndTellsTheEndOfData) {
 
 TEST(WritableStreamRoom, IsTheRestOfTheBlockAndWritesAFullBlockFirst) {
     SessionFixture fixture;
-    Session& session = *fixture.session;
+    Session& session = *fixture.Session;
     TapeHandlePtr handle = OpenTape(session);
-    handle->setPosition(TapePositionMethod::AbsoluteBlock, 0, 1);
+    handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 1);
     ASSERT_TRUE(session.Stream.SetPosition({32000, 0, 1}));
     std::ranges::fill(session.Stream.Block().Bytes(), 'a');
 
@@ -126,7 +126,7 @@ TEST(WritableStreamRoom, IsTheRestOfTheBlockAndWritesAFullBlockFirst) {
 
 TEST(ReadStreamInPlace, StopsAtTheBlockEndAndTellsTheEndOfData) {
     SessionFixture fixture;
-    Session& session = *fixture.session;
+    Session& session = *fixture.Session;
     TapeHandlePtr handle = TwoBlocksReadFromOffset32700(session);
 
     std::span<const char> bytes = ReadStreamInPlace(session, handle, 100);
@@ -159,7 +159,7 @@ TEST(BlockStream, RefusesAPositionItCannotHoldAndStaysWhereItWas) {
 
 TEST(LoadStreamBlock, RefusesAnOffsetOutsideTheBlockAndReadsNothing) {
     SessionFixture fixture;
-    Session& session = *fixture.session;
+    Session& session = *fixture.Session;
     TapeHandlePtr handle = TwoBlocksReadFromOffset32700(session);
     for (const int32_t offset : {40000, -5}) {
         EXPECT_EQ(LoadStreamBlock(session, *handle, offset), ResultCode::InvalidParameter);

@@ -18,7 +18,7 @@ namespace {
 constexpr int64_t Capacity = 32768 * 30; // BlockLimit 20: data blocks 1..19 per tape
 
 QByteArray Image(const SessionFixture& fixture, const QString& name) {
-    QFile file(fixture.library->imagePath(name));
+    QFile file(fixture.Library->ImagePath(name));
     file.open(QIODevice::ReadOnly);
     return file.readAll();
 }
@@ -32,7 +32,7 @@ QByteArray Pattern(int length) {
 
 // Starts a new set on the loaded cartridge and streams `data` from block 1.
 void WriteSet(SessionFixture& fixture, const QByteArray& data) {
-    Session& session = *fixture.session;
+    Session& session = *fixture.Session;
     ProbeTapeDrive(session);
     session.CurrentTapeDescription.Label = "Tape";
     session.CurrentTapeDescription.TapeNumber = 1;
@@ -46,94 +46,95 @@ void WriteSet(SessionFixture& fixture, const QByteArray& data) {
                     int32_t(std::min<qsizetype>(1000, data.size() - at)));
     // Flush the partial last block as the end marker would.
     if (handle)
-        handle->writeBlock(session.Stream.Block().Data(), TapeBlockSize);
+        handle->WriteBlock(session.Stream.Block().Data(), TapeBlockSize);
 }
 
 class TapeSetTest : public ::testing::Test {
 protected:
-    TapeSetTest() : fixture(Capacity) {
-        fixture.op.onTapeRequest = [this](const TapeRequest& request) {
-            if (request.kind != TapeRequest::Kind::NextTapeForWriting)
+    TapeSetTest() : m_fixture(Capacity) {
+        m_fixture.Op.OnTapeRequest = [this](const TapeRequest& request) {
+            if (request.Kind != TapeRequestKind::NextTapeForWriting)
                 return;
-            const QString name = QStringLiteral("t%1").arg(request.tapeNumber);
-            fixture.library->createCartridge(name, Capacity, 1, false);
-            fixture.library->insert(name);
+            const QString name = QStringLiteral("t%1").arg(request.TapeNumber);
+            m_fixture.Library->CreateCartridge(name, Capacity, 1, false);
+            m_fixture.Library->Insert(name);
         };
     }
-    SessionFixture fixture;
+    SessionFixture m_fixture;
 };
 
 TEST_F(TapeSetTest, AFullTapeGetsTheMarkerAndTheNextOneTheSetsDescription) {
     const QByteArray data = Pattern(32768 * 30);
-    WriteSet(fixture, data);
+    WriteSet(m_fixture, data);
 
-    ASSERT_EQ(fixture.op.tapeRequests.size(), 1u);
-    EXPECT_EQ(fixture.op.boxTexts(),
+    ASSERT_EQ(m_fixture.Op.TapeRequests.size(), 1u);
+    EXPECT_EQ(m_fixture.Op.BoxTexts(),
               QStringList{"Tape full! Please insert Tape 2 and press then ok!"});
-    const QByteArray tape1 = Image(fixture, "t1");
+    const QByteArray tape1 = Image(m_fixture, "t1");
     ASSERT_EQ(tape1.size(), 21 * 32768) << "blocks 0..19 and the marker in block 20";
     const auto marker = FindMarkerInBlock(tape1.constData() + 20 * 32768);
     ASSERT_TRUE(marker);
     EXPECT_EQ(*marker, StreamPosition{});
     EXPECT_EQ(tape1.mid(32768, 19 * 32768), data.left(19 * 32768));
 
-    const QByteArray tape2 = Image(fixture, "t2");
-    const TapeDescription first = TapeDescription::decode(tape1.constData());
-    const TapeDescription second = TapeDescription::decode(tape2.constData());
+    const QByteArray tape2 = Image(m_fixture, "t2");
+    const TapeDescription first = TapeDescription::Decode(tape1.constData());
+    const TapeDescription second = TapeDescription::Decode(tape2.constData());
     EXPECT_EQ(first.TapeNumber, 1);
     EXPECT_EQ(second.TapeNumber, 2);
     EXPECT_EQ(second.Date, first.Date);
     EXPECT_EQ(second.Label, "Tape");
     EXPECT_EQ(tape2.mid(32768, 11 * 32768), data.mid(19 * 32768));
-    EXPECT_TRUE(fixture.op.protocolLines.filter(" ejected !").size() == 1);
+    EXPECT_TRUE(m_fixture.Op.ProtocolLines.filter(" ejected !").size() == 1);
     EXPECT_TRUE(
-        fixture.op.protocolLines.filter(QRegularExpression("^Tape 2 at .* loaded !$")).size() == 1);
-    EXPECT_FALSE(fixture.session->CancelFlag);
+        m_fixture.Op.ProtocolLines.filter(QRegularExpression("^Tape 2 at .* loaded !$")).size() ==
+        1);
+    EXPECT_FALSE(m_fixture.Session->CancelFlag);
 }
 
 TEST_F(TapeSetTest, CancelAtTheTapePromptEndsTheRunQuietly) {
-    fixture.op.onTapeRequest = nullptr;
-    fixture.op.answers = {MessageAnswer::Cancel};
-    WriteSet(fixture, Pattern(32768 * 25));
-    EXPECT_TRUE(fixture.session->CancelFlag);
-    EXPECT_EQ(fixture.op.boxes.size(), 1u) << "no error boxes after the cancel";
+    m_fixture.Op.OnTapeRequest = nullptr;
+    m_fixture.Op.Answers = {MessageAnswer::Cancel};
+    WriteSet(m_fixture, Pattern(32768 * 25));
+    EXPECT_TRUE(m_fixture.Session->CancelFlag);
+    EXPECT_EQ(m_fixture.Op.Boxes.size(), 1u) << "no error boxes after the cancel";
 }
 
 TEST_F(TapeSetTest, AnOkWithAnEmptyDriveAsksAgain) {
     int asked = 0;
-    fixture.op.onTapeRequest = [&](const TapeRequest&) {
+    m_fixture.Op.OnTapeRequest = [&](const TapeRequest&) {
         if (++asked == 2) {
-            fixture.library->createCartridge("t2", Capacity, 1, false);
-            fixture.library->insert("t2");
+            m_fixture.Library->CreateCartridge("t2", Capacity, 1, false);
+            m_fixture.Library->Insert("t2");
         }
     };
-    WriteSet(fixture, Pattern(32768 * 25));
+    WriteSet(m_fixture, Pattern(32768 * 25));
     EXPECT_EQ(asked, 2);
-    EXPECT_FALSE(fixture.session->CancelFlag);
+    EXPECT_FALSE(m_fixture.Session->CancelFlag);
 }
 
 TEST_F(TapeSetTest, TheReaderAcceptsOnlyTheNextTapeOfTheSameSet) {
     const QByteArray data = Pattern(32768 * 30);
-    WriteSet(fixture, data);
+    WriteSet(m_fixture, data);
 
     // A stranger: tape 2 of another set.
-    fixture.library->createCartridge("stranger", Capacity, 1, false);
-    fixture.library->insert("stranger");
-    TapeDescription other = fixture.session->CurrentTapeDescription;
+    m_fixture.Library->CreateCartridge("stranger", Capacity, 1, false);
+    m_fixture.Library->Insert("stranger");
+    TapeDescription other = m_fixture.Session->CurrentTapeDescription;
     other.Date += 1;
-    WriteTapeDescription(*fixture.session, other);
+    WriteTapeDescription(*m_fixture.Session, other);
 
-    Session& session = *fixture.session;
-    fixture.library->insert("t1");
+    Session& session = *m_fixture.Session;
+    m_fixture.Library->Insert("t1");
     session.CurrentTapeDescription = ReadTapeDescription(session);
     ASSERT_EQ(session.CurrentTapeDescription.TapeNumber, 1);
-    fixture.op.boxes.clear();
-    fixture.op.tapeRequests.clear();
+    m_fixture.Op.Boxes.clear();
+    m_fixture.Op.TapeRequests.clear();
     int asked = 0;
-    fixture.op.onTapeRequest = [&](const TapeRequest& request) {
-        EXPECT_EQ(request.kind, TapeRequest::Kind::TapeOfSet);
-        EXPECT_EQ(request.tapeNumber, 2);
-        fixture.library->insert(++asked == 1 ? "stranger" : "t2");
+    m_fixture.Op.OnTapeRequest = [&](const TapeRequest& request) {
+        EXPECT_EQ(request.Kind, TapeRequestKind::TapeOfSet);
+        EXPECT_EQ(request.TapeNumber, 2);
+        m_fixture.Library->Insert(++asked == 1 ? "stranger" : "t2");
     };
     MoveToBlock(session, "1");
     TapeHandlePtr handle = OpenTape(session);
@@ -143,7 +144,7 @@ TEST_F(TapeSetTest, TheReaderAcceptsOnlyTheNextTapeOfTheSameSet) {
         ASSERT_TRUE(ReadStream(session, handle, back.data() + at,
                                int32_t(std::min<qsizetype>(1000, back.size() - at))));
     EXPECT_EQ(asked, 2) << "the stranger is ejected and the prompt repeats";
-    EXPECT_EQ(fixture.op.boxes.front().text,
+    EXPECT_EQ(m_fixture.Op.Boxes.front().Text,
               "Tape at end! Please insert Tape 2 and press then ok!");
     EXPECT_EQ(back, data);
     EXPECT_FALSE(session.CancelFlag);
@@ -162,16 +163,16 @@ TEST(TapeDescriptionCaption, NamesTheTapeAndItsSet) {
     for (const auto& [label, number, start] : cases) {
         description.Label = label;
         description.TapeNumber = uint8_t(number);
-        fixture.session->DescriptionValid = false;
-        const QString caption = DescriptionCaption(*fixture.session, description);
+        fixture.Session->DescriptionValid = false;
+        const QString caption = DescriptionCaption(*fixture.Session, description);
         EXPECT_TRUE(caption.startsWith(start)) << caption.toStdString();
         EXPECT_TRUE(caption.endsWith("18:05:09>")) << caption.toStdString();
-        EXPECT_TRUE(fixture.session->DescriptionValid);
+        EXPECT_TRUE(fixture.Session->DescriptionValid);
     }
     description.Date = 0.5;
-    fixture.session->DescriptionValid = false;
-    EXPECT_EQ(DescriptionCaption(*fixture.session, description), "Orvane 2005");
-    EXPECT_FALSE(fixture.session->DescriptionValid);
+    fixture.Session->DescriptionValid = false;
+    EXPECT_EQ(DescriptionCaption(*fixture.Session, description), "Orvane 2005");
+    EXPECT_FALSE(fixture.Session->DescriptionValid);
 }
 
 TEST(TapeDescriptionBlock, LiesAtItsByteOffsets) {
@@ -180,7 +181,7 @@ TEST(TapeDescriptionBlock, LiesAtItsByteOffsets) {
     description.TapeNumber = 7;
     description.Label = "Tape";
     char bytes[TapeDescription::Size];
-    description.encode(bytes);
+    description.Encode(bytes);
     double date = 0;
     std::memcpy(&date, bytes, 8);
     EXPECT_EQ(date, 46000.25);
@@ -192,10 +193,10 @@ TEST(TapeDescriptionBlock, LiesAtItsByteOffsets) {
 
 TEST(ReadTapeDescription, TellsWhatBlockZeroHolds) {
     SessionFixture fixture;
-    Session& session = *fixture.session;
+    Session& session = *fixture.Session;
     session.CurrentTapeDescription = ReadTapeDescription(session);
-    EXPECT_EQ(fixture.op.lastStatus(), "The Tape description could not found! Please format Tape.");
-    EXPECT_EQ(fixture.op.captions.last(), "Orvane 2005");
+    EXPECT_EQ(fixture.Op.LastStatus(), "The Tape description could not found! Please format Tape.");
+    EXPECT_EQ(fixture.Op.Captions.last(), "Orvane 2005");
     EXPECT_FALSE(session.DescriptionValid);
 
     TapeDescription set;
@@ -205,14 +206,14 @@ TEST(ReadTapeDescription, TellsWhatBlockZeroHolds) {
     WriteTapeDescription(session, set);
     const TapeDescription back = ReadTapeDescription(session);
     EXPECT_EQ(back.Date, set.Date);
-    EXPECT_EQ(fixture.op.lastStatus(), "Tape description loaded");
-    EXPECT_TRUE(fixture.op.captions.last().startsWith("Orvane 2005  <Tape 1 from: "));
+    EXPECT_EQ(fixture.Op.LastStatus(), "Tape description loaded");
+    EXPECT_TRUE(fixture.Op.Captions.last().startsWith("Orvane 2005  <Tape 1 from: "));
     EXPECT_TRUE(session.DescriptionValid);
 
-    fixture.library->eject();
-    fixture.op.statusTexts.clear();
+    fixture.Library->Eject();
+    fixture.Op.StatusTexts.clear();
     ReadTapeDescription(session);
-    EXPECT_FALSE(fixture.op.statusTexts.contains("Tape description loaded"));
+    EXPECT_FALSE(fixture.Op.StatusTexts.contains("Tape description loaded"));
     EXPECT_FALSE(session.DescriptionValid);
 }
 
