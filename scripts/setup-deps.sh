@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config clang-format clang-tidy
     qt6-base-dev libgl-dev
     libgtest-dev
     libzip-dev zip unzip
