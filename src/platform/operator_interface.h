@@ -80,7 +80,7 @@ public:
 
     virtual void SetStatus(const QString& text) = 0;
     virtual void SetCaption(const QString& text) = 0;
-    // A protocol line for the protocol memo and the e-mail text (the log file is written by
+    // A protocol line for the protocol view and the e-mail text (the log file is written by
     // ProtocolLog itself).
     virtual void AppendProtocolLine(const QString& text) = 0;
     virtual void ShowView(OperatorView view) = 0;
