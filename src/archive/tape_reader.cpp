@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace orvane {
 
@@ -164,6 +165,10 @@ void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, const RecordSi
         }
     });
     if (target.isOpen()) {
+        // A plain record's file gets its recorded permissions as a compressed record's file gets
+        // those of its archive member; the owner can always write his file, as there.
+        if (!header.Compressed && header.Permissions)
+            ::fchmod(target.handle(), mode_t(*header.Permissions | S_IRUSR | S_IWUSR));
         target.flush(); // the time must be set after the last byte reached the file
         target.setFileTime(FromTapeDate(header.Date), QFileDevice::FileModificationTime);
         target.close();
