@@ -250,6 +250,7 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
     TapeFileHeader header;
     header.Path = path;
     header.Date = ModificationDate(info);
+    header.Permissions = uint16_t(info.st_mode & 0777);
     PumpMessages(1);
 
     // Soft compression packs the file (or takes it packed ahead), and its archive goes to tape in

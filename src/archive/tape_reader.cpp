@@ -5,6 +5,7 @@
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
 #include "platform/result_code.h"
+#include "sparse_file_writer.h"
 #include "tape/block_stream.h"
 #include "tape/end_marker.h"
 #include "tape/tape_date.h"
@@ -12,6 +13,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace orvane {
 
@@ -157,13 +159,19 @@ void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, const RecordSi
         LogTapeError(ctx, ResultCodeFromErrno(errno));
     }
     PumpMessages(1);
+    // Unbuffered: the writer's calls on the descriptor are all the writing there is.
+    SparseFileWriter writer(target.handle());
     ConsumeData(ctx, handle, header.DataLength, [&](std::span<const char> piece) {
-        if (target.isOpen() &&
-            target.write(piece.data(), qint64(piece.size())) != qint64(piece.size())) {
+        if (target.isOpen() && !writer.Write(piece))
             LogTapeError(ctx, ResultCodeFromErrno(errno));
-        }
     });
+    if (target.isOpen() && !ctx.CancelFlag && !writer.Finish())
+        LogTapeError(ctx, ResultCodeFromErrno(errno));
     if (target.isOpen()) {
+        // A plain record's file gets its recorded permissions as a compressed record's file gets
+        // those of its archive member; the owner can always write his file, as there.
+        if (!header.Compressed && header.Permissions)
+            ::fchmod(target.handle(), mode_t(*header.Permissions | S_IRUSR | S_IWUSR));
         target.flush(); // the time must be set after the last byte reached the file
         target.setFileTime(FromTapeDate(header.Date), QFileDevice::FileModificationTime);
         target.close();

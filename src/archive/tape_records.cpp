@@ -15,6 +15,11 @@ void TapeFileHeader::Encode(char* bytes) const {
     std::memcpy(bytes + 272, &DataLength, 8);
     std::memcpy(bytes + 280, &Date, 8);
     bytes[288] = Compressed ? 1 : 0;
+    if (Permissions) {
+        bytes[289] = 1;
+        const uint16_t bits = *Permissions & 0777;
+        std::memcpy(bytes + 290, &bits, 2);
+    }
 }
 
 TapeFileHeader TapeFileHeader::Decode(const char* bytes) {
@@ -23,6 +28,11 @@ TapeFileHeader TapeFileHeader::Decode(const char* bytes) {
     std::memcpy(&header.DataLength, bytes + 272, 8);
     std::memcpy(&header.Date, bytes + 280, 8);
     header.Compressed = bytes[288] == 1;
+    if (bytes[289] == 1) {
+        uint16_t bits = 0;
+        std::memcpy(&bits, bytes + 290, 2);
+        header.Permissions = bits & 0777;
+    }
     return header;
 }
 

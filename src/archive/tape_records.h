@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <optional>
 
 namespace orvane {
 
@@ -17,6 +18,9 @@ struct TapeFileHeader {
     uint64_t DataLength = 0; // bytes 272..279; the high half is zero below 4 GiB
     double Date = 0;         // last modification, days since 30 December 1899
     bool Compressed = false; // the data is a zip archive holding the file
+    // The file's permission bits (bytes 290..291, recorded when byte 289 is 1). Tapes written
+    // without them leave the restored file's permissions to the umask.
+    std::optional<uint16_t> Permissions;
 
     void Encode(char* bytes) const;
     static TapeFileHeader Decode(const char* bytes);

@@ -1,6 +1,7 @@
 #include "zip_unpack.h"
 
 #include "platform/message_pump.h"
+#include "platform/result_code.h"
 #include "zip_member_path.h"
 #include "zip_member_time.h"
 
@@ -76,6 +77,13 @@ std::optional<QFile::Permissions> MemberPermissions(zip_t* archive, zip_uint64_t
     return std::nullopt;
 }
 
+// Why a write of an extracted file failed, read right after it: a full disk in the words every
+// other full disk of a run is told in.
+QString WriteFailure(const QSaveFile& output) {
+    const ResultCode code = ResultCodeFromErrno(errno);
+    return code == ResultCode::HandleDiskFull ? SystemMessage(code) : output.errorString();
+}
+
 ZipOutcome ExtractMember(zip_t* archive, zip_uint64_t index, const QString& memberName,
                          const QString& target) {
     const auto failure = [&](int code, const QString& reason) {
@@ -97,7 +105,8 @@ ZipOutcome ExtractMember(zip_t* archive, zip_uint64_t index, const QString& memb
                        QString::fromUtf8(zip_strerror(archive)));
 
     QSaveFile output(target);
-    if (!output.open(QIODevice::WriteOnly))
+    // Unbuffered, so that every write's failure is seen at that write.
+    if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failure(ZIP_ER_WRITE, output.errorString());
     std::vector<char> buffer(ChunkSize);
     for (int chunk = 1;; ++chunk) {
@@ -108,18 +117,18 @@ ZipOutcome ExtractMember(zip_t* archive, zip_uint64_t index, const QString& memb
         if (count == 0)
             break;
         if (output.write(buffer.data(), count) != count)
-            return failure(ZIP_ER_WRITE, output.errorString());
+            return failure(ZIP_ER_WRITE, WriteFailure(output));
         if (chunk % ChunksPerPump == 0)
             PumpMessages(1);
     }
     // Buffered bytes written after the time is set would move it again.
     if (!output.flush())
-        return failure(ZIP_ER_WRITE, output.errorString());
+        return failure(ZIP_ER_WRITE, WriteFailure(output));
     if (const auto modified = MemberModificationTime(archive, index))
         output.setFileTime(QDateTime::fromSecsSinceEpoch(*modified),
                            QFileDevice::FileModificationTime);
     if (!output.commit())
-        return failure(ZIP_ER_WRITE, output.errorString());
+        return failure(ZIP_ER_WRITE, WriteFailure(output));
     if (const auto permissions = MemberPermissions(archive, index))
         QFile::setPermissions(target, *permissions);
     return {};

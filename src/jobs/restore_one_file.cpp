@@ -6,7 +6,9 @@
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
 #include "restore_match.h"
+#include "restored_file_placement.h"
 #include "session.h"
+#include "tape/tape_access.h"
 #include "tape/tape_date.h"
 
 #include <QDateTime>
@@ -35,22 +37,6 @@ bool MakeDirectory(Session& session, const QString& directory) {
     session.Op.ShowMessage(QStringLiteral("Directory ") + directory +
                            QStringLiteral(" could not createt"));
     return false;
-}
-
-// A rename that also works across file systems (then a copy). The file gets the modification
-// time recorded on tape, whichever way the bytes travel.
-bool MoveFile(const QString& from, const QString& to, const QDateTime& modified, QString& error) {
-    QFile file(from);
-    if (!file.rename(to)) {
-        error = file.errorString();
-        return false;
-    }
-    QFile moved(to);
-    if (moved.open(QIODevice::ReadOnly)) {
-        moved.setFileTime(modified, QFileDevice::FileModificationTime);
-        moved.close();
-    }
-    return true;
 }
 
 void Discard(Session& session, const QString& workFile, const QString& protocolLine = {}) {
@@ -90,7 +76,9 @@ std::optional<QString> ApplyRestoreOption(Session& session, const QByteArray& ta
         return path;
     }
     case 2:
-        if (Occupied(offered) && !QFile::remove(offered)) {
+        // What is there is replaced only by the rename of the complete new file; a directory
+        // never is.
+        if (const QFileInfo existing(offered); existing.isDir() && !existing.isSymLink()) {
             Discard(session, workFile,
                     QStringLiteral("Not restored, the existing file could not be replaced: ") +
                         offered);
@@ -120,7 +108,7 @@ QString RestoreCopyPath(Session& session, const QByteArray& tapePath, bool compr
         return inWorkDirectory;
     // One file is restored at a time and the drive serves one run, so one name per directory
     // will do; a file of that name that is already there is never touched.
-    const QString copy = directory + QStringLiteral("/.orvane-restoring.part");
+    const QString copy = PartFileBeside(destination.Path);
     return copy == destination.Path || Occupied(copy) ? inWorkDirectory : copy;
 }
 
@@ -160,11 +148,15 @@ bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString&
         return false;
     const QString& path = *chosen;
 
-    QString error;
-    if (!MoveFile(workFile, path, FromTapeDate(session.LastHeader.Date), error)) {
+    if (const ResultCode placed =
+            PlaceRestoredFile(workFile, path, FromTapeDate(session.LastHeader.Date));
+        placed != ResultCode::Success) {
         Discard(session, workFile,
                 QStringLiteral("Not restored, the file could not be written: ") + path +
-                    QStringLiteral(" (") + error + QLatin1Char(')'));
+                    QStringLiteral(" (") + SystemMessage(placed) + QLatin1Char(')'));
+        // A full disk ends the run as it does for the data of a plain record.
+        if (placed == ResultCode::HandleDiskFull)
+            LogTapeError(session, placed);
         return false;
     }
     session.Counters.FileCount += 1;

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace orvane;
 using orvane::test::HandRecord;
@@ -167,6 +168,37 @@ TEST_F(ReaderTest, ReadNextTapeFileCopiesUpToTheFilemark) {
     EXPECT_EQ(m_fixture.Op.LastStatus(), "No data written to file.");
     EXPECT_EQ(ReadNextTapeFile(session, target), "End of data");
     EXPECT_FALSE(QFile::exists(target));
+}
+
+// Whole pages of zeros are passed over, not written: the restored file takes no room for them and
+// reads back byte for byte.
+TEST_F(ReaderTest, ZeroPagesRestoreAsHoles) {
+    const QByteArray mebibyteOfZeros(1 << 20, '\0');
+    const struct {
+        const char* Name;
+        QByteArray Data;
+        int64_t MostAllocated; // on disk, with room for a file system's allocation granules
+    } cases[] = {
+        {"zeros", mebibyteOfZeros, 256 * 1024},
+        {"data-hole-data", QByteArray(8192, 'a') + mebibyteOfZeros + "b", 256 * 1024},
+        {"hole-then-short-tail", mebibyteOfZeros + QByteArray(1000, '\0'), 256 * 1024},
+        {"zeros-within-a-page", "a" + QByteArray(4000, '\0') + "b", 256 * 1024},
+        {"dense", QByteArray(300000, 'd'), 1 << 20},
+    };
+    std::vector<HandRecord> records;
+    for (const auto& c : cases)
+        records.push_back({QByteArray("/data/") + c.Name, c.Data});
+    WriteRecords(records);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ASSERT_EQ(Read(), QByteArray("/data/") + c.Name);
+        EXPECT_EQ(WorkFile(c.Name), c.Data);
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(m_fixture.Session->Paths.WorkDirectory + c.Name), &info),
+                  0);
+        EXPECT_EQ(info.st_size, c.Data.size());
+        EXPECT_LE(int64_t(info.st_blocks) * 512, c.MostAllocated);
+    }
 }
 
 } // namespace

@@ -210,6 +210,34 @@ TEST_P(RoundTripTest, NamesHoldingTheMarkerTagRestoreVerifyAndList) {
     EXPECT_EQ(LoadCatalogSequential(*m_session)->FileCount(), files.size());
 }
 
+// Plain and compressed records give the file back with the permissions it had.
+TEST_P(RoundTripTest, RestoredFilesKeepTheirPermissions) {
+    SetUpLibrary(32768 * 1000);
+    using P = QFile::Permission;
+    const QFile::Permissions owner = P::ReadOwner | P::WriteOwner;
+    const struct {
+        const char* Name;
+        QFile::Permissions Permissions;
+    } cases[] = {
+        {"private.txt", owner},
+        {"group-readable.txt", owner | P::ReadGroup},
+        {"program.sh", owner | P::ExeOwner | P::ReadGroup | P::ExeGroup | P::ExeOther},
+        {"public.txt", owner | P::ReadGroup | P::ReadOther},
+    };
+    for (const auto& c : cases) {
+        WriteFile(m_source + c.Name, QByteArray(3000, 'p'));
+        QFile::setPermissions(m_source + c.Name, c.Permissions);
+    }
+    Backup(GetParam());
+    Restore({m_source});
+    for (const auto& c : cases) {
+        // QFile's user flags mirror the owner's bits.
+        const QFile::Permissions restored =
+            QFileInfo(Restored(c.Name)).permissions() & ~(P::ReadUser | P::WriteUser | P::ExeUser);
+        EXPECT_EQ(restored, c.Permissions) << c.Name;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Tapes, PassOverTest, ::testing::Values(32768 * 1000, 32768 * 30),
                          [](const auto& info) { return info.index == 0 ? "One" : "Three"; });
 
