@@ -154,13 +154,13 @@ void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, const RecordSi
         target.setFileName(sink.File.isEmpty() ? WorkFileFor(ctx, header.Path) : sink.File);
     }
     if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        LogTapeError(ctx, ResultCodeFromErrno(errno));
+        LogTapeError(ctx, ResultCodeFromErrno(errno), target.fileName());
     }
     PumpMessages(1);
     ConsumeData(ctx, handle, header.DataLength, [&](std::span<const char> piece) {
         if (target.isOpen() &&
             target.write(piece.data(), qint64(piece.size())) != qint64(piece.size())) {
-            LogTapeError(ctx, ResultCodeFromErrno(errno));
+            LogTapeError(ctx, ResultCodeFromErrno(errno), target.fileName());
         }
     });
     if (target.isOpen()) {

@@ -219,13 +219,30 @@ TEST_F(RestoreRunTest, ADirectoryThatCannotBeMadeIsReportedForEachFile) {
     m_session.Settings.RestoreTarget = m_fixture.Home.File("blocker/");
     Restore({"/data/"});
     const QString line = "Not restored, the directory could not be made or opened: " +
-                         m_fixture.Home.File("blocker/") + " (The system cannot find the path specified.)";
+                         m_fixture.Home.File("blocker/") +
+                         " (The system cannot find the path specified.)";
     EXPECT_EQ(m_fixture.Op.ProtocolLines.count(line), 2)
         << m_fixture.Op.ProtocolLines.join('\n').toStdString();
     EXPECT_TRUE(m_fixture.Op.ProtocolLines.contains("0 Files proceded."));
     EXPECT_TRUE(m_fixture.Op.ProtocolLines.contains("2 Files not restored."));
     EXPECT_EQ(m_session.Counters.NotRestoredCount, 2);
     EXPECT_FALSE(m_session.CancelFlag);
+}
+
+TEST_F(RestoreRunTest, AWorkFileThatCannotBeWrittenIsNamed) {
+    // A tape file named like the copy beside its destination is read into the work directory;
+    // a directory in its place there makes the read fail.
+    WriteHandTape(m_session, {{"/data/.orvane-restoring.part", "x"}}, m_modified);
+    const QString workFile = Work() + ".orvane-restoring.part";
+    QDir().mkpath(workFile);
+    m_session.Settings.RestoreList = QStringList{"/data/"};
+    RunRestore(m_session);
+    QDir(workFile).removeRecursively();
+    const QStringList& protocol = m_fixture.Op.ProtocolLines;
+    EXPECT_TRUE(std::any_of(protocol.begin(), protocol.end(), [&](const QString& line) {
+        return line.startsWith("Error: ") && line.endsWith(workFile);
+    })) << protocol.join('\n').toStdString();
+    EXPECT_TRUE(m_session.CancelFlag);
 }
 
 } // namespace
