@@ -16,6 +16,7 @@ struct RunCounters {
     int64_t TapeBytes = 0;     // stored lengths plus 296 per record, written or read
     int64_t RestoredBytes = 0; // bytes restored to their targets
     int64_t FileCount = 0;
+    int64_t NotRestoredCount = 0; // selected files a restore could not write (not those it kept)
 };
 
 // What the archive layer adds to the tape context: the program's work files, the zip

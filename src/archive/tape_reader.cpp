@@ -156,17 +156,17 @@ void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, const RecordSi
         target.setFileName(sink.File.isEmpty() ? WorkFileFor(ctx, header.Path) : sink.File);
     }
     if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        LogTapeError(ctx, ResultCodeFromErrno(errno));
+        LogTapeError(ctx, ResultCodeFromErrno(errno), target.fileName());
     }
     PumpMessages(1);
     // Unbuffered: the writer's calls on the descriptor are all the writing there is.
     SparseFileWriter writer(target.handle());
     ConsumeData(ctx, handle, header.DataLength, [&](std::span<const char> piece) {
         if (target.isOpen() && !writer.Write(piece))
-            LogTapeError(ctx, ResultCodeFromErrno(errno));
+            LogTapeError(ctx, ResultCodeFromErrno(errno), target.fileName());
     });
     if (target.isOpen() && !ctx.CancelFlag && !writer.Finish())
-        LogTapeError(ctx, ResultCodeFromErrno(errno));
+        LogTapeError(ctx, ResultCodeFromErrno(errno), target.fileName());
     if (target.isOpen()) {
         // A plain record's file gets its recorded permissions as a compressed record's file gets
         // those of its archive member; the owner can always write his file, as there.

@@ -34,7 +34,8 @@ int RestoreCommand(CommandEnvironment& env) {
     // The restore asks for tape 1 of the loaded set, as the window knows it from its start-up.
     LoadTapeDescription(session);
     RunRestore(session);
-    return ExitStatus(session);
+    // A selected file left unrestored makes the run a partial failure.
+    return session.Counters.NotRestoredCount > 0 ? 1 : ExitStatus(session);
 }
 
 } // namespace orvane::cli

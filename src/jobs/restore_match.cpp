@@ -22,9 +22,11 @@ RestoreDestination RestoreDestinationFor(const QString& target, const QByteArray
     const QString text = TapePathText(tapePath);
     if (target.isEmpty()) {
         if (form == TapePathForm::Linux)
-            return {text, {}};
+            return {text, {}, QStringLiteral("/"), text.mid(1)};
         return {{},
-                QStringLiteral("Not restored, a restore target directory is needed for: ") + text};
+                QStringLiteral("Not restored, a restore target directory is needed for: ") + text,
+                {},
+                {}};
     }
     QString below = form == TapePathForm::DriveLetter ? text.mid(RootLength(form)) : text;
     if (form != TapePathForm::Linux)
@@ -32,11 +34,11 @@ RestoreDestination RestoreDestinationFor(const QString& target, const QByteArray
     while (below.startsWith(QLatin1Char('/')))
         below.remove(0, 1);
     if (below.isEmpty())
-        return {{}, QStringLiteral("Not restored, the path names no file: ") + text};
+        return {{}, QStringLiteral("Not restored, the path names no file: ") + text, {}, {}};
     QString base = target;
     if (!base.endsWith(QLatin1Char('/')))
         base += QLatin1Char('/');
-    return {base + below, {}};
+    return {base + below, {}, base, below};
 }
 
 } // namespace orvane

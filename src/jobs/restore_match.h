@@ -23,12 +23,17 @@ RestoreSelection MatchRestoreLine(const QByteArray& tapePath, const QString& lin
 struct RestoreDestination {
     QString Path;    // empty when the file cannot be restored
     QString Refusal; // then: why, for the protocol
+    // Path split where links stop being followed: the target (or "/" without one) as given, and
+    // the part below it that the restore walks without following a symbolic link.
+    QString Anchor;
+    QString Below;
 };
 
 // With a target directory, the tape path below it without its root: target "/tmp/r/" and
 // "/home/a.txt" give "/tmp/r/home/a.txt", "c:\data\a.txt" gives "/tmp/r/data/a.txt". A target
 // without its closing "/" gets one. Without a target a Linux path goes back where it came from;
-// paths of any other form need a target.
+// paths of any other form need a target: then nothing below "/" is followed as a link, so the
+// file lands at its recorded path or not at all.
 RestoreDestination RestoreDestinationFor(const QString& target, const QByteArray& tapePath);
 
 } // namespace orvane

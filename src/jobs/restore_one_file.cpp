@@ -1,169 +1,211 @@
 #include "restore_one_file.h"
 
 #include "archive/tape_reader.h"
-#include "catalog_load.h"
 #include "catalog_paths.h"
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
-#include "restore_match.h"
-#include "restored_file_placement.h"
+#include "restore_place.h"
 #include "session.h"
-#include "tape/tape_access.h"
 #include "tape/tape_date.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace orvane {
 
 namespace {
 
-// Anything at the path, a dangling symbolic link included.
-bool Occupied(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+// Where the restored data lies before it is moved: an entry of a directory.
+struct RestoredData {
+    int Directory;
+    QByteArray Name;
+};
+
+void Discard(const RestoredData& data) {
+    ::unlinkat(data.Directory, data.Name.constData(), 0);
 }
 
-QString DirectoryOf(const QString& path) {
-    return path.left(path.lastIndexOf(QLatin1Char('/')));
+// Copies across file systems into a copy beside the destination, so that what is there is
+// replaced only by a complete file. 0 or the errno of the failure.
+int CopyInto(const RestoredData& from, const RestorePlace& to) {
+    const int in =
+        ::openat(from.Directory, from.Name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    const SafeTargetDirectory& directory = to.Directory();
+    const int out = directory.CreateFile(RestorePlace::CopyName());
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return error;
+    }
+    // The copy keeps the permissions the restored file was given.
+    if (struct stat info; ::fstat(in, &info) == 0)
+        ::fchmod(out, info.st_mode & 07777);
+    int error = 0;
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        for (ssize_t done = 0; done < got && error == 0;) {
+            const ssize_t put = ::write(out, buffer.data() + done, size_t(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                error = put < 0 ? errno : ENOSPC;
+            else
+                done += put;
+        }
+        if (error != 0)
+            break;
+    }
+    ::close(in);
+    if (::close(out) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && !directory.Rename(RestorePlace::CopyName(), to.Name()))
+        error = errno;
+    if (error != 0)
+        directory.Remove(RestorePlace::CopyName());
+    return error;
 }
 
-bool MakeDirectory(Session& session, const QString& directory) {
-    if (directory.isEmpty() || QDir().mkpath(directory))
-        return true;
-    session.Op.ShowMessage(QStringLiteral("Directory ") + directory +
-                           QStringLiteral(" could not createt"));
-    return false;
+// Moves the data to its place: a rename (which replaces a link at the name, never follows it),
+// across file systems a copy. 0 or the errno of the failure.
+int MoveTo(const RestoredData& data, const RestorePlace& to) {
+    if (to.Directory().MoveHere(data.Directory, data.Name, to.Name()))
+        return 0;
+    if (errno != EXDEV)
+        return errno;
+    const int error = CopyInto(data, to);
+    if (error == 0)
+        Discard(data);
+    return error;
 }
 
-void Discard(Session& session, const QString& workFile, const QString& protocolLine = {}) {
-    QFile::remove(workFile);
-    if (!protocolLine.isEmpty())
-        session.Protocol.AddProtocolLine(protocolLine);
-}
-
-// The restore option decides where the file goes, or that it stays where it is (nothing:
-// the work copy is then gone).
-std::optional<QString> ApplyRestoreOption(Session& session, const QByteArray& tapePath,
-                                          const QString& workFile, const QString& offered) {
+// The restore option decides where the file goes (`place`, or the place the operator named,
+// kept in `asked`), or that it stays where it is (nothing: the data is then gone).
+const RestorePlace* ApplyRestoreOption(Session& session, const QByteArray& tapePath,
+                                       const RestoredData& data, RestorePlace& place,
+                                       std::optional<RestorePlace>& asked) {
     switch (session.Settings.RestoreOption) {
     case 0: {
         const auto answer = session.Op.InputBox(QStringLiteral("Restoredialog"),
-                                                QStringLiteral("Restore to:"), offered);
+                                                QStringLiteral("Restore to:"), place.Path());
         if (!answer) {
-            Discard(session, workFile);
-            return std::nullopt;
+            Discard(data);
+            return nullptr;
         }
         // The path given is taken as it stands; only what it needs is made, nothing replaced.
         const QString path = *answer;
         if (path.isEmpty() || path.endsWith(QLatin1Char('/'))) {
-            Discard(session, workFile,
-                    QStringLiteral("Not restored, no file path given for: ") +
-                        TapePathText(tapePath));
-            return std::nullopt;
+            Discard(data);
+            ReportNotRestored(session, QStringLiteral("Not restored, no file path given for: ") +
+                                           TapePathText(tapePath));
+            return nullptr;
         }
-        if (Occupied(path)) {
-            Discard(session, workFile, QStringLiteral("Not restored, the file exists: ") + path);
-            return std::nullopt;
+        asked = RestorePlace::At(path);
+        if (!asked->Refusal().isEmpty()) {
+            Discard(data);
+            ReportNotRestored(session, asked->Refusal());
+            return nullptr;
         }
-        if (!MakeDirectory(session, DirectoryOf(path))) {
-            Discard(session, workFile);
-            return std::nullopt;
+        if (asked->Directory().Occupied(asked->Name())) {
+            Discard(data);
+            ReportNotRestored(session, QStringLiteral("Not restored, the file exists: ") + path);
+            return nullptr;
         }
-        return path;
+        return &*asked;
     }
     case 2:
-        // What is there is replaced only by the rename of the complete new file; a directory
-        // never is.
-        if (const QFileInfo existing(offered); existing.isDir() && !existing.isSymLink()) {
-            Discard(session, workFile,
-                    QStringLiteral("Not restored, the existing file could not be replaced: ") +
-                        offered);
-            return std::nullopt;
+        // The rename replaces a file or a link; a directory stays.
+        if (place.Directory().IsDirectory(place.Name())) {
+            Discard(data);
+            ReportNotRestored(
+                session, QStringLiteral("Not restored, the existing file could not be replaced: ") +
+                             place.Path());
+            return nullptr;
         }
-        return offered;
+        return &place;
     default:
         // "Overwrite never", also for an option out of range: nothing existing is lost.
-        if (Occupied(offered)) {
-            Discard(session, workFile);
-            return std::nullopt;
+        if (place.Directory().Occupied(place.Name())) {
+            Discard(data);
+            return nullptr;
         }
-        return offered;
+        return &place;
     }
 }
 
 } // namespace
 
-QString RestoreCopyPath(Session& session, const QByteArray& tapePath, bool compressed) {
-    const QString inWorkDirectory = WorkFileFor(session, tapePath);
-    if (compressed)
-        return inWorkDirectory;
-    const RestoreDestination destination =
-        RestoreDestinationFor(session.Settings.RestoreTarget, tapePath);
-    const QString directory = DirectoryOf(destination.Path);
-    if (destination.Path.isEmpty() || directory.isEmpty() || !QDir().mkpath(directory))
-        return inWorkDirectory;
-    // One file is restored at a time and the drive serves one run, so one name per directory
-    // will do; a file of that name that is already there is never touched.
-    const QString copy = PartFileBeside(destination.Path);
-    return copy == destination.Path || Occupied(copy) ? inWorkDirectory : copy;
+void ReportNotRestored(Session& session, const QString& protocolLine) {
+    session.Counters.NotRestoredCount += 1;
+    session.Protocol.AddProtocolLine(protocolLine);
 }
 
-bool KeptByOverwriteNever(const Session& session, const QByteArray& tapePath) {
+bool KeptByOverwriteNever(const Session& session, const RestorePlace& place) {
     const int option = session.Settings.RestoreOption;
     if (option == 0 || option == 2)
         return false;
-    const RestoreDestination destination =
-        RestoreDestinationFor(session.Settings.RestoreTarget, tapePath);
-    return !destination.Path.isEmpty() && Occupied(destination.Path);
+    return place.Refusal().isEmpty() && place.Directory().Occupied(place.Name());
 }
 
-bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString& workFile) {
-    UnpackRestoredFile(session, workFile);
-    const QFileInfo extracted(workFile);
-    if (!extracted.isFile()) {
-        Discard(session, workFile,
-                QStringLiteral("Not restored, the file could not be extracted: ") +
-                    TapePathText(tapePath));
-        return false;
+bool RestoreOneFile(Session& session, const QByteArray& tapePath, RestorePlace& place) {
+    RestoredData data;
+    int64_t size = 0;
+    if (place.HasCopy()) {
+        data = {place.Directory().Descriptor(), RestorePlace::CopyName()};
+        if (!place.FinishCopy()) {
+            const int error = place.CopyErrno();
+            place.DropCopy();
+            ReportNotRestored(session, NotWrittenLine(place.Path(), error));
+            return false;
+        }
+        size = place.CopySize();
+    } else {
+        const QString workFile = WorkFileFor(session, tapePath);
+        data = {AT_FDCWD, QFile::encodeName(workFile)};
+        UnpackRestoredFile(session, workFile);
+        const QFileInfo extracted(workFile);
+        if (!extracted.isFile()) {
+            Discard(data);
+            ReportNotRestored(session,
+                              QStringLiteral("Not restored, the file could not be extracted: ") +
+                                  TapePathText(tapePath));
+            return false;
+        }
+        size = extracted.size();
     }
-    const int64_t size = extracted.size();
 
-    const RestoreDestination destination =
-        RestoreDestinationFor(session.Settings.RestoreTarget, tapePath);
-    if (destination.Path.isEmpty()) {
-        Discard(session, workFile, destination.Refusal);
-        return false;
-    }
-    if (!MakeDirectory(session, DirectoryOf(destination.Path))) {
-        Discard(session, workFile);
-        return false;
-    }
-    const std::optional<QString> chosen =
-        ApplyRestoreOption(session, tapePath, workFile, destination.Path);
+    std::optional<RestorePlace> asked;
+    const RestorePlace* chosen = ApplyRestoreOption(session, tapePath, data, place, asked);
+    place.ReleaseCopy(); // moved on or removed
     if (!chosen)
         return false;
-    const QString& path = *chosen;
 
-    if (const ResultCode placed =
-            PlaceRestoredFile(workFile, path, FromTapeDate(session.LastHeader.Date));
-        placed != ResultCode::Success) {
-        Discard(session, workFile,
-                QStringLiteral("Not restored, the file could not be written: ") + path +
-                    QStringLiteral(" (") + SystemMessage(placed) + QLatin1Char(')'));
-        // A full disk ends the run as it does for the data of a plain record.
-        if (placed == ResultCode::HandleDiskFull)
-            LogTapeError(session, placed);
+    if (const int error = MoveTo(data, *chosen); error != 0) {
+        Discard(data);
+        ReportNotRestored(session, NotWrittenLine(chosen->Path(), error));
         return false;
     }
+    SetModificationTime(chosen->Directory().Descriptor(), chosen->Name(),
+                        FromTapeDate(session.LastHeader.Date));
     session.Counters.FileCount += 1;
     session.Counters.RestoredBytes += size;
     session.Op.ShowRestoreProgress({.Files = session.Counters.FileCount});
     if (!session.Settings.ShortProtocol)
-        session.Protocol.AddProtocolLine(path + QStringLiteral(" <") +
+        session.Protocol.AddProtocolLine(chosen->Path() + QStringLiteral(" <") +
                                          QString::number(size / 1024) +
                                          QStringLiteral(" KBytes> "));
     return true;

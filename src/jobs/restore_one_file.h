@@ -6,23 +6,23 @@
 namespace orvane {
 
 class Session;
+class RestorePlace;
 
-// Restores one file that the tape reader extracted to `workFile` (`RestoreOneFile`): unpacks it
-// when it was stored compressed, finds its destination below the restore target, creates the
-// directory, and moves it there under the restore option ("Restore with asking",
+// Restores one file whose data the tape reader wrote into `place`'s copy, or, when the place has
+// none, extracted to the work directory (`RestoreOneFile`): unpacks it when it was stored
+// compressed, and moves it to its destination under the restore option ("Restore with asking",
 // "Overwrite never", "Overwrite ever"). A restored file keeps its modification time, counts in
-// "Files" and `RestoredBytes` and gets its protocol line. A copy that is not kept is deleted.
-// True when the file was restored.
-bool RestoreOneFile(Session& session, const QByteArray& tapePath, const QString& workFile);
+// "Files" and `RestoredBytes` and gets its protocol line; one that could not be written gets a
+// "Not restored" line and counts in `NotRestoredCount`. A copy that is not kept is deleted.
+// With "Overwrite ever" a symbolic link at the destination is replaced by the file, never
+// followed. True when the file was restored.
+bool RestoreOneFile(Session& session, const QByteArray& tapePath, RestorePlace& place);
 
-// Where the tape reader puts the data of a plain record before RestoreOneFile moves it: beside
-// its destination, so that the move is a rename on the same file system and the data is written
-// once. The work directory where that directory cannot be made, and for compressed records
-// (they are unpacked there).
-QString RestoreCopyPath(Session& session, const QByteArray& tapePath, bool compressed);
+// Whether "Overwrite never" keeps the file already at `place`, so that the record's data would
+// be read only to be thrown away.
+bool KeptByOverwriteNever(const Session& session, const RestorePlace& place);
 
-// Whether "Overwrite never" keeps the file already at the destination of `tapePath`, so that the
-// record's data would be read only to be thrown away.
-bool KeptByOverwriteNever(const Session& session, const QByteArray& tapePath);
+// Reports a selected file that is not restored and counts it.
+void ReportNotRestored(Session& session, const QString& protocolLine);
 
 } // namespace orvane

@@ -14,6 +14,7 @@
 #include "platform/protocol_log.h"
 #include "restore_match.h"
 #include "restore_one_file.h"
+#include "restore_place.h"
 #include "session.h"
 
 #include <QElapsedTimer>
@@ -51,28 +52,37 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
         PumpMessages(1);
         // Only the data of selected files that may be written is read; the rest is passed over.
         RestoreSelection selection = RestoreSelection::NotSelected;
-        QString copyPath;
+        RestorePlace place;
         const QByteArray tapePath =
             ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
                 selection = SelectionFor(lines, header.Path);
-                if (selection == RestoreSelection::Selected &&
-                    KeptByOverwriteNever(session, header.Path))
-                    selection = RestoreSelection::NotSelected;
                 if (selection != RestoreSelection::Selected)
                     return RecordSink::Skip();
-                copyPath = RestoreCopyPath(session, header.Path, header.Compressed);
-                return RecordSink::WorkFile(false, copyPath);
+                place = RestorePlace::For(session.Settings.RestoreTarget, header.Path);
+                if (!place.Refusal().isEmpty())
+                    return RecordSink::Skip();
+                if (KeptByOverwriteNever(session, place)) {
+                    selection = RestoreSelection::NotSelected;
+                    return RecordSink::Skip();
+                }
+                // A plain record goes straight into a copy beside its destination.
+                if (!header.Compressed && place.StartCopy(header.Permissions))
+                    return RecordSink::Consumer(
+                        [&place](std::span<const char> piece) { place.WriteCopy(piece); });
+                return RecordSink::WorkFile(false);
             });
         ShowDisplays(session);
-        if (!tapePath.isEmpty() && selection == RestoreSelection::Selected)
-            RestoreOneFile(session, tapePath, copyPath);
-        else if (!tapePath.isEmpty() && selection == RestoreSelection::Refused)
-            session.Protocol.AddProtocolLine(
-                QStringLiteral("Not restored, the path leads out of its directory: ") +
-                TapePathText(tapePath));
+        if (tapePath.isEmpty() || session.CancelFlag)
+            place.DropCopy(); // the partial copy of a read that was broken off
+        else if (selection == RestoreSelection::Selected && !place.Refusal().isEmpty())
+            ReportNotRestored(session, place.Refusal());
+        else if (selection == RestoreSelection::Selected)
+            RestoreOneFile(session, tapePath, place);
+        else if (selection == RestoreSelection::Refused)
+            ReportNotRestored(
+                session, QStringLiteral("Not restored, the path leads out of its directory: ") +
+                             TapePathText(tapePath));
         PumpMessages(1);
-        if (session.CancelFlag && !copyPath.isEmpty())
-            QFile::remove(copyPath); // the partial copy of a read that was broken off
         if (tapePath.isEmpty() || session.CancelFlag)
             break;
     }
@@ -88,6 +98,9 @@ void WriteSummary(Session& session, const QElapsedTimer& clock) {
     protocol.AddProtocolLine(QString());
     protocol.AddProtocolLine(DisplayValueText(double(session.Counters.FileCount)) +
                              QStringLiteral(" Files proceded."));
+    if (session.Counters.NotRestoredCount > 0)
+        protocol.AddProtocolLine(DisplayValueText(double(session.Counters.NotRestoredCount)) +
+                                 QStringLiteral(" Files not restored."));
     protocol.AddProtocolLine(DisplayValueText(double(session.Counters.RestoredBytes / Megabyte)) +
                              QStringLiteral(" MB."));
     protocol.AddProtocolLine(QString());
@@ -122,6 +135,7 @@ void RunRestore(Session& session) {
     session.Counters.RestoredBytes = 0;
     session.Counters.TapeBytes = 0;
     session.Counters.FileCount = 0;
+    session.Counters.NotRestoredCount = 0;
     op.ShowRestoreProgress({.Files = 0});
     ShowDisplays(session);
     if (!session.CancelFlag)

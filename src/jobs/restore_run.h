@@ -9,8 +9,9 @@ class Session;
 // first line that selects a file decides), under the restore target and option of the
 // settings. Each file of an appended set is handled as often as it was backed up, in tape order.
 // The run writes its protocol block and summary and always ends idle; CancelFlag is raised when
-// it was cancelled or a tape error ended it. The restore list, target and option stay as they
-// are.
+// it was cancelled or a tape error ended it. A selected file that cannot be written is reported
+// and counted in `Counters.NotRestoredCount` (the summary names the count), and the run goes on.
+// The restore list, target and option stay as they are.
 void RunRestore(Session& session);
 
 } // namespace orvane

@@ -56,8 +56,13 @@ void CloseTape(TapeHandlePtr& handle, int delayMs) {
 }
 
 void LogTapeError(TapeContext& ctx, ResultCode code) {
+    LogTapeError(ctx, code, QString());
+}
+
+void LogTapeError(TapeContext& ctx, ResultCode code, const QString& path) {
     ctx.CancelFlag = true;
-    const QString text = SystemMessage(code);
+    const QString text =
+        path.isEmpty() ? SystemMessage(code) : SystemMessage(code) + QStringLiteral(" ") + path;
     ctx.Protocol.AddBlockOpening();
     ctx.Protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
                                  text);

@@ -19,6 +19,8 @@ void CloseTape(TapeHandlePtr& handle, int delayMs);
 // The error report of every tape failure: raises CancelFlag, writes a protocol block with the
 // system's text of the result, and shows it in an error box.
 void LogTapeError(TapeContext& ctx, ResultCode code);
+// The same for a failure on the file at `path`, which the text names.
+void LogTapeError(TapeContext& ctx, ResultCode code, const QString& path);
 void ShowTapeResult(TapeContext& ctx, ResultCode code);
 
 void SetBusyCursor(TapeContext& ctx);

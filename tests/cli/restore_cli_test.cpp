@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace orvane;
 
@@ -76,6 +77,49 @@ TEST_F(RestoreCliTest, RestoreTakesSelectionsBelowTheTargetOrBackToTheirPlaces) 
     EXPECT_EQ(back.Status, 0);
     EXPECT_EQ(Read(m_source + "a.txt"), "alpha");
     EXPECT_TRUE(back.Out.contains("1 Files proceded.")) << "the others exist";
+}
+
+// One directory that cannot be written fails its file with a line naming the path; the other
+// files are restored and the exit status tells of the failure.
+TEST_F(RestoreCliTest, AFileNotRestoredMakesTheRunFailWhileTheOthersAreRestored) {
+    struct Case {
+        const char* Name;
+        bool ReadOnlyDirectory; // else a file stands where the directory should be
+        QString Line;
+    };
+    const QString below = m_target + m_source.mid(1);
+    const Case cases[] = {
+        {"a file in the directory's place", false,
+         "Not restored, the directory could not be made or opened: " + below +
+             "sub dir (The system cannot find the path specified.)"},
+        {"a directory without write permission", true,
+         "Not restored, the file could not be written: " + below +
+             "sub dir/b.txt (Access is denied.)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        if (c.ReadOnlyDirectory && ::geteuid() == 0)
+            continue; // permissions do not bind root
+        QDir(m_target).removeRecursively();
+        QDir().mkpath(below);
+        if (c.ReadOnlyDirectory) {
+            QDir().mkpath(below + "sub dir");
+            QFile::setPermissions(below + "sub dir", QFile::ReadOwner | QFile::ExeOwner);
+        } else {
+            QFile blocker(below + "sub dir");
+            ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        }
+        const CliRun run = Cli({"--set", "Restore Settings/Restore Options=2", "restore",
+                                "--target", m_target, m_source});
+        QFile::setPermissions(below + "sub dir",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(run.Status, 1) << run.Out.toStdString();
+        EXPECT_TRUE(run.Out.contains(c.Line + "\n")) << run.Out.toStdString();
+        EXPECT_TRUE(run.Out.contains("2 Files proceded."));
+        EXPECT_TRUE(run.Out.contains("1 Files not restored."));
+        EXPECT_EQ(Read(below + "a.txt"), "alpha");
+        EXPECT_EQ(Read(below + QString::fromUtf8("Sub/\xc3\xa4.txt")), "umlaut");
+    }
 }
 
 TEST_F(RestoreCliTest, RestoreWithAskingAsksOnTheTerminal) {

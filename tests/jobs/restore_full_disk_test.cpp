@@ -84,11 +84,13 @@ TEST_F(RestoreFullDiskTest, TheOldFileStaysUntilACompleteNewOneReplacesIt) {
         }
         EXPECT_EQ(ReadAll(existing), "the old copy");
         EXPECT_TRUE(protocol.contains("0 Files proceded."));
-        EXPECT_TRUE(std::any_of(protocol.begin(), protocol.end(), [](const QString& line) {
-            return line.startsWith("Error: ") && line.endsWith(" : The disk is full.");
+        EXPECT_TRUE(std::any_of(protocol.begin(), protocol.end(), [&existing](const QString& line) {
+            return line == "Not restored, the file could not be written: " + existing +
+                               " (The disk is full.)";
         })) << protocol.join('\n').toStdString();
+        EXPECT_TRUE(protocol.contains("1 Files not restored."));
         EXPECT_FALSE(protocol.join('\n').contains("Unknown error"));
-        EXPECT_TRUE(m_session.CancelFlag) << "a full disk ends the run";
+        EXPECT_EQ(m_session.Counters.NotRestoredCount, 1) << "the run tells it failed";
     }
 }
 

@@ -213,15 +213,36 @@ TEST_F(RestoreRunTest, APathThatClimbsOutIsRefused) {
     EXPECT_EQ(FilesBelow(m_target), QStringList{"data/ok.txt"});
 }
 
-TEST_F(RestoreRunTest, ADirectoryThatCannotBeMadeIsReportedAndTheCopyDropped) {
+TEST_F(RestoreRunTest, ADirectoryThatCannotBeMadeIsReportedForEachFile) {
     WriteHandTape(m_session, {{"/data/a.txt", "a"}, {"/data/b.txt", "b"}}, m_modified);
     WriteFile(m_fixture.Home.File("blocker"), "a file where the target should be");
     m_session.Settings.RestoreTarget = m_fixture.Home.File("blocker/");
     Restore({"/data/"});
-    const QString message =
-        "Directory " + m_fixture.Home.File("blocker/data") + " could not createt";
-    EXPECT_EQ(m_fixture.Op.BoxTexts(), QStringList({message, message}));
+    const QString line = "Not restored, the directory could not be made or opened: " +
+                         m_fixture.Home.File("blocker/") +
+                         " (The system cannot find the path specified.)";
+    EXPECT_EQ(m_fixture.Op.ProtocolLines.count(line), 2)
+        << m_fixture.Op.ProtocolLines.join('\n').toStdString();
     EXPECT_TRUE(m_fixture.Op.ProtocolLines.contains("0 Files proceded."));
+    EXPECT_TRUE(m_fixture.Op.ProtocolLines.contains("2 Files not restored."));
+    EXPECT_EQ(m_session.Counters.NotRestoredCount, 2);
+    EXPECT_FALSE(m_session.CancelFlag);
+}
+
+TEST_F(RestoreRunTest, AWorkFileThatCannotBeWrittenIsNamed) {
+    // A tape file named like the copy beside its destination is read into the work directory;
+    // a directory in its place there makes the read fail.
+    WriteHandTape(m_session, {{"/data/.orvane-restoring.part", "x"}}, m_modified);
+    const QString workFile = Work() + ".orvane-restoring.part";
+    QDir().mkpath(workFile);
+    m_session.Settings.RestoreList = QStringList{"/data/"};
+    RunRestore(m_session);
+    QDir(workFile).removeRecursively();
+    const QStringList& protocol = m_fixture.Op.ProtocolLines;
+    EXPECT_TRUE(std::any_of(protocol.begin(), protocol.end(), [&](const QString& line) {
+        return line.startsWith("Error: ") && line.endsWith(workFile);
+    })) << protocol.join('\n').toStdString();
+    EXPECT_TRUE(m_session.CancelFlag);
 }
 
 } // namespace

@@ -1,0 +1,135 @@
+#include "restore_place.h"
+
+#include "platform/result_code.h"
+#include "restore_match.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvane {
+
+namespace {
+
+QString RefusalFor(const SafeTargetDirectory& directory) {
+    const QString path = QFile::decodeName(directory.Path());
+    if (directory.FailureKind() == SafeTargetDirectory::Failure::SymbolicLink)
+        return QStringLiteral(
+                   "Not restored, a symbolic link stands where a directory should be: ") +
+               path;
+    return QStringLiteral("Not restored, the directory could not be made or opened: ") + path +
+           QStringLiteral(" (") + SystemMessage(ResultCodeFromErrno(directory.FailureErrno())) +
+           QLatin1Char(')');
+}
+
+} // namespace
+
+RestorePlace RestorePlace::For(const QString& target, const QByteArray& tapePath) {
+    RestorePlace place;
+    const RestoreDestination destination = RestoreDestinationFor(target, tapePath);
+    if (destination.Path.isEmpty()) {
+        place.m_refusal = destination.Refusal;
+        return place;
+    }
+    place.m_path = destination.Path;
+    const qsizetype slash = destination.Below.lastIndexOf(QLatin1Char('/'));
+    place.m_name = QFile::encodeName(destination.Below.mid(slash + 1));
+    // The target is the operator's: it is made as named. Below it nothing is followed.
+    QDir().mkpath(destination.Anchor);
+    place.m_directory = SafeTargetDirectory::Open(
+        QFile::encodeName(destination.Anchor),
+        QFile::encodeName(destination.Below.left(std::max<qsizetype>(slash, 0))));
+    if (!place.m_directory.IsOpen())
+        place.m_refusal = RefusalFor(place.m_directory);
+    return place;
+}
+
+RestorePlace RestorePlace::At(const QString& path) {
+    RestorePlace place;
+    place.m_path = path;
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    place.m_name = QFile::encodeName(path.mid(slash + 1));
+    const QString directory = slash > 0 ? path.left(slash) : QStringLiteral("/");
+    QDir().mkpath(directory);
+    place.m_directory = SafeTargetDirectory::Open(QFile::encodeName(directory), {});
+    if (!place.m_directory.IsOpen())
+        place.m_refusal = RefusalFor(place.m_directory);
+    return place;
+}
+
+RestorePlace::~RestorePlace() {
+    if (m_copyDescriptor >= 0)
+        ::close(m_copyDescriptor);
+}
+
+QByteArray RestorePlace::CopyName() {
+    return QByteArrayLiteral(".orvane-restoring.part");
+}
+
+bool RestorePlace::StartCopy(std::optional<uint16_t> permissions) {
+    // A file of that name that is already there is never touched.
+    if (!m_directory.IsOpen() || m_name == CopyName())
+        return false;
+    m_copyDescriptor = m_directory.CreateFile(CopyName());
+    if (m_copyDescriptor < 0)
+        return false;
+    if (permissions)
+        ::fchmod(m_copyDescriptor, mode_t(*permissions | S_IRUSR | S_IWUSR));
+    m_writer.emplace(m_copyDescriptor);
+    m_copyMade = true;
+    m_copyErrno = 0;
+    m_copySize = 0;
+    return true;
+}
+
+void RestorePlace::WriteCopy(std::span<const char> data) {
+    if (m_copyErrno != 0 || !m_writer)
+        return;
+    if (!m_writer->Write(data))
+        m_copyErrno = errno != 0 ? errno : ENOSPC;
+    else
+        m_copySize += int64_t(data.size());
+}
+
+bool RestorePlace::FinishCopy() {
+    if (m_copyDescriptor < 0)
+        return m_copyMade && m_copyErrno == 0;
+    if (m_copyErrno == 0 && m_writer && !m_writer->Finish())
+        m_copyErrno = errno;
+    m_writer.reset();
+    if (::close(m_copyDescriptor) != 0 && m_copyErrno == 0)
+        m_copyErrno = errno;
+    m_copyDescriptor = -1;
+    return m_copyErrno == 0;
+}
+
+void RestorePlace::DropCopy() {
+    m_writer.reset();
+    if (m_copyDescriptor >= 0) {
+        ::close(m_copyDescriptor);
+        m_copyDescriptor = -1;
+    }
+    if (m_copyMade)
+        m_directory.Remove(CopyName());
+    m_copyMade = false;
+}
+
+QString NotWrittenLine(const QString& path, int error) {
+    return QStringLiteral("Not restored, the file could not be written: ") + path +
+           QStringLiteral(" (") + SystemMessage(ResultCodeFromErrno(error)) + QLatin1Char(')');
+}
+
+void SetModificationTime(int directory, const QByteArray& name, const QDateTime& modified) {
+    const qint64 msecs = modified.toMSecsSinceEpoch();
+    const qint64 seconds = msecs >= 0 ? msecs / 1000 : -((-msecs + 999) / 1000);
+    const struct timespec times[2] = {
+        {0, UTIME_OMIT},
+        {time_t(seconds), long((msecs - seconds * 1000) * 1000000)},
+    };
+    ::utimensat(directory, name.constData(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+} // namespace orvane
