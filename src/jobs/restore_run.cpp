@@ -15,6 +15,7 @@
 #include "restore_match.h"
 #include "restore_one_file.h"
 #include "session.h"
+#include "work_directory_claim.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -107,6 +108,9 @@ void RunRestore(Session& session) {
     }
 
     session.CancelFlag = false;
+    const WorkDirectoryClaim claim(session);
+    if (!claim)
+        return;
     QElapsedTimer clock;
     clock.start();
     op.ShowView(OperatorView::RestoreRun);
