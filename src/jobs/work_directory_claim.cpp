@@ -37,7 +37,13 @@ WorkDirectoryClaim::~WorkDirectoryClaim() {
 
 void RemoveAbandonedWorkFiles(const ProgramPaths& paths) {
     QFile::remove(paths.CatalogFilePath);
-    QFile::remove(paths.SoftCompressionArchivePath);
+    QDir directory(paths.WorkDirectory);
+    // The compression archive, and the temporary files the zip component makes beside it.
+    const QString archive = QFileInfo(paths.SoftCompressionArchivePath).fileName();
+    for (const QString& pattern :
+         {archive, archive + QLatin1String(".*"), PackedAheadWorkFilePattern})
+        for (const QString& name : directory.entryList({pattern}, QDir::Files | QDir::Hidden))
+            QFile::remove(directory.filePath(name));
 }
 
 } // namespace orvane

@@ -97,4 +97,24 @@ TEST(WorkDirectoryClaim, TheNextRunThatOwnsTheWorkDirectoryRemovesWhatAnEndedRun
     EXPECT_TRUE(PresentWorkFiles(ended).isEmpty()) << "start-up cleans up once nobody works";
 }
 
+// A backup killed while packing leaves files packed ahead and the zip component's temporary
+// files beside them; the next run that owns the work directory removes them, and nothing else.
+TEST(WorkDirectoryClaim, LeftoversOfAKilledBackupAreRemovedByTheNextOwner) {
+    SessionFixture fixture;
+    const QString work = fixture.Session->Paths.WorkDirectory;
+    QDir().mkpath(work);
+    const QStringList leftovers = {"orvane_backup-3.zip", "orvane_backup-3.zip.Xy12Ab",
+                                   "orvane_backup.zip.Qw34Er"};
+    const QStringList kept = {"orvane_backup.txt", "notes-orvane_backup-3.zip"};
+    for (const QString& name : leftovers + kept) {
+        QFile file(work + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    fixture.Session->Start();
+    for (const QString& name : leftovers)
+        EXPECT_FALSE(QFile::exists(work + name)) << name.toStdString();
+    for (const QString& name : kept)
+        EXPECT_TRUE(QFile::exists(work + name)) << name.toStdString();
+}
+
 } // namespace
