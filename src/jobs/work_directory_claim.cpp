@@ -14,7 +14,7 @@ namespace orvane {
 
 WorkDirectoryClaim::WorkDirectoryClaim(Session& session) : m_session(session) {
     const bool first = !session.WorkLock.Held();
-    QDir().mkpath(session.Paths.WorkDirectory);
+    QDir().mkpath(session.Paths.ProgramDirectory);
     QString error;
     m_held = session.WorkLock.TryAcquire(error);
     if (!m_held) {

@@ -10,8 +10,7 @@
 
 namespace orvane {
 
-WorkDirectoryLock::WorkDirectoryLock(QString workDirectory)
-    : m_path(std::move(workDirectory) + QLatin1String(FileName)) {}
+WorkDirectoryLock::WorkDirectoryLock(QString lockPath) : m_path(std::move(lockPath)) {}
 
 WorkDirectoryLock::~WorkDirectoryLock() {
     if (m_fd >= 0)

@@ -4,16 +4,14 @@
 
 namespace orvane {
 
-// The claim of one run on a program directory's work files: an exclusive flock on
-// WorkDirectory + "orvane work.lock". Whoever holds it is the only job using the work files, so
-// any work file found then was left by a run that ended without cleaning up. The kernel drops
-// the lock when its holder dies, a kill -9 included. Claims nest within one object; two objects
-// (two sessions, two processes) exclude each other.
+// The claim of one run on a program directory's work files: an exclusive flock on a lock file
+// beside the work directory (ProgramPaths::WorkLockPath). Whoever holds it is the only job using
+// the work files, so any work file found then was left by a run that ended without cleaning up. The
+// kernel drops the lock when its holder dies, a kill -9 included. Claims nest within one object;
+// two objects (two sessions, two processes) exclude each other.
 class WorkDirectoryLock {
 public:
-    static constexpr const char* FileName = "orvane work.lock";
-
-    explicit WorkDirectoryLock(QString workDirectory);
+    explicit WorkDirectoryLock(QString lockPath);
     WorkDirectoryLock(const WorkDirectoryLock&) = delete;
     WorkDirectoryLock& operator=(const WorkDirectoryLock&) = delete;
     ~WorkDirectoryLock();

@@ -122,7 +122,7 @@ TEST_F(CliTest, ASecondProgramLeavesARunningJobsWorkFilesAlone) {
         return count;
     };
     {
-        WorkDirectoryLock job(work);
+        WorkDirectoryLock job(m_home.File("orvane work.lock"));
         QString error;
         ASSERT_TRUE(job.TryAcquire(error)) << error.toStdString();
         for (const QString& path : files) {
