@@ -1,6 +1,7 @@
 #include "work_directory_claim.h"
 
 #include "archive/compression_ahead.h"
+#include "archive/tape_reader.h"
 #include "platform/date_time_text.h"
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
@@ -44,6 +45,9 @@ void RemoveAbandonedWorkFiles(const ProgramPaths& paths) {
          {archive, archive + QLatin1String(".*"), PackedAheadWorkFilePattern})
         for (const QString& name : directory.entryList({pattern}, QDir::Files | QDir::Hidden))
             QFile::remove(directory.filePath(name));
+    for (const QString& name :
+         directory.entryList({UnpackDirectoryPattern}, QDir::Dirs | QDir::NoDotAndDotDot))
+        QDir(directory.filePath(name)).removeRecursively();
 }
 
 } // namespace orvane

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -110,7 +111,12 @@ TEST(WorkDirectoryClaim, LeftoversOfAKilledBackupAreRemovedByTheNextOwner) {
         QFile file(work + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
+    // A restore killed while unpacking leaves the directory it unpacked in.
+    const QString unpacked = work + "orvane unpack-Ab12Cd/";
+    QDir().mkpath(unpacked + "deep");
+    QFile(unpacked + "deep/member").open(QIODevice::WriteOnly);
     fixture.Session->Start();
+    EXPECT_FALSE(QFileInfo::exists(unpacked));
     for (const QString& name : leftovers)
         EXPECT_FALSE(QFile::exists(work + name)) << name.toStdString();
     for (const QString& name : kept)
