@@ -13,7 +13,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <csignal>
 #include <optional>
+#include <unistd.h>
 
 namespace orvane {
 
@@ -27,6 +30,39 @@ bool Occupied(const QString& path) {
 
 QString DirectoryOf(const QString& path) {
     return path.left(path.lastIndexOf(QLatin1Char('/')));
+}
+
+// A plain record is written beside its destination and renamed over it once whole. The copy's
+// name carries the id of the process that writes it, so that a copy left by a run that was
+// killed can be told from one being written now: one whose process is gone, or is this one
+// (which writes one copy at a time), is abandoned. Files of any other name, a copy whose process
+// lives, and anything that is not a plain file are never touched.
+const QString CopyPrefix = QStringLiteral(".orvane-restoring.");
+const QString CopySuffix = QStringLiteral(".part");
+
+QString CopyName(qint64 pid) {
+    return CopyPrefix + QString::number(pid) + CopySuffix;
+}
+
+bool Abandoned(const QString& directory, const QString& name) {
+    const QString digits =
+        name.mid(CopyPrefix.size(), name.size() - CopyPrefix.size() - CopySuffix.size());
+    bool ok = false;
+    const qint64 pid = digits.toLongLong(&ok);
+    if (!ok || pid <= 0 || CopyName(pid) != name)
+        return false;
+    const QFileInfo info(directory + QLatin1Char('/') + name);
+    if (info.isSymLink() || !info.isFile())
+        return false;
+    return pid == ::getpid() || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH);
+}
+
+void RemoveAbandonedCopies(const QString& directory) {
+    const QDir dir(directory);
+    for (const QString& name : dir.entryList({CopyPrefix + QLatin1Char('*') + CopySuffix},
+                                             QDir::Files | QDir::Hidden | QDir::System))
+        if (Abandoned(directory, name))
+            QFile::remove(dir.filePath(name));
 }
 
 bool MakeDirectory(Session& session, const QString& directory) {
@@ -118,9 +154,8 @@ QString RestoreCopyPath(Session& session, const QByteArray& tapePath, bool compr
     const QString directory = DirectoryOf(destination.Path);
     if (destination.Path.isEmpty() || directory.isEmpty() || !QDir().mkpath(directory))
         return inWorkDirectory;
-    // One file is restored at a time and the drive serves one run, so one name per directory
-    // will do; a file of that name that is already there is never touched.
-    const QString copy = directory + QStringLiteral("/.orvane-restoring.part");
+    RemoveAbandonedCopies(directory);
+    const QString copy = directory + QLatin1Char('/') + CopyName(::getpid());
     return copy == destination.Path || Occupied(copy) ? inWorkDirectory : copy;
 }
 
