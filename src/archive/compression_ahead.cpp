@@ -3,7 +3,6 @@
 #include "integrations/zip_pack.h"
 #include "platform/message_pump.h"
 
-#include <QDir>
 #include <QFile>
 #include <QThread>
 #include <algorithm>
@@ -17,8 +16,6 @@ namespace {
 
 // How often the window is kept alive while the writer waits for a result.
 constexpr std::chrono::milliseconds PumpInterval(20);
-
-const QString StaleWorkFilePattern = QStringLiteral("orvane_backup-*.zip");
 
 QString WorkFileName(quint64 serial) {
     return QStringLiteral("orvane_backup-%1.zip").arg(serial);
@@ -105,7 +102,6 @@ void CompressionAhead::Prepare(const QByteArray& path, qint64 size, int level,
     job->Size = size;
     job->Level = level;
     if (!SoftCompression::FitsInMemory(size)) {
-        RemoveStaleWorkFiles(workDirectory);
         job->WorkFile = workDirectory + WorkFileName(++m_serial);
     }
     {
@@ -307,16 +303,6 @@ void CompressionAhead::RemoveFiles(const QStringList& files) {
     for (const QString& file : files)
         if (!file.isEmpty())
             QFile::remove(file);
-}
-
-// Work files left by a run that ended without cleaning up are never used again.
-void CompressionAhead::RemoveStaleWorkFiles(const QString& workDirectory) {
-    if (m_staleRemoved)
-        return;
-    m_staleRemoved = true;
-    const QDir directory(workDirectory);
-    for (const QString& name : directory.entryList({StaleWorkFilePattern}, QDir::Files))
-        QFile::remove(directory.filePath(name));
 }
 
 } // namespace orvane

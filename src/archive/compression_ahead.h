@@ -32,6 +32,10 @@ struct FileStamp {
 
 class CompressionAhead;
 
+// The names of the work files packed ahead ("orvane_backup-N.zip"), with the temporary files the
+// zip component writes beside them while it makes one.
+inline const QString PackedAheadWorkFilePattern = QStringLiteral("orvane_backup-*.zip*");
+
 // One file packed ahead, handed to the writer. While it lives it keeps its place among the
 // results in flight; releasing it frees its memory and removes its work file.
 class PackedAhead {
@@ -124,7 +128,6 @@ private:
     QStringList DropLocked(std::deque<std::shared_ptr<Job>>::iterator first,
                            std::deque<std::shared_ptr<Job>>::iterator last);
     static void RemoveFiles(const QStringList& files);
-    void RemoveStaleWorkFiles(const QString& workDirectory);
 
     const int m_workers;
     mutable std::mutex m_mutex;
@@ -139,7 +142,6 @@ private:
     int m_workFilesInFlight = 0;
     qint64 m_peakMemoryBytes = 0;
     quint64 m_serial = 0;
-    bool m_staleRemoved = false;
 };
 
 } // namespace orvane

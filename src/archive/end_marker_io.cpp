@@ -70,6 +70,8 @@ StreamPosition FindEndMarker(ArchiveContext& ctx) {
             "Catalog not on this Tape! Please insert the last Tape of your Tapeset and press "
             "then ok!");
         if (ctx.Op.RequestTape(request) != MessageAnswer::Ok) {
+            // The cartridge goes back in, so that the sequential load offered next can read it.
+            ReloadTape(ctx);
             ctx.CancelFlag = true;
             return {};
         }

@@ -12,6 +12,8 @@
 #include "tape/tape_set.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <sys/stat.h>
 
@@ -211,13 +213,25 @@ QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip,
 void UnpackRestoredFile(ArchiveContext& ctx, const QString& path) {
     if (!ctx.LastHeader.Compressed)
         return;
+    QFile::remove(path);
+    QTemporaryDir unpacked(ctx.Paths.WorkDirectory + QStringLiteral("orvane unpack-XXXXXX"));
+    if (!unpacked.isValid()) {
+        ctx.PackedRecord.reset();
+        ctx.Op.ShowMessage(QStringLiteral("Softcompression could not unpack into ") +
+                           ctx.Paths.WorkDirectory + QStringLiteral(": ") + unpacked.errorString());
+        return;
+    }
+    const QString directory = unpacked.path() + QLatin1Char('/');
     if (ctx.PackedRecord) {
-        ctx.Compression.ExtractFrom(*ctx.PackedRecord, ctx.Paths.WorkDirectory, ctx.Op);
+        ctx.Compression.ExtractFrom(*ctx.PackedRecord, directory, ctx.Op);
         ctx.PackedRecord.reset();
     } else {
-        ctx.Compression.Extract(ctx.Paths.WorkDirectory, ctx.Op);
+        ctx.Compression.Extract(directory, ctx.Op);
     }
     PumpMessages(1);
+    const QString member = directory + QFileInfo(path).fileName();
+    if (const QFileInfo info(member); info.isFile() && !info.isSymLink())
+        QFile::rename(member, path);
     ClearReadOnlyAttribute(path);
 }
 

@@ -43,9 +43,12 @@ QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip,
 QString WorkFileFor(const ArchiveContext& ctx, const QByteArray& tapePath);
 
 // Unpacks the archive of the last record read (held in memory, or in the compression work file
-// when it was too large) into the work directory when that record was compressed, and makes
-// `path` writable.
+// when it was too large) when that record was compressed: its member named as `path` becomes
+// `path` (a work file), writable. An archive read from tape may hold anything, so it is unpacked
+// in a directory of its own that is removed with every other member.
 void UnpackRestoredFile(ArchiveContext& ctx, const QString& path);
+// The names of those directories in the work directory.
+inline const QString UnpackDirectoryPattern = QStringLiteral("orvane unpack-*");
 
 // Copies the blocks from the drive's position up to the next filemark or the end of data into
 // `target`: "No Error", "Error" (nothing before a filemark) or "End of data".

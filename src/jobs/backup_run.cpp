@@ -11,6 +11,7 @@
 #include "tape/tape_access.h"
 #include "tape/tape_date.h"
 #include "tape/tape_description_io.h"
+#include "work_directory_claim.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -151,8 +152,11 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
 
     if (steps.ClearMailBody)
         steps.ClearMailBody();
-    session.BackupRunning = true;
     session.CancelFlag = false;
+    const WorkDirectoryClaim claim(session);
+    if (!claim)
+        return;
+    session.BackupRunning = true;
     op.ShowView(OperatorView::BackupRun);
     BackupWriterState state(settings.ExcludeList, settings.ShortProtocol);
     state.Displays.Reset(op);

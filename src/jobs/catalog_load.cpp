@@ -14,6 +14,7 @@
 #include "restore_list.h"
 #include "session.h"
 #include "tape/tape_description_io.h"
+#include "work_directory_claim.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -109,6 +110,9 @@ std::shared_ptr<const CatalogTree> load_catalog(Session& session, bool fast,
                                                 CatalogTreeModel* view) {
     OperatorInterface& op = session.Op;
     session.CancelFlag = false;
+    const WorkDirectoryClaim claim(session);
+    if (!claim)
+        return std::make_shared<const CatalogTree>(CatalogTree::Build({}));
     op.ShowView(OperatorView::CatalogLoad);
     EnterBusyMode(session);
     if (view)

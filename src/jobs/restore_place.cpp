@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,14 +67,63 @@ RestorePlace::~RestorePlace() {
         ::close(m_copyDescriptor);
 }
 
+namespace {
+
+// A copy's name carries the id of the process that writes it, so that a copy left by a run that
+// was killed can be told from one being written now: one whose process is gone, or is this one
+// (which writes one copy at a time), is abandoned. Files of any other name, a copy whose process
+// lives, and anything that is not a plain file are never touched.
+constexpr QByteArrayView CopyPrefix(".orvane-restoring.");
+constexpr QByteArrayView CopySuffix(".part");
+
+QByteArray CopyNameOf(qint64 pid) {
+    return CopyPrefix.toByteArray() + QByteArray::number(pid) + CopySuffix.toByteArray();
+}
+
+bool Abandoned(int directory, const QByteArray& name) {
+    if (!name.startsWith(CopyPrefix) || !name.endsWith(CopySuffix))
+        return false;
+    bool ok = false;
+    const qint64 pid =
+        name.mid(CopyPrefix.size(), name.size() - CopyPrefix.size() - CopySuffix.size())
+            .toLongLong(&ok);
+    if (!ok || pid <= 0 || CopyNameOf(pid) != name)
+        return false;
+    struct stat info;
+    if (::fstatat(directory, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode))
+        return false;
+    return pid == ::getpid() || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH);
+}
+
+void RemoveAbandonedCopies(int directory) {
+    const int listing = ::openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0)
+        return;
+    DIR* entries = ::fdopendir(listing);
+    if (!entries) {
+        ::close(listing);
+        return;
+    }
+    while (const dirent* entry = ::readdir(entries)) {
+        const QByteArray name(entry->d_name);
+        if (Abandoned(directory, name))
+            ::unlinkat(directory, name.constData(), 0);
+    }
+    ::closedir(entries);
+}
+
+} // namespace
+
 QByteArray RestorePlace::CopyName() {
-    return QByteArrayLiteral(".orvane-restoring.part");
+    return CopyNameOf(::getpid());
 }
 
 bool RestorePlace::StartCopy(std::optional<uint16_t> permissions) {
     // A file of that name that is already there is never touched.
     if (!m_directory.IsOpen() || m_name == CopyName())
         return false;
+    RemoveAbandonedCopies(m_directory.Descriptor());
     m_copyDescriptor = m_directory.CreateFile(CopyName());
     if (m_copyDescriptor < 0)
         return false;

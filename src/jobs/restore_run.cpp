@@ -16,6 +16,7 @@
 #include "restore_one_file.h"
 #include "restore_place.h"
 #include "session.h"
+#include "work_directory_claim.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -120,6 +121,9 @@ void RunRestore(Session& session) {
     }
 
     session.CancelFlag = false;
+    const WorkDirectoryClaim claim(session);
+    if (!claim)
+        return;
     QElapsedTimer clock;
     clock.start();
     op.ShowView(OperatorView::RestoreRun);

@@ -7,9 +7,9 @@
 #include "platform/virtual_tape_library.h"
 #include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
+#include "work_directory_claim.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace orvane {
 
@@ -23,7 +23,8 @@ SessionResources::SessionResources(OperatorInterface& op, const QString& program
 
 Session::Session(OperatorInterface& op, const QString& programDirectory, const QString& tapeChoice)
     : SessionResources(op, programDirectory, tapeChoice),
-      ArchiveContext(op, ProtocolLog, *TapeDevice, ProgramPaths) {
+      ArchiveContext(op, ProtocolLog, *TapeDevice, ProgramPaths),
+      WorkLock(ProgramPaths.WorkLockPath) {
     ReadLegacyDescription = [this](TapeDescription& description) {
         orvane::ReadLegacyDescription(*this, description);
     };
@@ -34,8 +35,12 @@ void Session::Start() {
     CancelFlag = false;
     QDir().mkpath(Paths.ProgramDirectory);
     QDir().mkpath(Paths.WorkDirectory);
-    QFile::remove(Paths.SoftCompressionArchivePath);
-    QFile::remove(Paths.CatalogFilePath);
+    // Work files belong to the run that made them: another program on this directory may be in
+    // the middle of a job.
+    if (QString busy; WorkLock.TryAcquire(busy)) {
+        RemoveAbandonedWorkFiles(Paths);
+        WorkLock.Release();
+    }
     Protocol.EnsureExists();
     // A new user starts on the built-in library with one cartridge loaded, ready for a backup.
     if (const QString library = VirtualLibraryDirectory(TapeDriveName); !library.isEmpty()) {

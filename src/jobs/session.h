@@ -5,6 +5,7 @@
 #include "platform/program_paths.h"
 #include "platform/protocol_log.h"
 #include "platform/tape_device.h"
+#include "platform/work_directory_lock.h"
 
 #include <QString>
 #include <memory>
@@ -37,9 +38,12 @@ public:
     using SessionResources::TapeDriveName;
 
     orvane::Settings Settings;
+    // Held while a job uses the work files; see WorkDirectoryClaim.
+    WorkDirectoryLock WorkLock;
 
-    // The main window's creation steps: busy mode, directories, stale work files, the protocol
-    // log, the built-in tape library, and the drive probe.
+    // The main window's creation steps: busy mode, directories, the work files an ended run left
+    // (only while no other run holds the work directory), the protocol log, the built-in tape
+    // library, and the drive probe.
     void Start();
     // The delayed start-up about two seconds later: reads the tape description and leaves the
     // start-up busy mode. When the start-up probe found no usable medium, that has been reported

@@ -13,6 +13,7 @@
 #include "session.h"
 #include "tape/tape_description_io.h"
 #include "verify_compare.h"
+#include "work_directory_claim.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -93,9 +94,11 @@ VerifyResult VerifyTape(Session& session) {
         op.ShowMessage(QStringLiteral("Disk Data could not verifyed!"));
         return result;
     }
-    result.Verified = true;
-
     session.CancelFlag = false;
+    const WorkDirectoryClaim claim(session);
+    if (!claim)
+        return result;
+    result.Verified = true;
     SetBusyCursor(session);
     op.ShowView(OperatorView::VerifyRun);
     EnterBusyMode(session);

@@ -11,6 +11,7 @@ ProgramPaths::ProgramPaths(const QString& programDirectory)
       TapeHeaderPath(WorkDirectory + QStringLiteral("header.tap")),
       SoftCompressionArchivePath(WorkDirectory + QStringLiteral("orvane_backup.zip")),
       JobFilePath(ProgramDirectory + QStringLiteral("jobs.job")),
-      LogFilePath(ProgramDirectory + QStringLiteral("orvane_backup.log")) {}
+      LogFilePath(ProgramDirectory + QStringLiteral("orvane_backup.log")),
+      WorkLockPath(ProgramDirectory + QStringLiteral("orvane work.lock")) {}
 
 } // namespace orvane

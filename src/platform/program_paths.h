@@ -15,6 +15,8 @@ struct ProgramPaths {
     QString SoftCompressionArchivePath;
     QString JobFilePath;
     QString LogFilePath;
+    // Held by the job that uses the work directory (see WorkDirectoryLock).
+    QString WorkLockPath;
 };
 
 } // namespace orvane

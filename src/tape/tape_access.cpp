@@ -241,4 +241,13 @@ ResultCode EjectTape(TapeContext& ctx, bool showResult) {
     return result;
 }
 
+ResultCode ReloadTape(TapeContext& ctx) {
+    TapeHandlePtr handle = OpenTapeDrive(ctx);
+    if (!handle)
+        return ResultCode::Busy;
+    const ResultCode result = handle->Prepare(TapePrepareOperation::Load);
+    CloseTape(handle, 10);
+    return result;
+}
+
 } // namespace orvane

@@ -48,5 +48,7 @@ int64_t ReadTapePosition(TapeContext& ctx, TapeHandle& handle);
 
 // Rewinds and unloads; Success when ejected.
 ResultCode EjectTape(TapeContext& ctx, bool showResult);
+// Takes an ejected cartridge still in the drive's slot back in; quiet, as the drive may be empty.
+ResultCode ReloadTape(TapeContext& ctx);
 
 } // namespace orvane

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <zip.h>
 
 using namespace orvane;
 using orvane::test::HandRecord;
@@ -147,6 +148,49 @@ TEST_F(ReaderTest, ACompressedRecordIsUnpackedAndWritable) {
     EXPECT_EQ(WorkFile("notes.txt"), QByteArray(5000, 'n'));
     EXPECT_TRUE(QFileInfo(session.Paths.WorkDirectory + "notes.txt").permissions() &
                 QFileDevice::WriteOwner);
+}
+
+// An archive as no backup writes it: the member asked for among many others, some in folders.
+QByteArray CrowdedArchive(const QString& directory, const QByteArray& wanted, int others) {
+    const QByteArray path = QFile::encodeName(directory + "crowded.zip");
+    int error = 0;
+    zip_t* archive = zip_open(path.constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    auto add = [&](const QByteArray& name, const QByteArray& bytes) {
+        zip_source_t* source =
+            zip_source_buffer(archive, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+        zip_file_add(archive, name.constData(), source, ZIP_FL_OVERWRITE);
+    };
+    const QByteArray junk = "junk";
+    add("notes.txt", wanted);
+    for (int i = 0; i < others; ++i)
+        add((i % 2 ? "deep/er/junk-" : "junk-") + QByteArray::number(i), junk);
+    zip_close(archive);
+    QFile file(QFile::decodeName(path));
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    file.remove();
+    return bytes;
+}
+
+TEST_F(ReaderTest, UnpackingARecordLeavesNothingButTheFileAskedFor) {
+    Session& session = *m_fixture.Session;
+    QDir().mkpath(session.Paths.WorkDirectory);
+    const QDir work(session.Paths.WorkDirectory);
+    const auto entries = [&] {
+        return work.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    const QByteArray archive = CrowdedArchive(m_fixture.Home.Path(), "the notes", 300);
+    WriteRecords({{"/data/notes.txt", archive, true}, {"/data/other.txt", archive, true}});
+    QStringList after = entries() << "notes.txt";
+    after.sort();
+
+    EXPECT_EQ(Read(), "/data/notes.txt");
+    EXPECT_EQ(WorkFile("notes.txt"), "the notes");
+    EXPECT_EQ(entries(), after);
+
+    EXPECT_EQ(Read(), "/data/other.txt");
+    EXPECT_FALSE(work.exists("other.txt")) << "the archive holds no member of that name";
+    EXPECT_EQ(entries(), after);
 }
 
 TEST_F(ReaderTest, ReadNextTapeFileCopiesUpToTheFilemark) {

@@ -1,9 +1,12 @@
 #include "cli_app.h"
 #include "cli_run.h"
 #include "platform/virtual_tape_library.h"
+#include "platform/work_directory_lock.h"
 #include "support/temp_home.h"
 #include "terminal_operator.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -97,6 +100,45 @@ TEST_F(CliTest, GotoThenPositionInSeparateRuns) {
     };
     run({"tape", "goto", "7"});
     EXPECT_EQ(run({"tape", "position"}), "Tape at Block: 7\n");
+}
+
+// A second program on the same directory while a job holds its work files, as a
+// "tape position" typed during a backup.
+TEST_F(CliTest, ASecondProgramLeavesARunningJobsWorkFilesAlone) {
+    auto run = [&](const QStringList& args) {
+        QProcess process;
+        process.start(ORVANE_CLI, QStringList{"--home", m_home.Path(), "--yes"} + args);
+        EXPECT_TRUE(process.waitForFinished(30000));
+        return CliRun{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                      QString::fromUtf8(process.readAllStandardError())};
+    };
+    const QString work = m_home.File("worker/");
+    const QStringList files = {work + "orvane catalog.dat", work + "orvane_backup.zip"};
+    QDir().mkpath(work);
+    auto present = [&] {
+        int count = 0;
+        for (const QString& path : files)
+            count += QFile::exists(path) ? 1 : 0;
+        return count;
+    };
+    {
+        WorkDirectoryLock job(m_home.File("orvane work.lock"));
+        QString error;
+        ASSERT_TRUE(job.TryAcquire(error)) << error.toStdString();
+        for (const QString& path : files) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        EXPECT_EQ(run({"tape", "position"}).Status, 0);
+        EXPECT_EQ(present(), 2);
+        const CliRun restore = run({"restore", "--target", m_home.File("out"), "/some/file"});
+        EXPECT_EQ(restore.Status, 1);
+        EXPECT_TRUE(restore.Out.contains("Another Orvane job is running"))
+            << restore.Out.toStdString();
+        EXPECT_EQ(present(), 2);
+    }
+    EXPECT_EQ(run({"tape", "position"}).Status, 0);
+    EXPECT_EQ(present(), 0) << "once the job has ended, its leftovers are abandoned";
 }
 
 TEST_F(CliTest, PromptsAreAskedOnTheTerminalUnlessYesIsGiven) {

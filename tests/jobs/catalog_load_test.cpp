@@ -122,6 +122,23 @@ TEST_F(CatalogLoadTest, ADiskImageTapeShowsNoTree) {
     EXPECT_TRUE(m_op.Boxes[0].Text.contains("disk image")) << m_op.Boxes[0].Text.toStdString();
 }
 
+// A tape without an end marker (a backup broken off) makes the fast load ask for the last tape;
+// the operator who declines still has the cartridge in the drive for the sequential load.
+TEST_F(CatalogLoadTest, AFailedFastLoadLeavesTheCartridgeLoaded) {
+    WriteHandTape(*m_session, SampleRecords(), m_modified, {.Catalog = false, .EndMarker = false});
+    const QString loaded = m_library->LoadedCartridge();
+    ASSERT_FALSE(loaded.isEmpty());
+    m_op.Answers = {MessageAnswer::Cancel};
+    EXPECT_TRUE(LoadCatalogFast(*m_session)->IsEmpty());
+    ASSERT_EQ(m_op.TapeRequests.size(), 1u);
+    EXPECT_EQ(m_library->LoadedCartridge(), loaded);
+
+    m_op.Boxes.clear();
+    EXPECT_EQ(LoadCatalogSequential(*m_session)->FileCount(), 4u);
+    EXPECT_FALSE(m_op.BoxTexts().join(' ').contains("No media"))
+        << m_op.BoxTexts().join(' ').toStdString();
+}
+
 TEST_F(CatalogLoadTest, AMarkerThatPointsAtNoCatalogFailsWithTheAdvice) {
     WriteHandTape(*m_session, SampleRecords(), m_modified, {.Catalog = false});
     const auto tree = LoadCatalogFast(*m_session);

@@ -1,11 +1,14 @@
 #include "catalog_hand_tape.h"
 #include "jobs/catalog_load.h"
+#include "jobs/restore_place.h"
 #include "jobs/restore_run.h"
 #include "platform/protocol_log.h"
 #include "support/tape_fixture.h"
 
 #include <QFileInfo>
+#include <QProcess>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -145,20 +148,45 @@ TEST_F(RestoreRunTest, TheThreeOverwriteRules) {
 }
 
 // The data of a restored file is written beside its destination under a name of its own; a file
-// that already has that name is never touched, and a tape file of that name still restores.
+// of a like name that is no copy left by an ended run is never touched, and a tape file of the
+// copy's name still restores.
 TEST_F(RestoreRunTest, TheCopyBesideTheDestinationTouchesNoFileOfItsName) {
-    const QString copyName = ".orvane-restoring.part";
+    const QString copyName = ".orvane-restoring." + QString::number(::getpid()) + ".part";
     WriteHandTape(m_session, {{"/data/f.txt", "new"}}, m_modified);
-    WriteFile(m_target + "data/" + copyName, "the operator's own file");
+    // Not copies of a run that ended: the operator's, or one being written by a live process.
+    const QStringList others = {".orvane-restoring.part", ".orvane-restoring.1.part",
+                                ".orvane-restoring.x7.part", ".orvane-restoring.007.part"};
+    for (const QString& name : others)
+        WriteFile(m_target + "data/" + name, "the operator's own file");
     Restore({"/data/"});
     EXPECT_EQ(ReadAll(m_target + "data/f.txt"), "new");
-    EXPECT_EQ(ReadAll(m_target + "data/" + copyName), "the operator's own file");
-
+    for (const QString& name : others)
+        EXPECT_EQ(ReadAll(m_target + "data/" + name), "the operator's own file")
+            << name.toStdString();
     QDir(m_target).removeRecursively();
+
     WriteHandTape(m_session, {{"/data/" + copyName.toUtf8(), "from tape"}}, m_modified);
     Restore({"/data/"});
     EXPECT_EQ(ReadAll(m_target + "data/" + copyName), "from tape");
     EXPECT_EQ(FilesBelow(m_target), QStringList({"data/" + copyName}));
+}
+
+// A restore killed while writing leaves its copy; a later restore into that directory removes
+// it, whether it was this process's or one that has ended.
+TEST_F(RestoreRunTest, ACopyLeftByAKilledRestoreIsRemovedByTheNextOne) {
+    QProcess ended;
+    ended.start("true", {});
+    ASSERT_TRUE(ended.waitForStarted(10000));
+    const qint64 endedPid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished(10000));
+    const QStringList abandoned = {".orvane-restoring." + QString::number(endedPid) + ".part",
+                                   ".orvane-restoring." + QString::number(::getpid()) + ".part"};
+    WriteHandTape(m_session, {{"/data/f.txt", "new"}}, m_modified);
+    for (const QString& name : abandoned)
+        WriteFile(m_target + "data/" + name, "half a file");
+    Restore({"/data/"});
+    EXPECT_EQ(FilesBelow(m_target), QStringList({"data/f.txt"}));
+    EXPECT_EQ(ReadAll(m_target + "data/f.txt"), "new");
 }
 
 TEST_F(RestoreRunTest, AnEmptyListSaysSoAndTouchesNothing) {
@@ -232,8 +260,9 @@ TEST_F(RestoreRunTest, ADirectoryThatCannotBeMadeIsReportedForEachFile) {
 TEST_F(RestoreRunTest, AWorkFileThatCannotBeWrittenIsNamed) {
     // A tape file named like the copy beside its destination is read into the work directory;
     // a directory in its place there makes the read fail.
-    WriteHandTape(m_session, {{"/data/.orvane-restoring.part", "x"}}, m_modified);
-    const QString workFile = Work() + ".orvane-restoring.part";
+    const QByteArray copyName = RestorePlace::CopyName();
+    WriteHandTape(m_session, {{"/data/" + copyName, "x"}}, m_modified);
+    const QString workFile = Work() + QString::fromUtf8(copyName);
     QDir().mkpath(workFile);
     m_session.Settings.RestoreList = QStringList{"/data/"};
     RunRestore(m_session);
