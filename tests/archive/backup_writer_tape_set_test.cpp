@@ -18,6 +18,15 @@ namespace {
 using Place = IndependentTapeReader::Place;
 constexpr int64_t Block = 32768;
 
+// Overwrites the catalog start that the end marker at `marker` of the cartridge image names.
+void PointEndMarkerAt(const QString& image, const Place& marker, int32_t offset, int64_t block) {
+    QFile file(image);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.seek(marker.Block * Block + marker.Offset + 7);
+    file.write(reinterpret_cast<const char*>(&offset), 4);
+    file.write(reinterpret_cast<const char*>(&block), 8);
+}
+
 // Reads the catalog back the way "Load Catalog" does: the end marker of the loaded tape, then
 // the record at the catalog start.
 QByteArray CatalogPathFromEndMarker(Session& session) {
@@ -255,15 +264,7 @@ TEST(BackupTapeSet, AppendThatDoesNotFindTheCatalogWritesNothing) {
 
     // Point the end marker at the first file instead of the catalog.
     const QString image = fixture.Library->ImagePath("t1");
-    {
-        QFile file(image);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        const int32_t offset = 0;
-        const int64_t block = 1;
-        file.seek(first.EndMarker.Block * Block + first.EndMarker.Offset + 7);
-        file.write(reinterpret_cast<const char*>(&offset), 4);
-        file.write(reinterpret_cast<const char*>(&block), 8);
-    }
+    PointEndMarkerAt(image, first.EndMarker, 0, 1);
     const QByteArray before = ReadWhole(image);
 
     session.Settings.Append = true;
@@ -292,13 +293,7 @@ TEST(BackupTapeSet, AppendAtADamagedEndMarkerWritesNothing) {
         const auto first = fixture.Parse();
         ASSERT_TRUE(first.EndMarkerFound);
         const QString image = fixture.Library->ImagePath("t1");
-        {
-            QFile file(image);
-            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-            file.seek(first.EndMarker.Block * Block + first.EndMarker.Offset + 7);
-            file.write(reinterpret_cast<const char*>(&offset), 4);
-            file.write(reinterpret_cast<const char*>(&block), 8);
-        }
+        PointEndMarkerAt(image, first.EndMarker, offset, block);
         const QByteArray before = ReadWhole(image);
 
         session.Settings.Append = true;
