@@ -15,7 +15,7 @@ class Session;
 // catalog and says so; any other tape gets the fast load. Null when no load took place.
 std::shared_ptr<const CatalogTree> LoadCatalogFast(Session& session,
                                                    CatalogTreeModel* view = nullptr);
-// "Load Catalog sequentiell": the sequential load, without reading the description first.
+// "Load Catalog sequentiell": the sequential load, without reading the tape description first.
 std::shared_ptr<const CatalogTree> LoadCatalogSequential(Session& session,
                                                          CatalogTreeModel* view = nullptr);
 
