@@ -1,5 +1,6 @@
 #include "restore_one_file.h"
 
+#include "archive/sparse_file_writer.h"
 #include "archive/tape_reader.h"
 #include "catalog_paths.h"
 #include "platform/operator_interface.h"
@@ -49,6 +50,8 @@ int CopyInto(const RestoredData& from, const RestorePlace& to) {
     if (struct stat info; ::fstat(in, &info) == 0)
         ::fchmod(out, info.st_mode & 07777);
     int error = 0;
+    // The same writer as the copy written straight from tape: holes stay holes.
+    SparseFileWriter writer(out);
     std::vector<char> buffer(1 << 20);
     for (;;) {
         const ssize_t got = ::read(in, buffer.data(), buffer.size());
@@ -58,18 +61,13 @@ int CopyInto(const RestoredData& from, const RestorePlace& to) {
             error = got < 0 ? errno : 0;
             break;
         }
-        for (ssize_t done = 0; done < got && error == 0;) {
-            const ssize_t put = ::write(out, buffer.data() + done, size_t(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put <= 0)
-                error = put < 0 ? errno : ENOSPC;
-            else
-                done += put;
-        }
-        if (error != 0)
+        if (!writer.Write({buffer.data(), size_t(got)})) {
+            error = errno != 0 ? errno : ENOSPC;
             break;
+        }
     }
+    if (error == 0 && !writer.Finish())
+        error = errno;
     ::close(in);
     if (::close(out) != 0 && error == 0)
         error = errno;
