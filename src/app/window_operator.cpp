@@ -5,6 +5,7 @@
 #include "main_window_tabs.h"
 #include "memo_lines.h"
 #include "operator_boxes.h"
+#include "platform/path_bytes.h"
 #include "platform/tape_device_factory.h"
 #include "tape_change_dialog.h"
 
@@ -55,7 +56,7 @@ void WindowOperator::SettleIdle() {
 }
 
 void WindowOperator::SetStatus(const QString& text) {
-    m_surface.StatusLine->setText(text);
+    m_surface.StatusLine->setText(DisplayPath(text));
 }
 
 void WindowOperator::SetCaption(const QString& text) {
@@ -63,8 +64,9 @@ void WindowOperator::SetCaption(const QString& text) {
 }
 
 void WindowOperator::AppendProtocolLine(const QString& text) {
-    AppendMemoLine(*m_surface.ProtocolMemo, text);
-    AppendMemoLine(*m_surface.MailText, text);
+    const QString shown = DisplayPath(text);
+    AppendMemoLine(*m_surface.ProtocolMemo, shown);
+    AppendMemoLine(*m_surface.MailText, shown);
 }
 
 void WindowOperator::ShowView(OperatorView view) {
@@ -161,7 +163,7 @@ void WindowOperator::ClearVerifyReport() {
 }
 
 void WindowOperator::AppendVerifyLine(const QString& line) {
-    AppendMemoLine(*m_surface.VerifyReport, line);
+    AppendMemoLine(*m_surface.VerifyReport, DisplayPath(line));
 }
 
 } // namespace orvane

@@ -4,6 +4,7 @@
 #include "packed_file.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "platform/path_bytes.h"
 #include "platform/protocol_log.h"
 #include "tape/tape_date.h"
 
@@ -42,7 +43,7 @@ private:
 };
 
 QString Shown(const QByteArray& path) {
-    return QFile::decodeName(path);
+    return PathFromBytes(path);
 }
 
 void ReportExcludedFile(ArchiveContext& ctx, BackupWriterState& state, const QByteArray& path) {
@@ -212,7 +213,7 @@ void WriteZeros(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
 
 bool AppendCatalogRecord(ArchiveContext& ctx, BackupWriterState& state,
                          const TapeFileHeader& header) {
-    if (header.Path == QFile::encodeName(ctx.Paths.CatalogFilePath))
+    if (header.Path == PathToBytes(ctx.Paths.CatalogFilePath))
         return true;
     const CatalogRecord record{header.Path, ctx.Stream.Position()};
     char bytes[CatalogRecord::Size];

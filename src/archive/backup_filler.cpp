@@ -2,6 +2,7 @@
 
 #include "backup_file_record.h"
 #include "backup_inclusion.h"
+#include "platform/path_bytes.h"
 #include "tape/end_marker.h"
 #include "tape/tape_date.h"
 
@@ -45,7 +46,7 @@ std::optional<uint64_t> FillerLength(const StreamPosition& at, int64_t blockLimi
 
 void WriteFillerRecord(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
     TapeFileHeader header;
-    header.Path = QFile::encodeName(ctx.Paths.WorkDirectory) + FillerFileName;
+    header.Path = PathToBytes(ctx.Paths.WorkDirectory) + FillerFileName;
     header.DataLength = length;
     header.Date = ToTapeDate(QDateTime::currentDateTime());
     char headerBytes[TapeFileHeader::Size];

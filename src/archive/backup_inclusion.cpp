@@ -1,5 +1,6 @@
 #include "backup_inclusion.h"
 
+#include "platform/path_bytes.h"
 #include "platform/tape_device.h"
 
 #include <QFile>
@@ -14,7 +15,7 @@ QByteArray VirtualLibraryPrefix(const TapeDevice& drive) {
     const QLatin1String scheme("vtape:");
     if (!name.startsWith(scheme))
         return {};
-    QByteArray directory = QFile::encodeName(name.mid(scheme.size()));
+    QByteArray directory = PathToBytes(name.mid(scheme.size()));
     if (!directory.endsWith('/'))
         directory += '/';
     return directory;
@@ -25,8 +26,8 @@ QByteArray VirtualLibraryPrefix(const TapeDevice& drive) {
 bool IsIncluded(const ArchiveContext& ctx, const BackupWriterState& state, const QByteArray& path) {
     if (!state.OwnPathBytes)
         state.OwnPathBytes = BackupWriterState::OwnPaths{
-            QFile::encodeName(ctx.Paths.WorkDirectory), QFile::encodeName(ctx.Paths.TapeHeaderPath),
-            QFile::encodeName(ctx.Paths.CatalogFilePath), VirtualLibraryPrefix(ctx.Drive)};
+            PathToBytes(ctx.Paths.WorkDirectory), PathToBytes(ctx.Paths.TapeHeaderPath),
+            PathToBytes(ctx.Paths.CatalogFilePath), VirtualLibraryPrefix(ctx.Drive)};
     const BackupWriterState::OwnPaths& own = *state.OwnPathBytes;
     if (path.startsWith(own.WorkDirectory))
         return path == own.TapeHeader || path == own.Catalog;

@@ -7,6 +7,7 @@
 #include "end_marker_io.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "platform/path_bytes.h"
 #include "platform/protocol_log.h"
 #include "tape/tape_access.h"
 #include "tape_reader.h"
@@ -104,7 +105,7 @@ BackupWriterState::BackupWriterState(const QStringList& excludeList, bool shortP
     : ShortProtocol(shortProtocol) {
     for (const QString& line : excludeList)
         if (!line.isEmpty())
-            ExcludePrefixes << QFile::encodeName(line);
+            ExcludePrefixes << PathToBytes(line);
 }
 
 void SAVE_FILES_TO_TAPE(ArchiveContext& ctx, BackupWriterState& state, const QString& entry,
@@ -119,7 +120,7 @@ void SAVE_FILES_TO_TAPE(ArchiveContext& ctx, BackupWriterState& state, const QSt
     PumpMessages(1);
 
     if (state.StreamReady && !ctx.CancelFlag) {
-        const QByteArray path = QFile::encodeName(entry);
+        const QByteArray path = PathToBytes(entry);
         if (!QDir::isAbsolutePath(entry)) {
             // A relative path would name another file on every restore.
             ReportSkippedFile(ctx, state, path, 0);
@@ -154,7 +155,7 @@ StreamPosition SaveCatalogToTape(ArchiveContext& ctx, BackupWriterState& state, 
                 WriteFillerRecord(ctx, handle, *filler);
             catalogStart = NextRecordStart(ctx);
         };
-        WriteFileRecord(ctx, state, handle, QFile::encodeName(ctx.Paths.CatalogFilePath), compress,
+        WriteFileRecord(ctx, state, handle, PathToBytes(ctx.Paths.CatalogFilePath), compress,
                         placeCatalog);
         CloseTape(handle, 1);
     }

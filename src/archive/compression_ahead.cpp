@@ -2,6 +2,7 @@
 
 #include "integrations/zip_pack.h"
 #include "platform/message_pump.h"
+#include "platform/path_bytes.h"
 
 #include <QFile>
 #include <QThread>
@@ -202,7 +203,7 @@ void CompressionAhead::Work() {
         if (::stat(job->Path.constData(), &info) == 0)
             job->Stamp = FileStamp::Of(info);
         const PackControl control{false, &job->Cancelled};
-        const QString filePath = QFile::decodeName(job->Path);
+        const QString filePath = PathFromBytes(job->Path);
         try {
             job->Outcome = job->InMemory()
                                ? PackFileInMemory(filePath, job->Level, job->Memory, control)

@@ -1,6 +1,7 @@
 #include "packed_file.h"
 
 #include "backup_inclusion.h"
+#include "platform/path_bytes.h"
 
 #include <QFile>
 #include <fcntl.h>
@@ -13,7 +14,7 @@ namespace {
 
 // Opens an archive the zip component wrote; -1 when it cannot be read.
 int OpenArchive(const QString& path, uint64_t& length) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(PathToBytes(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return -1;
     struct stat info {};
@@ -61,7 +62,7 @@ PackedFile::~PackedFile() {
 PackedFile PackForTape(ArchiveContext& ctx, BackupWriterState& state, const QByteArray& path,
                        const struct stat& info) {
     PackedFile packed;
-    const QString shown = QFile::decodeName(path);
+    const QString shown = PathFromBytes(path);
     if (PackedAhead ahead = state.Ahead.Take(path, info, ctx.CancelFlag)) {
         if (!ahead.Outcome().Ok()) {
             SoftCompression::ReportAddOutcome(ctx.Op, shown, ahead.Outcome());

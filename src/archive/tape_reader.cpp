@@ -3,6 +3,7 @@
 #include "platform/date_time_text.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "platform/path_bytes.h"
 #include "platform/protocol_log.h"
 #include "platform/result_code.h"
 #include "sparse_file_writer.h"
@@ -15,6 +16,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdio>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace orvane {
@@ -50,7 +53,9 @@ QString CheckHeader(const ArchiveContext& ctx, const TapeFileHeader& header) {
 } // namespace
 
 QString WorkFileFor(const ArchiveContext& ctx, const QByteArray& tapePath) {
-    QString name = QFile::decodeName(FileNamePart(tapePath));
+    // The name shows any byte that is not UTF-8 as text, so that the work file can be handled by
+    // its name like any other; it is renamed to its place by bytes.
+    QString name = DisplayPath(QByteArrayView(FileNamePart(tapePath)));
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         name = QStringLiteral("orvane restored file");
     return ctx.Paths.WorkDirectory + name;
@@ -74,7 +79,7 @@ bool ReadRecordHeader(ArchiveContext& ctx, TapeHandlePtr& handle) {
         return false;
     }
     ctx.Counters.TapeBytes += int64_t(header.DataLength) + TapeFileHeader::Size;
-    ctx.Op.SetStatus(QString::fromUtf8(header.Path));
+    ctx.Op.SetStatus(PathFromBytes(header.Path));
     PumpMessages(1);
     return true;
 }
@@ -210,6 +215,36 @@ QByteArray ReadFileRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip,
     return ReadFileRecord(ctx, handle, [&sink](const TapeFileHeader&) { return sink; });
 }
 
+namespace {
+
+bool IsPlainFile(const QByteArray& path) {
+    struct stat info {};
+    return ::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The file unpacked for a record: its member is named as the file on tape. An archive written
+// elsewhere may spell that name in another code page; its only file is taken then.
+QByteArray UnpackedMember(const QByteArray& directory, const QByteArray& tapePath) {
+    const QByteArray named = directory + FileNamePart(tapePath);
+    if (IsPlainFile(named))
+        return named;
+    QByteArray only;
+    if (DIR* entries = ::opendir(directory.constData())) {
+        int files = 0;
+        while (const dirent* entry = ::readdir(entries)) {
+            const QByteArray candidate = directory + entry->d_name;
+            if (IsPlainFile(candidate) && ++files == 1)
+                only = candidate;
+        }
+        ::closedir(entries);
+        if (files != 1)
+            only.clear();
+    }
+    return only;
+}
+
+} // namespace
+
 void UnpackRestoredFile(ArchiveContext& ctx, const QString& path) {
     if (!ctx.LastHeader.Compressed)
         return;
@@ -229,9 +264,9 @@ void UnpackRestoredFile(ArchiveContext& ctx, const QString& path) {
         ctx.Compression.Extract(directory, ctx.Op);
     }
     PumpMessages(1);
-    const QString member = directory + QFileInfo(path).fileName();
-    if (const QFileInfo info(member); info.isFile() && !info.isSymLink())
-        QFile::rename(member, path);
+    const QByteArray member = UnpackedMember(PathToBytes(directory), ctx.LastHeader.Path);
+    if (!member.isEmpty())
+        ::rename(member.constData(), PathToBytes(path).constData());
     ClearReadOnlyAttribute(path);
 }
 

@@ -1,4 +1,5 @@
 #include "cli_app.h"
+#include "platform/path_bytes.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -9,5 +10,9 @@ int main(int argc, char** argv) {
     QTextStream in(stdin);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return orvane::cli::RunCli(app.arguments().mid(1), in, out, err);
+    // Arguments are bytes, as file names are: each maps to text without loss.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << orvane::PathFromBytes(argv[i]);
+    return orvane::cli::RunCli(arguments, in, out, err);
 }

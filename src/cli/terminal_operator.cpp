@@ -1,5 +1,7 @@
 #include "terminal_operator.h"
 
+#include "platform/path_bytes.h"
+
 namespace orvane::cli {
 
 TerminalOperator::TerminalOperator(QTextStream& in, QTextStream& out, QTextStream& err,
@@ -16,7 +18,7 @@ constexpr qint64 StatusIntervalMs = 100;
 
 void TerminalOperator::Print(const QString& text) {
     ShowPendingStatus();
-    m_out << text << '\n';
+    m_out << DisplayPath(text) << '\n';
     m_out.flush();
 }
 
@@ -44,7 +46,7 @@ void TerminalOperator::ShowPendingStatus() {
         return;
     if (*m_pendingStatus != m_lastStatus) {
         m_lastStatus = *m_pendingStatus;
-        m_err << m_lastStatus << '\n';
+        m_err << DisplayPath(m_lastStatus) << '\n';
         m_err.flush();
         m_statusClock.start();
     }

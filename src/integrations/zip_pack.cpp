@@ -1,11 +1,19 @@
 #include "zip_pack.h"
 
 #include "platform/message_pump.h"
+#include "platform/path_bytes.h"
 #include "zip_member_time.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 #include <zip.h>
 
 namespace orvane {
@@ -34,26 +42,50 @@ bool RemoveIfPresent(const QString& path) {
     return !info.exists() && !info.isSymLink();
 }
 
-// Checked before libzip sees the file, for a clear reason; a pipe or device would also block the
-// reader.
-ZipOutcome CheckSource(const QFileInfo& source, const QString& filePath) {
-    if (!source.exists())
-        return ZipOutcome::FromCode(ZIP_ER_NOENT);
-    if (!source.isFile())
+// The file to pack, opened by its bytes: a name need not be UTF-8. Checked before libzip sees
+// it, for a clear reason; a pipe or device would also block the reader.
+struct SourceFile {
+    FILE* Stream = nullptr;
+    struct stat Info {};
+    SourceFile() = default;
+    SourceFile(const SourceFile&) = delete;
+    SourceFile& operator=(const SourceFile&) = delete;
+    ~SourceFile() {
+        if (Stream)
+            std::fclose(Stream);
+    }
+};
+
+ZipOutcome OpenSource(const QString& filePath, SourceFile& source) {
+    // Non-blocking, so that a FIFO put in the file's place cannot hold the open.
+    const int fd = ::open(PathToBytes(filePath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno == ENOENT
+                   ? ZipOutcome::FromCode(ZIP_ER_NOENT)
+                   : ZipOutcome::Failure(ZIP_ER_OPEN, QString::fromLocal8Bit(std::strerror(errno)));
+    if (::fstat(fd, &source.Info) != 0 || !S_ISREG(source.Info.st_mode)) {
+        ::close(fd);
         return ZipOutcome::Failure(ZIP_ER_OPEN, QStringLiteral("not a regular file"));
-    if (QFile probe(filePath); !probe.open(QIODevice::ReadOnly))
-        return ZipOutcome::Failure(ZIP_ER_OPEN, probe.errorString());
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    source.Stream = ::fdopen(fd, "rb");
+    if (!source.Stream) {
+        ::close(fd);
+        return ZipOutcome::Failure(ZIP_ER_OPEN, QString::fromLocal8Bit(std::strerror(errno)));
+    }
     return {};
 }
 
 // Adds the file as the archive's only member and sets everything that decides its bytes, so that
-// an archive made in a file and one made in memory are the same. The data is read at close.
-ZipOutcome AddOnlyMember(zip_t* archive, const QString& filePath, const QFileInfo& source,
-                         int level, const PackControl& control) {
+// an archive made in a file and one made in memory are the same. The member is named by the
+// file name's bytes. The data is read at close.
+ZipOutcome AddOnlyMember(zip_t* archive, const QString& filePath, SourceFile& source, int level,
+                         const PackControl& control) {
     zip_error_t error;
     zip_error_init(&error);
+    // The source takes the stream over, also when it cannot be made.
     zip_source_t* data =
-        zip_source_file_create(QFile::encodeName(filePath).constData(), 0, -1, &error);
+        zip_source_filep_create(std::exchange(source.Stream, nullptr), 0, -1, &error);
     if (!data) {
         const ZipOutcome outcome = LibraryFailure(&error);
         zip_error_fini(&error);
@@ -61,9 +93,9 @@ ZipOutcome AddOnlyMember(zip_t* archive, const QString& filePath, const QFileInf
     }
     zip_error_fini(&error);
 
-    const QString name = source.fileName();
+    const QString name = QFileInfo(filePath).fileName();
     const zip_int64_t index =
-        zip_file_add(archive, QFile::encodeName(name).constData(), data, ZIP_FL_ENC_GUESS);
+        zip_file_add(archive, PathToBytes(name).constData(), data, ZIP_FL_ENC_GUESS);
     if (index < 0) {
         zip_source_free(data);
         return LibraryFailure(zip_get_error(archive));
@@ -71,8 +103,7 @@ ZipOutcome AddOnlyMember(zip_t* archive, const QString& filePath, const QFileInf
     const bool stored = IsStoredSuffix(name);
     zip_set_file_compression(archive, zip_uint64_t(index), stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
                              stored ? 0 : zip_uint32_t(qBound(1, level, 9)));
-    SetMemberModificationTime(archive, zip_uint64_t(index),
-                              source.lastModified().toSecsSinceEpoch());
+    SetMemberModificationTime(archive, zip_uint64_t(index), source.Info.st_mtime);
     if (control.PumpMessages)
         zip_register_progress_callback_with_state(archive, 0.01, PumpWhilePacking, nullptr,
                                                   nullptr);
@@ -101,13 +132,13 @@ ZipOutcome PackFile(const QString& archivePath, const QString& filePath, int lev
     if (!RemoveIfPresent(archivePath))
         return ZipOutcome::Failure(ZIP_ER_REMOVE, QStringLiteral("the old archive ") + archivePath +
                                                       QStringLiteral(" cannot be removed"));
-    const QFileInfo source(filePath);
-    if (ZipOutcome outcome = CheckSource(source, filePath); !outcome.Ok())
+    SourceFile source;
+    if (ZipOutcome outcome = OpenSource(filePath, source); !outcome.Ok())
         return outcome;
 
     int openError = 0;
     zip_t* archive =
-        zip_open(QFile::encodeName(archivePath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &openError);
+        zip_open(PathToBytes(archivePath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &openError);
     if (!archive)
         return ZipOutcome::FromCode(openError);
     if (ZipOutcome outcome = AddOnlyMember(archive, filePath, source, level, control);
@@ -128,8 +159,8 @@ ZipOutcome PackFile(const QString& archivePath, const QString& filePath, int lev
 ZipOutcome PackFileInMemory(const QString& filePath, int level, MemoryArchive& archive,
                             const PackControl& control) {
     archive = MemoryArchive();
-    const QFileInfo source(filePath);
-    if (ZipOutcome outcome = CheckSource(source, filePath); !outcome.Ok())
+    SourceFile source;
+    if (ZipOutcome outcome = OpenSource(filePath, source); !outcome.Ok())
         return outcome;
 
     zip_error_t error;

@@ -1,6 +1,7 @@
 #include "zip_unpack.h"
 
 #include "platform/message_pump.h"
+#include "platform/path_bytes.h"
 #include "platform/result_code.h"
 #include "zip_member_path.h"
 #include "zip_member_time.h"
@@ -9,10 +10,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 #include <zip.h>
@@ -48,66 +53,110 @@ bool StaysInside(const QString& directory, const QString& canonicalBase) {
 
 // The permissions to give an extracted file: the member's Unix mode when it has one, otherwise
 // read-only exactly when the DOS attribute says so. The owner can always read his file back.
-std::optional<QFile::Permissions> MemberPermissions(zip_t* archive, zip_uint64_t index) {
+std::optional<mode_t> MemberPermissions(zip_t* archive, zip_uint64_t index) {
     zip_uint8_t system = 0;
     zip_uint32_t attributes = 0;
     if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0)
         return std::nullopt;
-    if (system == ZIP_OPSYS_UNIX && (attributes >> 16) != 0) {
-        const mode_t mode = (attributes >> 16) & 0777;
-        // QFile's owner and user flags are both the owner's bits on Unix.
-        QFile::Permissions permissions = QFile::ReadOwner | QFile::ReadUser;
-        const std::pair<mode_t, QFile::Permissions> bits[] = {
-            {S_IWUSR, QFile::WriteOwner | QFile::WriteUser},
-            {S_IXUSR, QFile::ExeOwner | QFile::ExeUser},
-            {S_IRGRP, QFile::ReadGroup},
-            {S_IWGRP, QFile::WriteGroup},
-            {S_IXGRP, QFile::ExeGroup},
-            {S_IROTH, QFile::ReadOther},
-            {S_IWOTH, QFile::WriteOther},
-            {S_IXOTH, QFile::ExeOther}};
-        for (const auto& [bit, flags] : bits)
-            if (mode & bit)
-                permissions |= flags;
-        return permissions;
-    }
+    if (system == ZIP_OPSYS_UNIX && (attributes >> 16) != 0)
+        return mode_t(((attributes >> 16) & 0777) | S_IRUSR);
     constexpr zip_uint32_t DosReadOnly = 0x01;
     if (system == ZIP_OPSYS_DOS && (attributes & DosReadOnly))
-        return QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther;
+        return mode_t(S_IRUSR | S_IRGRP | S_IROTH);
     return std::nullopt;
 }
 
-// Why a write of an extracted file failed, read right after it: a full disk in the words every
+// Why a call on an extracted file failed, read right after it: a full disk in the words every
 // other full disk of a run is told in.
-QString WriteFailure(const QSaveFile& output) {
-    const ResultCode code = ResultCodeFromErrno(errno);
-    return code == ResultCode::HandleDiskFull ? SystemMessage(code) : output.errorString();
+QString SystemFailure(int error) {
+    const ResultCode code = ResultCodeFromErrno(error);
+    return code == ResultCode::HandleDiskFull ? SystemMessage(code)
+                                              : QString::fromLocal8Bit(std::strerror(error));
 }
+
+// A file being extracted, under a name of its own beside its target until it is whole.
+class PartFile {
+public:
+    explicit PartFile(const QByteArray& target) {
+        const qsizetype slash = target.lastIndexOf('/');
+        const QByteArray directory = target.left(slash + 1);
+        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+            m_path = directory + ".orvane-unpacking." + QByteArray::number(::getpid()) + '.' +
+                     QByteArray::number(QRandomGenerator::global()->generate());
+            m_fd = ::open(m_path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          0666);
+            if (m_fd < 0 && errno != EEXIST)
+                break;
+        }
+        m_error = m_fd < 0 ? errno : 0;
+    }
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+    ~PartFile() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_committed && !m_path.isEmpty())
+            ::unlink(m_path.constData());
+    }
+    int Fd() const { return m_fd; }
+    int Error() const { return m_error; }
+
+    bool Write(const char* data, qint64 count) {
+        while (count > 0) {
+            const ssize_t n = ::write(m_fd, data, size_t(count));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return Fail(n < 0 ? errno : ENOSPC);
+            data += n;
+            count -= n;
+        }
+        return true;
+    }
+
+    // Closes the file and gives it the target's name; the file at the target, a link
+    // included, is replaced and never followed.
+    bool Commit(const QByteArray& target) {
+        const int fd = std::exchange(m_fd, -1);
+        if (::close(fd) != 0)
+            return Fail(errno);
+        if (::rename(m_path.constData(), target.constData()) != 0)
+            return Fail(errno);
+        m_committed = true;
+        return true;
+    }
+
+private:
+    bool Fail(int error) {
+        m_error = error;
+        return false;
+    }
+
+    QByteArray m_path;
+    int m_fd = -1;
+    int m_error = 0;
+    bool m_committed = false;
+};
 
 ZipOutcome ExtractMember(zip_t* archive, zip_uint64_t index, const QString& memberName,
                          const QString& target) {
     const auto failure = [&](int code, const QString& reason) {
         return ZipOutcome::Failure(code, memberName + QStringLiteral(": ") + reason);
     };
-
-    // Replacing means replacing: a link at the target is removed, never followed, and a
-    // read-only file is replaced all the same.
-    if (const QFileInfo existing(target); existing.isSymLink())
-        QFile::remove(target);
-    else if (existing.isDir())
+    // Names are bytes: the file is written by the bytes of its name, which need not be UTF-8.
+    const QByteArray targetBytes = PathToBytes(target);
+    if (struct stat existing{};
+        ::lstat(targetBytes.constData(), &existing) == 0 && S_ISDIR(existing.st_mode))
         return failure(ZIP_ER_EXISTS, QStringLiteral("a directory of that name exists"));
-    else if (existing.exists() && !existing.isWritable())
-        QFile::setPermissions(target, existing.permissions() | QFile::WriteOwner);
 
     Member member(zip_fopen_index(archive, index, 0));
     if (!member)
         return failure(zip_error_code_zip(zip_get_error(archive)),
                        QString::fromUtf8(zip_strerror(archive)));
 
-    QSaveFile output(target);
-    // Unbuffered, so that every write's failure is seen at that write.
-    if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return failure(ZIP_ER_WRITE, output.errorString());
+    PartFile output(targetBytes);
+    if (output.Fd() < 0)
+        return failure(ZIP_ER_WRITE, SystemFailure(output.Error()));
     std::vector<char> buffer(ChunkSize);
     for (int chunk = 1;; ++chunk) {
         const zip_int64_t count = zip_fread(member.get(), buffer.data(), buffer.size());
@@ -116,21 +165,19 @@ ZipOutcome ExtractMember(zip_t* archive, zip_uint64_t index, const QString& memb
                            QString::fromUtf8(zip_file_strerror(member.get())));
         if (count == 0)
             break;
-        if (output.write(buffer.data(), count) != count)
-            return failure(ZIP_ER_WRITE, WriteFailure(output));
+        if (!output.Write(buffer.data(), count))
+            return failure(ZIP_ER_WRITE, SystemFailure(output.Error()));
         if (chunk % ChunksPerPump == 0)
             PumpMessages(1);
     }
-    // Buffered bytes written after the time is set would move it again.
-    if (!output.flush())
-        return failure(ZIP_ER_WRITE, WriteFailure(output));
-    if (const auto modified = MemberModificationTime(archive, index))
-        output.setFileTime(QDateTime::fromSecsSinceEpoch(*modified),
-                           QFileDevice::FileModificationTime);
-    if (!output.commit())
-        return failure(ZIP_ER_WRITE, WriteFailure(output));
+    if (const auto modified = MemberModificationTime(archive, index)) {
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(*modified), 0}};
+        ::futimens(output.Fd(), times);
+    }
     if (const auto permissions = MemberPermissions(archive, index))
-        QFile::setPermissions(target, *permissions);
+        ::fchmod(output.Fd(), *permissions);
+    if (!output.Commit(targetBytes))
+        return failure(ZIP_ER_WRITE, SystemFailure(output.Error()));
     return {};
 }
 
@@ -141,11 +188,12 @@ ZipOutcome UnpackOpenArchive(zip_t* opened, const QString& baseDirectory) {
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     std::vector<std::pair<QString, QString>> members; // stored name, target path
     for (zip_int64_t i = 0; i < count; ++i) {
-        const char* raw = zip_get_name(archive.get(), zip_uint64_t(i), 0);
+        // The stored bytes: the name of a file that is not UTF-8 is kept as it was written.
+        const char* raw = zip_get_name(archive.get(), zip_uint64_t(i), ZIP_FL_ENC_RAW);
         if (!raw)
             return ZipOutcome::Failure(zip_error_code_zip(zip_get_error(archive.get())),
                                        QString::fromUtf8(zip_strerror(archive.get())));
-        const QString name = QFile::decodeName(raw);
+        const QString name = PathFromBytes(raw);
         const auto target = MemberTargetPath(baseDirectory, name);
         if (!target)
             return ZipOutcome::Failure(
@@ -181,8 +229,8 @@ ZipOutcome UnpackArchive(const QString& archivePath, const QString& baseDirector
     if (!QFileInfo(archivePath).isFile())
         return ZipOutcome::FromCode(ZIP_ER_NOENT);
     int openError = 0;
-    zip_t* archive = zip_open(QFile::encodeName(archivePath).constData(),
-                              ZIP_RDONLY | ZIP_CHECKCONS, &openError);
+    zip_t* archive =
+        zip_open(PathToBytes(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &openError);
     if (!archive)
         return ZipOutcome::FromCode(openError);
     return UnpackOpenArchive(archive, baseDirectory);

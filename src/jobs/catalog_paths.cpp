@@ -1,5 +1,7 @@
 #include "catalog_paths.h"
 
+#include "platform/path_bytes.h"
+
 #include <QFile>
 
 namespace orvane {
@@ -40,13 +42,13 @@ qsizetype RootLength(TapePathForm form) {
 QString TapePathText(QByteArrayView tapePath) {
     if (PathForm(tapePath) == TapePathForm::DriveLetter)
         return QString::fromLatin1(tapePath);
-    return QFile::decodeName(tapePath.toByteArray());
+    return PathFromBytes(tapePath.toByteArray());
 }
 
 QByteArray TapePathBytes(const QString& text) {
     if (PathForm(text.toLatin1()) == TapePathForm::DriveLetter)
         return text.toLatin1();
-    return QFile::encodeName(text);
+    return PathToBytes(text);
 }
 
 bool HasParentComponent(QByteArrayView tapePath) {

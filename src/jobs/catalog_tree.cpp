@@ -1,6 +1,7 @@
 #include "catalog_tree.h"
 
 #include "catalog_paths.h"
+#include "platform/path_bytes.h"
 
 #include <algorithm>
 #include <string>
@@ -185,7 +186,7 @@ QString CatalogTree::Text(uint32_t node) const {
         root = Parent(root);
     if (Name(root) != QByteArrayView("/"))
         return QString::fromLatin1(Name(node));
-    return TapePathText(Name(node));
+    return DisplayPath(TapePathText(Name(node)));
 }
 
 QByteArray CatalogTree::Path(uint32_t node) const {

@@ -4,6 +4,7 @@
 #include "archive/tape_reader.h"
 #include "catalog_paths.h"
 #include "platform/operator_interface.h"
+#include "platform/path_bytes.h"
 #include "platform/protocol_log.h"
 #include "restore_place.h"
 #include "session.h"
@@ -173,7 +174,7 @@ bool RestoreOneFile(Session& session, const QByteArray& tapePath, RestorePlace& 
         size = place.CopySize();
     } else {
         const QString workFile = WorkFileFor(session, tapePath);
-        data = {AT_FDCWD, QFile::encodeName(workFile)};
+        data = {AT_FDCWD, PathToBytes(workFile)};
         UnpackRestoredFile(session, workFile);
         const QFileInfo extracted(workFile);
         if (!extracted.isFile()) {

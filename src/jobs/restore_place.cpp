@@ -1,5 +1,6 @@
 #include "restore_place.h"
 
+#include "platform/path_bytes.h"
 #include "platform/result_code.h"
 #include "restore_match.h"
 
@@ -17,7 +18,7 @@ namespace orvane {
 namespace {
 
 QString RefusalFor(const SafeTargetDirectory& directory) {
-    const QString path = QFile::decodeName(directory.Path());
+    const QString path = PathFromBytes(directory.Path());
     if (directory.FailureKind() == SafeTargetDirectory::Failure::SymbolicLink)
         return QStringLiteral(
                    "Not restored, a symbolic link stands where a directory should be: ") +
@@ -38,12 +39,12 @@ RestorePlace RestorePlace::For(const QString& target, const QByteArray& tapePath
     }
     place.m_path = destination.Path;
     const qsizetype slash = destination.Below.lastIndexOf(QLatin1Char('/'));
-    place.m_name = QFile::encodeName(destination.Below.mid(slash + 1));
+    place.m_name = PathToBytes(destination.Below.mid(slash + 1));
     // The target is the operator's: it is made as named. Below it nothing is followed.
     QDir().mkpath(destination.Anchor);
     place.m_directory = SafeTargetDirectory::Open(
-        QFile::encodeName(destination.Anchor),
-        QFile::encodeName(destination.Below.left(std::max<qsizetype>(slash, 0))));
+        PathToBytes(destination.Anchor),
+        PathToBytes(destination.Below.left(std::max<qsizetype>(slash, 0))));
     if (!place.m_directory.IsOpen())
         place.m_refusal = RefusalFor(place.m_directory);
     return place;
@@ -53,10 +54,10 @@ RestorePlace RestorePlace::At(const QString& path) {
     RestorePlace place;
     place.m_path = path;
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    place.m_name = QFile::encodeName(path.mid(slash + 1));
+    place.m_name = PathToBytes(path.mid(slash + 1));
     const QString directory = slash > 0 ? path.left(slash) : QStringLiteral("/");
     QDir().mkpath(directory);
-    place.m_directory = SafeTargetDirectory::Open(QFile::encodeName(directory), {});
+    place.m_directory = SafeTargetDirectory::Open(PathToBytes(directory), {});
     if (!place.m_directory.IsOpen())
         place.m_refusal = RefusalFor(place.m_directory);
     return place;

@@ -2,11 +2,15 @@
 
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "platform/path_bytes.h"
 #include "platform/protocol_log.h"
 #include "tape/tape_context.h"
 
 #include <QFileInfo>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvane {
 
@@ -31,21 +35,30 @@ void ReportVerifyError(TapeContext& ctx, const QString& text) {
 }
 
 DiskComparison::DiskComparison(const QString& diskPath, const QString& copyName, int64_t tapeSize)
-    : m_diskPath(diskPath), m_copyName(copyName), m_disk(diskPath) {
-    // Only regular files are opened: a pipe or a device at the path would never end.
-    const QFileInfo disk(diskPath);
-    if (!disk.isFile()) {
+    : m_diskPath(diskPath), m_copyName(copyName) {
+    // Opened by the bytes of its name, which need not be UTF-8. Only regular files are read: a
+    // pipe or a device at the path would never end (nor hold the open, being opened without
+    // blocking).
+    const int fd = ::open(PathToBytes(diskPath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat disk {};
+    if (fd < 0 || ::fstat(fd, &disk) != 0 || !S_ISREG(disk.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
         m_verdict = Verdict::NotReadable;
         return;
     }
-    m_diskKiB = disk.size() / 1024;
+    m_diskKiB = disk.st_size / 1024;
     m_tapeKiB = tapeSize / 1024;
-    if (m_diskKiB != m_tapeKiB)
+    if (m_diskKiB != m_tapeKiB) {
+        ::close(fd);
         m_verdict = Verdict::SizeDiffers;
-    else if (!m_disk.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    } else if (!m_disk.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                            QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         m_verdict = Verdict::NotReadable;
-    else if (disk.size() != tapeSize)
+    } else if (disk.st_size != tapeSize) {
         m_verdict = Verdict::ContentDiffers;
+    }
 }
 
 void DiskComparison::Feed(std::span<const char> tapeBytes) {

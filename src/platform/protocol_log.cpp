@@ -2,6 +2,7 @@
 
 #include "message_pump.h"
 #include "operator_interface.h"
+#include "path_bytes.h"
 
 #include <QFile>
 #include <cerrno>
@@ -29,7 +30,8 @@ void ProtocolLog::EnsureExists() const {
 void ProtocolLog::AddProtocolLine(const QString& text) {
     // A log file removed while the program runs is made again rather than losing the protocol.
     const QByteArray path = QFile::encodeName(m_path);
-    const QByteArray line = text.toUtf8() + "\r\n";
+    // Names that are not UTF-8 are shown with their bytes as text.
+    const QByteArray line = DisplayPath(text).toUtf8() + "\r\n";
     const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     bool written = false;
     int error = 0;
