@@ -30,7 +30,7 @@ bool IsIncluded(const ArchiveContext& ctx, const BackupWriterState& state, const
             PathToBytes(ctx.Paths.CatalogFilePath), VirtualLibraryPrefix(ctx.Drive)};
     const BackupWriterState::OwnPaths& own = *state.OwnPathBytes;
     if (path.startsWith(own.WorkDirectory))
-        return path == own.TapeHeader || path == own.Catalog;
+        return path == own.TapeHeader || (path == own.Catalog && state.WritingCatalog);
     // A tape image written while it is read would never hold still.
     if (!own.Library.isEmpty() && path.startsWith(own.Library))
         return false;

@@ -155,8 +155,10 @@ StreamPosition SaveCatalogToTape(ArchiveContext& ctx, BackupWriterState& state, 
                 WriteFillerRecord(ctx, handle, *filler);
             catalogStart = NextRecordStart(ctx);
         };
+        state.WritingCatalog = true;
         WriteFileRecord(ctx, state, handle, PathToBytes(ctx.Paths.CatalogFilePath), compress,
                         placeCatalog);
+        state.WritingCatalog = false;
         CloseTape(handle, 1);
     }
     RestoreCursor(ctx);

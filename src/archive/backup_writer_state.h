@@ -24,6 +24,9 @@ struct BackupWriterState {
         QByteArray WorkDirectory, TapeHeader, Catalog, Library;
     };
     mutable std::optional<OwnPaths> OwnPathBytes;
+    // Set while the catalog itself goes to tape: the walk never writes the catalog file, so that
+    // the one record of that name the run writes is the last before the end marker.
+    bool WritingCatalog = false;
     // "Short Protocoll": no per-file success lines; error lines are always written.
     bool ShortProtocol = true;
 

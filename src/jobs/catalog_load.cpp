@@ -8,6 +8,7 @@
 #include "catalog_paths.h"
 #include "catalog_stream.h"
 #include "catalog_tree_model.h"
+#include "own_records.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
@@ -61,7 +62,8 @@ public:
 private:
     void Take(const char* record) {
         QByteArray path = CatalogRecord::Decode(record).Path;
-        if (path.isEmpty() || IsWorkFileRecord(path))
+        // The catalog lists users' files only, whatever their names.
+        if (path.isEmpty())
             return;
         if (++m_files % 100 == 0) {
             ShowFiles(m_session, m_files);
@@ -227,12 +229,21 @@ void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list) {
     list.clear();
     PumpMessages(1);
     int64_t files = 0;
+    OwnRecordWatch watch(session);
     for (;;) {
-        const QByteArray path = ReadNextRecord(session, handle, true, false);
+        bool filler = false;
+        const QByteArray path =
+            ReadNextRecord(session, handle, [&watch, &filler](const TapeFileHeader& header) {
+                watch.Next(header);
+                filler = watch.IsFiller(header);
+                return RecordSink::Skip();
+            });
         PumpMessages(1);
         if (path.isEmpty())
             break;
-        if (!IsWorkFileRecord(path)) {
+        if (filler)
+            continue;
+        const auto listed = [&session, &list, &files, path] {
             const QString text = TapePathText(path);
             AppendRestoreListLine(session, text);
             session.Op.ShowCatalogProgress({.TapeMiB = session.Counters.TapeBytes / Megabyte});
@@ -240,10 +251,12 @@ void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list) {
             list.push_back(path);
             session.Op.SetStatus(text);
             PumpMessages(1);
-        }
+        };
+        watch.Take(session.LastHeader, {listed, {}});
         if (session.CancelFlag)
             break;
     }
+    watch.Finish();
     CloseTape(handle, 1);
     PumpMessages(1);
 }

@@ -42,8 +42,11 @@ QByteArray ReadNextRecord(ArchiveContext& ctx, TapeHandlePtr& handle, bool skip,
 
 QByteArray ReadNextRecord(ArchiveContext& ctx, TapeHandlePtr& handle,
                           const RecordSinkChooser& choose) {
-    if (AtEndMarker(ctx))
+    if (AtEndMarker(ctx)) {
+        ctx.LastHeader = TapeFileHeader();
+        ctx.LastHeader.Path = EndMarkerTag.toByteArray();
         return {};
+    }
     ctx.LastHeader = TapeFileHeader();
     const QByteArray path = ReadFileRecord(ctx, handle, choose);
     if (path.isEmpty() && !ctx.CancelFlag && !IsEndMarkerPath(ctx.LastHeader.Path)) {

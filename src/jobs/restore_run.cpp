@@ -8,6 +8,7 @@
 #include "catalog_paths.h"
 #include "catalog_stream.h"
 #include "config/path_list.h"
+#include "own_records.h"
 #include "platform/date_time_text.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
@@ -35,8 +36,6 @@ void ShowDisplays(Session& session) {
 
 // The first line that selects the file decides.
 RestoreSelection SelectionFor(const QStringList& lines, const QByteArray& tapePath) {
-    if (IsWorkFileRecord(tapePath))
-        return RestoreSelection::NotSelected;
     for (const QString& line : lines) {
         if (const RestoreSelection selection = MatchRestoreLine(tapePath, line);
             selection != RestoreSelection::NotSelected)
@@ -45,18 +44,33 @@ RestoreSelection SelectionFor(const QStringList& lines, const QByteArray& tapePa
     return RestoreSelection::NotSelected;
 }
 
+// A selected record that may be the writer's own, waiting in the work directory.
+OwnRecordWatch::Actions HeldRestore(Session& session, const QByteArray& tapePath,
+                                    RestorePlace place) {
+    auto kept = std::make_shared<RestorePlace>(std::move(place));
+    return {[&session, tapePath, kept] { RestoreOneFile(session, tapePath, *kept); },
+            [&session, tapePath] {
+                session.PackedRecord.reset();
+                QFile::remove(WorkFileFor(session, tapePath));
+            }};
+}
+
 void RestoreFromTape(Session& session, const QStringList& lines) {
     TapeHandlePtr handle = OpenStreamAtFirstRecord(session);
     if (!handle)
         return;
+    OwnRecordWatch watch(session);
     for (;;) {
         PumpMessages(1);
         // Only the data of selected files that may be written is read; the rest is passed over.
         RestoreSelection selection = RestoreSelection::NotSelected;
         RestorePlace place;
+        bool mayBeHeld = false;
         const QByteArray tapePath =
             ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
-                selection = SelectionFor(lines, header.Path);
+                watch.Next(header);
+                selection = watch.IsFiller(header) ? RestoreSelection::NotSelected
+                                                   : SelectionFor(lines, header.Path);
                 if (selection != RestoreSelection::Selected)
                     return RecordSink::Skip();
                 place = RestorePlace::For(session.Settings.RestoreTarget, header.Path);
@@ -66,8 +80,10 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
                     selection = RestoreSelection::NotSelected;
                     return RecordSink::Skip();
                 }
-                // A plain record goes straight into a copy beside its destination.
-                if (!header.Compressed && place.StartCopy(header.Permissions))
+                // A plain record goes straight into a copy beside its destination, unless it may
+                // be the writer's own: that waits in the work directory until it is known.
+                mayBeHeld = OwnRecordWatch::MayBeHeld(header);
+                if (!header.Compressed && !mayBeHeld && place.StartCopy(header.Permissions))
                     return RecordSink::Consumer(
                         [&place](std::span<const char> piece) { place.WriteCopy(piece); });
                 return RecordSink::WorkFile(false);
@@ -77,8 +93,10 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
             place.DropCopy(); // the partial copy of a read that was broken off
         else if (selection == RestoreSelection::Selected && !place.Refusal().isEmpty())
             ReportNotRestored(session, place.Refusal());
-        else if (selection == RestoreSelection::Selected)
+        else if (selection == RestoreSelection::Selected && !mayBeHeld)
             RestoreOneFile(session, tapePath, place);
+        else if (selection == RestoreSelection::Selected)
+            watch.Take(session.LastHeader, HeldRestore(session, tapePath, std::move(place)));
         else if (selection == RestoreSelection::Refused)
             ReportNotRestored(
                 session, QStringLiteral("Not restored, the path leads out of its directory: ") +
@@ -87,6 +105,7 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
         if (tapePath.isEmpty() || session.CancelFlag)
             break;
     }
+    watch.Finish();
     CloseTape(handle, 1);
     RemoveBrokenWorkCopy(session);
 }

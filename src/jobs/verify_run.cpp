@@ -6,6 +6,7 @@
 #include "catalog_first_tape.h"
 #include "catalog_paths.h"
 #include "catalog_stream.h"
+#include "own_records.h"
 #include "platform/date_time_text.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
@@ -25,9 +26,10 @@ namespace {
 
 constexpr int64_t Megabyte = 1048576;
 
-// The work files of the tape itself (the older description file as well) are not compared.
+// The older description file belongs to the tape and is not compared; the writer's catalog and
+// filler are told apart by where they stand (OwnRecordWatch).
 bool IsComparedRecord(const QByteArray& tapePath) {
-    return !IsWorkFileRecord(tapePath) && FileNamePart(tapePath) != "header.tap";
+    return FileNamePart(tapePath) != "header.tap";
 }
 
 void CountVerdict(Session& session, VerifyResult& result, const QString& diskPath, bool equal) {
@@ -48,15 +50,19 @@ void VerifyFromTape(Session& session, VerifyResult& result) {
         return;
     session.Counters.TapeBytes = 0;
     int64_t files = 0;
+    OwnRecordWatch watch(session);
     for (;;) {
         // A plain record is compared with the disk while it streams past; a compressed one is
-        // unpacked into the work directory first.
+        // unpacked into the work directory first, as is one that may be the writer's own.
         std::optional<DiskComparison> comparison;
+        bool filler = false;
         const QByteArray tapePath =
             ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
-                if (!IsComparedRecord(header.Path))
+                watch.Next(header);
+                filler = watch.IsFiller(header);
+                if (filler || !IsComparedRecord(header.Path))
                     return RecordSink::Skip();
-                if (header.Compressed)
+                if (header.Compressed || OwnRecordWatch::MayBeHeld(header))
                     return RecordSink::WorkFile(true);
                 comparison.emplace(TapePathText(header.Path), WorkFileFor(session, header.Path),
                                    int64_t(header.DataLength));
@@ -65,20 +71,26 @@ void VerifyFromTape(Session& session, VerifyResult& result) {
             });
         session.Op.ShowVerifyProgress({.TapeMiB = session.Counters.TapeBytes / Megabyte});
         PumpMessages(1);
-        if (!tapePath.isEmpty() && IsComparedRecord(tapePath)) {
-            session.Op.ShowVerifyProgress({.Files = ++files});
+        if (!tapePath.isEmpty() && !filler && IsComparedRecord(tapePath)) {
             const QString diskPath = TapePathText(tapePath);
             if (comparison) {
+                session.Op.ShowVerifyProgress({.Files = ++files});
                 CountVerdict(session, result, diskPath, comparison->Finish(session));
             } else {
                 const QString workFile = WorkFileFor(session, tapePath);
-                CountVerdict(session, result, diskPath, CompareFiles(session, diskPath, workFile));
-                QFile::remove(workFile);
+                const auto compare = [&session, &result, &files, diskPath, workFile] {
+                    session.Op.ShowVerifyProgress({.Files = ++files});
+                    CountVerdict(session, result, diskPath,
+                                 CompareFiles(session, diskPath, workFile));
+                    QFile::remove(workFile);
+                };
+                watch.Take(session.LastHeader, {compare, [workFile] { QFile::remove(workFile); }});
             }
         }
         if (tapePath.isEmpty() || session.CancelFlag)
             break;
     }
+    watch.Finish();
     CloseTape(handle, 1);
     RemoveBrokenWorkCopy(session);
     session.Op.SetStatus(QStringLiteral("Verify finished !"));

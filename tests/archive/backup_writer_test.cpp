@@ -127,12 +127,13 @@ TEST_F(BackupWriterTest, ExcludedPrefixesAndWorkFilesAreNotWritten) {
     EXPECT_EQ(written.last(), m_session.Paths.CatalogFilePath);
 }
 
-TEST(BackupInclusion, TheWorkDirectoryRuleKeepsOnlyTheCatalogAndTheDescriptionFile) {
+// The walk never writes the catalog file: the one record of that name a run writes is the last.
+TEST(BackupInclusion, TheWorkDirectoryRuleKeepsTheDescriptionFileAndTheCatalogOnlyAtTheEnd) {
     BackupFixture fixture;
     const ProgramPaths& paths = fixture.S().Paths;
     BackupWriterState state({"/data/tmp", "", "/Data/"}, true);
     const std::vector<std::pair<QString, bool>> cases = {
-        {paths.CatalogFilePath, true},
+        {paths.CatalogFilePath, false},
         {paths.TapeHeaderPath, true},
         {paths.SoftCompressionArchivePath, false},
         {paths.WorkDirectory + "anything", false},
@@ -148,6 +149,8 @@ TEST(BackupInclusion, TheWorkDirectoryRuleKeepsOnlyTheCatalogAndTheDescriptionFi
     for (const auto& [path, included] : cases)
         EXPECT_EQ(IsIncluded(fixture.S(), state, QFile::encodeName(path)), included)
             << path.toStdString();
+    state.WritingCatalog = true;
+    EXPECT_TRUE(IsIncluded(fixture.S(), state, QFile::encodeName(paths.CatalogFilePath)));
 }
 
 TEST(BackupInclusion, OnlyTheCatalogAndFillerRecordsAreWorkFileRecords) {

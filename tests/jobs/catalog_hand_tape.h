@@ -53,6 +53,8 @@ inline void WriteHandTape(Session& session, const std::vector<HandRecord>& recor
     QByteArray catalog;
     for (const HandRecord& record : records) {
         write(record);
+        if (record.Filler)
+            continue;
         CatalogRecord entry;
         entry.Path = record.Path;
         entry.End = position();

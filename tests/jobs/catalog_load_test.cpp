@@ -41,7 +41,11 @@ protected:
             {"/home/ann/docs/Report.odt", QByteArray(70000, 'r')},
             {"/top.txt", ""},
             {"/home/ann/a.txt", "alpha again"}, // the same file backed up twice
-            {QFile::encodeName(Work()) + "orvane filler.dat", QByteArray(100, 0)},
+            {.Path = QFile::encodeName(Work()) + "orvane filler.dat",
+             .Data = {},
+             .Compressed = false,
+             .DeclaredLength = UINT64_MAX,
+             .Filler = true},
             {"/home/ann/gr\xc3\xbc\xc3\x9f"
              "e.txt",
              "hallo"},

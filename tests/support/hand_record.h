@@ -16,6 +16,9 @@ struct HandRecord {
     QByteArray Data;
     bool Compressed = false;
     uint64_t DeclaredLength = UINT64_MAX; // the header's length when it should lie
+    // A filler as the writer lays it: zeros up to the end of the block, in place of Data, and no
+    // entry in the catalog.
+    bool Filler = false;
 };
 
 // Puts the record's header (dated `date`) and data into the stream.
@@ -23,6 +26,14 @@ inline void WriteHandRecord(ArchiveContext& ctx, TapeHandlePtr& handle, const Ha
                             double date) {
     TapeFileHeader header;
     header.Path = record.Path;
+    if (record.Filler) {
+        const int64_t dataStart = (ctx.Stream.Offset() + TapeFileHeader::Size) % 32768;
+        HandRecord filler = record;
+        filler.Filler = false;
+        filler.Data = QByteArray(qsizetype(32768 - dataStart), '\0');
+        WriteHandRecord(ctx, handle, filler, date);
+        return;
+    }
     header.DataLength =
         record.DeclaredLength == UINT64_MAX ? uint64_t(record.Data.size()) : record.DeclaredLength;
     header.Date = date;
