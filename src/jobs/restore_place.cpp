@@ -4,7 +4,6 @@
 #include "platform/result_code.h"
 #include "restore_match.h"
 
-#include <QDir>
 #include <QFile>
 #include <cerrno>
 #include <csignal>
@@ -28,6 +27,14 @@ QString RefusalFor(const SafeTargetDirectory& directory) {
            QLatin1Char(')');
 }
 
+// Makes the directory and those above it, by the bytes of its name: a target given as bytes
+// need not be UTF-8.
+void MakeDirectories(const QByteArray& path) {
+    for (qsizetype slash = path.indexOf('/', 1); slash != -1; slash = path.indexOf('/', slash + 1))
+        ::mkdir(path.left(slash).constData(), 0777);
+    ::mkdir(path.constData(), 0777);
+}
+
 } // namespace
 
 RestorePlace RestorePlace::For(const QString& target, const QByteArray& tapePath) {
@@ -41,7 +48,7 @@ RestorePlace RestorePlace::For(const QString& target, const QByteArray& tapePath
     const qsizetype slash = destination.Below.lastIndexOf(QLatin1Char('/'));
     place.m_name = PathToBytes(destination.Below.mid(slash + 1));
     // The target is the operator's: it is made as named. Below it nothing is followed.
-    QDir().mkpath(destination.Anchor);
+    MakeDirectories(PathToBytes(destination.Anchor));
     place.m_directory = SafeTargetDirectory::Open(
         PathToBytes(destination.Anchor),
         PathToBytes(destination.Below.left(std::max<qsizetype>(slash, 0))));
@@ -56,7 +63,7 @@ RestorePlace RestorePlace::At(const QString& path) {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     place.m_name = PathToBytes(path.mid(slash + 1));
     const QString directory = slash > 0 ? path.left(slash) : QStringLiteral("/");
-    QDir().mkpath(directory);
+    MakeDirectories(PathToBytes(directory));
     place.m_directory = SafeTargetDirectory::Open(PathToBytes(directory), {});
     if (!place.m_directory.IsOpen())
         place.m_refusal = RefusalFor(place.m_directory);
