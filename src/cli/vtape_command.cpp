@@ -35,6 +35,27 @@ int Report(TerminalOperator& op, const QString& error) {
     return 1;
 }
 
+// "fault" lists the staged faults, "fault clear" drops them, "fault KIND N" stages one.
+int FaultCommand(CommandEnvironment& env, VirtualTapeLibrary& library, const QStringList& args) {
+    if (args.isEmpty()) {
+        for (const QString& line : library.PendingFaults())
+            env.Op.Print(line);
+        return 0;
+    }
+    if (args.size() == 1 && args.first() == QLatin1String("clear"))
+        return Report(env.Op, library.ClearFaults());
+    QStringList kinds;
+    for (TapeFault fault : TapeFaultPlan::AllFaults())
+        kinds << TapeFaultPlan::NameOf(fault);
+    const auto fault = TapeFaultPlan::FaultNamed(args.first());
+    bool ok = false;
+    const int64_t count = args.size() == 2 ? args.at(1).toLongLong(&ok) : 0;
+    if (!fault || !ok || count < 1)
+        throw UsageError{QStringLiteral("vtape fault takes clear or one of %1 and a count from 1")
+                             .arg(kinds.join(QStringLiteral(", ")))};
+    return Report(env.Op, library.SetFault(*fault, count));
+}
+
 } // namespace
 
 int VtapeCommand(CommandEnvironment& env) {
@@ -86,7 +107,9 @@ int VtapeCommand(CommandEnvironment& env) {
         }
         return 0;
     }
-    throw UsageError{QStringLiteral("vtape takes create, insert, eject or list")};
+    if (action == QLatin1String("fault"))
+        return FaultCommand(env, *library, args);
+    throw UsageError{QStringLiteral("vtape takes create, insert, eject, list or fault")};
 }
 
 } // namespace orvane::cli

@@ -71,6 +71,14 @@ bool WriteTapeSet(Session& session, BackupWriterState& state) {
     const bool compress = settings.SoftCompression;
     const QStringList& list = settings.BackupList;
     session.TapeSetAbandoned = false;
+    if (settings.Append && session.DescriptionUnreadable) {
+        // The set to append to may be on this tape: a new set would overwrite it.
+        AddErrorBlock(session, QStringLiteral("Append not possible: the tape description could "
+                                              "not be read. Nothing was written to tape."));
+        session.Op.ShowError(QStringLiteral("Append not possible: the tape description could "
+                                            "not be read."));
+        return true;
+    }
     if (settings.Append && session.DescriptionValid) {
         SAVE_FILES_TO_TAPE(session, state, list.first(), compress, SaveMode::Append);
     } else {
@@ -87,9 +95,13 @@ bool WriteTapeSet(Session& session, BackupWriterState& state) {
     const bool cancelled = session.CancelFlag;
     // A cancelled run still seals what it wrote, so that its catalog can be loaded.
     session.CancelFlag = false;
-    // Without a tape to go on with (a refused append, a given-up tape change) nothing more can
-    // be written: the tapes written so far still read sequentially.
-    if (!state.StreamReady || session.TapeSetAbandoned) {
+    // Without a tape to go on with (a refused append, a given-up tape change, a failed write)
+    // nothing more can be written: the tapes written so far still read sequentially.
+    if (!state.StreamReady || session.TapeSetAbandoned || session.WriteFailed) {
+        if (session.WriteFailed)
+            AddErrorBlock(session, QStringLiteral("The tape set was not closed: a block could not "
+                                                  "be written. Its files up to the failure can "
+                                                  "be read with a sequential catalog load."));
         QFile::remove(session.Paths.CatalogFilePath);
         return true;
     }
@@ -153,6 +165,7 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
     if (steps.ClearMailBody)
         steps.ClearMailBody();
     session.CancelFlag = false;
+    session.WriteFailed = false;
     const WorkDirectoryClaim claim(session);
     if (!claim)
         return;

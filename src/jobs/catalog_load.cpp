@@ -112,6 +112,7 @@ std::shared_ptr<const CatalogTree> load_catalog(Session& session, bool fast,
                                                 CatalogTreeModel* view) {
     OperatorInterface& op = session.Op;
     session.CancelFlag = false;
+    session.ReadFailed = false;
     const WorkDirectoryClaim claim(session);
     if (!claim)
         return std::make_shared<const CatalogTree>(CatalogTree::Build({}));

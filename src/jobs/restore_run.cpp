@@ -140,6 +140,7 @@ void RunRestore(Session& session) {
     }
 
     session.CancelFlag = false;
+    session.ReadFailed = false;
     const WorkDirectoryClaim claim(session);
     if (!claim)
         return;

@@ -107,6 +107,7 @@ VerifyResult VerifyTape(Session& session) {
         return result;
     }
     session.CancelFlag = false;
+    session.ReadFailed = false;
     const WorkDirectoryClaim claim(session);
     if (!claim)
         return result;

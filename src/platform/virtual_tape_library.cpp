@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -255,6 +256,7 @@ ResultCode VirtualTapeLibrary::Acquire() {
         return code;
     }
     ReadDriveState();
+    m_faults.Load(FaultPath());
     if (OpenLoadedCartridge() != ResultCode::Success) {
         // A cartridge that vanished from the library counts as an empty drive.
         m_loaded.clear();
@@ -268,6 +270,8 @@ void VirtualTapeLibrary::Release() {
         return;
     CloseLoadedCartridge();
     WriteDriveState();
+    if (m_faults.IsChanged())
+        m_faults.Save(FaultPath());
     ::close(m_lockFd);
     m_lockFd = -1;
 }
@@ -432,6 +436,40 @@ QString VirtualTapeLibrary::LoadedCartridge() {
     return hold.Code() == ResultCode::Success ? m_loaded : QString();
 }
 
+QString VirtualTapeLibrary::FaultPath() const {
+    return m_dir + QStringLiteral("/faults");
+}
+
+QString VirtualTapeLibrary::SetFault(TapeFault fault, int64_t count) {
+    if (count < 1)
+        return QStringLiteral("A fault takes a count of 1 or more");
+    Hold hold(*this);
+    if (hold.Code() != ResultCode::Success)
+        return HoldError(hold.Code());
+    m_faults.Set(fault, count);
+    return {};
+}
+
+QString VirtualTapeLibrary::ClearFaults() {
+    Hold hold(*this);
+    if (hold.Code() != ResultCode::Success)
+        return HoldError(hold.Code());
+    m_faults.Clear();
+    return {};
+}
+
+std::vector<QString> VirtualTapeLibrary::PendingFaults() {
+    Hold hold(*this);
+    if (hold.Code() != ResultCode::Success)
+        return {};
+    return m_faults.PendingText();
+}
+
+void VirtualTapeLibrary::LoseMedium() {
+    UnloadCartridge();
+    m_inSlot.clear();
+}
+
 std::unique_ptr<TapeHandle> VirtualTapeLibrary::Open(ResultCode& failure) {
     if (const ResultCode code = Acquire(); code != ResultCode::Success) {
         failure = code;
@@ -459,13 +497,26 @@ ResultCode VirtualTapeLibrary::ReadBlock(char* buffer, uint32_t length) {
     }
     if (m_position >= m_endOfData)
         return ResultCode::NoDataDetected;
-    ssize_t done = ::pread(m_dataFd, buffer, length, off_t(m_position) * TapeBlockSize);
+    const std::optional<TapeFault> fault = m_faults.CountRead();
+    if (fault == TapeFault::LoseMedium) {
+        LoseMedium();
+        return ResultCode::NoMediaInDrive;
+    }
+    if (fault == TapeFault::ReadError) {
+        // The drive gives up on the block and stands behind it, as st does after a medium error.
+        ++m_position;
+        return ResultCodeFromErrno(EIO);
+    }
+    // A block of another length than asked for, as st reports one: only its first half arrives
+    // and the rest of the buffer keeps what it held.
+    const uint32_t wanted = fault == TapeFault::ShortRead ? length / 2 : length;
+    ssize_t done = ::pread(m_dataFd, buffer, wanted, off_t(m_position) * TapeBlockSize);
     if (done < 0)
         return ResultCodeFromErrno(errno);
-    if (uint32_t(done) < length) // a last block cut short by hand reads as zero-padded
-        std::memset(buffer + done, 0, length - size_t(done));
+    if (uint32_t(done) < wanted) // a last block cut short by hand reads as zero-padded
+        std::memset(buffer + done, 0, wanted - size_t(done));
     ++m_position;
-    return ResultCode::Success;
+    return fault == TapeFault::ShortRead ? ResultCode::InvalidBlockLength : ResultCode::Success;
 }
 
 ResultCode VirtualTapeLibrary::TruncateAt(int64_t block) {
@@ -487,6 +538,21 @@ ResultCode VirtualTapeLibrary::WriteBlock(const char* buffer, uint32_t length) {
         return ResultCode::InvalidBlockLength;
     if ((m_position + 1) * int64_t(TapeBlockSize) > m_cartridge.Capacity)
         return ResultCode::EndOfMedia;
+    if (m_faults.TakeEarlyEnd(m_position, m_cartridge.Capacity / TapeBlockSize))
+        return ResultCode::EndOfMedia;
+    if (const std::optional<TapeFault> fault = m_faults.CountWrite()) {
+        if (*fault == TapeFault::LoseMedium) {
+            LoseMedium();
+            return ResultCode::NoMediaInDrive;
+        }
+        if (*fault == TapeFault::Protect) {
+            // The protection stays, as a tab moved on the cartridge does.
+            m_cartridge.WriteProtected = true;
+            m_cartridgeDirty = true;
+            return ResultCode::WriteProtect;
+        }
+        return ResultCodeFromErrno(EIO);
+    }
     ssize_t done = ::pwrite(m_dataFd, buffer, length, off_t(m_position) * TapeBlockSize);
     if (done != ssize_t(length))
         return done < 0 ? ResultCodeFromErrno(errno) : ResultCode::HandleDiskFull;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tape_device.h"
+#include "tape_fault_plan.h"
 
 #include <QString>
 #include <memory>
@@ -45,6 +46,13 @@ public:
     QString SetWriteProtected(const QString& name, bool writeProtected);
     std::vector<CartridgeInfo> Cartridges();
     QString LoadedCartridge();
+
+    // Rehearsal of a failing drive: the staged faults are kept in the library's directory, so
+    // that they reach whichever process opens the drive next.
+    QString SetFault(TapeFault fault, int64_t count);
+    QString ClearFaults();
+    // The faults still to fire, one "name count" line each.
+    std::vector<QString> PendingFaults();
 
     static bool IsValidCartridgeName(const QString& name);
     // The raw block image of a cartridge (block n at byte n*32768).
@@ -95,6 +103,9 @@ private:
     void UnloadCartridge();
     ResultCode TruncateAt(int64_t block);
     ResultCode CheckWritable() const;
+    QString FaultPath() const;
+    // The cartridge leaves the drive as if pulled out: every later command finds no medium.
+    void LoseMedium();
 
     QString m_dir;
     int m_lockFd = -1;
@@ -110,6 +121,7 @@ private:
     bool m_cartridgeDirty = false;
     int m_dataFd = -1;
     int64_t m_endOfData = 0; // in blocks
+    TapeFaultPlan m_faults;
 };
 
 class VirtualTapeDevice : public TapeDevice {

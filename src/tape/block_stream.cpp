@@ -52,9 +52,13 @@ void WriteBlock(TapeContext& ctx, TapeHandlePtr& handle) {
         }
         return;
     }
+    if (ctx.WriteFailed)
+        return;
     if (const ResultCode code = handle->WriteBlock(ctx.Stream.Block().Data(), TapeBlockSize);
-        code != ResultCode::Success)
+        code != ResultCode::Success) {
+        ctx.WriteFailed = true;
         LogTapeError(ctx, code);
+    }
 }
 
 // The block is full and more bytes follow: it goes to tape and the stream moves to the next one.
@@ -70,14 +74,21 @@ void FlushFullBlock(TapeContext& ctx, TapeHandlePtr& handle) {
 // of data (the block's bytes are then not valid).
 bool RefillBlock(TapeContext& ctx, TapeHandlePtr& handle) {
     bool result = true;
-    if (!handle) {
+    const int64_t next = ctx.Stream.Counter() + 1;
+    if (!handle || ctx.ReadFailed) {
         result = false;
-    } else if (handle->ReadBlock(ctx.Stream.Block().Data(), TapeBlockSize) ==
-               ResultCode::NoDataDetected) {
-        // Only the end of data is told here; other failures show as bad records later.
+    } else if (const ResultCode code = handle->ReadBlock(ctx.Stream.Block().Data(), TapeBlockSize);
+               code != ResultCode::Success) {
         result = false;
+        // A block the drive could not deliver whole holds no bytes of the tape: the record in
+        // it must not be taken as read, and nothing behind it can be found without it.
+        if (code != ResultCode::NoDataDetected) {
+            std::ranges::fill(ctx.Stream.Block().Bytes(), 0);
+            ctx.ReadFailed = true;
+            LogTapeError(ctx, code, QStringLiteral("(tape block %1)").arg(next));
+        }
     }
-    ctx.Stream.StartBlock(ctx.Stream.Counter() + 1);
+    ctx.Stream.StartBlock(next);
     if (ctx.BlockLimit > 0 && ctx.Stream.Counter() >= ctx.BlockLimit && handle)
         ChangeTapeForRead(ctx, handle);
     return result;
@@ -138,6 +149,13 @@ ResultCode LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset)
         return ResultCode::InvalidParameter;
     const ResultCode code = handle.ReadBlock(ctx.Stream.Block().Data(), TapeBlockSize);
     const int64_t counter = std::max<int64_t>(ReadTapePosition(ctx, handle), 0);
+    if (code != ResultCode::Success && code != ResultCode::NoDataDetected) {
+        // As in RefillBlock: the bytes of a failed read are none of the tape's.
+        std::ranges::fill(ctx.Stream.Block().Bytes(), 0);
+        ctx.ReadFailed = true;
+        LogTapeError(ctx, code,
+                     counter > 0 ? QStringLiteral("(tape block %1)").arg(counter - 1) : QString());
+    }
     const bool placed = ctx.Stream.SetPosition({offset, 0, counter});
     return placed ? code : ResultCode::InvalidParameter;
 }

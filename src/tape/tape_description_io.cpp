@@ -32,6 +32,7 @@ void WriteTapeDescription(TapeContext& ctx, const TapeDescription& description) 
 TapeDescription ReadTapeDescription(TapeContext& ctx) {
     SetBusyCursor(ctx);
     ctx.DescriptionValid = false;
+    ctx.DescriptionUnreadable = false;
     ctx.LegacyTape = false;
     ctx.Op.SetStatus(QStringLiteral("Loading Tape Description"));
     if (ctx.Drive.NeedsSettleTime())
@@ -42,8 +43,14 @@ TapeDescription ReadTapeDescription(TapeContext& ctx) {
     std::vector<char> bytes(TapeDescription::Size, 0);
     if (handle) {
         TapeBlock block;
-        noMedium = handle->ReadBlock(block.Data(), TapeBlockSize) == ResultCode::NoMediaInDrive;
-        std::memcpy(bytes.data(), block.Data(), bytes.size());
+        const ResultCode code = handle->ReadBlock(block.Data(), TapeBlockSize);
+        noMedium = code == ResultCode::NoMediaInDrive;
+        ctx.DescriptionUnreadable =
+            code != ResultCode::Success && code != ResultCode::NoDataDetected && !noMedium;
+        if (ctx.DescriptionUnreadable)
+            LogTapeError(ctx, code, QStringLiteral("(tape block 0)"));
+        else
+            std::memcpy(bytes.data(), block.Data(), bytes.size());
     }
     CloseTape(handle, 1);
     RestoreCursor(ctx);
