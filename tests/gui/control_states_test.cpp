@@ -123,8 +123,8 @@ TEST_F(ControlStatesTest, CommandsNotYetBuiltStayDisabledInEveryMode) {
     }
     EnterBusyMode(m_window->Session());
     LeaveBusyMode(m_window->Session());
-    EXPECT_FALSE(Control("BitBtn3")->isEnabled());
-    EXPECT_FALSE(Action("AddDirDrive1")->isEnabled());
+    EXPECT_FALSE(Control("BitBtn22")->isEnabled());
+    EXPECT_FALSE(Action("TapeInfo1")->isEnabled());
     EXPECT_FALSE(Action("SetFilemarks1")->isEnabled()) << "disabled for good";
 }
 
