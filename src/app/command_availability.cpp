@@ -1,5 +1,7 @@
 #include "command_availability.h"
 
+#include <QHash>
+
 namespace orvane {
 
 const QSet<QString>& NotYetAvailableCommands() {
@@ -30,6 +32,25 @@ const QSet<QString>& NotYetAvailableCommands() {
 const QSet<QString>& DisabledCommands() {
     static const QSet<QString> names = {QStringLiteral("SetFilemarks1")};
     return names;
+}
+
+QString UnavailableReason(const QString& objectName) {
+    if (DisabledCommands().contains(objectName))
+        return QStringLiteral("Not available: setting filemarks by hand would damage a tape set.");
+    if (!NotYetAvailableCommands().contains(objectName))
+        return QString();
+    static const QHash<QString, QString> reasons = {
+        {QStringLiteral("BitBtn22"), QStringLiteral("Disk image backup is not available yet.")},
+        {QStringLiteral("BitBtn21"), QStringLiteral("Sending e-mail is not available yet.")},
+        {QStringLiteral("InstallService1"),
+         QStringLiteral("The system service is not available yet.")},
+        {QStringLiteral("DeleteService1"),
+         QStringLiteral("The system service is not available yet.")},
+        {QStringLiteral("CheckfornewerVersions1"),
+         QStringLiteral("The update check is not available yet.")},
+    };
+    return reasons.value(objectName,
+                         QStringLiteral("Not available in this version of Orvane yet."));
 }
 
 bool IsAvailable(const QString& objectName) {

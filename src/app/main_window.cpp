@@ -49,10 +49,16 @@ THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
     // Commands that are not built yet stay disabled whatever the mode.
     for (const QSet<QString>* names : {&NotYetAvailableCommands(), &DisabledCommands()}) {
         for (const QString& name : *names) {
-            if (QWidget* control = findChild<QWidget*>(name))
+            // The tooltip says why, so that a greyed-out control is never a riddle.
+            if (QWidget* control = findChild<QWidget*>(name)) {
                 control->setEnabled(false);
-            if (QAction* action = findChild<QAction*>(name))
+                control->setToolTip(UnavailableReason(name));
+            }
+            if (QAction* action = findChild<QAction*>(name)) {
                 action->setEnabled(false);
+                action->setToolTip(UnavailableReason(name));
+                action->setStatusTip(UnavailableReason(name));
+            }
         }
     }
     m_states = std::make_unique<ControlStates>(*this);

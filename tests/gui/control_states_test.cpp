@@ -116,9 +116,11 @@ TEST_F(ControlStatesTest, CommandsNotYetBuiltStayDisabledInEveryMode) {
         ASSERT_TRUE(widget || menuItem) << "no control " << name.toStdString();
         if (widget) {
             EXPECT_FALSE(widget->isEnabled()) << name.toStdString();
+            EXPECT_FALSE(widget->toolTip().isEmpty()) << "says why: " << name.toStdString();
         }
         if (menuItem) {
             EXPECT_FALSE(menuItem->isEnabled()) << name.toStdString();
+            EXPECT_FALSE(menuItem->toolTip().isEmpty()) << "says why: " << name.toStdString();
         }
     }
     EnterBusyMode(m_window->Session());
