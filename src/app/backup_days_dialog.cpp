@@ -33,7 +33,10 @@ TBackup_days::TBackup_days(Settings& settings, QWidget* parent)
     buttons->addWidget(cancel);
     layout->addSpacing(8);
     layout->addLayout(buttons);
-    connect(ok, &QPushButton::clicked, this, &QWidget::hide);
+    connect(ok, &QPushButton::clicked, this, [this] {
+        emit DaysConfirmed();
+        hide();
+    });
     connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
     ShowSettings();
 }

@@ -21,6 +21,10 @@ public:
     // Shows the settings' days in the boxes.
     void ShowSettings();
 
+signals:
+    // "&OK": the days are to reach the job file.
+    void DaysConfirmed();
+
 private:
     Settings& m_settings;
     std::array<QCheckBox*, 7> m_days{};

@@ -1,22 +1,13 @@
 #include "command_availability.h"
 
+#include <QHash>
+
 namespace orvane {
 
 const QSet<QString>& NotYetAvailableCommands() {
     // Building a command means deleting its line here.
     static const QSet<QString> names = {
-        QStringLiteral("BitBtn3"),
-        QStringLiteral("AddDirDrive1"), // Dir / Drive chooser
-        QStringLiteral("BitBtn22"),     // Disk
-        QStringLiteral("BitBtn4"),      // exclude Dir / Drive
-        QStringLiteral("BitBtn10"),
-        QStringLiteral("BitBtn6"),
-        QStringLiteral("Load1"), // job load
-        QStringLiteral("BitBtn11"),
-        QStringLiteral("BitBtn5"),
-        QStringLiteral("Save1"), // job save
-        QStringLiteral("SpeedButton1"),
-        QStringLiteral("BackupDays1"),        // Backup Days
+        QStringLiteral("BitBtn22"),           // Disk
         QStringLiteral("BitBtn21"),           // Send e-mail
         QStringLiteral("TapeInfo1"),          // Tape Info
         QStringLiteral("LoadTape1"),          // Load Tape
@@ -28,7 +19,6 @@ const QSet<QString>& NotYetAvailableCommands() {
         QStringLiteral("SetTapeParameters1"), // Set Tape Parameters
         QStringLiteral("InstallService1"),
         QStringLiteral("DeleteService1"),         // service
-        QStringLiteral("Help1"),                  // Help
         QStringLiteral("CheckfornewerVersions1"), // update check
         QStringLiteral("ReadMBR1"),
         QStringLiteral("Diskcopytest1"), // disk tests
@@ -42,6 +32,25 @@ const QSet<QString>& NotYetAvailableCommands() {
 const QSet<QString>& DisabledCommands() {
     static const QSet<QString> names = {QStringLiteral("SetFilemarks1")};
     return names;
+}
+
+QString UnavailableReason(const QString& objectName) {
+    if (DisabledCommands().contains(objectName))
+        return QStringLiteral("Not available: setting filemarks by hand would damage a tape set.");
+    if (!NotYetAvailableCommands().contains(objectName))
+        return QString();
+    static const QHash<QString, QString> reasons = {
+        {QStringLiteral("BitBtn22"), QStringLiteral("Disk image backup is not available yet.")},
+        {QStringLiteral("BitBtn21"), QStringLiteral("Sending e-mail is not available yet.")},
+        {QStringLiteral("InstallService1"),
+         QStringLiteral("The system service is not available yet.")},
+        {QStringLiteral("DeleteService1"),
+         QStringLiteral("The system service is not available yet.")},
+        {QStringLiteral("CheckfornewerVersions1"),
+         QStringLiteral("The update check is not available yet.")},
+    };
+    return reasons.value(objectName,
+                         QStringLiteral("Not available in this version of Orvane yet."));
 }
 
 bool IsAvailable(const QString& objectName) {

@@ -12,6 +12,9 @@ const QSet<QString>& NotYetAvailableCommands();
 // Commands that are disabled for good.
 const QSet<QString>& DisabledCommands();
 
+// Why the command is not available (its tooltip), or an empty text.
+QString UnavailableReason(const QString& objectName);
+
 // True unless the command is not built yet or disabled for good.
 bool IsAvailable(const QString& objectName);
 

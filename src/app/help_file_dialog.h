@@ -2,15 +2,23 @@
 
 #include "auxiliary_window.h"
 
+class QPlainTextEdit;
+
 namespace orvane {
 
-// The help text.
+// The operator's guide, read from "Orvane-readme.txt" beside the program.
 class THelp_File : public AuxiliaryWindow {
     Q_OBJECT
 
 public:
-    explicit THelp_File(QWidget* parent = nullptr)
-        : AuxiliaryWindow(QStringLiteral("THelp_File"), QStringLiteral("Help"), parent) {}
+    explicit THelp_File(QWidget* parent = nullptr);
+
+    // Where the guide is read from: the directory of the program file.
+    static QString HelpFilePath();
+    QString Text() const;
+
+private:
+    QPlainTextEdit* m_memo = nullptr;
 };
 
 } // namespace orvane

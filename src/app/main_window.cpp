@@ -49,10 +49,16 @@ THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
     // Commands that are not built yet stay disabled whatever the mode.
     for (const QSet<QString>* names : {&NotYetAvailableCommands(), &DisabledCommands()}) {
         for (const QString& name : *names) {
-            if (QWidget* control = findChild<QWidget*>(name))
+            // The tooltip says why, so that a greyed-out control is never a riddle.
+            if (QWidget* control = findChild<QWidget*>(name)) {
                 control->setEnabled(false);
-            if (QAction* action = findChild<QAction*>(name))
+                control->setToolTip(UnavailableReason(name));
+            }
+            if (QAction* action = findChild<QAction*>(name)) {
                 action->setEnabled(false);
+                action->setToolTip(UnavailableReason(name));
+                action->setStatusTip(UnavailableReason(name));
+            }
         }
     }
     m_states = std::make_unique<ControlStates>(*this);
@@ -74,8 +80,7 @@ THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
         *m_operator, ResolveProgramDirectory(options.Home), options.TapeChoice);
     m_operator->SetTapeDrive(m_session->TapeDriveName);
     m_settings = new SettingsBinding(*m_ui, m_session->Settings, this);
-    connect(m_settings, &SettingsBinding::SettingsEdited, this,
-            &THauptmenu::UpdateDependentControls);
+    connect(m_settings, &SettingsBinding::SettingsEdited, this, &THauptmenu::SettingsChanged);
     ShowSettings();
     ConnectCommands();
     SetUpTimers();
@@ -84,6 +89,7 @@ THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
     MoveEdit8OntoRestoreTarget();
     ClearMemo(*m_ui->Memo2);
     m_session->Start();
+    LoadJobFileIntoControls();
 }
 
 THauptmenu::~THauptmenu() {
@@ -239,6 +245,18 @@ void THauptmenu::ConnectCommands() {
     connect(ui.MoveTapetoBlockNr1, &QAction::triggered, this, &THauptmenu::MoveTapetoBlockNr1Click);
     connect(ui.GetTapePosition1, &QAction::triggered, this, &THauptmenu::GetTapePosition1Click);
     connect(ui.About1, &QAction::triggered, this, &THauptmenu::HelpAbout);
+    for (QPushButton* load : {ui.BitBtn10, ui.BitBtn6})
+        connect(load, &QPushButton::clicked, this, &THauptmenu::BitBtn10Click);
+    connect(ui.Load1, &QAction::triggered, this, &THauptmenu::BitBtn10Click);
+    for (QPushButton* save : {ui.BitBtn11, ui.BitBtn5})
+        connect(save, &QPushButton::clicked, this, &THauptmenu::BitBtn11Click);
+    connect(ui.Save1, &QAction::triggered, this, &THauptmenu::BitBtn11Click);
+    connect(ui.BitBtn3, &QPushButton::clicked, this, &THauptmenu::BitBtn3Click);
+    connect(ui.AddDirDrive1, &QAction::triggered, this, &THauptmenu::BitBtn3Click);
+    connect(ui.BitBtn4, &QPushButton::clicked, this, &THauptmenu::BitBtn4Click);
+    connect(ui.SpeedButton1, &QToolButton::clicked, this, &THauptmenu::SpeedButton1Click);
+    connect(ui.BackupDays1, &QAction::triggered, this, &THauptmenu::SpeedButton1Click);
+    connect(ui.Help1, &QAction::triggered, this, &THauptmenu::Help1Click);
 }
 
 void THauptmenu::MoveEdit8OntoRestoreTarget() {
@@ -255,7 +273,7 @@ void THauptmenu::UpdateDependentControls() {
     const Settings& settings = m_session->Settings;
     m_ui->Label1->setText(
         QStringLiteral("%1:%2").arg(settings.AutostartHour).arg(settings.AutostartMinute));
-    m_ui->Label19->setText(QStringLiteral("Options from : ") + m_session->Paths.JobFilePath);
+    m_ui->Label19->setText(QStringLiteral("Options from : ") + m_session->JobFilePath);
     m_ui->GroupBox1->setVisible(settings.SoftCompression);
     m_ui->PageControl1->setTabVisible(m_ui->PageControl1->indexOf(m_ui->TabSheet8),
                                       settings.MailAfterBackup);
@@ -417,11 +435,7 @@ void THauptmenu::GetTapePosition1Click() {
 }
 
 void THauptmenu::HelpAbout() {
-    if (QWidget* about = m_windows.AboutBox) {
-        about->show();
-        about->raise();
-        about->activateWindow();
-    }
+    ShowWindow(m_windows.AboutBox);
 }
 
 void THauptmenu::changeEvent(QEvent* event) {

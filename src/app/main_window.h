@@ -49,7 +49,8 @@ public:
 
     orvane::Session& Session() { return *m_session; }
     OperatorInterface& Op();
-    void AttachWindows(const AuxiliaryWindows& windows) { m_windows = windows; }
+    // Ties the dialogs' buttons to the main window.
+    void AttachWindows(const AuxiliaryWindows& windows);
 
     QString StatusText() const;
     LedDisplay* Counter(int display) const;
@@ -61,6 +62,8 @@ public:
 
     // Shows the settings in the controls again, after they changed behind the window's back.
     void ShowSettings();
+    // A setting changed: the time label and the shown tabs follow, and the job file is written.
+    void SettingsChanged();
 
 public slots:
     void Timer1Timer();
@@ -89,6 +92,12 @@ public slots:
     void MoveTapetoBlockNr1Click();
     void GetTapePosition1Click();
     void HelpAbout();
+    void BitBtn10Click();     // "Load" of a job file
+    void BitBtn11Click();     // "Save" of a job file
+    void BitBtn3Click();      // "Dir / Drive" of the backup list
+    void BitBtn4Click();      // "Add Dir / Drive" of the exclude list
+    void SpeedButton1Click(); // "Backup Days"
+    void Help1Click();
 
     // Hides the window and puts the icon into the notification area (what minimising does when
     // there is one).
@@ -105,6 +114,10 @@ private:
     void ConnectCommands();
     void MoveEdit8OntoRestoreTarget();
     void UpdateDependentControls();
+    // Applies the current job file to the settings and shows them.
+    void LoadJobFileIntoControls();
+    void FolderChosen(int mode, const QString& line);
+    void ShowWindow(QWidget* window);
     // Ends every run handler: the window is idle again and the controls show the settings as
     // the run left them (it tidies the lists).
     void FinishRun();

@@ -158,6 +158,29 @@ QStringList OperatorBoxes::ExistingFiles(QWidget* parent, const QString& caption
                                          filters.join(QStringLiteral(";;")), &selected);
 }
 
+QString OperatorBoxes::OpenFileName(QWidget* parent, const QString& caption, const QString& start,
+                                    const QString& filter) {
+    Script& s = TheScript();
+    if (s.Scripted)
+        return NextChoice(s, caption).value(0);
+    return QFileDialog::getOpenFileName(parent, caption, start,
+                                        QtFilters(filter).join(QStringLiteral(";;")));
+}
+
+QString OperatorBoxes::SaveFileName(QWidget* parent, const QString& caption, const QString& start,
+                                    const QString& filter, const QString& defaultSuffix) {
+    Script& s = TheScript();
+    if (s.Scripted)
+        return NextChoice(s, caption).value(0);
+    QFileDialog dialog(parent, caption, start, QtFilters(filter).join(QStringLiteral(";;")));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(start);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
+}
+
 QString OperatorBoxes::ExistingDirectory(QWidget* parent, const QString& caption,
                                          const QString& start) {
     Script& s = TheScript();

@@ -36,6 +36,12 @@ public:
     // filter at `filterIndex` (from 1) preselected. Empty when cancelled.
     static QStringList ExistingFiles(QWidget* parent, const QString& caption, const QString& filter,
                                      int filterIndex);
+    // One existing file, or a file name to save under (which gets `defaultSuffix` when typed
+    // without one), preset to `start`; `filter` as above. Empty when cancelled.
+    static QString OpenFileName(QWidget* parent, const QString& caption, const QString& start,
+                                const QString& filter);
+    static QString SaveFileName(QWidget* parent, const QString& caption, const QString& start,
+                                const QString& filter, const QString& defaultSuffix);
     // An existing directory; empty when cancelled.
     static QString ExistingDirectory(QWidget* parent, const QString& caption, const QString& start);
     // Runs a modal dialog; true when it was accepted. `text` is what the record keeps of it.

@@ -10,19 +10,14 @@
 
 namespace orvane::cli {
 
-namespace {
-
-// A list line for a path given on the command line: absolute, and a directory ends in '/'.
 QString ListLine(const QString& argument, bool markDirectory) {
     QString line = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
     const bool directory =
-        markDirectory ? QFileInfo(line).isDir() : argument.endsWith(QLatin1Char('/'));
+        argument.endsWith(QLatin1Char('/')) || (markDirectory && QFileInfo(line).isDir());
     if (directory && !line.endsWith(QLatin1Char('/')))
         line += QLatin1Char('/');
     return line;
 }
-
-} // namespace
 
 int BackupCommand(CommandEnvironment& env) {
     Session& session = env.Session;

@@ -2,10 +2,13 @@
 
 #include "config/job_file_assignment.h"
 #include "jobs/session.h"
+#include "jobs/session_job_file.h"
 #include "platform/program_directory.h"
 #include "platform/tape_device_factory.h"
 #include "tape/autoloader.h"
 #include "terminal_operator.h"
+
+#include <QFileInfo>
 
 namespace orvane::cli {
 
@@ -15,6 +18,7 @@ int BackupCommand(CommandEnvironment& env);
 int CatalogCommand(CommandEnvironment& env);
 int RestoreCommand(CommandEnvironment& env);
 int VerifyCommand(CommandEnvironment& env);
+int JobCommand(CommandEnvironment& env);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -32,6 +36,10 @@ const std::vector<Command>& Commands() {
         {QStringLiteral("restore"), QStringLiteral("restore [--target DIR] SELECTION..."), true,
          RestoreCommand},
         {QStringLiteral("verify"), QStringLiteral("verify"), true, VerifyCommand},
+        {QStringLiteral("job"),
+         QStringLiteral("job show | job set \"SECTION/KEY=VALUE\"... | job add PATH... | "
+                        "job exclude PATH... | job remove PATH..."),
+         false, JobCommand},
     };
     return commands;
 }
@@ -39,9 +47,12 @@ const std::vector<Command>& Commands() {
 namespace {
 
 QString UsageText() {
-    QString text =
-        QStringLiteral("Usage: orvane-cli [--home DIR] [--tape DEVICE|vtape:DIR] [--yes] "
-                       "[--set \"SECTION/KEY=VALUE\"]... COMMAND [ARGS]\n");
+    QString text = QStringLiteral(
+        "Usage: orvane-cli [--home DIR] [--tape DEVICE|vtape:DIR] [--job FILE] [--yes] "
+        "[--set \"SECTION/KEY=VALUE\"]... COMMAND [ARGS]\n"
+        "Settings and lists come from the job file (default: jobs.job in the "
+        "program directory);\n--set changes a setting for this run only, "
+        "'job set' changes it in the file.\n");
     for (const Command& command : Commands())
         text += QStringLiteral("  ") + command.Usage + QLatin1Char('\n');
     return text;
@@ -52,6 +63,21 @@ const Command* FindCommand(const QString& name) {
         if (command.Name == name)
             return &command;
     return nullptr;
+}
+
+// A job file named with --job must exist: a mistyped name would otherwise become a new job
+// file that backs up the default list. The program directory's own file is created when missing,
+// as the window creates it.
+bool LoadJobFileFor(Session& session, const Invocation& invocation) {
+    const bool existed = QFileInfo::exists(session.JobFilePath);
+    if (!invocation.JobFile.isEmpty() && !existed)
+        throw UsageError{QStringLiteral("--job: no job file %1").arg(session.JobFilePath)};
+    // An error has been said in the status and the protocol.
+    if (LoadSessionJobFile(session).isEmpty())
+        return true;
+    // A job file that is there but unreadable gives no settings to work with; one that could
+    // not be created still gives the new-file values.
+    return !existed;
 }
 
 } // namespace
@@ -85,6 +111,8 @@ Invocation ParseInvocation(const QStringList& arguments) {
             invocation.Home = value(argument);
         else if (argument == QLatin1String("--tape"))
             invocation.Tape = value(argument);
+        else if (argument == QLatin1String("--job"))
+            invocation.JobFile = value(argument);
         else if (argument == QLatin1String("--yes"))
             invocation.AssumeYes = true;
         else if (argument == QLatin1String("--set"))
@@ -99,6 +127,8 @@ Invocation ParseInvocation(const QStringList& arguments) {
         throw UsageError{QStringLiteral("no command given (try 'orvane-cli help')")};
     if (invocation.Home.isEmpty() && arguments.contains(QStringLiteral("--home")))
         throw UsageError{QStringLiteral("--home needs a directory")};
+    if (invocation.JobFile.isEmpty() && arguments.contains(QStringLiteral("--job")))
+        throw UsageError{QStringLiteral("--job needs a file")};
     return invocation;
 }
 
@@ -119,6 +149,11 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
             throw UsageError{QStringLiteral("unknown command ") + word};
         TerminalOperator op(in, out, err, invocation.AssumeYes);
         Session session(op, ResolveProgramDirectory(invocation.Home), invocation.Tape);
+        if (!invocation.JobFile.isEmpty())
+            session.JobFilePath = QFileInfo(invocation.JobFile).absoluteFilePath();
+        // The job command reads and writes the file itself.
+        if (command->Name != QLatin1String("job") && !LoadJobFileFor(session, invocation))
+            return 1;
         for (const QString& assignment : invocation.Settings) {
             const JobFileAssignment set = ApplyJobFileAssignment(session.Settings, assignment);
             if (!set.Valid)
@@ -139,7 +174,7 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
             if (session.CancelFlag)
                 return 1;
         }
-        CommandEnvironment env{session, op, invocation.Command.mid(1)};
+        CommandEnvironment env{session, op, invocation.Command.mid(1), invocation.Settings};
         return command->Run(env);
     } catch (const UsageError& error) {
         err << "orvane-cli: " << error.Message << '\n';

@@ -20,6 +20,7 @@ struct UsageError {
 struct Invocation {
     QString Home;
     QString Tape;
+    QString JobFile; // --job FILE: the job file in place of the program directory's jobs.job
     bool AssumeYes = false;
     QStringList Settings; // "SECTION/KEY=VALUE"
     QStringList Command;  // the command word and its arguments
@@ -31,7 +32,8 @@ Invocation ParseInvocation(const QStringList& arguments);
 struct CommandEnvironment {
     orvane::Session& Session;
     TerminalOperator& Op;
-    QStringList Args; // after the command word
+    QStringList Args;      // after the command word
+    QStringList Overrides; // the --set assignments, applied already to the session's settings
 };
 
 struct Command {
@@ -54,5 +56,8 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
 int ExitStatus(const Session& session);
 QString TakeValue(QStringList& args, const QString& option); // removes "--opt VALUE"
 bool TakeFlag(QStringList& args, const QString& option);
+// A list line for a path given on the command line: absolute, and a directory ends in '/'. With
+// `markDirectory` an existing directory counts as one, else only a path written with a final '/'.
+QString ListLine(const QString& argument, bool markDirectory);
 
 } // namespace orvane::cli

@@ -19,6 +19,10 @@ public:
     TerminalOperator(QTextStream& in, QTextStream& out, QTextStream& err, bool assumeYes);
     ~TerminalOperator() override;
 
+    // Output for scripts, and the messages about it.
+    QTextStream& Out() { return m_out; }
+    QTextStream& Err() { return m_err; }
+
     MessageAnswer MessageBox(const QString& text, const QString& caption, MessageIcon icon,
                              MessageButtons buttons) override;
     std::optional<QString> InputBox(const QString& caption, const QString& prompt,

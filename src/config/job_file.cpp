@@ -56,6 +56,19 @@ IniDocument NewJobFileDocument(const Settings& current) {
     return document;
 }
 
+// The lists first, then the settings: the order of a file written by the Save command.
+IniDocument ListsAndSettingsDocument(Settings& settings) {
+    IniDocument document;
+    for (const JobFileKey& key : JobFileKeys()) {
+        if (IsList(key)) {
+            NormalizePathList(settings.*key.List);
+            PutList(document, key, settings.*key.List);
+        }
+    }
+    PutSettings(document, settings);
+    return document;
+}
+
 } // namespace
 
 JobFileLoad LoadJobFile(const QString& path, Settings& settings) {
@@ -90,15 +103,11 @@ QString SaveJobFileSettings(const QString& path, const Settings& settings) {
 }
 
 QString SaveJobFileLists(const QString& path, Settings& settings) {
-    IniDocument document;
-    for (const JobFileKey& key : JobFileKeys()) {
-        if (IsList(key)) {
-            NormalizePathList(settings.*key.List);
-            PutList(document, key, settings.*key.List);
-        }
-    }
-    PutSettings(document, settings);
-    return WriteJobFileContent(path, document);
+    return WriteJobFileContent(path, ListsAndSettingsDocument(settings));
+}
+
+QByteArray JobFileDocumentText(Settings settings) {
+    return ListsAndSettingsDocument(settings).ToText();
 }
 
 QString CreateNewJobFile(const QString& path, const Settings& current) {

@@ -2,6 +2,7 @@
 
 #include "settings.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace orvane {
@@ -25,6 +26,10 @@ JobFileLoad LoadJobFile(const QString& path, Settings& settings);
 // The Save command: normalises both path lists, then replaces the job file by one that holds the
 // backup list, the exclude list (no section for an empty list) and every setting.
 [[nodiscard]] QString SaveJobFileLists(const QString& path, Settings& settings);
+
+// The whole job file as the Save command writes it for these settings and lists (both lists
+// normalised), with CR LF lines.
+QByteArray JobFileDocumentText(Settings settings);
 
 // Writes a new job file with the new-file values; the autostart hour and minute are taken from
 // `current`. An existing file is left alone and reported.

@@ -24,7 +24,7 @@ SessionResources::SessionResources(OperatorInterface& op, const QString& program
 Session::Session(OperatorInterface& op, const QString& programDirectory, const QString& tapeChoice)
     : SessionResources(op, programDirectory, tapeChoice),
       ArchiveContext(op, ProtocolLog, *TapeDevice, ProgramPaths),
-      WorkLock(ProgramPaths.WorkLockPath) {
+      JobFilePath(ProgramPaths.JobFilePath), WorkLock(ProgramPaths.WorkLockPath) {
     ReadLegacyDescription = [this](TapeDescription& description) {
         orvane::ReadLegacyDescription(*this, description);
     };

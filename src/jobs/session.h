@@ -38,6 +38,13 @@ public:
     using SessionResources::TapeDriveName;
 
     orvane::Settings Settings;
+    // The current job file: the program directory's jobs.job until another one is loaded.
+    QString JobFilePath;
+    // True only while a job file is applied to the settings, which are then not written back.
+    bool LoadingJobFile = false;
+    // The job file error said last: a file that cannot be written is reported once, not on
+    // every change of a setting.
+    QString ReportedJobFileError;
     // Held while a job uses the work files; see WorkDirectoryClaim.
     WorkDirectoryLock WorkLock;
 

@@ -82,6 +82,19 @@ TEST_F(BackupCommandTest, ANothingToDoRunExitsWith1) {
     EXPECT_TRUE(run.Out.contains("The backup list is empty: nothing was written to tape."));
 }
 
+TEST_F(BackupCommandTest, WithoutPathsTheJobsListIsWritten) {
+    MakeFile("kept/a.txt", "a");
+    MakeFile("kept/cache/b", "b");
+    ASSERT_EQ(Cli({"job", "remove", "/home/", "/etc/"}).Status, 0);
+    ASSERT_EQ(Cli({"job", "add", m_source.path() + "/kept"}).Status, 0);
+    ASSERT_EQ(Cli({"job", "exclude", m_source.path() + "/kept/cache/"}).Status, 0);
+    const CliRun run = Cli({"backup"});
+    EXPECT_EQ(run.Status, 0) << run.Out.toStdString();
+    const QStringList paths = TapePaths();
+    ASSERT_EQ(paths.size(), 2);
+    EXPECT_EQ(paths[0], m_source.path() + "/kept/a.txt");
+}
+
 TEST_F(BackupCommandTest, WrongArgumentsAreUsageErrors) {
     for (const QStringList& args :
          {QStringList{"backup", "--bogus", "/etc/"}, QStringList{"backup", "--exclude"},
