@@ -15,6 +15,7 @@ int BackupCommand(CommandEnvironment& env);
 int CatalogCommand(CommandEnvironment& env);
 int RestoreCommand(CommandEnvironment& env);
 int VerifyCommand(CommandEnvironment& env);
+int ScheduleCommand(CommandEnvironment& env);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -32,6 +33,10 @@ const std::vector<Command>& Commands() {
         {QStringLiteral("restore"), QStringLiteral("restore [--target DIR] SELECTION..."), true,
          RestoreCommand},
         {QStringLiteral("verify"), QStringLiteral("verify"), true, VerifyCommand},
+        // Starts the drive itself: a drive without a tape at start-up must not end a scheduler
+        // that runs for days.
+        {QStringLiteral("schedule"), QStringLiteral("schedule [--job FILE]"), false,
+         ScheduleCommand},
     };
     return commands;
 }
@@ -102,6 +107,16 @@ Invocation ParseInvocation(const QStringList& arguments) {
     return invocation;
 }
 
+void ApplyAssignments(Settings& settings, const QStringList& assignments, QTextStream& err) {
+    for (const QString& assignment : assignments) {
+        const JobFileAssignment set = ApplyJobFileAssignment(settings, assignment);
+        if (!set.Valid)
+            throw UsageError{set.Message};
+        if (!set.Message.isEmpty())
+            err << "orvane-cli: " << set.Message << Qt::endl;
+    }
+}
+
 int ExitStatus(const Session& session) {
     return session.CancelFlag ? 1 : 0;
 }
@@ -119,13 +134,7 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
             throw UsageError{QStringLiteral("unknown command ") + word};
         TerminalOperator op(in, out, err, invocation.AssumeYes);
         Session session(op, ResolveProgramDirectory(invocation.Home), invocation.Tape);
-        for (const QString& assignment : invocation.Settings) {
-            const JobFileAssignment set = ApplyJobFileAssignment(session.Settings, assignment);
-            if (!set.Valid)
-                throw UsageError{set.Message};
-            if (!set.Message.isEmpty())
-                err << "orvane-cli: " << set.Message << Qt::endl;
-        }
+        ApplyAssignments(session.Settings, invocation.Settings, err);
         if (const QString library = VirtualLibraryDirectory(session.TapeDriveName);
             !library.isEmpty()) {
             op.SetAutoloader(
@@ -139,7 +148,7 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
             if (session.CancelFlag)
                 return 1;
         }
-        CommandEnvironment env{session, op, invocation.Command.mid(1)};
+        CommandEnvironment env{session, op, invocation.Command.mid(1), invocation.Settings};
         return command->Run(env);
     } catch (const UsageError& error) {
         err << "orvane-cli: " << error.Message << '\n';

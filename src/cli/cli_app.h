@@ -6,7 +6,8 @@
 
 namespace orvane {
 class Session;
-}
+struct Settings;
+} // namespace orvane
 
 namespace orvane::cli {
 
@@ -32,6 +33,9 @@ struct CommandEnvironment {
     orvane::Session& Session;
     TerminalOperator& Op;
     QStringList Args; // after the command word
+    // The --set assignments, already applied; a command that loads a job file applies them
+    // again on top of it.
+    QStringList Assignments;
 };
 
 struct Command {
@@ -54,5 +58,8 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
 int ExitStatus(const Session& session);
 QString TakeValue(QStringList& args, const QString& option); // removes "--opt VALUE"
 bool TakeFlag(QStringList& args, const QString& option);
+// Applies "SECTION/KEY=VALUE" assignments to the settings; a notice for a value not taken as
+// given goes to `err`. Throws UsageError for an assignment that is not valid.
+void ApplyAssignments(Settings& settings, const QStringList& assignments, QTextStream& err);
 
 } // namespace orvane::cli

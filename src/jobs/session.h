@@ -49,6 +49,8 @@ public:
     // start-up busy mode. When the start-up probe found no usable medium, that has been reported
     // already and the tape description is not read (it would only report the same again).
     void DelayedStart();
+    // Makes `path` the current job file (a job file named on the command line).
+    void SetJobFilePath(const QString& path) { ProgramPaths.JobFilePath = path; }
 
 private:
     bool m_startProbeFailed = false;
