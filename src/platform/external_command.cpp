@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <cerrno>
 #include <fcntl.h>
 #include <spawn.h>
@@ -30,8 +29,49 @@ CommandStartFailure NotFound(const QString& program) {
 
 } // namespace
 
+QStringList SplitCommandLine(const QString& commandLine) {
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    QChar quote; // the open quote, or null
+    for (qsizetype i = 0; i < commandLine.size(); ++i) {
+        const QChar c = commandLine.at(i);
+        if (quote == QLatin1Char('\'')) {
+            if (c == quote)
+                quote = QChar();
+            else
+                word += c;
+        } else if (quote == QLatin1Char('"')) {
+            const bool escape = c == QLatin1Char('\\') && i + 1 < commandLine.size() &&
+                                QStringLiteral("\"\\$`").contains(commandLine.at(i + 1));
+            if (escape)
+                word += commandLine.at(++i);
+            else if (c == quote)
+                quote = QChar();
+            else
+                word += c;
+        } else if (c.isSpace()) {
+            if (inWord)
+                words << word;
+            word.clear();
+            inWord = false;
+        } else {
+            inWord = true;
+            if (c == QLatin1Char('\'') || c == QLatin1Char('"'))
+                quote = c;
+            else if (c == QLatin1Char('\\') && i + 1 < commandLine.size())
+                word += commandLine.at(++i);
+            else
+                word += c;
+        }
+    }
+    if (inWord)
+        words << word;
+    return words;
+}
+
 CommandStart StartDetachedCommand(const QString& commandLine) {
-    const QStringList words = QProcess::splitCommand(commandLine);
+    const QStringList words = SplitCommandLine(commandLine);
     if (words.isEmpty() || words.first().isEmpty())
         return Failed(CommandStartFailure::FileNotFound, ENOENT);
 

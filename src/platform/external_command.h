@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace orvane {
 
@@ -19,6 +20,11 @@ struct CommandStart {
 
     bool Started() const { return Failure == CommandStartFailure::None; }
 };
+
+// Splits a command line as a POSIX shell splits words, without expanding anything: blanks
+// separate words, '...' keeps everything literally, "..." keeps all but \" \\ \$ \` escapes,
+// and a backslash outside quotes takes the next character as it is.
+QStringList SplitCommandLine(const QString& commandLine);
 
 // Starts the program of `commandLine` (the program path, then its arguments, split with
 // shell-like quoting; no shell runs) in its own session with standard input from /dev/null, and
