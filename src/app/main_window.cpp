@@ -7,9 +7,12 @@
 #include "integrations/zip_engine_info.h"
 #include "jobs/backup_lists.h"
 #include "jobs/backup_run.h"
+#include "jobs/backup_scheduler.h"
 #include "jobs/catalog_load.h"
 #include "jobs/catalog_tree_model.h"
+#include "jobs/external_command_run.h"
 #include "jobs/restore_run.h"
+#include "jobs/scheduled_backup.h"
 #include "jobs/session.h"
 #include "jobs/verify_run.h"
 #include "led_display.h"
@@ -39,6 +42,17 @@ namespace {
 constexpr int Timer1Interval = 60000;
 constexpr int Timer2Interval = 2000;
 } // namespace
+
+template <typename Handler> auto THauptmenu::Command(Handler handler) {
+    return [this, handler] {
+        ++m_commandDepth;
+        (this->*handler)();
+        --m_commandDepth;
+        // Not from inside the handler's signal: the autostart gets a fresh call stack.
+        if (m_commandDepth == 0 && m_scheduler->HeldSlot())
+            QTimer::singleShot(0, this, &THauptmenu::CheckAutostart);
+    };
+}
 
 THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_ui(std::make_unique<Ui::THauptmenuForm>()) {
@@ -194,16 +208,20 @@ void THauptmenu::SetUpMenus() {
 }
 
 void THauptmenu::SetUpTimers() {
+    m_scheduler = std::make_unique<BackupScheduler>();
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(Timer1Interval);
+    // A coarse timer may be late by seconds; the scheduler would still find a skipped minute,
+    // but the backup should begin within its minute.
+    m_timer1->setTimerType(Qt::PreciseTimer);
     connect(m_timer1, &QTimer::timeout, this, &THauptmenu::Timer1Timer);
 
     m_timer2 = new QTimer(this);
     m_timer2->setObjectName(QStringLiteral("Timer2"));
     m_timer2->setInterval(Timer2Interval);
     m_timer2->setSingleShot(true);
-    connect(m_timer2, &QTimer::timeout, this, &THauptmenu::Timer2Timer);
+    connect(m_timer2, &QTimer::timeout, this, Command(&THauptmenu::Timer2Timer));
 
     if (m_options.RunTimers) {
         m_timer1->start();
@@ -213,50 +231,52 @@ void THauptmenu::SetUpTimers() {
 
 void THauptmenu::ConnectCommands() {
     Ui::THauptmenuForm& ui = *m_ui;
-    connect(ui.Exit1, &QAction::triggered, this, &THauptmenu::Exit1Click);
-    connect(ui.BitBtn1, &QPushButton::clicked, this, &THauptmenu::BitBtn1Click);
-    connect(ui.StartBackup1, &QAction::triggered, this, &THauptmenu::BitBtn1Click);
-    connect(ui.BitBtn7, &QPushButton::clicked, this, &THauptmenu::BitBtn7Click);
-    connect(ui.AddFiles1, &QAction::triggered, this, &THauptmenu::BitBtn7Click);
-    connect(ui.BitBtn15, &QPushButton::clicked, this, &THauptmenu::BitBtn15Click);
-    connect(ui.BitBtn14, &QPushButton::clicked, this, &THauptmenu::Button2Click);
-    connect(ui.LoadCatalog1, &QAction::triggered, this, &THauptmenu::Button2Click);
+    connect(ui.Exit1, &QAction::triggered, this, Command(&THauptmenu::Exit1Click));
+    connect(ui.BitBtn1, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn1Click));
+    connect(ui.StartBackup1, &QAction::triggered, this, Command(&THauptmenu::BitBtn1Click));
+    connect(ui.BitBtn7, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn7Click));
+    connect(ui.AddFiles1, &QAction::triggered, this, Command(&THauptmenu::BitBtn7Click));
+    connect(ui.BitBtn15, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn15Click));
+    connect(ui.BitBtn14, &QPushButton::clicked, this, Command(&THauptmenu::Button2Click));
+    connect(ui.LoadCatalog1, &QAction::triggered, this, Command(&THauptmenu::Button2Click));
     connect(ui.LoadCatalogsequentiell1, &QAction::triggered, this,
-            &THauptmenu::LoadCatalogsequentiell1Click);
+            Command(&THauptmenu::LoadCatalogsequentiell1Click));
     connect(ui.TreeView1, &QTreeView::doubleClicked, this, &THauptmenu::TreeView1DblClick);
-    connect(ui.BitBtn12, &QPushButton::clicked, this, &THauptmenu::BitBtn12Click);
-    connect(ui.Restoreto1, &QAction::triggered, this, &THauptmenu::BitBtn12Click);
-    connect(ui.BitBtn13, &QPushButton::clicked, this, &THauptmenu::Button1Click);
-    connect(ui.StartRestore1, &QAction::triggered, this, &THauptmenu::Button1Click);
-    connect(ui.Button3, &QPushButton::clicked, this, &THauptmenu::Button3Click);
+    connect(ui.BitBtn12, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn12Click));
+    connect(ui.Restoreto1, &QAction::triggered, this, Command(&THauptmenu::BitBtn12Click));
+    connect(ui.BitBtn13, &QPushButton::clicked, this, Command(&THauptmenu::Button1Click));
+    connect(ui.StartRestore1, &QAction::triggered, this, Command(&THauptmenu::Button1Click));
+    connect(ui.Button3, &QPushButton::clicked, this, Command(&THauptmenu::Button3Click));
     connect(ui.GetTapeDescription1, &QAction::triggered, this,
-            &THauptmenu::GetTapeDescription1Click);
-    connect(ui.ShowInfo1, &QAction::triggered, this, &THauptmenu::ShowInfo1Click);
-    connect(ui.Clear1, &QAction::triggered, this, &THauptmenu::BitBtn2Click);
-    connect(ui.BitBtn2, &QPushButton::clicked, this, &THauptmenu::BitBtn2Click);
-    connect(ui.BitBtn16, &QPushButton::clicked, this, &THauptmenu::BitBtn16Click);
+            Command(&THauptmenu::GetTapeDescription1Click));
+    connect(ui.ShowInfo1, &QAction::triggered, this, Command(&THauptmenu::ShowInfo1Click));
+    connect(ui.Clear1, &QAction::triggered, this, Command(&THauptmenu::BitBtn2Click));
+    connect(ui.BitBtn2, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn2Click));
+    connect(ui.BitBtn16, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn16Click));
     for (QPushButton* cancel : {ui.BitBtn8, ui.BitBtn9, ui.BitBtn17})
         connect(cancel, &QPushButton::clicked, this, &THauptmenu::BitBtn9Click);
-    connect(ui.BitBtn18, &QPushButton::clicked, this, &THauptmenu::BitBtn18Click);
-    connect(ui.BitBtn19, &QPushButton::clicked, this, &THauptmenu::BitBtn19Click);
-    connect(ui.BitBtn20, &QPushButton::clicked, this, &THauptmenu::BitBtn20Click);
-    connect(ui.Auswerfen1, &QAction::triggered, this, &THauptmenu::Auswerfen1Click);
-    connect(ui.RewindTape1, &QAction::triggered, this, &THauptmenu::RewindTape1Click);
-    connect(ui.MoveTapetoBlockNr1, &QAction::triggered, this, &THauptmenu::MoveTapetoBlockNr1Click);
-    connect(ui.GetTapePosition1, &QAction::triggered, this, &THauptmenu::GetTapePosition1Click);
-    connect(ui.About1, &QAction::triggered, this, &THauptmenu::HelpAbout);
+    connect(ui.BitBtn18, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn18Click));
+    connect(ui.BitBtn19, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn19Click));
+    connect(ui.BitBtn20, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn20Click));
+    connect(ui.Auswerfen1, &QAction::triggered, this, Command(&THauptmenu::Auswerfen1Click));
+    connect(ui.RewindTape1, &QAction::triggered, this, Command(&THauptmenu::RewindTape1Click));
+    connect(ui.MoveTapetoBlockNr1, &QAction::triggered, this,
+            Command(&THauptmenu::MoveTapetoBlockNr1Click));
+    connect(ui.GetTapePosition1, &QAction::triggered, this,
+            Command(&THauptmenu::GetTapePosition1Click));
+    connect(ui.About1, &QAction::triggered, this, Command(&THauptmenu::HelpAbout));
     for (QPushButton* load : {ui.BitBtn10, ui.BitBtn6})
-        connect(load, &QPushButton::clicked, this, &THauptmenu::BitBtn10Click);
-    connect(ui.Load1, &QAction::triggered, this, &THauptmenu::BitBtn10Click);
+        connect(load, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn10Click));
+    connect(ui.Load1, &QAction::triggered, this, Command(&THauptmenu::BitBtn10Click));
     for (QPushButton* save : {ui.BitBtn11, ui.BitBtn5})
-        connect(save, &QPushButton::clicked, this, &THauptmenu::BitBtn11Click);
-    connect(ui.Save1, &QAction::triggered, this, &THauptmenu::BitBtn11Click);
-    connect(ui.BitBtn3, &QPushButton::clicked, this, &THauptmenu::BitBtn3Click);
-    connect(ui.AddDirDrive1, &QAction::triggered, this, &THauptmenu::BitBtn3Click);
-    connect(ui.BitBtn4, &QPushButton::clicked, this, &THauptmenu::BitBtn4Click);
-    connect(ui.SpeedButton1, &QToolButton::clicked, this, &THauptmenu::SpeedButton1Click);
-    connect(ui.BackupDays1, &QAction::triggered, this, &THauptmenu::SpeedButton1Click);
-    connect(ui.Help1, &QAction::triggered, this, &THauptmenu::Help1Click);
+        connect(save, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn11Click));
+    connect(ui.Save1, &QAction::triggered, this, Command(&THauptmenu::BitBtn11Click));
+    connect(ui.BitBtn3, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn3Click));
+    connect(ui.AddDirDrive1, &QAction::triggered, this, Command(&THauptmenu::BitBtn3Click));
+    connect(ui.BitBtn4, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn4Click));
+    connect(ui.SpeedButton1, &QToolButton::clicked, this, Command(&THauptmenu::SpeedButton1Click));
+    connect(ui.BackupDays1, &QAction::triggered, this, Command(&THauptmenu::SpeedButton1Click));
+    connect(ui.Help1, &QAction::triggered, this, Command(&THauptmenu::Help1Click));
 }
 
 void THauptmenu::MoveEdit8OntoRestoreTarget() {
@@ -280,12 +300,41 @@ void THauptmenu::UpdateDependentControls() {
 }
 
 void THauptmenu::Timer1Timer() {
-    // The daily autostart is not built yet.
+    CheckAutostart();
+}
+
+void THauptmenu::CheckAutostart() {
+    const bool operationRunning = m_commandDepth > 0 || m_states->Busy();
+    const BackupScheduler::TickResult tick =
+        m_scheduler->Tick(m_session->Settings, m_session->BackupRunning, operationRunning);
+    if (tick.Action != BackupScheduler::Decision::StartBackup) {
+        CarryOutAutostart(*m_session, tick, BackupSteps());
+        return;
+    }
+    ++m_commandDepth;
+    CarryOutAutostart(*m_session, tick, BackupSteps());
+    --m_commandDepth;
+    FinishRun();
 }
 
 void THauptmenu::Timer2Timer() {
     m_timer2->stop();
     m_session->DelayedStart();
+    const bool start =
+        ApplyStartArguments(*m_session, m_options.JobFileArgument, m_options.StartArgument);
+    ShowSettings();
+    if (start)
+        BitBtn1Click();
+}
+
+BackupRunSteps THauptmenu::BackupSteps() {
+    BackupRunSteps steps;
+    steps.ClearMailBody = [this] { ClearMemo(*m_ui->reMessageText); };
+    steps.VerifyBackup = VerifyAfterBackupStep(*m_session);
+    steps.RunExternalCommand = ExternalCommandStep(*m_operator);
+    // The window closes once the run has unwound; the program ends with it.
+    steps.ExitApplication = [this] { QTimer::singleShot(0, this, &THauptmenu::close); };
+    return steps;
 }
 
 void THauptmenu::FinishRun() {
@@ -294,10 +343,7 @@ void THauptmenu::FinishRun() {
 }
 
 void THauptmenu::BitBtn1Click() {
-    BackupRunSteps steps;
-    steps.ClearMailBody = [this] { ClearMemo(*m_ui->reMessageText); };
-    steps.VerifyBackup = VerifyAfterBackupStep(*m_session);
-    RunBackup(*m_session, steps);
+    RunBackup(*m_session, BackupSteps());
     FinishRun();
 }
 

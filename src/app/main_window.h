@@ -17,6 +17,8 @@ class THauptmenuForm;
 
 namespace orvane {
 
+class BackupScheduler;
+struct BackupRunSteps;
 class CatalogTreeModel;
 class ControlStates;
 class LedDisplay;
@@ -122,6 +124,13 @@ private:
     // the run left them (it tidies the lists).
     void FinishRun();
     void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    // The backup run's steps as this window carries them out.
+    BackupRunSteps BackupSteps();
+    // Asks the scheduler whether an autostart is due, and starts it when nothing else runs.
+    void CheckAutostart();
+    // A command handler for the connections: while it runs, no autostart begins; one that came
+    // meanwhile starts as soon as it has ended.
+    template <typename Handler> auto Command(Handler handler);
 
     StartOptions m_options;
     std::unique_ptr<Ui::THauptmenuForm> m_ui;
@@ -133,6 +142,8 @@ private:
     CatalogTreeModel* m_catalog = nullptr;
     QTimer* m_timer1 = nullptr;
     QTimer* m_timer2 = nullptr;
+    std::unique_ptr<BackupScheduler> m_scheduler;
+    int m_commandDepth = 0;
     QPointer<QSystemTrayIcon> m_trayIcon;
     AuxiliaryWindows m_windows;
 };

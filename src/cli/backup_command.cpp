@@ -1,5 +1,6 @@
 #include "cli_app.h"
 #include "jobs/backup_run.h"
+#include "jobs/external_command_run.h"
 #include "jobs/session.h"
 #include "jobs/verify_run.h"
 #include "tape/tape_description_io.h"
@@ -44,6 +45,8 @@ int BackupCommand(CommandEnvironment& env) {
         LoadTapeDescription(session);
     BackupRunSteps steps;
     steps.VerifyBackup = VerifyAfterBackupStep(session);
+    steps.RunExternalCommand = ExternalCommandStep(env.Op);
+    // "Exit Orvane after Backup": a one-shot command ends anyway.
     RunBackup(session, steps);
     return ExitStatus(session);
 }

@@ -19,6 +19,7 @@ int CatalogCommand(CommandEnvironment& env);
 int RestoreCommand(CommandEnvironment& env);
 int VerifyCommand(CommandEnvironment& env);
 int JobCommand(CommandEnvironment& env);
+int ScheduleCommand(CommandEnvironment& env);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -40,6 +41,10 @@ const std::vector<Command>& Commands() {
          QStringLiteral("job show | job set \"SECTION/KEY=VALUE\"... | job add PATH... | "
                         "job exclude PATH... | job remove PATH..."),
          false, JobCommand},
+        // Starts the drive itself: a drive without a tape at start-up must not end a scheduler
+        // that runs for days.
+        {QStringLiteral("schedule"), QStringLiteral("schedule [--job FILE]"), false,
+         ScheduleCommand},
     };
     return commands;
 }
@@ -132,6 +137,16 @@ Invocation ParseInvocation(const QStringList& arguments) {
     return invocation;
 }
 
+void ApplyAssignments(Settings& settings, const QStringList& assignments, QTextStream& err) {
+    for (const QString& assignment : assignments) {
+        const JobFileAssignment set = ApplyJobFileAssignment(settings, assignment);
+        if (!set.Valid)
+            throw UsageError{set.Message};
+        if (!set.Message.isEmpty())
+            err << "orvane-cli: " << set.Message << Qt::endl;
+    }
+}
+
 int ExitStatus(const Session& session) {
     return session.CancelFlag ? 1 : 0;
 }
@@ -154,13 +169,7 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
         // The job command reads and writes the file itself.
         if (command->Name != QLatin1String("job") && !LoadJobFileFor(session, invocation))
             return 1;
-        for (const QString& assignment : invocation.Settings) {
-            const JobFileAssignment set = ApplyJobFileAssignment(session.Settings, assignment);
-            if (!set.Valid)
-                throw UsageError{set.Message};
-            if (!set.Message.isEmpty())
-                err << "orvane-cli: " << set.Message << Qt::endl;
-        }
+        ApplyAssignments(session.Settings, invocation.Settings, err);
         if (const QString library = VirtualLibraryDirectory(session.TapeDriveName);
             !library.isEmpty()) {
             op.SetAutoloader(

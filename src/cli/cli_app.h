@@ -6,7 +6,8 @@
 
 namespace orvane {
 class Session;
-}
+struct Settings;
+} // namespace orvane
 
 namespace orvane::cli {
 
@@ -59,5 +60,8 @@ bool TakeFlag(QStringList& args, const QString& option);
 // A list line for a path given on the command line: absolute, and a directory ends in '/'. With
 // `markDirectory` an existing directory counts as one, else only a path written with a final '/'.
 QString ListLine(const QString& argument, bool markDirectory);
+// Applies "SECTION/KEY=VALUE" assignments to the settings; a notice for a value not taken as
+// given goes to `err`. Throws UsageError for an assignment that is not valid.
+void ApplyAssignments(Settings& settings, const QStringList& assignments, QTextStream& err);
 
 } // namespace orvane::cli

@@ -35,6 +35,8 @@ public:
     }
     void SetStatus(const QString& text) override;
     void SetCaption(const QString& text) override { m_caption = text; }
+    // Questions take their default answer from now on (a run that nobody watches).
+    void SetAssumeYes(bool assumeYes) { m_assumeYes = assumeYes; }
     void AppendProtocolLine(const QString& text) override;
     // The status line already names the file at work; the counters and views add nothing a
     // terminal user reads, and the summary lines carry the totals.

@@ -4,6 +4,7 @@
 #include "archive/end_marker_io.h"
 #include "backup_summary.h"
 #include "config/path_list.h"
+#include "external_command_run.h"
 #include "platform/date_time_text.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
@@ -15,7 +16,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
 #include <optional>
 
 namespace orvane {
@@ -30,23 +30,29 @@ void AddErrorBlock(Session& session, const QString& text) {
     session.Protocol.AddProtocolLine(QString());
 }
 
-// A wait time in whole seconds; nothing, after the conversion error was shown, when the text
-// is not a whole number.
+// A wait time in whole seconds; nothing, after the error was shown, when the text is not one.
 std::optional<int> WaitSeconds(Session& session, const QString& text) {
-    bool ok = false;
-    const int seconds = text.trimmed().toInt(&ok);
-    if (!ok) {
-        session.Op.ShowError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-        return std::nullopt;
+    const WaitTime wait = ParseWaitTime(text);
+    if (!wait.Seconds) {
+        session.Op.ShowError(wait.Error);
+        AddErrorBlock(session, wait.Error);
     }
-    return std::max(seconds, 0);
+    return wait.Seconds;
 }
 
-// Ends a run that stops before any tape access, leaving the window idle.
+// The wait after a started command; the window stays alive and its Cancel is heard. False when
+// the run was cancelled meanwhile.
+bool WaitAfterCommand(Session& session, int seconds) {
+    return WaitDispatching(qint64(seconds) * 1000, [&session] { return session.CancelFlag; });
+}
+
+// Ends a run that stops before any tape access, leaving the window idle. The run failed: the
+// cancel flag says so to whoever started it (the exit status of the command line).
 void EndEarly(Session& session) {
     RestoreCursor(session);
     LeaveBusyMode(session);
     session.BackupRunning = false;
+    session.CancelFlag = true;
 }
 
 // "harddisk N": the disk number, or nothing for any other line.
@@ -146,7 +152,7 @@ bool RunPostBackupCommand(Session& session, const BackupRunSteps& steps) {
         const auto seconds = WaitSeconds(session, settings.CommandAfterWait);
         if (!seconds)
             return false;
-        QThread::sleep(ulong(*seconds));
+        WaitAfterCommand(session, *seconds);
         return true;
     }
     session.CancelFlag = true;
@@ -198,7 +204,12 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
             EndEarly(session);
             return;
         }
-        QThread::sleep(ulong(*seconds));
+        if (!WaitAfterCommand(session, *seconds)) {
+            EndEarly(session);
+            AddErrorBlock(session, QStringLiteral("Backup cancelled during the wait time of the "
+                                                  "before Backup command: nothing was written."));
+            return;
+        }
     }
 
     bool cancelled = false;

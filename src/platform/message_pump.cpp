@@ -1,6 +1,11 @@
 #include "message_pump.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
 #include <chrono>
 
 namespace orvane {
@@ -11,6 +16,8 @@ namespace {
 // that a run over thousands of small files does not spend more time in the event loop than on
 // the files.
 constexpr std::chrono::milliseconds PumpInterval(15);
+// How often a wait looks at its stop condition.
+constexpr int StopPollMs = 50;
 
 void Dispatch(int rounds) {
     for (int i = 0; i < rounds; ++i)
@@ -34,6 +41,23 @@ void PumpMessages(int rounds) {
 void DrainMessages() {
     if (QCoreApplication::instance())
         Dispatch(1);
+}
+
+bool WaitDispatching(long long milliseconds, const std::function<bool()>& stop) {
+    const QDeadlineTimer deadline(std::max(milliseconds, 0LL), Qt::PreciseTimer);
+    while (!deadline.hasExpired()) {
+        if (stop && stop())
+            return false;
+        const int slice = int(std::min<qint64>(deadline.remainingTime(), StopPollMs));
+        if (QCoreApplication::instance()) {
+            QEventLoop loop;
+            QTimer::singleShot(slice, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+            loop.exec();
+        } else {
+            QThread::msleep(ulong(slice));
+        }
+    }
+    return !(stop && stop());
 }
 
 } // namespace orvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace orvane {
 
 // Keeps the window alive during long work: n rounds of dispatching every waiting event, at most
@@ -8,5 +10,9 @@ namespace orvane {
 void PumpMessages(int rounds);
 // One round of dispatching every waiting event, now.
 void DrainMessages();
+// Waits `milliseconds` while the window stays alive (its events, timers included, are
+// dispatched; nothing sleeps on its thread). Ends early, answering false, as soon as `stop`
+// answers true; it is asked a few times a second.
+bool WaitDispatching(long long milliseconds, const std::function<bool()>& stop);
 
 } // namespace orvane
