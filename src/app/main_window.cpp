@@ -322,7 +322,7 @@ void THauptmenu::Timer2Timer() {
     m_session->DelayedStart();
     const bool start =
         ApplyStartArguments(*m_session, m_options.JobFileArgument, m_options.StartArgument);
-    ShowSettings();
+    ShowLoadedJobFile();
     if (start)
         BitBtn1Click();
 }

@@ -118,6 +118,8 @@ private:
     void UpdateDependentControls();
     // Applies the current job file to the settings and shows them.
     void LoadJobFileIntoControls();
+    // Shows a job file just applied to the session in every control and dialog.
+    void ShowLoadedJobFile();
     void FolderChosen(int mode, const QString& line);
     void ShowWindow(QWidget* window);
     // Ends every run handler: the window is idle again and the controls show the settings as

@@ -41,6 +41,10 @@ void THauptmenu::SettingsChanged() {
 
 void THauptmenu::LoadJobFileIntoControls() {
     LoadSessionJobFile(*m_session);
+    ShowLoadedJobFile();
+}
+
+void THauptmenu::ShowLoadedJobFile() {
     ShowSettings();
     if (auto* days = qobject_cast<TBackup_days*>(m_windows.BackupDays.data()))
         days->ShowSettings();

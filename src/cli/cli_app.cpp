@@ -110,14 +110,22 @@ Invocation ParseInvocation(const QStringList& arguments) {
             throw UsageError{option + QStringLiteral(" needs a value")};
         return arguments.at(++i);
     };
+    auto nonEmptyValue = [&](const QString& option, const QString& complaint) {
+        const QString given = value(option);
+        if (given.isEmpty())
+            throw UsageError{complaint};
+        return given;
+    };
+    // Only the options before the command word are the program's; a command may take an option
+    // of the same name (schedule --job).
     for (; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (argument == QLatin1String("--home"))
-            invocation.Home = value(argument);
+            invocation.Home = nonEmptyValue(argument, QStringLiteral("--home needs a directory"));
         else if (argument == QLatin1String("--tape"))
             invocation.Tape = value(argument);
         else if (argument == QLatin1String("--job"))
-            invocation.JobFile = value(argument);
+            invocation.JobFile = nonEmptyValue(argument, QStringLiteral("--job needs a file"));
         else if (argument == QLatin1String("--yes"))
             invocation.AssumeYes = true;
         else if (argument == QLatin1String("--set"))
@@ -130,10 +138,6 @@ Invocation ParseInvocation(const QStringList& arguments) {
     invocation.Command = arguments.mid(i);
     if (invocation.Command.isEmpty())
         throw UsageError{QStringLiteral("no command given (try 'orvane-cli help')")};
-    if (invocation.Home.isEmpty() && arguments.contains(QStringLiteral("--home")))
-        throw UsageError{QStringLiteral("--home needs a directory")};
-    if (invocation.JobFile.isEmpty() && arguments.contains(QStringLiteral("--job")))
-        throw UsageError{QStringLiteral("--job needs a file")};
     return invocation;
 }
 

@@ -27,8 +27,9 @@ TEST_F(HelpFileTest, TheGuideBesideTheProgramNamesEveryMenuAndItem) {
         for (QAction* item : menuAction->menu()->actions()) {
             const QString name =
                 item->text().remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0);
-            if (!item->isSeparator())
+            if (!item->isSeparator()) {
                 EXPECT_TRUE(text.contains(name, Qt::CaseInsensitive)) << name.toStdString();
+            }
         }
     }
     EXPECT_EQ(menus, 6);

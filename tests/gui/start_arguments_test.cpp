@@ -71,8 +71,9 @@ TEST_F(StartArgumentsTest, TheJobFileAndTheStartWordDecideTheBackupAtStart) {
         WriteJob(c.BackupAtStart);
         StartWith(m_home.File(c.JobFile), c.StartWord);
         EXPECT_EQ(BackupWritten(), c.Written) << c.Name;
-        if (QFileInfo::exists(m_home.File(c.JobFile)))
+        if (QFileInfo::exists(m_home.File(c.JobFile))) {
             EXPECT_EQ(m_window->Session().JobFilePath, m_home.File(c.JobFile)) << c.Name;
+        }
         EXPECT_FALSE(m_window->Busy()) << c.Name;
         m_window.reset();
     }
