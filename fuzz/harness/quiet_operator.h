@@ -10,9 +10,8 @@ namespace orvane::fuzz {
 // remembers what it was told, so that a harness can check that a run ended idle and in words.
 class QuietOperator : public OperatorInterface {
 public:
-    QStringList Boxes;         // the text of every message box, in order
-    QStringList ProtocolLines; // every protocol line, in order
-    bool Busy = false;         // the last busy mode set
+    QStringList Boxes; // the text of every message box, in order
+    bool Busy = false; // the last busy mode set
     int BusyCursorDepth = 0;
 
     MessageAnswer MessageBox(const QString& text, const QString& caption, MessageIcon icon,
@@ -23,7 +22,7 @@ public:
     MessageAnswer RequestTape(const TapeRequest& request) override;
     void SetStatus(const QString&) override {}
     void SetCaption(const QString&) override {}
-    void AppendProtocolLine(const QString& text) override { ProtocolLines << text; }
+    void AppendProtocolLine(const QString&) override {}
     void ShowView(OperatorView) override {}
     void ShowBackupProgress(const BackupProgress&) override {}
     void ShowRestoreProgress(const RestoreProgress&) override {}

@@ -72,7 +72,6 @@ TapeRun RunJobs(const QString& home, const Jobs& jobs) {
         run.WorkFilesLeft = FilesBelow(session.Paths.WorkDirectory);
     }
     run.Boxes = op.Boxes;
-    run.ProtocolLines = op.ProtocolLines;
     run.EndedIdle = !op.Busy && op.BusyCursorDepth == 0;
     return run;
 }

@@ -9,7 +9,6 @@ namespace orvane::fuzz {
 // How a run over a cartridge made from untrusted bytes ended.
 struct TapeRun {
     QStringList Boxes;         // every message box the operator was shown
-    QStringList ProtocolLines; // every protocol line
     size_t CatalogFiles = 0;   // the files of the catalog loaded
     bool EndedIdle = false;    // busy mode left and the busy cursor back
     QStringList WorkFilesLeft; // what the runs left in the work directory

@@ -39,13 +39,13 @@ QByteArray Content(const QString& path) {
 }
 
 // A run over a tape ends idle and leaves no work file behind. A tape the program wrote gives its
-// catalog; one that fuzzing found to break a run is refused in words.
+// catalog; any other tape gives a catalog or is refused in words, never an empty result in silence.
 void ExpectCleanEnd(const TapeRun& run, Origin from) {
     EXPECT_TRUE(run.EndedIdle);
     if (from == Origin::Seed) {
         EXPECT_GT(run.CatalogFiles, 0u);
     } else {
-        EXPECT_FALSE(run.Boxes.isEmpty()) << "the damage is named";
+        EXPECT_TRUE(run.CatalogFiles > 0 || !run.Boxes.isEmpty()) << "the run ends in words";
     }
     EXPECT_TRUE(run.WorkFilesLeft.isEmpty()) << run.WorkFilesLeft.join(' ').toStdString();
 }
