@@ -32,6 +32,9 @@ nice -n 10 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebIn
     -DORVANE_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
 nice -n 10 cmake --build "$build" --target "${targets[@]/#/fuzz_}"
 
+# The harnesses write their scratch files on every run: on tmpfs a synced save costs nothing.
+[[ -w /dev/shm ]] && export TMPDIR=/dev/shm
+
 status=0
 for target in "${targets[@]}"; do
     work=$build/corpus/$target

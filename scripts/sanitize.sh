@@ -14,6 +14,5 @@ nice -n 10 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebIn
 nice -n 10 cmake --build "$build"
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
-export LSAN_OPTIONS=suppressions=$root/scripts/lsan-suppressions.txt:print_suppressions=0
 cd "$build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j2 -E '^(naming|format)$' "$@"
