@@ -55,6 +55,10 @@ struct TapeTarget {
     TapeRun (*Run)(QByteArrayView);
 };
 
+void PrintTo(const TapeTarget& target, std::ostream* out) {
+    *out << target.Name;
+}
+
 class TapeInputReplay : public ::testing::TestWithParam<TapeTarget> {};
 
 TEST_P(TapeInputReplay, EveryInputEndsIdleInWordsWithoutLeftovers) {
