@@ -106,7 +106,9 @@ void WriteStream(TapeContext& ctx, TapeHandlePtr& handle, const char* source, in
         source += room.size();
         length -= int32_t(room.size());
     }
-    std::memcpy(stream.Room().data(), source, size_t(length));
+    // No bytes may come without a buffer at all, which memcpy must not be given.
+    if (length > 0)
+        std::memcpy(stream.Room().data(), source, size_t(length));
     stream.Advance(length);
 }
 
@@ -130,7 +132,8 @@ bool ReadStream(TapeContext& ctx, TapeHandlePtr& handle, char* destination, int3
         destination += rest.size();
         length -= int32_t(rest.size());
     }
-    std::memcpy(destination, stream.Unread().data(), size_t(length));
+    if (length > 0)
+        std::memcpy(destination, stream.Unread().data(), size_t(length));
     stream.Advance(length);
     return result;
 }
