@@ -190,6 +190,10 @@ void ReportDataOutcome(ArchiveContext& ctx, DataOutcome outcome, const QByteArra
 
 } // namespace
 
+void ReportGrownFile(ArchiveContext& ctx, const QByteArray& path, uint64_t length) {
+    ReportDataOutcome(ctx, DataOutcome::Grown, path, length);
+}
+
 QString KBytesText(int64_t size) {
     return QStringLiteral(" <") + QString::number(size / 1024) + QStringLiteral(" KBytes> ");
 }

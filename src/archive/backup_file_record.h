@@ -43,4 +43,7 @@ void WriteZeros(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length);
 // " <" + size div 1024 + " KBytes> ", the size part of every per-file line.
 QString KBytesText(int64_t size);
 
+// The protocol line for a file that grew while it was read: what is on tape is cut.
+void ReportGrownFile(ArchiveContext& ctx, const QByteArray& path, uint64_t length);
+
 } // namespace orvane

@@ -1,5 +1,6 @@
 #include "packed_file.h"
 
+#include "backup_file_record.h"
 #include "backup_inclusion.h"
 #include "platform/path_bytes.h"
 
@@ -63,11 +64,13 @@ PackedFile PackForTape(ArchiveContext& ctx, BackupWriterState& state, const QByt
                        const struct stat& info) {
     PackedFile packed;
     const QString shown = PathFromBytes(path);
+    bool grew = false;
     if (PackedAhead ahead = state.Ahead.Take(path, info, ctx.CancelFlag)) {
         if (!ahead.Outcome().Ok()) {
             SoftCompression::ReportAddOutcome(ctx.Op, shown, ahead.Outcome());
             return packed;
         }
+        grew = ahead.Outcome().SourceGrew;
         if (!ahead.WorkFile().isEmpty()) {
             packed.m_descriptor = OpenArchive(ahead.WorkFile(), packed.m_length);
         } else {
@@ -75,20 +78,22 @@ PackedFile PackForTape(ArchiveContext& ctx, BackupWriterState& state, const QByt
             packed.m_length = ahead.Memory().Size();
         }
         packed.m_ahead = std::move(ahead);
-        return packed;
-    }
-
-    if (SoftCompression::FitsInMemory(info.st_size)) {
-        if (auto archive = ctx.Compression.AddInMemory(shown, ctx.Op)) {
+    } else if (SoftCompression::FitsInMemory(info.st_size)) {
+        if (auto archive = ctx.Compression.AddInMemory(shown, ctx.Op, &grew)) {
             packed.m_packedHere = std::make_unique<MemoryArchive>(std::move(*archive));
             packed.m_inMemory = packed.m_packedHere.get();
             packed.m_length = packed.m_inMemory->Size();
         }
-        return packed;
+    } else {
+        QFile::remove(ctx.Paths.SoftCompressionArchivePath);
+        if (ctx.Compression.Add(shown, ctx.Op, &grew))
+            packed.m_descriptor =
+                OpenArchive(ctx.Paths.SoftCompressionArchivePath, packed.m_length);
     }
-    QFile::remove(ctx.Paths.SoftCompressionArchivePath);
-    if (ctx.Compression.Add(shown, ctx.Op))
-        packed.m_descriptor = OpenArchive(ctx.Paths.SoftCompressionArchivePath, packed.m_length);
+    // The archive holds the file as it was opened; what was appended since is not on tape, as
+    // with a plain record that grows while it is read.
+    if (packed.IsPacked() && grew)
+        ReportGrownFile(ctx, path, uint64_t(info.st_size));
     return packed;
 }
 

@@ -48,7 +48,8 @@ private:
 // Packs the file at `path` (fstat found `info`) for the writer: the look-ahead's result when the
 // file was packed ahead and has not changed since, else packed here, in memory when it fits and
 // in the compression work file otherwise. A failure is told to the operator in the zip
-// component's words and leaves the result empty, so that the file goes to tape as it is.
+// component's words and leaves the result empty, so that the file goes to tape as it is. A file
+// that grew while it was packed gets the same protocol line as a plain record that grows.
 PackedFile PackForTape(ArchiveContext& ctx, BackupWriterState& state, const QByteArray& path,
                        const struct stat& info);
 

@@ -9,17 +9,21 @@
 
 namespace orvane {
 
-bool SoftCompression::Add(const QString& filePath, OperatorInterface& op) const {
+bool SoftCompression::Add(const QString& filePath, OperatorInterface& op, bool* grew) const {
     const ZipOutcome outcome = PackFile(m_archivePath, filePath, m_level);
     ReportAddOutcome(op, filePath, outcome);
+    if (grew)
+        *grew = outcome.SourceGrew;
     return outcome.Ok();
 }
 
 std::optional<MemoryArchive> SoftCompression::AddInMemory(const QString& filePath,
-                                                          OperatorInterface& op) const {
+                                                          OperatorInterface& op, bool* grew) const {
     MemoryArchive archive;
     const ZipOutcome outcome = PackFileInMemory(filePath, m_level, archive);
     ReportAddOutcome(op, filePath, outcome);
+    if (grew)
+        *grew = outcome.SourceGrew;
     if (!outcome.Ok())
         return std::nullopt;
     return archive;

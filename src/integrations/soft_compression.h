@@ -48,11 +48,13 @@ public:
     // add: makes the archive anew with `filePath` as its only member, stored under its bare
     // file name (already compressed formats stored, the rest deflated at Level()). On failure
     // the operator is told and no archive is left behind, so an old one can never be taken for
-    // this file. True when the archive holds the file.
-    bool Add(const QString& filePath, OperatorInterface& op) const;
+    // this file. True when the archive holds the file. `grew` tells whether the file grew while
+    // it was packed (the archive then holds it as it was when opened).
+    bool Add(const QString& filePath, OperatorInterface& op, bool* grew = nullptr) const;
     // add, into memory: the archive Add would write, byte for byte. Failures are told as by Add;
     // nothing comes back then.
-    std::optional<MemoryArchive> AddInMemory(const QString& filePath, OperatorInterface& op) const;
+    std::optional<MemoryArchive> AddInMemory(const QString& filePath, OperatorInterface& op,
+                                             bool* grew = nullptr) const;
     // Tells the operator that `filePath` could not be packed, in add's words; nothing for a
     // success. For a packing done away from the window's thread.
     static void ReportAddOutcome(OperatorInterface& op, const QString& filePath,

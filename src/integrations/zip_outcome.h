@@ -9,6 +9,9 @@ namespace orvane {
 struct ZipOutcome {
     int ErrorCode = 0;
     QString Text;
+    // A packing that succeeded while the file grew: the archive holds the file as it was when it
+    // was opened, without what was appended since.
+    bool SourceGrew = false;
 
     bool Ok() const { return ErrorCode == 0; }
     static ZipOutcome Failure(int code, const QString& reason) { return {code, reason}; }

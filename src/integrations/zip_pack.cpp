@@ -47,12 +47,22 @@ bool RemoveIfPresent(const QString& path) {
 struct SourceFile {
     FILE* Stream = nullptr;
     struct stat Info {};
+    // A second descriptor of the file, still open when libzip has closed the stream, to tell
+    // whether the file grew while it was read.
+    int Watch = -1;
     SourceFile() = default;
     SourceFile(const SourceFile&) = delete;
     SourceFile& operator=(const SourceFile&) = delete;
     ~SourceFile() {
         if (Stream)
             std::fclose(Stream);
+        if (Watch >= 0)
+            ::close(Watch);
+    }
+    // libzip reads the length fixed at the open and ignores what is appended later.
+    bool Grew() const {
+        struct stat now {};
+        return Watch >= 0 && ::fstat(Watch, &now) == 0 && now.st_size > Info.st_size;
     }
 };
 
@@ -73,6 +83,7 @@ ZipOutcome OpenSource(const QString& filePath, SourceFile& source) {
         ::close(fd);
         return ZipOutcome::Failure(ZIP_ER_OPEN, QString::fromLocal8Bit(std::strerror(errno)));
     }
+    source.Watch = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     return {};
 }
 
@@ -153,7 +164,9 @@ ZipOutcome PackFile(const QString& archivePath, const QString& filePath, int lev
         RemoveIfPresent(archivePath);
         return outcome;
     }
-    return {};
+    ZipOutcome packed;
+    packed.SourceGrew = source.Grew();
+    return packed;
 }
 
 ZipOutcome PackFileInMemory(const QString& filePath, int level, MemoryArchive& archive,
@@ -180,8 +193,11 @@ ZipOutcome PackFileInMemory(const QString& filePath, int level, MemoryArchive& a
 
     ZipOutcome outcome = AddOnlyMember(zip, filePath, source, level, control);
     if (outcome.Ok()) {
-        if (zip_close(zip) == 0)
-            return archive.Adopt(buffer);
+        if (zip_close(zip) == 0) {
+            outcome = archive.Adopt(buffer);
+            outcome.SourceGrew = outcome.Ok() && source.Grew();
+            return outcome;
+        }
         outcome = LibraryFailure(zip_get_error(zip));
     }
     zip_discard(zip);

@@ -1,7 +1,10 @@
 #include "integrations/zip_pack.h"
 #include "zip_fixture.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QTimer>
+#include <memory>
 
 namespace orvane::test {
 namespace {
@@ -186,6 +189,38 @@ TEST_F(PackTest, WorkDirectoryThatCannotHoldTheArchiveIsReported) {
     ASSERT_EQ(m_op.Boxes.size(), 1u);
     EXPECT_TRUE(m_op.Boxes[0].Text.startsWith(QStringLiteral("Softcompression could not pack ")));
     EXPECT_FALSE(QFileInfo::exists(nowhere.ArchivePath()));
+}
+
+// libzip reads the length the file had when it was opened. The file grows while it is packed
+// (the window's event pump runs inside the packing and appends to it): the archive holds the
+// first length only, and the caller learns that the file grew, for its protocol line.
+TEST_F(PackTest, AFileThatGrowsWhilePackedIsToldApart) {
+    int argc = 0;
+    const std::unique_ptr<QCoreApplication> app(
+        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, nullptr));
+    const QByteArray text = SampleText(3 << 20);
+    const QString original = WriteFile(m_sourceDir + QStringLiteral("growing.log"), text);
+    for (const bool inMemory : {false, true}) {
+        QFile(original).resize(text.size());
+        QTimer::singleShot(0, [&] {
+            QFile file(original);
+            ASSERT_TRUE(file.open(QIODevice::Append));
+            file.write("appended while packed\n");
+        });
+        bool grew = false;
+        if (inMemory) {
+            ASSERT_TRUE(m_zip.AddInMemory(original, m_op, &grew).has_value());
+        } else {
+            ASSERT_TRUE(m_zip.Add(original, m_op, &grew));
+            EXPECT_EQ(Inspect(m_zip.ArchivePath()).Size, text.size());
+        }
+        EXPECT_TRUE(grew) << (inMemory ? "in memory" : "work file");
+        QCoreApplication::processEvents();
+    }
+
+    bool grew = true;
+    ASSERT_TRUE(m_zip.Add(original, m_op, &grew));
+    EXPECT_FALSE(grew) << "a file that stays as it is";
 }
 
 } // namespace
