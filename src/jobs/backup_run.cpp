@@ -243,8 +243,13 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
     session.BackupRunning = false;
     if (!RunPostBackupCommand(session, steps))
         return;
-    if (settings.MailAfterBackup && steps.SendMailReport)
-        steps.SendMailReport();
+    if (settings.MailAfterBackup) {
+        if (steps.SendMailReport)
+            steps.SendMailReport();
+        else
+            session.Protocol.AddProtocolLine(
+                QStringLiteral("Protocoll Email not sent: this Orvane cannot send e-mail yet."));
+    }
     if (!session.CancelFlag && settings.ExitAfterBackup && steps.ExitApplication)
         steps.ExitApplication();
 }

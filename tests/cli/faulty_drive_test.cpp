@@ -1,4 +1,5 @@
 #include "cli_run.h"
+#include "support/file_bytes.h"
 #include "support/temp_home.h"
 
 #include <QDir>
@@ -63,16 +64,7 @@ public:
     }
 
     static void Write(const QString& path, const QByteArray& data) {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(data);
-    }
-
-    static QByteArray Read(const QString& path) {
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        return file.readAll();
+        ASSERT_TRUE(test::WriteBytes(path, data)) << path.toStdString();
     }
 
     test::TempHome m_home;
@@ -114,7 +106,7 @@ TEST_P(ReadFaultTest, EndsWithTheDrivesErrorAndKeepsWhatWasGood) {
     EXPECT_EQ(run.Status, 1) << run.Out.toStdString();
     EXPECT_TRUE(run.Out.contains(FaultText(param.Fault))) << run.Out.toStdString();
     if (param.Command.first() == "restore") {
-        EXPECT_EQ(FaultyDrive::Read(oldCopy), "the good old copy");
+        EXPECT_EQ(test::ReadBytes(oldCopy), "the good old copy");
         QStringList beside = QDir(QFileInfo(oldCopy).path()).entryList(QDir::Files | QDir::Hidden);
         beside.removeAll("a.txt"); // restored whole before the fault, or not reached
         EXPECT_EQ(beside, QStringList{"big.bin"}) << "no partial file beside the old copy";

@@ -1,5 +1,6 @@
 #include "cli_app.h"
 #include "cli_run.h"
+#include "support/file_bytes.h"
 #include "support/temp_home.h"
 
 #include <QDir>
@@ -32,17 +33,7 @@ protected:
     }
 
     void Write(const QString& relative, const QByteArray& data) {
-        const QString path = m_source + relative;
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(data);
-    }
-
-    static QByteArray Read(const QString& path) {
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        return file.readAll();
+        ASSERT_TRUE(test::WriteBytes(m_source + relative, data)) << relative.toStdString();
     }
 
     test::TempHome m_home;
@@ -65,8 +56,8 @@ TEST_F(RestoreCliTest, RestoreTakesSelectionsBelowTheTargetOrBackToTheirPlaces) 
     const CliRun run = Cli({"--set", "Restore Settings/Restore Options=2", "restore", "--target",
                             m_target, m_source + "sub dir/", m_source + "a.txt"});
     EXPECT_EQ(run.Status, 0) << run.Out.toStdString();
-    EXPECT_EQ(Read(m_target + m_source.mid(1) + "a.txt"), "alpha");
-    EXPECT_EQ(Read(m_target + m_source.mid(1) + "sub dir/b.txt"), "bravo");
+    EXPECT_EQ(test::ReadBytes(m_target + m_source.mid(1) + "a.txt"), "alpha");
+    EXPECT_EQ(test::ReadBytes(m_target + m_source.mid(1) + "sub dir/b.txt"), "bravo");
     EXPECT_FALSE(QFileInfo::exists(m_target + m_source.mid(1) + "Sub"));
     EXPECT_TRUE(run.Out.contains("2 Files proceded."));
 
@@ -75,7 +66,7 @@ TEST_F(RestoreCliTest, RestoreTakesSelectionsBelowTheTargetOrBackToTheirPlaces) 
     const CliRun back =
         Cli({"--set", "Restore Settings/Restore Options=1", "restore", "--target", "", m_source});
     EXPECT_EQ(back.Status, 0);
-    EXPECT_EQ(Read(m_source + "a.txt"), "alpha");
+    EXPECT_EQ(test::ReadBytes(m_source + "a.txt"), "alpha");
     EXPECT_TRUE(back.Out.contains("1 Files proceded.")) << "the others exist";
 }
 
@@ -117,8 +108,8 @@ TEST_F(RestoreCliTest, AFileNotRestoredMakesTheRunFailWhileTheOthersAreRestored)
         EXPECT_TRUE(run.Out.contains(c.Line + "\n")) << run.Out.toStdString();
         EXPECT_TRUE(run.Out.contains("2 Files proceded."));
         EXPECT_TRUE(run.Out.contains("1 Files not restored."));
-        EXPECT_EQ(Read(below + "a.txt"), "alpha");
-        EXPECT_EQ(Read(below + QString::fromUtf8("Sub/\xc3\xa4.txt")), "umlaut");
+        EXPECT_EQ(test::ReadBytes(below + "a.txt"), "alpha");
+        EXPECT_EQ(test::ReadBytes(below + QString::fromUtf8("Sub/\xc3\xa4.txt")), "umlaut");
     }
 }
 
@@ -131,11 +122,11 @@ TEST_F(RestoreCliTest, RestoreWithAskingAsksOnTheTerminal) {
     EXPECT_TRUE(
         asked.Out.contains("Restoredialog: Restore to: [" + m_target + m_source.mid(1) + "a.txt]"))
         << asked.Out.toStdString();
-    EXPECT_EQ(Read(elsewhere), "alpha");
+    EXPECT_EQ(test::ReadBytes(elsewhere), "alpha");
 
     const CliRun accepted = Cli({"--yes", "restore", "--target", m_target, m_source + "a.txt"});
     EXPECT_EQ(accepted.Status, 0);
-    EXPECT_EQ(Read(m_target + m_source.mid(1) + "a.txt"), "alpha");
+    EXPECT_EQ(test::ReadBytes(m_target + m_source.mid(1) + "a.txt"), "alpha");
 }
 
 TEST_F(RestoreCliTest, VerifyPrintsTheReportAndFailsOnADefect) {
