@@ -4,6 +4,7 @@
 #include "catalog_tree_icons.h"
 #include "command_availability.h"
 #include "control_states.h"
+#include "file_select_dialog.h"
 #include "integrations/zip_engine_info.h"
 #include "jobs/backup_lists.h"
 #include "jobs/backup_run.h"
@@ -396,12 +397,11 @@ void THauptmenu::BitBtn12Click() {
         return;
     }
     m_ui->PageControl1->setCurrentIndex(tab::Restore);
-    const QString directory =
-        OperatorBoxes::ExistingDirectory(this, QStringLiteral("Restore to"), m_ui->Edit1->text());
-    if (directory.isEmpty())
-        return;
-    m_ui->Edit1->setText(directory.endsWith(QLatin1Char('/')) ? directory
-                                                              : directory + QLatin1Char('/'));
+    // The chooser stays open beside the window; "&Add" there sets the target (FolderChosen).
+    if (auto* chooser = qobject_cast<TFile_Select*>(m_windows.FileSelect.data())) {
+        chooser->Open(TFile_Select::Mode::RestoreTarget);
+        chooser->SelectFolder(m_ui->Edit1->text());
+    }
 }
 
 void THauptmenu::Button1Click() {

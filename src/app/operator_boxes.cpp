@@ -181,14 +181,6 @@ QString OperatorBoxes::SaveFileName(QWidget* parent, const QString& caption, con
     return dialog.selectedFiles().value(0);
 }
 
-QString OperatorBoxes::ExistingDirectory(QWidget* parent, const QString& caption,
-                                         const QString& start) {
-    Script& s = TheScript();
-    if (s.Scripted)
-        return NextChoice(s, caption).value(0);
-    return QFileDialog::getExistingDirectory(parent, caption, start);
-}
-
 bool OperatorBoxes::ExecDialog(QDialog& dialog, const QString& text) {
     Script& s = TheScript();
     if (!s.Scripted)

@@ -42,8 +42,6 @@ public:
                                 const QString& filter);
     static QString SaveFileName(QWidget* parent, const QString& caption, const QString& start,
                                 const QString& filter, const QString& defaultSuffix);
-    // An existing directory; empty when cancelled.
-    static QString ExistingDirectory(QWidget* parent, const QString& caption, const QString& start);
     // Runs a modal dialog; true when it was accepted. `text` is what the record keeps of it.
     static bool ExecDialog(QDialog& dialog, const QString& text);
 

@@ -1,4 +1,5 @@
 #include "file_select_dialog.h"
+#include "main_window_tabs.h"
 #include "window_fixture.h"
 
 #include <QAbstractButton>
@@ -137,7 +138,10 @@ TEST_F(JobFileWindowTest, TheChooserGivesFolderLinesInItsThreeModes) {
     chooser.findChild<QAbstractButton*>("BitBtn3")->click();
     EXPECT_EQ(MemoLines("Memo1"), QStringList{"/"});
 
-    chooser.Open(TFile_Select::Mode::RestoreTarget);
+    Click("BitBtn12"); // "Restore to:"
+    EXPECT_EQ(Control<QTabWidget>("PageControl1")->currentIndex(), tab::Restore);
+    EXPECT_TRUE(chooser.findChild<QAbstractButton*>("BitBtn1")->isVisibleTo(&chooser));
+    EXPECT_FALSE(chooser.findChild<QAbstractButton*>("BitBtn3")->isVisibleTo(&chooser));
     chooser.SelectFolder(folder);
     chooser.findChild<QAbstractButton*>("BitBtn1")->click();
     EXPECT_FALSE(chooser.isVisible()) << "the restore target closes the chooser";

@@ -1,3 +1,4 @@
+#include "file_select_dialog.h"
 #include "integrations/zip_engine_info.h"
 #include "led_display.h"
 #include "main_window_tabs.h"
@@ -5,6 +6,7 @@
 #include "tape/tape_access.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -94,15 +96,20 @@ TEST_F(RestoreWiringTest, DoubleClickAddsTheNodesLineToTheRestoreList) {
 }
 
 TEST_F(RestoreWiringTest, RestoreToChoosesTheTargetDirectory) {
+    TFile_Select chooser;
+    m_window->AttachWindows({nullptr, nullptr, &chooser, nullptr, nullptr, nullptr, nullptr});
     const QString target = m_home.File("target");
-    OperatorBoxes::SetNextChoice({target});
+    QDir().mkpath(target);
     Click("BitBtn12");
+    EXPECT_EQ(Control<QTabWidget>("PageControl1")->currentIndex(), tab::Restore);
+    chooser.SelectFolder(target);
+    chooser.findChild<QAbstractButton*>("BitBtn1")->click();
     EXPECT_EQ(Control<QLineEdit>("Edit1")->text(), target + "/");
     EXPECT_EQ(m_window->Session().Settings.RestoreTarget, target + "/");
-    EXPECT_EQ(Control<QTabWidget>("PageControl1")->currentIndex(), tab::Restore);
 
-    // Cancelled, the chooser leaves the target as it was.
+    // Closed without a choice, the chooser leaves the target as it was.
     Action("Restoreto1")->trigger();
+    chooser.close();
     EXPECT_EQ(Control<QLineEdit>("Edit1")->text(), target + "/");
 }
 
