@@ -17,6 +17,7 @@ struct RunCounters {
     int64_t RestoredBytes = 0; // bytes restored to their targets
     int64_t FileCount = 0;
     int64_t NotRestoredCount = 0; // selected files a restore could not write (not those it kept)
+    int64_t MissingEntries = 0;   // backup-list paths that were not there to be written
 };
 
 // What the archive layer adds to the tape context: the program's work files, the zip

@@ -80,30 +80,35 @@ StreamPosition FindEndMarker(ArchiveContext& ctx) {
     }
 }
 
-void WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
+bool WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
     // A marker that would not fit whole after the last byte starts a fresh block, so that the
     // last block of the tape always holds it.
     TapeHandlePtr handle = OpenTape(ctx);
     PumpMessages(10);
+    bool written = false;
     if (handle) {
+        const auto writeBlock = [&ctx, &handle] {
+            const ResultCode code = handle->WriteBlock(ctx.Stream.Block().Data(), TapeBlockSize);
+            if (code != ResultCode::Success)
+                LogTapeError(ctx, code);
+            return code == ResultCode::Success;
+        };
         BlockStream& stream = ctx.Stream;
+        written = true;
         if (stream.Offset() + EndMarkerSize > int32_t(TapeBlockSize)) {
             stream.ClearRest();
-            if (const ResultCode code = handle->WriteBlock(stream.Block().Data(), TapeBlockSize);
-                code != ResultCode::Success)
-                LogTapeError(ctx, code);
+            written = writeBlock();
             stream.StartBlock(stream.Counter() + 1);
         }
         stream.ClearRest();
         EncodeEndMarker(stream.Room().data(), catalogStart);
-        if (const ResultCode code = handle->WriteBlock(stream.Block().Data(), TapeBlockSize);
-            code != ResultCode::Success)
-            LogTapeError(ctx, code);
+        written = writeBlock() && written;
         PumpMessages(10);
         CloseTape(handle, 1);
     }
     QFile::remove(ctx.Paths.CatalogFilePath);
     QFile::remove(ctx.Paths.SoftCompressionArchivePath);
+    return written;
 }
 
 } // namespace orvane

@@ -12,7 +12,7 @@ StreamPosition FindEndMarker(ArchiveContext& ctx);
 // the operator told.
 void ReportDamagedEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart);
 // Seals the stream: the end marker after the last byte, the last block to tape, the work files
-// removed. Neither offset nor counter advance.
-void WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart);
+// removed. Neither offset nor counter advance. True when the marker reached the tape.
+bool WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart);
 
 } // namespace orvane

@@ -48,7 +48,8 @@ int BackupCommand(CommandEnvironment& env) {
     steps.RunExternalCommand = ExternalCommandStep(env.Op);
     // "Exit Orvane after Backup": a one-shot command ends anyway.
     RunBackup(session, steps);
-    return ExitStatus(session);
+    // A path of the list that was not there makes the backup a partial one.
+    return session.Counters.MissingEntries > 0 ? 1 : ExitStatus(session);
 }
 
 int TapeDescriptionCommand(CommandEnvironment& env) {

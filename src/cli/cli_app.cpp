@@ -3,12 +3,16 @@
 #include "config/job_file_assignment.h"
 #include "jobs/session.h"
 #include "jobs/session_job_file.h"
+#include "platform/product.h"
 #include "platform/program_directory.h"
 #include "platform/tape_device_factory.h"
+#include "stop_signals.h"
 #include "tape/autoloader.h"
 #include "terminal_operator.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <optional>
 
 namespace orvane::cli {
 
@@ -51,10 +55,13 @@ const std::vector<Command>& Commands() {
 
 namespace {
 
+constexpr int InterruptedStatus = 130;
+
 QString UsageText() {
     QString text = QStringLiteral(
-        "Usage: orvane-cli [--home DIR] [--tape DEVICE|vtape:DIR] [--job FILE] [--yes] "
+        "Usage: orvane-cli [--home DIR] [--tape DEVICE|vtape:DIR] [-f DEVICE] [--job FILE] [--yes] "
         "[--set \"SECTION/KEY=VALUE\"]... COMMAND [ARGS]\n"
+        "       orvane-cli --version | --help | COMMAND --help\n"
         "Settings and lists come from the job file (default: jobs.job in the "
         "program directory);\n--set changes a setting for this run only, "
         "'job set' changes it in the file.\n");
@@ -102,6 +109,34 @@ bool TakeFlag(QStringList& args, const QString& option) {
     return args.removeAll(option) > 0;
 }
 
+namespace {
+
+// The options that stand where a command word would.
+bool IsProgramWord(const QString& argument) {
+    return argument == QLatin1String("--help") || argument == QLatin1String("-h") ||
+           argument == QLatin1String("--version");
+}
+
+bool AsksForHelp(const QStringList& args) {
+    return args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"));
+}
+
+// What the tape holds after an interrupted command, in one line.
+QString InterruptedText(const QString& command, const Session& session) {
+    if (command == QLatin1String("backup"))
+        return session.TapeSetSealed
+                   ? QStringLiteral("Interrupted: the files written so far are on tape, closed "
+                                    "with their catalog and end marker.")
+                   : QStringLiteral("Interrupted: the backup did not close a tape set; see the "
+                                    "protocol above.");
+    if (command == QLatin1String("restore"))
+        return QStringLiteral("Interrupted: the files restored so far are complete; no partial "
+                              "file was left under its name.");
+    return QStringLiteral("Interrupted: the tape was left where the command stopped.");
+}
+
+} // namespace
+
 Invocation ParseInvocation(const QStringList& arguments) {
     Invocation invocation;
     qsizetype i = 0;
@@ -122,7 +157,7 @@ Invocation ParseInvocation(const QStringList& arguments) {
         const QString& argument = arguments.at(i);
         if (argument == QLatin1String("--home"))
             invocation.Home = nonEmptyValue(argument, QStringLiteral("--home needs a directory"));
-        else if (argument == QLatin1String("--tape"))
+        else if (argument == QLatin1String("--tape") || argument == QLatin1String("-f"))
             invocation.Tape = value(argument);
         else if (argument == QLatin1String("--job"))
             invocation.JobFile = nonEmptyValue(argument, QStringLiteral("--job needs a file"));
@@ -130,7 +165,7 @@ Invocation ParseInvocation(const QStringList& arguments) {
             invocation.AssumeYes = true;
         else if (argument == QLatin1String("--set"))
             invocation.Settings << value(argument);
-        else if (argument.startsWith(QLatin1String("--")) && argument != QLatin1String("--help"))
+        else if (argument.startsWith(QLatin1Char('-')) && !IsProgramWord(argument))
             throw UsageError{QStringLiteral("unknown option ") + argument};
         else
             break;
@@ -155,19 +190,31 @@ int ExitStatus(const Session& session) {
     return session.CancelFlag ? 1 : 0;
 }
 
-int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTextStream& err) {
+int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTextStream& err,
+           bool inputIsTerminal) {
     try {
         const Invocation invocation = ParseInvocation(arguments);
         const QString word = invocation.Command.first();
-        if (word == QLatin1String("help") || word == QLatin1String("--help")) {
+        if (word == QLatin1String("help") || word == QLatin1String("--help") ||
+            word == QLatin1String("-h")) {
             out << UsageText();
+            return 0;
+        }
+        if (word == QLatin1String("--version")) {
+            out << "orvane-cli (Orvane) " << ProductVersion() << '\n';
             return 0;
         }
         const Command* command = FindCommand(word);
         if (!command)
             throw UsageError{QStringLiteral("unknown command ") + word};
+        if (AsksForHelp(invocation.Command.mid(1))) {
+            out << "Usage: orvane-cli [OPTIONS] " << command->Usage << '\n';
+            return 0;
+        }
         TerminalOperator op(in, out, err, invocation.AssumeYes);
+        op.SetInputInteractive(inputIsTerminal);
         Session session(op, ResolveProgramDirectory(invocation.Home), invocation.Tape);
+        op.SetStopRun([&session] { session.CancelFlag = true; });
         if (!invocation.JobFile.isEmpty())
             session.JobFilePath = QFileInfo(invocation.JobFile).absoluteFilePath();
         // The job command reads and writes the file itself.
@@ -188,7 +235,22 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
                 return 1;
         }
         CommandEnvironment env{session, op, invocation.Command.mid(1), invocation.Settings};
-        return command->Run(env);
+        // SIGINT and SIGTERM act as the Cancel button: the run ends the way a cancelled run
+        // ends (a backup still closes its set). The scheduler hears them itself.
+        bool interrupted = false;
+        std::optional<StopSignals> stopSignals;
+        if (command->Name != QLatin1String("schedule") && QCoreApplication::instance()) {
+            stopSignals.emplace();
+            QObject::connect(&*stopSignals, &StopSignals::Received, [&] {
+                interrupted = true;
+                session.CancelFlag = true;
+            });
+        }
+        const int status = command->Run(env);
+        if (!interrupted)
+            return status;
+        op.Print(InterruptedText(command->Name, session));
+        return InterruptedStatus;
     } catch (const UsageError& error) {
         err << "orvane-cli: " << error.Message << '\n';
         err.flush();

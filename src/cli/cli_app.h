@@ -50,8 +50,10 @@ struct Command {
 const std::vector<Command>& Commands();
 
 // Runs one command line (without the program name). Exit status: 0 done, 1 cancelled or
-// failed, 2 usage error.
-int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTextStream& err);
+// failed (also partly), 2 usage error, 130 interrupted by SIGINT or SIGTERM. Questions are asked
+// only when the input is a terminal.
+int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTextStream& err,
+           bool inputIsTerminal = true);
 
 // Helpers for command handlers.
 int ExitStatus(const Session& session);

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -14,5 +15,5 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << orvane::PathFromBytes(argv[i]);
-    return orvane::cli::RunCli(arguments, in, out, err);
+    return orvane::cli::RunCli(arguments, in, out, err, isatty(STDIN_FILENO) == 1);
 }

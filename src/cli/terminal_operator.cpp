@@ -2,6 +2,8 @@
 
 #include "platform/path_bytes.h"
 
+#include <utility>
+
 namespace orvane::cli {
 
 TerminalOperator::TerminalOperator(QTextStream& in, QTextStream& out, QTextStream& err,
@@ -14,11 +16,22 @@ TerminalOperator::~TerminalOperator() {
 
 namespace {
 constexpr qint64 StatusIntervalMs = 100;
+
+// Messages that send the operator to a menu of the window name the command that does the same.
+QString CommandLineWording(QString text) {
+    static const std::pair<QLatin1String, QLatin1String> menuCommands[] = {
+        {QLatin1String("<Load Catalog sequentiell> from Restore Menu"),
+         QLatin1String("'orvane-cli catalog --sequential'")},
+    };
+    for (const auto& [menu, command] : menuCommands)
+        text.replace(menu, command);
+    return text;
+}
 } // namespace
 
 void TerminalOperator::Print(const QString& text) {
     ShowPendingStatus();
-    m_out << DisplayPath(text) << '\n';
+    m_out << DisplayPath(CommandLineWording(text)) << '\n';
     m_out.flush();
 }
 
@@ -53,13 +66,34 @@ void TerminalOperator::ShowPendingStatus() {
     m_pendingStatus.reset();
 }
 
+void TerminalOperator::RefuseQuestion(const QString& question) {
+    if (!m_questionRefused) {
+        if (!question.isEmpty())
+            Print(question);
+        Print(
+            QStringLiteral("Error: this question needs an answer, and the input is not a terminal "
+                           "that can give one. Answer it on a terminal, or give --yes to take "
+                           "the default answers."));
+    }
+    m_questionRefused = true;
+    if (m_stopRun)
+        m_stopRun();
+}
+
 std::optional<QString> TerminalOperator::Ask(const QString& question) {
     ShowPendingStatus();
+    if (!m_inputInteractive || m_questionRefused) {
+        RefuseQuestion(question.trimmed());
+        return std::nullopt;
+    }
     m_out << question;
     m_out.flush();
     QString line;
-    if (!m_in.readLineInto(&line))
+    if (!m_in.readLineInto(&line)) {
+        m_out << '\n';
+        RefuseQuestion(QString());
         return std::nullopt;
+    }
     return line.trimmed();
 }
 

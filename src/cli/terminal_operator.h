@@ -13,7 +13,9 @@ namespace orvane::cli {
 // happen, status texts to standard error, a few times a second at most (a run over many small
 // files changes its status for every file). The status standing when other output follows, or
 // when the run ends, is always shown. Questions are asked on the terminal, or, with --yes,
-// take their default answer (OK, Yes, the offered text). A closed input answers Cancel.
+// take their default answer (OK, Yes, the offered text). A question that cannot be asked (input
+// that is not a terminal, or that has ended) is an error that names --yes: it answers Cancel and
+// stops the run, never a silent default and never the same question for every file.
 class TerminalOperator : public OperatorInterface {
 public:
     TerminalOperator(QTextStream& in, QTextStream& out, QTextStream& err, bool assumeYes);
@@ -37,6 +39,10 @@ public:
     void SetCaption(const QString& text) override { m_caption = text; }
     // Questions take their default answer from now on (a run that nobody watches).
     void SetAssumeYes(bool assumeYes) { m_assumeYes = assumeYes; }
+    // Whether the input is a person at a terminal; answers piped in are not taken for theirs.
+    void SetInputInteractive(bool interactive) { m_inputInteractive = interactive; }
+    // How a question that cannot be asked stops the run (it raises the run's cancel flag).
+    void SetStopRun(std::function<void()> stopRun) { m_stopRun = std::move(stopRun); }
     void AppendProtocolLine(const QString& text) override;
     // The status line already names the file at work; the counters and views add nothing a
     // terminal user reads, and the summary lines carry the totals.
@@ -62,12 +68,16 @@ public:
 
 private:
     std::optional<QString> Ask(const QString& question);
+    void RefuseQuestion(const QString& question);
     void ShowPendingStatus();
 
     QTextStream& m_in;
     QTextStream& m_out;
     QTextStream& m_err;
     bool m_assumeYes;
+    bool m_inputInteractive = true;
+    bool m_questionRefused = false;
+    std::function<void()> m_stopRun;
     QString m_caption = ProductName();
     QString m_lastStatus;
     std::optional<QString> m_pendingStatus;

@@ -8,15 +8,19 @@
 #include "platform/date_time_text.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
+#include "platform/path_bytes.h"
 #include "session.h"
 #include "tape/tape_access.h"
 #include "tape/tape_date.h"
 #include "tape/tape_description_io.h"
 #include "work_directory_claim.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <cerrno>
 #include <optional>
+#include <sys/stat.h>
 
 namespace orvane {
 
@@ -70,12 +74,27 @@ void StartNewTapeSet(Session& session) {
     WriteTapeDescription(session, description);
 }
 
+// The list entries that name nothing on the disk (a disk line is not a path). Each gets a
+// protocol line and counts as skipped; the rest of the list is written without them.
+QStringList MissingEntries(Session& session, BackupWriterState& state, const QStringList& list) {
+    QStringList missing;
+    for (const QString& entry : list) {
+        struct stat info;
+        if (QDir::isAbsolutePath(entry) && ::lstat(PathToBytes(entry).constData(), &info) != 0 &&
+            (errno == ENOENT || errno == ENOTDIR)) {
+            missing << entry;
+            session.Protocol.AddProtocolLine(QStringLiteral("Not found: ") + entry);
+            state.Displays.FileSkipped(session.Op);
+        }
+    }
+    return missing;
+}
+
 // Writes every list entry, then the catalog and the end marker. Returns whether the run was
 // cancelled (or failed) before the catalog went to tape.
-bool WriteTapeSet(Session& session, BackupWriterState& state) {
+bool WriteTapeSet(Session& session, BackupWriterState& state, const QStringList& list) {
     const Settings& settings = session.Settings;
     const bool compress = settings.SoftCompression;
-    const QStringList& list = settings.BackupList;
     session.TapeSetAbandoned = false;
     if (settings.Append && session.DescriptionUnreadable) {
         // The set to append to may be on this tape: a new set would overwrite it.
@@ -115,7 +134,7 @@ bool WriteTapeSet(Session& session, BackupWriterState& state) {
         AddErrorBlock(session, QStringLiteral("The catalog file could not be written completely."));
     const StreamPosition catalogStart = SaveCatalogToTape(session, state, compress);
     PumpMessages(10);
-    WriteEndMarker(session, catalogStart);
+    session.TapeSetSealed = WriteEndMarker(session, catalogStart);
     return cancelled || !catalogComplete;
 }
 
@@ -172,6 +191,7 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
         steps.ClearMailBody();
     session.CancelFlag = false;
     session.WriteFailed = false;
+    session.TapeSetSealed = false;
     const WorkDirectoryClaim claim(session);
     if (!claim)
         return;
@@ -180,6 +200,7 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
     BackupWriterState state(settings.ExcludeList, settings.ShortProtocol);
     state.Displays.Reset(op);
     session.Counters.FileCount = 0;
+    session.Counters.MissingEntries = 0;
 
     QElapsedTimer runClock;
     runClock.start();
@@ -214,19 +235,36 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
 
     bool cancelled = false;
     if (const auto disk = DiskImageEntry(settings.BackupList)) {
-        if (steps.BackupDiskImage)
+        if (steps.BackupDiskImage) {
             steps.BackupDiskImage(*disk);
+        } else {
+            session.Protocol.AddProtocolLine(QStringLiteral(
+                "Disk images cannot be written by this Orvane yet: nothing was written to tape."));
+            cancelled = true;
+        }
     } else if (settings.BackupList.isEmpty()) {
         const QString text =
             QStringLiteral("The backup list is empty: nothing was written to tape.");
         session.Protocol.AddProtocolLine(text);
         cancelled = true;
     } else {
-        TapeHandlePtr probe = OpenTape(session);
-        const bool driveReady = probe != nullptr;
-        CloseTape(probe, 1);
-        if (driveReady)
-            cancelled = WriteTapeSet(session, state);
+        QStringList list = settings.BackupList;
+        const QStringList missing = MissingEntries(session, state, list);
+        session.Counters.MissingEntries = missing.size();
+        for (const QString& entry : missing)
+            list.removeOne(entry);
+        if (list.isEmpty()) {
+            // A mistyped path must not cost the set that is on the tape.
+            session.Protocol.AddProtocolLine(QStringLiteral(
+                "None of the paths of the backup list exists: nothing was written to tape."));
+            cancelled = true;
+        } else {
+            TapeHandlePtr probe = OpenTape(session);
+            const bool driveReady = probe != nullptr;
+            CloseTape(probe, 1);
+            if (driveReady)
+                cancelled = WriteTapeSet(session, state, list);
+        }
     }
 
     WriteSummary(session, state, runClock);

@@ -34,14 +34,25 @@ void ShowDisplays(Session& session) {
                                     .TapeMiB = counters.TapeBytes / Megabyte});
 }
 
-// The first line that selects the file decides.
-RestoreSelection SelectionFor(const QStringList& lines, const QByteArray& tapePath) {
-    for (const QString& line : lines) {
-        if (const RestoreSelection selection = MatchRestoreLine(tapePath, line);
-            selection != RestoreSelection::NotSelected)
+// The first line that selects the file decides; `used` marks the lines that selected one.
+RestoreSelection SelectionFor(const QStringList& lines, const QByteArray& tapePath,
+                              QList<bool>& used) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (const RestoreSelection selection = MatchRestoreLine(tapePath, lines.at(i));
+            selection != RestoreSelection::NotSelected) {
+            used[i] = true;
             return selection;
+        }
     }
     return RestoreSelection::NotSelected;
+}
+
+// A line that selected nothing in the whole set is a mistake the operator must hear of; only a
+// set that was read to its end can tell.
+void ReportUnusedLines(Session& session, const QStringList& lines, const QList<bool>& used) {
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (!used.at(i))
+            ReportNotRestored(session, QStringLiteral("Not found on tape: ") + lines.at(i));
 }
 
 // A selected record that may be the writer's own, waiting in the work directory.
@@ -60,6 +71,7 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
     if (!handle)
         return;
     OwnRecordWatch watch(session);
+    QList<bool> used(lines.size(), false);
     for (;;) {
         PumpMessages(1);
         // Only the data of selected files that may be written is read; the rest is passed over.
@@ -70,7 +82,7 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
             ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
                 watch.Next(header);
                 selection = watch.IsFiller(header) ? RestoreSelection::NotSelected
-                                                   : SelectionFor(lines, header.Path);
+                                                   : SelectionFor(lines, header.Path, used);
                 if (selection != RestoreSelection::Selected)
                     return RecordSink::Skip();
                 place = RestorePlace::For(session.Settings.RestoreTarget, header.Path);
@@ -108,6 +120,8 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
     watch.Finish();
     CloseTape(handle, 1);
     RemoveBrokenWorkCopy(session);
+    if (!session.CancelFlag && !session.ReadFailed)
+        ReportUnusedLines(session, lines, used);
 }
 
 void WriteSummary(Session& session, const QElapsedTimer& clock) {

@@ -45,6 +45,8 @@ public:
     // The job file error said last: a file that cannot be written is reported once, not on
     // every change of a setting.
     QString ReportedJobFileError;
+    // Whether the last backup run closed its tape set with the catalog and the end marker.
+    bool TapeSetSealed = false;
     // Held while a job uses the work files; see WorkDirectoryClaim.
     WorkDirectoryLock WorkLock;
 
