@@ -3,6 +3,7 @@
 #include "backup_days_dialog.h"
 #include "config/path_list.h"
 #include "file_select_dialog.h"
+#include "tape_info_dialog.h"
 #include "jobs/session.h"
 #include "jobs/session_job_file.h"
 #include "main_window.h"
@@ -27,6 +28,8 @@ void THauptmenu::AttachWindows(const AuxiliaryWindows& windows) {
     m_windows = windows;
     if (auto* days = qobject_cast<TBackup_days*>(windows.BackupDays.data()))
         connect(days, &TBackup_days::DaysConfirmed, this, &THauptmenu::SettingsChanged);
+    if (auto* info = qobject_cast<TTape_Info*>(windows.TapeInfo.data()))
+        info->SetTapeContext([this]() -> TapeContext* { return m_session.get(); });
     if (auto* chooser = qobject_cast<TFile_Select*>(windows.FileSelect.data()))
         connect(chooser, &TFile_Select::FolderChosen, this,
                 [this](TFile_Select::Mode mode, const QString& line) {

@@ -100,7 +100,7 @@ void WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
             code != ResultCode::Success)
             LogTapeError(ctx, code);
         PumpMessages(10);
-        CloseTape(handle, 1);
+        CloseTape(ctx, handle, 1);
     }
     QFile::remove(ctx.Paths.CatalogFilePath);
     QFile::remove(ctx.Paths.SoftCompressionArchivePath);

@@ -23,7 +23,7 @@ void WriteTapeDescription(TapeContext& ctx, const TapeDescription& description) 
         if (const ResultCode code = handle->WriteBlock(block.Data(), TapeBlockSize);
             code != ResultCode::Success)
             LogTapeError(ctx, code);
-        CloseTape(handle, 1);
+        CloseTape(ctx, handle, 1);
     }
     ctx.Op.SetCaption(DescriptionCaption(ctx, description));
     RestoreCursor(ctx);

@@ -1,3 +1,4 @@
+#include "tape/tape_access.h"
 #include "archive/backup_file_record.h"
 #include "archive/backup_inclusion.h"
 #include "archive/backup_writer_fixture.h"
@@ -335,13 +336,13 @@ TEST_F(BackupWriterTest, AMissingMediumWritesNothingAndEndsWithTheSummary) {
     EXPECT_EQ(QFileInfo(m_fixture.Library->ImagePath("t1")).size(), 0);
     const QStringList& lines = m_op.ProtocolLines;
     const qsizetype error = lines.indexOf(QRegularExpression(
-        "^Error: .* : " + QRegularExpression::escape(SystemMessage(ResultCode::NoMediaInDrive))));
+        "^Error: .* : .*: " + QRegularExpression::escape(SystemMessage(ResultCode::NoMediaInDrive))));
     ASSERT_GE(error, 0) << lines.join('\n').toStdString();
     EXPECT_EQ(lines.at(error - 2), ProtocolLog::Separator());
     EXPECT_EQ(lines.at(error + 1), ProtocolLog::Separator());
     EXPECT_TRUE(lines.contains("0 Files proceded."));
     EXPECT_TRUE(lines.last().startsWith("Backup finished at: "));
-    EXPECT_TRUE(m_op.BoxTexts().contains(SystemMessage(ResultCode::NoMediaInDrive)));
+    EXPECT_TRUE(m_op.BoxTexts().contains(TapeErrorMessage(m_session, ResultCode::NoMediaInDrive)));
 }
 
 } // namespace
