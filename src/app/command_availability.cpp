@@ -7,8 +7,8 @@ namespace orvane {
 const QSet<QString>& NotYetAvailableCommands() {
     // Building a command means deleting its line here.
     static const QSet<QString> names = {
-        QStringLiteral("BitBtn22"),           // Disk
-        QStringLiteral("BitBtn21"),           // Send e-mail
+        QStringLiteral("BitBtn22"), // Disk
+        QStringLiteral("BitBtn21"), // Send e-mail
         QStringLiteral("InstallService1"),
         QStringLiteral("DeleteService1"),         // service
         QStringLiteral("CheckfornewerVersions1"), // update check

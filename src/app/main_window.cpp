@@ -24,10 +24,10 @@
 #include "platform/product.h"
 #include "platform/program_directory.h"
 #include "settings_binding.h"
-#include "tape_info_dialog.h"
 #include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
 #include "tape/tape_menu_commands.h"
+#include "tape_info_dialog.h"
 #include "ui_main_window.h"
 #include "window_operator.h"
 

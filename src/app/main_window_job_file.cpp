@@ -3,12 +3,12 @@
 #include "backup_days_dialog.h"
 #include "config/path_list.h"
 #include "file_select_dialog.h"
-#include "tape_info_dialog.h"
 #include "jobs/session.h"
 #include "jobs/session_job_file.h"
 #include "main_window.h"
 #include "main_window_tabs.h"
 #include "operator_boxes.h"
+#include "tape_info_dialog.h"
 #include "ui_main_window.h"
 #include "window_operator.h"
 

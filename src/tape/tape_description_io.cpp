@@ -45,8 +45,9 @@ TapeDescription ReadTapeDescription(TapeContext& ctx) {
         TapeBlock block;
         const ResultCode code = handle->ReadBlock(block.Data(), TapeBlockSize);
         noMedium = code == ResultCode::NoMediaInDrive;
-        ctx.DescriptionUnreadable =
-            code != ResultCode::Success && code != ResultCode::NoDataDetected && !noMedium;
+        ctx.DescriptionUnreadable = code != ResultCode::Success &&
+                                    code != ResultCode::NoDataDetected &&
+                                    code != ResultCode::FilemarkDetected && !noMedium;
         if (ctx.DescriptionUnreadable)
             LogTapeError(ctx, code, QStringLiteral("(tape block 0)"));
         else

@@ -216,8 +216,7 @@ ResultCode SetFilemarksCommand(TapeContext& ctx) {
     if (RewindWithStatus(ctx)) {
         if (TapeHandlePtr handle = OpenTape(ctx)) {
             result = handle->WriteTapemarks(TapemarkType::Filemarks, 50);
-            if (const ResultCode closed = CloseTape(ctx, handle, 10);
-                result == ResultCode::Success)
+            if (const ResultCode closed = CloseTape(ctx, handle, 10); result == ResultCode::Success)
                 result = closed;
             ShowTapeResult(ctx, result);
         }
@@ -237,8 +236,8 @@ ResultCode SetTapeParametersCommand(TapeContext& ctx) {
 
 QString InitTapeStatus(int64_t blocks, bool final) {
     return QStringLiteral("Tape at Block Nr. ") + QString::number(blocks) +
-           (final ? QStringLiteral("-> ") : QStringLiteral(" -> ")) +
-           QString::number(blocks / 32) + QStringLiteral(" MB");
+           (final ? QStringLiteral("-> ") : QStringLiteral(" -> ")) + QString::number(blocks / 32) +
+           QStringLiteral(" MB");
 }
 
 InitTapeResult InitTapeWithZeroCommand(TapeContext& ctx) {

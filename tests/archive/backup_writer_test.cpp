@@ -1,10 +1,10 @@
-#include "tape/tape_access.h"
 #include "archive/backup_file_record.h"
 #include "archive/backup_inclusion.h"
 #include "archive/backup_writer_fixture.h"
 #include "jobs/backup_run.h"
 #include "platform/protocol_log.h"
 #include "platform/result_code.h"
+#include "tape/tape_access.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -335,8 +335,9 @@ TEST_F(BackupWriterTest, AMissingMediumWritesNothingAndEndsWithTheSummary) {
     EXPECT_TRUE(m_session.CancelFlag);
     EXPECT_EQ(QFileInfo(m_fixture.Library->ImagePath("t1")).size(), 0);
     const QStringList& lines = m_op.ProtocolLines;
-    const qsizetype error = lines.indexOf(QRegularExpression(
-        "^Error: .* : .*: " + QRegularExpression::escape(SystemMessage(ResultCode::NoMediaInDrive))));
+    const qsizetype error = lines.indexOf(
+        QRegularExpression("^Error: .* : .*: " +
+                           QRegularExpression::escape(SystemMessage(ResultCode::NoMediaInDrive))));
     ASSERT_GE(error, 0) << lines.join('\n').toStdString();
     EXPECT_EQ(lines.at(error - 2), ProtocolLog::Separator());
     EXPECT_EQ(lines.at(error + 1), ProtocolLog::Separator());

@@ -20,7 +20,9 @@ using test::RunCliAt;
 // whenever the drive reports an error.
 class CliTapeCommandsTest : public ::testing::Test {
 protected:
-    CliRun Cli(const QStringList& args) { return RunCliAt(m_home.Path(), QStringList{"--yes"} + args); }
+    CliRun Cli(const QStringList& args) {
+        return RunCliAt(m_home.Path(), QStringList{"--yes"} + args);
+    }
     QString MakeFile(const QString& name, const QByteArray& bytes) {
         const QString path = m_source.filePath(name);
         QDir().mkpath(QFileInfo(path).path());
@@ -51,12 +53,14 @@ TEST_F(CliTapeCommandsTest, FormatThenInfoShowsTheCartridgeItself) {
     EXPECT_TRUE(info.Out.contains("WriteProtected: Off\n"));
     EXPECT_EQ(info.Out.count('\n'), 16);
 
-    ASSERT_EQ(Cli({"vtape", "create", "locked", "--capacity", "32768000", "--protected"}).Status, 0);
+    ASSERT_EQ(Cli({"vtape", "create", "locked", "--capacity", "32768000", "--protected"}).Status,
+              0);
     ASSERT_EQ(Cli({"vtape", "insert", "locked"}).Status, 0);
     EXPECT_TRUE(Cli({"tape", "info"}).Out.contains("WriteProtected: On\n"));
     const CliRun refused = Cli({"tape", "format"});
     EXPECT_EQ(refused.Status, 1);
-    EXPECT_TRUE(refused.Out.contains(": The media is write protected.")) << refused.Out.toStdString();
+    EXPECT_TRUE(refused.Out.contains(": The media is write protected."))
+        << refused.Out.toStdString();
     EXPECT_TRUE(refused.Err.contains("Tape Error"));
 }
 
@@ -92,7 +96,8 @@ TEST_F(CliTapeCommandsTest, InitZeroRunsToTheEndOfTheMediumAndTakesNoDiskSpace) 
     EXPECT_EQ(run.Status, 0) << run.Out.toStdString();
     EXPECT_TRUE(run.Out.contains(": The physical end of the tape has been reached."))
         << run.Out.toStdString();
-    EXPECT_TRUE(run.Err.contains("Tape at Block Nr. 65536-> 2048 MB")) << run.Err.right(300).toStdString();
+    EXPECT_TRUE(run.Err.contains("Tape at Block Nr. 65536-> 2048 MB"))
+        << run.Err.right(300).toStdString();
     const QString image = VirtualTapeLibrary::At(m_home.LibraryDir())->ImagePath("two");
     EXPECT_EQ(QFileInfo(image).size(), 2LL * 1024 * 1024 * 1024);
     struct stat st {};
@@ -118,9 +123,9 @@ TEST_F(CliTapeCommandsTest, EjectThenLoadAndTheOtherCommandsSucceedOnALoadedTape
 TEST_F(CliTapeCommandsTest, AnEmptyDriveFailsEveryCommandAndNamesTheDrive) {
     ASSERT_EQ(Cli({"vtape", "eject"}).Status, 0);
     const QString named = "vtape:" + QDir::cleanPath(m_home.LibraryDir()) + ": No media in drive.";
-    for (const char* action : {"info", "load", "tension", "eod", "erase", "format", "filemarks",
-                               "blocksize", "init-zero", "rewind", "eject", "position",
-                               "description"}) {
+    for (const char* action :
+         {"info", "load", "tension", "eod", "erase", "format", "filemarks", "blocksize",
+          "init-zero", "rewind", "eject", "position", "description"}) {
         const CliRun run = Cli({"tape", action});
         EXPECT_EQ(run.Status, 1) << action << ": " << run.Out.toStdString();
     }
@@ -133,8 +138,8 @@ TEST_F(CliTapeCommandsTest, AMissingDeviceIsNamed) {
     for (const char* action : {"position", "info", "load", "erase", "format"}) {
         const CliRun run = Cli({"--tape", device, "tape", action});
         EXPECT_EQ(run.Status, 1) << action;
-        EXPECT_TRUE((run.Out + run.Err).contains(device + ": ")) << action << ": "
-                                                                 << run.Out.toStdString();
+        EXPECT_TRUE((run.Out + run.Err).contains(device + ": "))
+            << action << ": " << run.Out.toStdString();
     }
 }
 

@@ -1,7 +1,7 @@
-#include "tape/tape_access.h"
 #include "application_windows.h"
 #include "platform/protocol_log.h"
 #include "platform/result_code.h"
+#include "tape/tape_access.h"
 #include "window_fixture.h"
 
 #include <QAbstractButton>

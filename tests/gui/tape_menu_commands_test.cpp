@@ -7,8 +7,8 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <cmath>
 #include <QLabel>
+#include <cmath>
 
 using namespace orvane;
 
@@ -154,7 +154,8 @@ TEST_F(TapeMenuCommandsTest, FormatWritesAnEmptyTapeDescriptionAndTapeInfoShowsT
     ASSERT_EQ(values.size(), 16u);
     EXPECT_EQ(values[0].first, "ECC");
     EXPECT_EQ(values[11], (std::pair<QString, QString>{"Capacity", "32768000"}));
-    EXPECT_EQ(values[12], (std::pair<QString, QString>{"Remaining", QString::number(32768000 - 32768)}))
+    EXPECT_EQ(values[12],
+              (std::pair<QString, QString>{"Remaining", QString::number(32768000 - 32768)}))
         << "block 0 holds the description";
     EXPECT_EQ(values[13].second, "32768");
     EXPECT_EQ(values[14].second, "1");
@@ -167,7 +168,8 @@ TEST(TapeMenuCommands, TapeInfoShowsAProtectedCartridgeAndFormatRefusesIt) {
     EXPECT_EQ(TapeInfoValues(ReadTapeInfo(*fixture.Session))[15].second, "On");
     EXPECT_EQ(FormatTapeCommand(*fixture.Session), ResultCode::WriteProtect);
     EXPECT_EQ(fixture.Op.LastStatus(), "Tape Error");
-    EXPECT_EQ(fixture.Op.BoxTexts(), QStringList{Named(*fixture.Session, ResultCode::WriteProtect)});
+    EXPECT_EQ(fixture.Op.BoxTexts(),
+              QStringList{Named(*fixture.Session, ResultCode::WriteProtect)});
     EXPECT_NE(fixture.Session->CurrentTapeDescription.Label, "Empty Tape ");
 }
 
@@ -298,7 +300,6 @@ TEST_F(TapeMenuTest, TapeCommandsWaitWhileTheWindowIsBusy) {
     for (const char* name : {"Auswerfen1", "RewindTape1", "MoveTapetoBlockNr1", "GetTapePosition1"})
         EXPECT_FALSE(Action(name)->isEnabled()) << name;
 }
-
 
 TEST_F(TapeMenuTest, EveryTapeCommandIsThereWhenIdleButSetFilemarks) {
     Start();

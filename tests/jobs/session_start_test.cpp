@@ -1,8 +1,8 @@
-#include "tape/tape_access.h"
 #include "jobs/session.h"
 #include "platform/protocol_log.h"
 #include "platform/result_code.h"
 #include "support/tape_fixture.h"
+#include "tape/tape_access.h"
 
 #include <QDir>
 #include <QFile>

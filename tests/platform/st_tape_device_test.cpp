@@ -715,7 +715,6 @@ TEST(StTapeDriveProbe, TheTapeLayerLearnsBlockLimitAndPositioningFromTheDrive) {
               driver->Operations.end());
 }
 
-
 // Every command of the Tape menu on an st drive, through the tape layer as the window and the
 // command line run it: a table of the driver's answers per command and what the command
 // answers; every failure is reported with the drive's name.
