@@ -3,6 +3,7 @@
 #include "tape/end_marker.h"
 #include "tape/tape_access.h"
 #include "tape/tape_menu_commands.h"
+#include "tape_info_dialog.h"
 #include "window_fixture.h"
 
 #include <QApplication>
@@ -322,12 +323,12 @@ TEST_F(TapeMenuTest, AfterEjectLoadTapeBringsTheCartridgeBack) {
 
 TEST_F(TapeMenuTest, TapeInfoShowsTheSixteenValues) {
     Start();
+    TTape_Info info;
+    AuxiliaryWindows windows;
+    windows.TapeInfo = &info;
+    m_window->AttachWindows(windows);
     Action("TapeInfo1")->trigger();
-    QWidget* dialog = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == "TTape_Info")
-            dialog = widget;
-    ASSERT_TRUE(dialog);
+    QWidget* dialog = &info;
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->windowTitle(), "Tape Info");
     for (int i = 1; i <= 16; ++i) {
