@@ -7,16 +7,8 @@ namespace orvane {
 const QSet<QString>& NotYetAvailableCommands() {
     // Building a command means deleting its line here.
     static const QSet<QString> names = {
-        QStringLiteral("BitBtn22"),           // Disk
-        QStringLiteral("BitBtn21"),           // Send e-mail
-        QStringLiteral("TapeInfo1"),          // Tape Info
-        QStringLiteral("LoadTape1"),          // Load Tape
-        QStringLiteral("Tapetension1"),       // Tape tension
-        QStringLiteral("MovetoendofData1"),   // Move to end of Data
-        QStringLiteral("DeleteTape1"),        // Delete Tape
-        QStringLiteral("FormatTape1"),        // Format Tape
-        QStringLiteral("InitTapewith01"),     // Init Tape with 0
-        QStringLiteral("SetTapeParameters1"), // Set Tape Parameters
+        QStringLiteral("BitBtn22"), // Disk
+        QStringLiteral("BitBtn21"), // Send e-mail
         QStringLiteral("InstallService1"),
         QStringLiteral("DeleteService1"),         // service
         QStringLiteral("CheckfornewerVersions1"), // update check

@@ -27,6 +27,7 @@
 #include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
 #include "tape/tape_menu_commands.h"
+#include "tape_info_dialog.h"
 #include "ui_main_window.h"
 #include "window_operator.h"
 
@@ -265,6 +266,7 @@ void THauptmenu::ConnectCommands() {
             Command(&THauptmenu::MoveTapetoBlockNr1Click));
     connect(ui.GetTapePosition1, &QAction::triggered, this,
             Command(&THauptmenu::GetTapePosition1Click));
+    ConnectTapeCommands();
     connect(ui.About1, &QAction::triggered, this, Command(&THauptmenu::HelpAbout));
     for (QPushButton* load : {ui.BitBtn10, ui.BitBtn6})
         connect(load, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn10Click));
@@ -478,6 +480,62 @@ void THauptmenu::MoveTapetoBlockNr1Click() {
 
 void THauptmenu::GetTapePosition1Click() {
     GetTapePositionCommand(*m_session);
+}
+
+void THauptmenu::ConnectTapeCommands() {
+    Ui::THauptmenuForm& ui = *m_ui;
+    connect(ui.TapeInfo1, &QAction::triggered, this, Command(&THauptmenu::TapeInfo1Click));
+    connect(ui.LoadTape1, &QAction::triggered, this, Command(&THauptmenu::LoadTape1Click));
+    connect(ui.Tapetension1, &QAction::triggered, this, Command(&THauptmenu::Tapetension1Click));
+    connect(ui.MovetoendofData1, &QAction::triggered, this,
+            Command(&THauptmenu::MovetoendofData1Click));
+    connect(ui.DeleteTape1, &QAction::triggered, this, Command(&THauptmenu::DeleteTape1Click));
+    connect(ui.FormatTape1, &QAction::triggered, this, Command(&THauptmenu::FormatTape1Click));
+    connect(ui.InitTapewith01, &QAction::triggered, this,
+            Command(&THauptmenu::InitTapewith01Click));
+    connect(ui.SetFilemarks1, &QAction::triggered, this, Command(&THauptmenu::SetFilemarks1Click));
+    connect(ui.SetTapeParameters1, &QAction::triggered, this,
+            Command(&THauptmenu::SetTapeParameters1Click));
+}
+
+void THauptmenu::TapeInfo1Click() {
+    if (auto* info = qobject_cast<TTape_Info*>(m_windows.TapeInfo.data())) {
+        info->BitBtn1Click();
+        ShowWindow(info);
+    }
+}
+
+void THauptmenu::LoadTape1Click() {
+    LoadTapeCommand(*m_session);
+}
+
+void THauptmenu::Tapetension1Click() {
+    TensionTapeCommand(*m_session);
+}
+
+void THauptmenu::MovetoendofData1Click() {
+    MoveToEndOfDataCommand(*m_session);
+}
+
+void THauptmenu::DeleteTape1Click() {
+    DeleteTapeCommand(*m_session);
+}
+
+void THauptmenu::FormatTape1Click() {
+    FormatTapeCommand(*m_session);
+}
+
+void THauptmenu::InitTapewith01Click() {
+    InitTapeWithZeroCommand(*m_session);
+    FinishRun();
+}
+
+void THauptmenu::SetFilemarks1Click() {
+    SetFilemarksCommand(*m_session);
+}
+
+void THauptmenu::SetTapeParameters1Click() {
+    SetTapeParametersCommand(*m_session);
 }
 
 void THauptmenu::HelpAbout() {

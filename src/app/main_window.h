@@ -93,6 +93,15 @@ public slots:
     void RewindTape1Click();
     void MoveTapetoBlockNr1Click();
     void GetTapePosition1Click();
+    void TapeInfo1Click();
+    void LoadTape1Click();
+    void Tapetension1Click();
+    void MovetoendofData1Click();
+    void DeleteTape1Click();
+    void FormatTape1Click();
+    void InitTapewith01Click(); // "Init Tape with 0"
+    void SetFilemarks1Click();
+    void SetTapeParameters1Click();
     void HelpAbout();
     void BitBtn10Click();     // "Load" of a job file
     void BitBtn11Click();     // "Save" of a job file
@@ -114,6 +123,7 @@ private:
     void SetUpMenus();
     void SetUpTimers();
     void ConnectCommands();
+    void ConnectTapeCommands();
     void MoveEdit8OntoRestoreTarget();
     void UpdateDependentControls();
     // Applies the current job file to the settings and shows them.

@@ -8,6 +8,7 @@
 #include "main_window.h"
 #include "main_window_tabs.h"
 #include "operator_boxes.h"
+#include "tape_info_dialog.h"
 #include "ui_main_window.h"
 #include "window_operator.h"
 
@@ -27,6 +28,8 @@ void THauptmenu::AttachWindows(const AuxiliaryWindows& windows) {
     m_windows = windows;
     if (auto* days = qobject_cast<TBackup_days*>(windows.BackupDays.data()))
         connect(days, &TBackup_days::DaysConfirmed, this, &THauptmenu::SettingsChanged);
+    if (auto* info = qobject_cast<TTape_Info*>(windows.TapeInfo.data()))
+        info->SetTapeContext([this]() -> TapeContext* { return m_session.get(); });
     if (auto* chooser = qobject_cast<TFile_Select*>(windows.FileSelect.data()))
         connect(chooser, &TFile_Select::FolderChosen, this,
                 [this](TFile_Select::Mode mode, const QString& line) {

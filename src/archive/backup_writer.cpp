@@ -129,7 +129,7 @@ void SAVE_FILES_TO_TAPE(ArchiveContext& ctx, BackupWriterState& state, const QSt
                 WalkDirectory(ctx, state, path, handle, compress);
             else
                 WriteFileRecord(ctx, state, handle, path, compress);
-            CloseTape(handle, 1);
+            CloseTape(ctx, handle, 1);
         }
     }
     RestoreCursor(ctx);
@@ -159,7 +159,7 @@ StreamPosition SaveCatalogToTape(ArchiveContext& ctx, BackupWriterState& state, 
         WriteFileRecord(ctx, state, handle, PathToBytes(ctx.Paths.CatalogFilePath), compress,
                         placeCatalog);
         state.WritingCatalog = false;
-        CloseTape(handle, 1);
+        CloseTape(ctx, handle, 1);
     }
     RestoreCursor(ctx);
     return catalogStart;

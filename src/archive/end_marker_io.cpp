@@ -104,7 +104,7 @@ bool WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
         EncodeEndMarker(stream.Room().data(), catalogStart);
         written = writeBlock() && written;
         PumpMessages(10);
-        CloseTape(handle, 1);
+        written = CloseTape(ctx, handle, 1) == ResultCode::Success && written;
     }
     QFile::remove(ctx.Paths.CatalogFilePath);
     QFile::remove(ctx.Paths.SoftCompressionArchivePath);

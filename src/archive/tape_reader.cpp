@@ -163,17 +163,17 @@ void ReadIntoWorkFile(ArchiveContext& ctx, TapeHandlePtr& handle, const RecordSi
         target.setFileName(sink.File.isEmpty() ? WorkFileFor(ctx, header.Path) : sink.File);
     }
     if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        LogTapeError(ctx, ResultCodeFromErrno(errno), target.fileName());
+        LogFileError(ctx, ResultCodeFromErrno(errno), target.fileName());
     }
     PumpMessages(1);
     // Unbuffered: the writer's calls on the descriptor are all the writing there is.
     SparseFileWriter writer(target.handle());
     ConsumeData(ctx, handle, header.DataLength, [&](std::span<const char> piece) {
         if (target.isOpen() && !writer.Write(piece))
-            LogTapeError(ctx, ResultCodeFromErrno(errno), target.fileName());
+            LogFileError(ctx, ResultCodeFromErrno(errno), target.fileName());
     });
     if (target.isOpen() && !ctx.CancelFlag && !writer.Finish())
-        LogTapeError(ctx, ResultCodeFromErrno(errno), target.fileName());
+        LogFileError(ctx, ResultCodeFromErrno(errno), target.fileName());
     if (target.isOpen()) {
         // A plain record's file gets its recorded permissions as a compressed record's file gets
         // those of its archive member; the owner can always write his file, as there.
@@ -290,7 +290,7 @@ QString ReadNextTapeFile(ArchiveContext& ctx, const QString& target) {
         if (code == ResultCode::Success) {
             written = true;
             if (file.write(buffer.data(), TapeBlockSize) != TapeBlockSize) {
-                LogTapeError(ctx, ResultCodeFromErrno(errno));
+                LogFileError(ctx, ResultCodeFromErrno(errno), file.fileName());
             }
         } else {
             if (written) {

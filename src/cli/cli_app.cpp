@@ -33,7 +33,10 @@ const std::vector<Command>& Commands() {
          false, VtapeCommand},
         {QStringLiteral("tape"),
          QStringLiteral("tape rewind | tape eject | tape position | tape goto N | "
-                        "tape description"),
+                        "tape description |\n"
+                        "    tape info | tape load | tape tension | tape eod | tape erase | "
+                        "tape format |\n"
+                        "    tape filemarks | tape blocksize | tape init-zero"),
          true, TapeCommand},
         {QStringLiteral("backup"), QStringLiteral("backup [--exclude PREFIX]... [PATH...]"), true,
          BackupCommand},
@@ -227,7 +230,11 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
                 [loader = std::make_shared<Autoloader>(VirtualTapeLibrary::At(library))](
                     const TapeRequest& request) { return loader->Load(request); });
         }
-        if (command->NeedsStart) {
+        // Loading a tape is how an empty drive gets one: the start-up probe would only find it
+        // empty, so the load goes to the drive without it.
+        const bool loadsTape = command->Name == QLatin1String("tape") &&
+                               invocation.Command.mid(1) == QStringList{QStringLiteral("load")};
+        if (command->NeedsStart && !loadsTape) {
             session.Start();
             // The start-up probe has reported an unusable drive already; the command would
             // only report it again.

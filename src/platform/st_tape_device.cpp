@@ -41,6 +41,9 @@ public:
 // online, so that the first query after a cartridge change can say so.
 struct DriveMemory {
     std::optional<bool> Online;
+    // Why the drive's SCSI pages could not be read, once the kernel refused them; told once.
+    QString UnknownReason;
+    bool ReasonTold = false;
 };
 
 constexpr int64_t Megabyte = 1024 * 1024;
@@ -80,7 +83,10 @@ public:
                  int fd, bool openedReadOnlyForProtection)
         : m_calls(std::move(calls)), m_memory(std::move(memory)), m_fd(fd),
           m_protectedAtOpen(openedReadOnlyForProtection) {}
-    ~StTapeHandle() override { m_calls->Close(m_fd); }
+    ~StTapeHandle() override {
+        if (m_fd >= 0)
+            m_calls->Close(m_fd);
+    }
 
     ResultCode ReadBlock(char* buffer, uint32_t length) override;
     ResultCode WriteBlock(const char* buffer, uint32_t length) override;
@@ -93,6 +99,8 @@ public:
     ResultCode GetDriveParameters(TapeDriveParameters& drive) override;
     ResultCode SetMediaBlockSize(uint32_t blockSize) override;
     ResultCode CreatePartition(uint32_t method, uint32_t count, uint32_t sizeMegabytes) override;
+    ResultCode Close() override;
+    QString TakeUnknownValuesReason() override;
 
 private:
     // One MTIOCTOP; 0 or the errno of the failure.
@@ -400,6 +408,8 @@ ResultCode StTapeHandle::GetMediaParameters(TapeMediaParameters& media) {
     if (const auto capacity = CapacityOfPartition(partition)) {
         media.Capacity = capacity->first;
         media.Remaining = capacity->second;
+    } else {
+        media.CapacityKnown = false;
     }
     return changed ? ResultCode::MediaChanged : ResultCode::Success;
 }
@@ -412,7 +422,9 @@ ResultCode StTapeHandle::GetDriveParameters(TapeDriveParameters& drive) {
     drive.MinimumBlockSize = 1;
     drive.MaximumBlockSize = MT_ST_BLKSIZE_MASK;
     std::vector<uint8_t> limits(6);
-    if (ScsiRead({ReadBlockLimits, 0, 0, 0, 0, 0}, limits) && limits.size() == 6) {
+    const bool limitsRead = ScsiRead({ReadBlockLimits, 0, 0, 0, 0, 0}, limits);
+    drive.DetailsKnown = limitsRead;
+    if (limitsRead && limits.size() == 6) {
         const auto maximum = uint32_t(BigEndian(&limits[1], 3));
         const auto minimum = uint32_t(BigEndian(&limits[4], 2));
         if (maximum > 0)
@@ -426,6 +438,33 @@ ResultCode StTapeHandle::GetDriveParameters(TapeDriveParameters& drive) {
     if (const auto page = ModePage(MediumPartitionPage); page && page->size() >= 4)
         drive.MaximumPartitionCount = uint32_t((*page)[2]) + 1;
     return ResultCode::Success;
+}
+
+// st writes what it still buffers, and a filemark after a write, when the handle is closed; a
+// failure there is the last word on the data written.
+ResultCode StTapeHandle::Close() {
+    if (m_fd < 0)
+        return ResultCode::Success;
+    const int fd = m_fd;
+    m_fd = -1;
+    if (m_calls->Close(fd) == 0)
+        return ResultCode::Success;
+    switch (const int error = errno) {
+    case ENOSPC:
+        return ResultCode::EndOfMedia;
+    case EROFS:
+    case EACCES:
+        return ResultCode::WriteProtect;
+    default:
+        return ResultCodeFromErrno(error);
+    }
+}
+
+QString StTapeHandle::TakeUnknownValuesReason() {
+    if (m_memory->UnknownReason.isEmpty() || m_memory->ReasonTold)
+        return QString();
+    m_memory->ReasonTold = true;
+    return m_memory->UnknownReason;
 }
 
 ResultCode StTapeHandle::SetMediaBlockSize(uint32_t blockSize) {
@@ -493,8 +532,23 @@ bool StTapeHandle::ScsiRead(const std::vector<uint8_t>& command, std::vector<uin
     io.cmdp = cdb.data();
     io.sbp = sense;
     io.timeout = 60000;
-    if (m_calls->Ioctl(m_fd, SG_IO, &io) != 0)
+    if (m_calls->Ioctl(m_fd, SG_IO, &io) != 0) {
+        const int error = errno;
+        if (m_memory->UnknownReason.isEmpty()) {
+            m_memory->UnknownReason =
+                error == EPERM || error == EACCES
+                    ? QStringLiteral("the kernel refuses SCSI commands to the drive (SG_IO: %1; "
+                                     "CAP_SYS_RAWIO or access to its sg device is needed), so "
+                                     "capacity, remaining space and some drive values are "
+                                     "unknown.")
+                          .arg(QString::fromLocal8Bit(std::strerror(error)))
+                    : QStringLiteral("the device takes no SCSI commands (SG_IO: %1), so "
+                                     "capacity, remaining space and some drive values are "
+                                     "unknown.")
+                          .arg(QString::fromLocal8Bit(std::strerror(error)));
+        }
         return false;
+    }
     if ((io.info & SG_INFO_OK_MASK) != SG_INFO_OK || io.status != 0)
         return false;
     const size_t missing = io.resid > 0 ? std::min(size_t(io.resid), data.size()) : 0;

@@ -58,6 +58,8 @@ struct TapeMediaParameters {
     uint32_t BlockSize = 0;
     uint32_t PartitionCount = 0;
     bool WriteProtected = false;
+    // False when the drive did not tell its capacity (Capacity and Remaining then read 0).
+    bool CapacityKnown = true;
 };
 
 struct TapeDriveParameters {
@@ -72,6 +74,9 @@ struct TapeDriveParameters {
     uint32_t FeaturesLow = 0;
     uint32_t FeaturesHigh = 0;
     uint32_t EOTWarningZoneSize = 0;
+    // False when the drive's own pages could not be read: Compression, the block size limits
+    // and MaximumPartitionCount are then the driver's defaults, not the drive's values.
+    bool DetailsKnown = true;
 };
 
 // One open handle on the drive. Every call answers its result code.
@@ -95,6 +100,14 @@ public:
 
     // A mechanical drive gets short pauses around closing and rewinding; a virtual one needs none.
     virtual bool NeedsSettleTime() const { return true; }
+
+    // Closes the handle. A drive that writes buffered data or a filemark only at close reports
+    // its failure here; the destructor closes too, but cannot tell.
+    virtual ResultCode Close() { return ResultCode::Success; }
+
+    // Why some values of the last parameter query are unknown (the drive's pages could not be
+    // read), said once per drive and program run; empty otherwise and after the first time.
+    virtual QString TakeUnknownValuesReason() { return QString(); }
 };
 
 // The tape drive.

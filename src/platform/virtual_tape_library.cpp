@@ -80,6 +80,11 @@ bool ReplaceKeyValueFile(const QString& path,
                        QFile::encodeName(path).constData()) == 0;
 }
 
+bool IsZeroBlock(const char* buffer, uint32_t length) {
+    static const std::vector<char> zeros(TapeBlockSize, 0);
+    return length == TapeBlockSize && std::memcmp(buffer, zeros.data(), length) == 0;
+}
+
 class VirtualTapeHandle : public TapeHandle {
 public:
     explicit VirtualTapeHandle(std::shared_ptr<VirtualTapeLibrary> library)
@@ -553,9 +558,21 @@ ResultCode VirtualTapeLibrary::WriteBlock(const char* buffer, uint32_t length) {
         }
         return ResultCodeFromErrno(EIO);
     }
-    ssize_t done = ::pwrite(m_dataFd, buffer, length, off_t(m_position) * TapeBlockSize);
-    if (done != ssize_t(length))
-        return done < 0 ? ResultCodeFromErrno(errno) : ResultCode::HandleDiskFull;
+    if (IsZeroBlock(buffer, length)) {
+        // A block of zeros is a hole in the image: it reads back as zeros and takes no disk
+        // space, so a tape initialised with zeros costs nothing. The write ends the recorded
+        // data here, as any write does, which also drops an older block in its place.
+        if (m_position < m_endOfData) {
+            if (const ResultCode code = TruncateAt(m_position); code != ResultCode::Success)
+                return code;
+        }
+        if (::ftruncate(m_dataFd, off_t(m_position + 1) * TapeBlockSize) != 0)
+            return ResultCodeFromErrno(errno);
+    } else {
+        ssize_t done = ::pwrite(m_dataFd, buffer, length, off_t(m_position) * TapeBlockSize);
+        if (done != ssize_t(length))
+            return done < 0 ? ResultCodeFromErrno(errno) : ResultCode::HandleDiskFull;
+    }
     const int64_t written = m_position++;
     if (m_cartridge.Filemarks.erase(written))
         m_cartridgeDirty = true;
@@ -631,10 +648,8 @@ ResultCode VirtualTapeLibrary::Prepare(uint32_t operation) {
         UnloadCartridge();
         return ResultCode::Success;
     case TapePrepareOperation::Tension:
-        if (m_dataFd < 0)
-            return ResultCode::NoMediaInDrive;
-        m_position = 0;
-        return ResultCode::Success;
+        // Nothing to wind on a cartridge image: tensioning succeeds and changes nothing.
+        return m_dataFd < 0 ? ResultCode::NoMediaInDrive : ResultCode::Success;
     case TapePrepareOperation::Lock:
     case TapePrepareOperation::Unlock:
         return m_dataFd < 0 ? ResultCode::NoMediaInDrive : ResultCode::Success;
@@ -711,6 +726,11 @@ ResultCode VirtualTapeLibrary::CreatePartition(uint32_t method, uint32_t count) 
         return code;
     switch (method) {
     case TapePartitionMethod::Fixed:
+        // The drive's own layout: one partition.
+        if (m_cartridge.Partitions != 1) {
+            m_cartridge.Partitions = 1;
+            m_cartridgeDirty = true;
+        }
         break;
     case TapePartitionMethod::Select:
     case TapePartitionMethod::Initiator:

@@ -82,7 +82,9 @@ bool RefillBlock(TapeContext& ctx, TapeHandlePtr& handle) {
         result = false;
         // A block the drive could not deliver whole holds no bytes of the tape: the record in
         // it must not be taken as read, and nothing behind it can be found without it.
-        if (code != ResultCode::NoDataDetected) {
+        // A filemark ends the data as well: Orvane writes none, and the ones "Set Filemarks"
+        // leaves mean that the tape holds no data.
+        if (code != ResultCode::NoDataDetected && code != ResultCode::FilemarkDetected) {
             std::ranges::fill(ctx.Stream.Block().Bytes(), 0);
             ctx.ReadFailed = true;
             LogTapeError(ctx, code, QStringLiteral("(tape block %1)").arg(next));
@@ -152,13 +154,16 @@ ResultCode LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset)
         return ResultCode::InvalidParameter;
     const ResultCode code = handle.ReadBlock(ctx.Stream.Block().Data(), TapeBlockSize);
     const int64_t counter = std::max<int64_t>(ReadTapePosition(ctx, handle), 0);
-    if (code != ResultCode::Success && code != ResultCode::NoDataDetected) {
+    if (code != ResultCode::Success && code != ResultCode::NoDataDetected &&
+        code != ResultCode::FilemarkDetected) {
         // As in RefillBlock: the bytes of a failed read are none of the tape's.
         std::ranges::fill(ctx.Stream.Block().Bytes(), 0);
         ctx.ReadFailed = true;
         LogTapeError(ctx, code,
                      counter > 0 ? QStringLiteral("(tape block %1)").arg(counter - 1) : QString());
     }
+    if (code == ResultCode::FilemarkDetected) // no data here: nothing of an old block stays
+        std::ranges::fill(ctx.Stream.Block().Bytes(), 0);
     const bool placed = ctx.Stream.SetPosition({offset, 0, counter});
     return placed ? code : ResultCode::InvalidParameter;
 }

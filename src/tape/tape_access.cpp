@@ -55,14 +55,26 @@ void CloseTape(TapeHandlePtr& handle, int delayMs) {
     handle.reset();
 }
 
-void LogTapeError(TapeContext& ctx, ResultCode code) {
-    LogTapeError(ctx, code, QString());
+ResultCode CloseTape(TapeContext& ctx, TapeHandlePtr& handle, int delayMs) {
+    if (!handle)
+        return ResultCode::Success;
+    if (handle->NeedsSettleTime() && delayMs > 0)
+        QThread::msleep(ulong(delayMs));
+    const ResultCode code = handle->Close();
+    handle.reset();
+    if (code != ResultCode::Success)
+        LogTapeError(ctx, code);
+    return code;
 }
 
-void LogTapeError(TapeContext& ctx, ResultCode code, const QString& path) {
+QString TapeErrorMessage(const TapeContext& ctx, ResultCode code) {
+    return ctx.Drive.Name() + QStringLiteral(": ") + SystemMessage(code);
+}
+
+namespace {
+
+void ReportError(TapeContext& ctx, const QString& text) {
     ctx.CancelFlag = true;
-    const QString text =
-        path.isEmpty() ? SystemMessage(code) : SystemMessage(code) + QStringLiteral(" ") + path;
     ctx.Protocol.AddBlockOpening();
     ctx.Protocol.AddProtocolLine(QStringLiteral("Error: ") + NowText() + QStringLiteral(" : ") +
                                  text);
@@ -70,8 +82,27 @@ void LogTapeError(TapeContext& ctx, ResultCode code, const QString& path) {
     ctx.Op.ShowError(text);
 }
 
+} // namespace
+
+void LogTapeError(TapeContext& ctx, ResultCode code) {
+    LogTapeError(ctx, code, QString());
+}
+
+void LogTapeError(TapeContext& ctx, ResultCode code, const QString& detail) {
+    const QString text = TapeErrorMessage(ctx, code);
+    ReportError(ctx, detail.isEmpty() ? text : text + QStringLiteral(" ") + detail);
+}
+
+void LogFileError(TapeContext& ctx, ResultCode code, const QString& path) {
+    ReportError(ctx, path.isEmpty() ? SystemMessage(code)
+                                    : SystemMessage(code) + QStringLiteral(" ") + path);
+}
+
 void ShowTapeResult(TapeContext& ctx, ResultCode code) {
-    ctx.Op.ShowMessage(TapeResultMessage(code));
+    // A failure names the drive it came from.
+    ctx.Op.ShowMessage(code == ResultCode::Success
+                           ? TapeResultMessage(code)
+                           : ctx.Drive.Name() + QStringLiteral(": ") + TapeResultMessage(code));
 }
 
 void SetBusyCursor(TapeContext& ctx) {
@@ -123,6 +154,9 @@ void ProbeTapeDrive(TapeContext& ctx) {
         ctx.PositionMethod = partitioned ? 2 : 1;
         ctx.PositionType = partitioned ? 1 : 0;
     }
+    // Values the drive keeps to itself are said once, with the reason.
+    if (const QString reason = handle->TakeUnknownValuesReason(); !reason.isEmpty())
+        ctx.Protocol.AddProtocolLine(ctx.Drive.Name() + QStringLiteral(": ") + reason);
     CloseTape(handle, 1);
     SetBlockSize(ctx);
 }
@@ -165,16 +199,26 @@ bool RewindWithStatus(TapeContext& ctx) {
     return true;
 }
 
-QString EraseTapeShort(TapeContext& ctx) {
+QString EraseTapeShort(TapeContext& ctx, ResultCode* answer) {
     QString result = QStringLiteral("Erase Ok");
-    TapeHandlePtr handle = OpenTapeDrive(ctx);
-    if (!handle)
+    ResultCode failure = ResultCode::Success;
+    TapeHandlePtr handle = ctx.Drive.Open(failure);
+    if (!handle) {
+        if (answer)
+            *answer = failure == ResultCode::Success ? ResultCode::BadUnit : failure;
         return DriveUnavailable;
-    const ResultCode code = handle->Erase(TapeEraseType::Short);
+    }
+    ResultCode code = handle->Erase(TapeEraseType::Short);
     DrainMessages();
+    if (const ResultCode closed = CloseTape(ctx, handle, 10); code == ResultCode::Success)
+        code = closed;
     if (const QString text = TapeErrorText(code); !text.isEmpty())
         result = text;
-    CloseTape(handle, 10);
+    else if (code != ResultCode::Success && code != ResultCode::MediaChanged &&
+             code != ResultCode::BusReset)
+        result = SystemMessage(code); // a failure the status table has no words for
+    if (answer)
+        *answer = code;
     return result;
 }
 

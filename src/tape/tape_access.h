@@ -15,12 +15,22 @@ TapeHandlePtr OpenTapeDrive(TapeContext& ctx);
 // Opens the drive and asks for the medium; a failure is reported and gives null.
 TapeHandlePtr OpenTape(TapeContext& ctx);
 void CloseTape(TapeHandlePtr& handle, int delayMs);
+// The same after writing: a failure the drive tells only at close (a buffered block or the
+// filemark st writes there) goes through LogTapeError and is answered.
+ResultCode CloseTape(TapeContext& ctx, TapeHandlePtr& handle, int delayMs);
+
+// The system's text of a tape result, with the name of the drive it came from
+// ("/dev/nst0: No media in drive.").
+QString TapeErrorMessage(const TapeContext& ctx, ResultCode code);
 
 // The error report of every tape failure: raises CancelFlag, writes a protocol block with the
 // system's text of the result, and shows it in an error box.
 void LogTapeError(TapeContext& ctx, ResultCode code);
-// The same for a failure on the file at `path`, which the text names.
-void LogTapeError(TapeContext& ctx, ResultCode code, const QString& path);
+// The same with a detail after the text, such as "(tape block 7)".
+void LogTapeError(TapeContext& ctx, ResultCode code, const QString& detail);
+// The error report for a failure on the file at `path`, which the text names instead of the
+// drive.
+void LogFileError(TapeContext& ctx, ResultCode code, const QString& path);
 void ShowTapeResult(TapeContext& ctx, ResultCode code);
 
 void SetBusyCursor(TapeContext& ctx);
@@ -36,7 +46,8 @@ void SetBlockSize(TapeContext& ctx);
 
 QString RewindTape(TapeContext& ctx);
 bool RewindWithStatus(TapeContext& ctx);
-QString EraseTapeShort(TapeContext& ctx);
+// `code`, when given, receives the drive's result (the open's failure without a handle).
+QString EraseTapeShort(TapeContext& ctx, ResultCode* code = nullptr);
 
 // Moves an open handle to a block with the probed positioning method; the result is not examined.
 void MoveHandleToBlock(TapeContext& ctx, TapeHandle& handle, int64_t block);

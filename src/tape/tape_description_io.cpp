@@ -23,7 +23,7 @@ void WriteTapeDescription(TapeContext& ctx, const TapeDescription& description) 
         if (const ResultCode code = handle->WriteBlock(block.Data(), TapeBlockSize);
             code != ResultCode::Success)
             LogTapeError(ctx, code);
-        CloseTape(handle, 1);
+        CloseTape(ctx, handle, 1);
     }
     ctx.Op.SetCaption(DescriptionCaption(ctx, description));
     RestoreCursor(ctx);
@@ -45,8 +45,9 @@ TapeDescription ReadTapeDescription(TapeContext& ctx) {
         TapeBlock block;
         const ResultCode code = handle->ReadBlock(block.Data(), TapeBlockSize);
         noMedium = code == ResultCode::NoMediaInDrive;
-        ctx.DescriptionUnreadable =
-            code != ResultCode::Success && code != ResultCode::NoDataDetected && !noMedium;
+        ctx.DescriptionUnreadable = code != ResultCode::Success &&
+                                    code != ResultCode::NoDataDetected &&
+                                    code != ResultCode::FilemarkDetected && !noMedium;
         if (ctx.DescriptionUnreadable)
             LogTapeError(ctx, code, QStringLiteral("(tape block 0)"));
         else

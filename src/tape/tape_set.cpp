@@ -46,7 +46,7 @@ void ChangeTapeForWrite(TapeContext& ctx, TapeHandlePtr& handle) {
             LogTapeError(ctx, code);
         handle->Prepare(TapePrepareOperation::Unload);
     }
-    CloseTape(handle, 1);
+    CloseTape(ctx, handle, 1);
 
     const int number = ctx.CurrentTapeDescription.TapeNumber;
     ctx.Protocol.AddProtocolLine(ProtocolLog::Separator());

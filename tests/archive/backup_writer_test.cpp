@@ -4,6 +4,7 @@
 #include "jobs/backup_run.h"
 #include "platform/protocol_log.h"
 #include "platform/result_code.h"
+#include "tape/tape_access.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -335,14 +336,15 @@ TEST_F(BackupWriterTest, AMissingMediumWritesNothingAndEndsWithTheSummary) {
     EXPECT_TRUE(m_session.CancelFlag);
     EXPECT_EQ(QFileInfo(m_fixture.Library->ImagePath("t1")).size(), 0);
     const QStringList& lines = m_op.ProtocolLines;
-    const qsizetype error = lines.indexOf(QRegularExpression(
-        "^Error: .* : " + QRegularExpression::escape(SystemMessage(ResultCode::NoMediaInDrive))));
+    const qsizetype error = lines.indexOf(
+        QRegularExpression("^Error: .* : .*: " +
+                           QRegularExpression::escape(SystemMessage(ResultCode::NoMediaInDrive))));
     ASSERT_GE(error, 0) << lines.join('\n').toStdString();
     EXPECT_EQ(lines.at(error - 2), ProtocolLog::Separator());
     EXPECT_EQ(lines.at(error + 1), ProtocolLog::Separator());
     EXPECT_TRUE(lines.contains("0 Files proceded."));
     EXPECT_TRUE(lines.last().startsWith("Backup finished at: "));
-    EXPECT_TRUE(m_op.BoxTexts().contains(SystemMessage(ResultCode::NoMediaInDrive)));
+    EXPECT_TRUE(m_op.BoxTexts().contains(TapeErrorMessage(m_session, ResultCode::NoMediaInDrive)));
 }
 
 } // namespace

@@ -76,7 +76,10 @@ TEST_F(CliTest, AnEmptyDriveIsReportedOnceAndExitsWith1) {
     EXPECT_EQ(Cli({"vtape", "eject"}).Status, 0);
     const CliRun run = Cli({"tape", "position"});
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Out.count("Error: No media in drive."), 1) << run.Out.toStdString();
+    EXPECT_EQ(run.Out.count("Error: vtape:" + QDir::cleanPath(m_home.LibraryDir()) +
+                            ": No media in drive."),
+              1)
+        << run.Out.toStdString();
     EXPECT_TRUE(run.Out.contains(QString(89, '-')));
 }
 

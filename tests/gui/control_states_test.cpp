@@ -126,7 +126,7 @@ TEST_F(ControlStatesTest, CommandsNotYetBuiltStayDisabledInEveryMode) {
     EnterBusyMode(m_window->Session());
     LeaveBusyMode(m_window->Session());
     EXPECT_FALSE(Control("BitBtn22")->isEnabled());
-    EXPECT_FALSE(Action("TapeInfo1")->isEnabled());
+    EXPECT_FALSE(Action("ReadMBR1")->isEnabled());
     EXPECT_FALSE(Action("SetFilemarks1")->isEnabled()) << "disabled for good";
 }
 

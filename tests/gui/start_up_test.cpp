@@ -1,6 +1,7 @@
 #include "application_windows.h"
 #include "platform/protocol_log.h"
 #include "platform/result_code.h"
+#include "tape/tape_access.h"
 #include "window_fixture.h"
 
 #include <QAbstractButton>
@@ -34,7 +35,7 @@ TEST_F(StartUpTest, WithoutAMediumTheErrorIsShownAndLoggedAndTheStartGoesOn) {
     ASSERT_TRUE(m_library->Eject().isEmpty());
     Start(false);
 
-    const QString text = SystemMessage(ResultCode::NoMediaInDrive);
+    const QString text = TapeErrorMessage(m_window->Session(), ResultCode::NoMediaInDrive);
     ASSERT_EQ(OperatorBoxes::Shown().size(), 1u);
     EXPECT_EQ(OperatorBoxes::Shown()[0].Text, text);
     EXPECT_EQ(OperatorBoxes::Shown()[0].Caption, "Error");

@@ -2,6 +2,7 @@
 #include "platform/protocol_log.h"
 #include "platform/result_code.h"
 #include "support/tape_fixture.h"
+#include "tape/tape_access.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,10 +39,10 @@ TEST(SessionStart, WithoutAMediumReportsItAndStillReachesIdle) {
     Session& session = *fixture.Session;
     session.Start();
     ASSERT_EQ(fixture.Op.Boxes.size(), 1u);
-    EXPECT_EQ(fixture.Op.Boxes[0].Text, SystemMessage(ResultCode::NoMediaInDrive));
+    EXPECT_EQ(fixture.Op.Boxes[0].Text, TapeErrorMessage(session, ResultCode::NoMediaInDrive));
     const QByteArray log = ReadFile(session.Paths.LogFilePath);
     EXPECT_TRUE(log.contains(ProtocolLog::Separator().toUtf8() + "\r\n"));
-    EXPECT_TRUE(log.contains(" : No media in drive.\r\n"));
+    EXPECT_TRUE(log.contains(": No media in drive.\r\n"));
     session.DelayedStart();
     EXPECT_EQ(fixture.Op.BusyModes.back(), false);
     EXPECT_EQ(fixture.Op.Boxes.size(), 1u) << "reported once, not again by the delayed start";

@@ -5,6 +5,7 @@
 #include "support/temp_home.h"
 #include "tape/tape_access.h"
 #include "tape/tape_context.h"
+#include "tape/tape_menu_commands.h"
 
 #include <QDir>
 #include <QFile>
@@ -712,6 +713,194 @@ TEST(StTapeDriveProbe, TheTapeLayerLearnsBlockLimitAndPositioningFromTheDrive) {
     EXPECT_NE(std::find(driver->Operations.begin(), driver->Operations.end(),
                         std::make_pair(short(MTSETBLK), 32768)),
               driver->Operations.end());
+}
+
+// Every command of the Tape menu on an st drive, through the tape layer as the window and the
+// command line run it: a table of the driver's answers per command and what the command
+// answers; every failure is reported with the drive's name.
+class StTapeCommandsTest : public ::testing::Test {
+protected:
+    std::shared_ptr<FakeStDriver> m_driver = std::make_shared<FakeStDriver>();
+    std::unique_ptr<TapeDevice> m_device = CreateStTapeDevice("/dev/nst0", m_driver);
+    test::TempHome m_home;
+    test::ScriptedOperator m_op;
+    ProtocolLog m_protocol{m_home.File("orvane_backup.log"), m_op};
+    TapeContext m_ctx{m_op, m_protocol, *m_device};
+};
+
+TEST_F(StTapeCommandsTest, EveryCommandAnswersTheDriversResult) {
+    struct Case {
+        const char* What;
+        std::function<ResultCode(TapeContext&)> Command;
+        short Op; // the st operation that is scripted to fail
+    };
+    const std::vector<Case> commands = {
+        {"load", LoadTapeCommand, MTLOAD},
+        {"tension", TensionTapeCommand, MTRETEN},
+        {"end of data", [](TapeContext& c) { return MoveToEndOfDataCommand(c); }, MTEOM},
+        {"erase", DeleteTapeCommand, MTERASE},
+        {"format", FormatTapeCommand, MTMKPART},
+        {"filemarks", SetFilemarksCommand, MTWEOF},
+        {"block size", SetTapeParametersCommand, MTSETBLK},
+        {"eject", [](TapeContext& c) { return EjectTape(c, true); }, MTOFFL},
+    };
+    struct Answer {
+        int Error;
+        long Status;
+        ResultCode Code;
+    };
+    const std::vector<Answer> answers = {
+        {0, Online, ResultCode::Success},
+        {EIO, Online, ResultCode::Crc},
+        {ENOSPC, Online | AtEndOfTape, ResultCode::EndOfMedia},
+        {EROFS, Online | Protected, ResultCode::WriteProtect},
+        {ENOMEDIUM, DoorOpen, ResultCode::NoMediaInDrive},
+    };
+    for (const Case& command : commands) {
+        for (const Answer& answer : answers) {
+            SCOPED_TRACE(std::string(command.What) + " errno " + std::to_string(answer.Error));
+            m_driver->Drive.mt_gstat = Online;
+            m_driver->OperationAnswers.clear();
+            if (answer.Error != 0)
+                m_driver->OperationAnswers = {
+                    {command.Op, FakeStDriver::Answer(-1, answer.Error, answer.Status)}};
+            m_driver->Operations.clear();
+            m_op.Boxes.clear();
+            m_op.StatusTexts.clear();
+            m_ctx.CancelFlag = false;
+            const ResultCode code = command.Command(m_ctx);
+            EXPECT_NE(std::find_if(m_driver->Operations.begin(), m_driver->Operations.end(),
+                                   [&](const auto& op) { return op.first == command.Op; }),
+                      m_driver->Operations.end())
+                << "issues its st operation";
+            if (answer.Error == 0) {
+                EXPECT_EQ(code, ResultCode::Success);
+                EXPECT_FALSE(m_ctx.CancelFlag);
+                continue;
+            }
+            EXPECT_NE(code, ResultCode::Success);
+            // The drive's condition, where the command passes the code on, or the refusal the
+            // command makes of it.
+            if (std::string(command.What) == "eject")
+                EXPECT_TRUE(code == answer.Code || code == ResultCode::UnableToUnloadMedia)
+                    << CodeValue(code);
+            else if (std::string(command.What) == "format")
+                EXPECT_TRUE(code == answer.Code || code == ResultCode::PartitionFailure)
+                    << CodeValue(code);
+            else if (std::string(command.What) == "block size")
+                EXPECT_TRUE(m_ctx.CancelFlag);
+            else
+                EXPECT_EQ(code, answer.Code) << CodeValue(code);
+            QStringList said = m_op.BoxTexts() + m_op.StatusTexts;
+            EXPECT_TRUE(said.join('\n').contains("/dev/nst0: ")) << said.join('\n').toStdString();
+        }
+    }
+}
+
+TEST_F(StTapeCommandsTest, WithoutTheDevicePositionAndInfoNameIt) {
+    m_driver->OpenAnswers = {FakeStDriver::Answer(-1, ENOENT)};
+    ResultCode answer = ResultCode::Success;
+    EXPECT_EQ(GetTapePositionCommand(m_ctx, &answer), 0);
+    EXPECT_NE(answer, ResultCode::Success);
+    ASSERT_FALSE(m_op.Boxes.empty());
+    EXPECT_EQ(m_op.Boxes[0].Text, "/dev/nst0: The system cannot find the file specified.");
+    EXPECT_TRUE(m_ctx.CancelFlag);
+}
+
+TEST_F(StTapeCommandsTest, AnEmptyDriveFailsThePositionQuery) {
+    m_driver->Drive.mt_gstat = DoorOpen;
+    ResultCode answer = ResultCode::Success;
+    GetTapePositionCommand(m_ctx, &answer);
+    EXPECT_NE(answer, ResultCode::Success);
+    EXPECT_EQ(m_op.Boxes[0].Text, "/dev/nst0: No media in drive.");
+}
+
+TEST_F(StTapeCommandsTest, PositionAndEndOfDataAnswerTheDriversBlock) {
+    m_driver->Position = 1234;
+    ResultCode answer = ResultCode::NotReady;
+    EXPECT_EQ(GetTapePositionCommand(m_ctx, &answer), 1234);
+    EXPECT_EQ(answer, ResultCode::Success);
+    m_driver->PositionError = EIO;
+    GetTapePositionCommand(m_ctx, &answer);
+    EXPECT_NE(answer, ResultCode::Success);
+    m_driver->PositionError = 0;
+    int64_t block = 0;
+    EXPECT_EQ(MoveToEndOfDataCommand(m_ctx, &block), ResultCode::Success);
+    EXPECT_EQ(block, 1234);
+}
+
+TEST_F(StTapeCommandsTest, BothInformationQueriesFromTheDrivesPages) {
+    m_driver->ScsiAnswers[{0x4d, 0x31}] = CapacityLogPage({{1, 800}, {3, 1000}});
+    m_driver->ScsiAnswers[{0x1a, 0x11}] = PartitionPage(1, 0);
+    m_driver->ScsiAnswers[{0x1a, 0x0f}] = ModeSenseAnswer({0x0f, 14, 0xc0, 0x80});
+    m_driver->ScsiAnswers[{0x05, 0}] = {0, 0x08, 0, 0, 0, 4};
+    m_driver->Drive.mt_gstat = Online | Protected;
+    m_driver->Drive.mt_dsreg = long(32768) << MT_ST_BLKSIZE_SHIFT;
+    const TapeInfo info = ReadTapeInfo(m_ctx);
+    ASSERT_TRUE(info.DriveKnown && info.MediaKnown);
+    const auto values = TapeInfoValues(info);
+    EXPECT_EQ(values[1].second, "On");
+    EXPECT_EQ(values[5].second, QString::number(0x080000));
+    EXPECT_EQ(values[6].second, "4");
+    EXPECT_EQ(values[7].second, "2");
+    EXPECT_EQ(values[11].second, QString::number(1000LL * 1024 * 1024));
+    EXPECT_EQ(values[12].second, QString::number(800LL * 1024 * 1024));
+    EXPECT_EQ(values[13].second, "32768");
+    EXPECT_EQ(values[15].second, "On");
+    EXPECT_TRUE(m_op.Boxes.empty());
+    EXPECT_TRUE(m_op.ProtocolLines.isEmpty()) << "nothing unknown, nothing to explain";
+}
+
+TEST_F(StTapeCommandsTest, RefusedScsiCommandsLeaveValuesUnknownAndAreExplainedOnce) {
+    // No SCSI answers: SG_IO fails with EPERM, as for a user without CAP_SYS_RAWIO.
+    const auto values = TapeInfoValues(ReadTapeInfo(m_ctx));
+    EXPECT_EQ(values[0].second, "On");
+    for (size_t unknown : {1u, 5u, 6u, 7u, 11u, 12u, 14u})
+        EXPECT_EQ(values[unknown].second, "unknown") << values[unknown].first.toStdString();
+    EXPECT_EQ(values[15].second, "Off");
+    ASSERT_EQ(m_op.ProtocolLines.size(), 1);
+    EXPECT_TRUE(m_op.ProtocolLines[0].startsWith("/dev/nst0: the kernel refuses SCSI commands"))
+        << m_op.ProtocolLines[0].toStdString();
+    EXPECT_TRUE(m_op.ProtocolLines[0].contains("CAP_SYS_RAWIO"));
+    ReadTapeInfo(m_ctx);
+    ProbeTapeDrive(m_ctx);
+    EXPECT_EQ(m_op.ProtocolLines.size(), 1) << "said once";
+    EXPECT_TRUE(m_op.Boxes.empty());
+}
+
+TEST_F(StTapeCommandsTest, AWriteErrorToldOnlyAtCloseIsReported) {
+    struct FailingClose : FakeStDriver {
+        int CloseError = 0;
+        int Close(int fd) override {
+            FakeStDriver::Close(fd);
+            if (CloseError == 0)
+                return 0;
+            errno = CloseError;
+            return -1;
+        }
+    };
+    for (const auto& [error, code] : std::vector<std::pair<int, ResultCode>>{
+             {EIO, ResultCode::Crc}, {ENOSPC, ResultCode::EndOfMedia}}) {
+        auto driver = std::make_shared<FailingClose>();
+        auto device = CreateStTapeDevice("/dev/nst0", driver);
+        test::ScriptedOperator op;
+        ProtocolLog protocol(m_home.File("close.log"), op);
+        TapeContext ctx(op, protocol, *device);
+        TapeHandlePtr handle = OpenTape(ctx);
+        ASSERT_TRUE(handle);
+        std::vector<char> block(TapeBlockSize, 'w');
+        ASSERT_EQ(handle->WriteBlock(block.data(), TapeBlockSize), ResultCode::Success);
+        driver->CloseError = error;
+        EXPECT_EQ(CloseTape(ctx, handle, 1), code);
+        EXPECT_FALSE(handle);
+        EXPECT_TRUE(ctx.CancelFlag) << "the run that wrote fails";
+        EXPECT_EQ(op.BoxTexts(), QStringList{TapeErrorMessage(ctx, code)});
+        EXPECT_EQ(driver->Closes.size(), 1u) << "closed once";
+        // The same through a command that writes: the filemarks.
+        driver->CloseError = error;
+        ctx.CancelFlag = false;
+        EXPECT_EQ(SetFilemarksCommand(ctx), code);
+    }
 }
 
 } // namespace

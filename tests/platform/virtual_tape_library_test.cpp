@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -178,6 +179,86 @@ TEST(VirtualTapeLibrary, ANewLibraryHasOneLoadedCartridge) {
     EXPECT_TRUE(cartridges[0].Loaded);
     EXPECT_EQ(cartridges[0].Capacity, VirtualTapeLibrary::DefaultCapacity);
     EXPECT_EQ(library->EnsureCreated(), QString()) << "an existing library is left alone";
+}
+
+TEST_F(VirtualTapeLibraryTest, ZeroBlocksAreHolesAndEverythingReadsBackAsWritten) {
+    ASSERT_EQ(m_library->CreateCartridge("big", 2048LL * 32768, 1, false), QString());
+    ASSERT_EQ(m_library->Insert("big"), QString());
+    auto handle = Open();
+    const std::vector<char> zeros = Block(0);
+    std::vector<char> data = Block('d');
+    data[5] = 0;
+    ASSERT_EQ(handle->WriteBlock(data.data(), TapeBlockSize), ResultCode::Success);
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(handle->WriteBlock(zeros.data(), TapeBlockSize), ResultCode::Success) << i;
+    ASSERT_EQ(handle->WriteBlock(data.data(), TapeBlockSize), ResultCode::Success);
+    handle.reset();
+
+    const QString image = m_library->ImagePath("big");
+    EXPECT_EQ(QFileInfo(image).size(), 2002LL * 32768) << "the file length is the end of data";
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(image).constData(), &st), 0);
+    EXPECT_LT(int64_t(st.st_blocks) * 512, 64LL * 32768) << "the zero blocks take no disk space";
+
+    handle = Open();
+    ASSERT_EQ(handle->SetPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::Success);
+    std::vector<char> read = Block('x');
+    ASSERT_EQ(handle->ReadBlock(read.data(), TapeBlockSize), ResultCode::Success);
+    EXPECT_EQ(read, data);
+    ASSERT_EQ(handle->ReadBlock(read.data(), TapeBlockSize), ResultCode::Success);
+    EXPECT_EQ(read, zeros);
+    ASSERT_EQ(handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 2001), ResultCode::Success);
+    ASSERT_EQ(handle->ReadBlock(read.data(), TapeBlockSize), ResultCode::Success);
+    EXPECT_EQ(read, data);
+    EXPECT_EQ(handle->ReadBlock(read.data(), TapeBlockSize), ResultCode::NoDataDetected);
+
+    // A zero block written over data replaces it and ends the data there.
+    ASSERT_EQ(handle->SetPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::Success);
+    ASSERT_EQ(handle->WriteBlock(zeros.data(), TapeBlockSize), ResultCode::Success);
+    ASSERT_EQ(handle->SetPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::Success);
+    ASSERT_EQ(handle->ReadBlock(read.data(), TapeBlockSize), ResultCode::Success);
+    EXPECT_EQ(read, zeros);
+    EXPECT_EQ(handle->ReadBlock(read.data(), TapeBlockSize), ResultCode::NoDataDetected);
+    handle.reset();
+    EXPECT_EQ(QFileInfo(image).size(), 32768);
+}
+
+TEST_F(VirtualTapeLibraryTest, TensionChangesNothingAndFormatLeavesOnePartition) {
+    ASSERT_EQ(m_library->CreateCartridge("parts", 32768 * 20, 3, false), QString());
+    ASSERT_EQ(m_library->Insert("parts"), QString());
+    auto handle = Open();
+    TapeMediaParameters media;
+    handle->GetMediaParameters(media);
+    const std::vector<char> data = Block('a');
+    for (int i = 0; i < 4; ++i)
+        ASSERT_EQ(handle->WriteBlock(data.data(), TapeBlockSize), ResultCode::Success);
+    EXPECT_EQ(handle->Prepare(TapePrepareOperation::Tension), ResultCode::Success);
+    uint32_t partition = 0;
+    int64_t position = -1;
+    handle->GetPosition(TapePositionType::Absolute, partition, position);
+    EXPECT_EQ(position, 4);
+
+    EXPECT_EQ(handle->CreatePartition(TapePartitionMethod::Fixed, 0, 0), ResultCode::Success);
+    ASSERT_EQ(handle->GetMediaParameters(media), ResultCode::Success);
+    EXPECT_EQ(media.PartitionCount, 1u);
+    EXPECT_EQ(media.Remaining, media.Capacity) << "formatting empties the cartridge";
+    EXPECT_TRUE(media.CapacityKnown);
+    handle->GetPosition(TapePositionType::Absolute, partition, position);
+    EXPECT_EQ(position, 0);
+}
+
+TEST_F(VirtualTapeLibraryTest, FilemarksAtTheBeginningLeaveNoDataToRead) {
+    auto handle = Open();
+    const std::vector<char> data = Block('a');
+    for (int i = 0; i < 8; ++i)
+        ASSERT_EQ(handle->WriteBlock(data.data(), TapeBlockSize), ResultCode::Success);
+    ASSERT_EQ(handle->SetPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::Success);
+    ASSERT_EQ(handle->WriteTapemarks(TapemarkType::Filemarks, 5), ResultCode::Success);
+    ASSERT_EQ(handle->SetPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::Success);
+    std::vector<char> read = Block('x');
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(handle->ReadBlock(read.data(), TapeBlockSize), ResultCode::FilemarkDetected);
+    EXPECT_EQ(handle->ReadBlock(read.data(), TapeBlockSize), ResultCode::NoDataDetected);
 }
 
 } // namespace

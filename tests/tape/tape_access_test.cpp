@@ -46,7 +46,8 @@ TEST(ProbeTapeDrive, AnEmptyDriveIsReportedOnceAndKeepsTheOldFacts) {
     EXPECT_EQ(fixture.Session->BlockLimit, 42);
     EXPECT_EQ(fixture.Session->PositionMethod, 1);
     ASSERT_EQ(fixture.Op.Boxes.size(), 1u);
-    EXPECT_EQ(fixture.Op.Boxes[0].Text, SystemMessage(ResultCode::NoMediaInDrive));
+    EXPECT_EQ(fixture.Op.Boxes[0].Text,
+              TapeErrorMessage(*fixture.Session, ResultCode::NoMediaInDrive));
     EXPECT_TRUE(fixture.Session->CancelFlag);
 }
 
@@ -61,7 +62,9 @@ TEST(LogTapeError, WritesAProtocolBlockShowsTheTextAndRaisesCancel) {
     EXPECT_EQ(lines[1].size(), 89);
     EXPECT_EQ(lines[2], "");
     EXPECT_TRUE(lines[3].startsWith("Error: "));
-    EXPECT_TRUE(lines[3].endsWith(" : " + SystemMessage(ResultCode::WriteProtect)));
+    EXPECT_TRUE(
+        lines[3].endsWith(" : " + TapeErrorMessage(*fixture.Session, ResultCode::WriteProtect)));
+    EXPECT_TRUE(lines[3].contains("vtape:"));
     EXPECT_EQ(lines[4], ProtocolLog::Separator());
     ASSERT_EQ(fixture.Op.Boxes.size(), 1u);
     EXPECT_EQ(fixture.Op.Boxes[0].Caption, "Error");
@@ -77,7 +80,8 @@ TEST(TapeAccess, AWriteToAProtectedCartridgeFailsWithCode19) {
     const ResultCode code = handle->WriteBlock(block.data(), TapeBlockSize);
     EXPECT_EQ(CodeValue(code), 19u);
     LogTapeError(*fixture.Session, code);
-    EXPECT_EQ(fixture.Op.BoxTexts(), QStringList{SystemMessage(ResultCode(19))});
+    EXPECT_EQ(fixture.Op.BoxTexts(),
+              QStringList{TapeErrorMessage(*fixture.Session, ResultCode(19))});
     EXPECT_EQ(EraseTapeShort(*fixture.Session), "Error, The write protect is set ");
 }
 
