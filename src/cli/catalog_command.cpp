@@ -1,19 +1,36 @@
 #include "cli_app.h"
 #include "jobs/catalog_load.h"
 #include "jobs/catalog_paths.h"
+#include "jobs/restore_match.h"
 #include "jobs/session.h"
 #include "tape/tape_description_io.h"
 #include "terminal_operator.h"
 
 namespace orvane::cli {
 
-// Lists every file of the catalog tree, one full path a line, in the tree's order.
+namespace {
+
+bool Selected(const QByteArray& path, const QStringList& selections) {
+    if (selections.isEmpty())
+        return true;
+    for (const QString& selection : selections)
+        if (MatchRestoreLine(path, selection) != RestoreSelection::NotSelected)
+            return true;
+    return false;
+}
+
+} // namespace
+
+// Lists the files of the catalog tree, one full path a line, in the tree's order: all of them, or
+// those that the SELECTIONs (restore-list lines or shell patterns) select. With --null each path
+// is its bytes ended by a NUL, for scripts (xargs -0).
 int CatalogCommand(CommandEnvironment& env) {
     QStringList args = env.Args;
     const bool sequential = TakeFlag(args, QStringLiteral("--sequential"));
-    if (!args.isEmpty())
-        throw UsageError{QStringLiteral("catalog takes no argument but --sequential, not ") +
-                         args.first()};
+    const bool nulEnded = TakeFlag(args, QStringLiteral("--null"));
+    for (const QString& argument : args)
+        if (argument.startsWith(QLatin1String("--")))
+            throw UsageError{QStringLiteral("unknown option ") + argument};
     Session& session = env.Session;
     std::shared_ptr<const CatalogTree> tree;
     if (sequential) {
@@ -25,8 +42,21 @@ int CatalogCommand(CommandEnvironment& env) {
     }
     if (!tree || tree->IsEmpty())
         return 1;
-    for (const QByteArray& path : tree->FilePaths())
-        env.Op.Print(TapePathText(path));
+    bool found = false;
+    for (const QByteArray& path : tree->FilePaths()) {
+        if (!Selected(path, args))
+            continue;
+        found = true;
+        if (nulEnded)
+            env.Op.PrintBytes(path + '\0');
+        else
+            env.Op.Print(TapePathText(path));
+    }
+    if (!found) {
+        env.Op.Err() << "orvane-cli: nothing on tape matches " << args.join(QLatin1Char(' '))
+                     << Qt::endl;
+        return 1;
+    }
     return ExitStatus(session);
 }
 

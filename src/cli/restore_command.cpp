@@ -5,15 +5,38 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <optional>
 
 namespace orvane::cli {
 
 // Restores the selections (restore-list lines: a path, or a directory ending in "/") below
 // --target, or to the recorded paths with --target "". The overwrite rule is the setting
 // "Restore Settings/Restore Options".
+namespace {
+
+// "--overwrite=never|always|ask" (or "--overwrite WORD"): the overwrite rule in words.
+std::optional<int> TakeOverwriteRule(QStringList& args) {
+    QString word = TakeValue(args, QStringLiteral("--overwrite"));
+    for (qsizetype i = 0; i < args.size(); ++i)
+        if (args.at(i).startsWith(QLatin1String("--overwrite="))) {
+            word = args.takeAt(i).section(QLatin1Char('='), 1);
+            break;
+        }
+    if (word.isNull())
+        return std::nullopt;
+    static const QStringList rules = {QStringLiteral("ask"), QStringLiteral("never"),
+                                      QStringLiteral("always")};
+    if (!rules.contains(word))
+        throw UsageError{QStringLiteral("--overwrite takes never, always or ask, not ") + word};
+    return int(rules.indexOf(word));
+}
+
+} // namespace
+
 int RestoreCommand(CommandEnvironment& env) {
     QStringList args = env.Args;
     const QString target = TakeValue(args, QStringLiteral("--target"));
+    const std::optional<int> overwrite = TakeOverwriteRule(args);
     for (const QString& argument : args)
         if (argument.startsWith(QLatin1String("--")))
             throw UsageError{QStringLiteral("unknown option ") + argument};
@@ -30,6 +53,8 @@ int RestoreCommand(CommandEnvironment& env) {
         }
         session.Settings.RestoreTarget = directory;
     }
+    if (overwrite)
+        session.Settings.RestoreOption = *overwrite;
     session.Settings.RestoreList = args;
     // The restore asks for tape 1 of the loaded set, as the window knows it from its start-up.
     LoadTapeDescription(session);

@@ -2,6 +2,7 @@
 
 #include "platform/path_bytes.h"
 
+#include <QIODevice>
 #include <utility>
 
 namespace orvane::cli {
@@ -33,6 +34,15 @@ void TerminalOperator::Print(const QString& text) {
     ShowPendingStatus();
     m_out << DisplayPath(CommandLineWording(text)) << '\n';
     m_out.flush();
+}
+
+void TerminalOperator::PrintBytes(const QByteArray& bytes) {
+    ShowPendingStatus();
+    m_out.flush();
+    if (QIODevice* device = m_out.device())
+        device->write(bytes);
+    else
+        m_out << PathFromBytes(bytes); // a stream on a string keeps the bytes' lossless text
 }
 
 void TerminalOperator::AppendProtocolLine(const QString& text) {

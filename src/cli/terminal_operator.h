@@ -65,6 +65,8 @@ public:
     QString Caption() const { return m_caption; }
     // Prints one line of a command's own output.
     void Print(const QString& text);
+    // Writes bytes as they are, for scripts: a file name need not be text.
+    void PrintBytes(const QByteArray& bytes);
 
 private:
     std::optional<QString> Ask(const QString& question);

@@ -2,7 +2,24 @@
 
 #include "catalog_paths.h"
 
+#include <fnmatch.h>
+
 namespace orvane {
+
+namespace {
+
+bool IsPattern(const QByteArray& line) {
+    return line.contains('*') || line.contains('?') || line.contains('[');
+}
+
+// A shell pattern over the whole path; "*" also matches "/", as tar's patterns do. A directory
+// pattern selects what lies below the directories it matches.
+bool PatternSelects(const QByteArray& pattern, bool directoryLine, const QByteArray& tapePath) {
+    const QByteArray whole = directoryLine ? pattern + '*' : pattern;
+    return fnmatch(whole.constData(), tapePath.constData(), FNM_NOESCAPE) == 0;
+}
+
+} // namespace
 
 RestoreSelection MatchRestoreLine(const QByteArray& tapePath, const QString& line) {
     if (line.isEmpty())
@@ -11,7 +28,9 @@ RestoreSelection MatchRestoreLine(const QByteArray& tapePath, const QString& lin
     const bool directoryLine =
         bytes.endsWith('/') ||
         (PathForm(bytes) == TapePathForm::DriveLetter && bytes.endsWith('\\'));
-    const bool selected = directoryLine ? tapePath.startsWith(bytes) : tapePath == bytes;
+    // A name that holds a pattern character is first taken as the name it is.
+    const bool selected = (directoryLine ? tapePath.startsWith(bytes) : tapePath == bytes) ||
+                          (IsPattern(bytes) && PatternSelects(bytes, directoryLine, tapePath));
     if (!selected)
         return RestoreSelection::NotSelected;
     return HasParentComponent(tapePath) ? RestoreSelection::Refused : RestoreSelection::Selected;

@@ -15,8 +15,10 @@ enum class RestoreSelection {
 
 // Whether a restore-list line selects a file of the tape (`MatchRestoreLine`). A line ending in
 // the separator of its form ("/", or "\" for the drive-letter paths of the original platform)
-// selects every path that begins with it; any other line selects the one path equal to it.
-// Case counts: the file names of Linux distinguish it. The path to restore is the tape path.
+// selects every path that begins with it; any other line selects the one path equal to it. A line
+// with the shell pattern characters "*", "?" or "[" also selects the paths the pattern matches
+// ("*" matching "/" too). Case counts: the file names of Linux distinguish it. The path to
+// restore is the tape path.
 RestoreSelection MatchRestoreLine(const QByteArray& tapePath, const QString& line);
 
 // Where a selected tape path is restored to.

@@ -90,6 +90,33 @@ TEST_F(HonestOutcomeTest, MessagesPointToCommandsOfTheCommandLine) {
     EXPECT_FALSE(run.Out.contains("Menu"));
 }
 
+TEST_F(HonestOutcomeTest, CatalogTakesSelectionsAndPatternsAndEndsPathsWithNul) {
+    const QString a = m_home.File("src/a.txt");
+    const QString b = m_home.File("src/sub/b.txt");
+    EXPECT_EQ(Cli({"catalog", "*.txt"}).Out, b + "\n" + a + "\n") << "in the order of the tree";
+    EXPECT_EQ(Cli({"catalog", m_home.File("src/sub/")}).Out, b + "\n");
+    EXPECT_EQ(Cli({"catalog", "--null", "*/a.txt"}).Out, a + QChar(0));
+    EXPECT_EQ(Cli({"catalog", "/nothing/*"}).Status, 1);
+}
+
+TEST_F(HonestOutcomeTest, OverwriteTakesTheRuleInWords) {
+    const QString target = m_home.File("out");
+    const QString restored = target + m_home.File("src/a.txt");
+    ASSERT_EQ(
+        Cli({"restore", "--overwrite=always", "--target", target, m_home.File("src/")}).Status, 0);
+    QFile changed(restored);
+    ASSERT_TRUE(changed.open(QIODevice::WriteOnly));
+    changed.write("mine");
+    changed.close();
+    EXPECT_EQ(
+        Cli({"restore", "--overwrite", "never", "--target", target, m_home.File("src/")}).Status,
+        0);
+    QFile kept(restored);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "mine");
+    EXPECT_EQ(Cli({"restore", "--overwrite=sometimes", m_home.File("src/")}).Status, 2);
+}
+
 TEST(CommandLineConventions, HelpVersionAndTheTarDeviceOption) {
     test::TempHome home;
     const CliRun version = test::RunCliAt(home.Path(), {"--version"});
@@ -98,7 +125,9 @@ TEST(CommandLineConventions, HelpVersionAndTheTarDeviceOption) {
     for (const char* help : {"--help", "-h"}) {
         const CliRun run = test::RunCliAt(home.Path(), {"restore", help});
         EXPECT_EQ(run.Status, 0);
-        EXPECT_TRUE(run.Out.contains("restore [--target DIR] SELECTION...")) << help;
+        EXPECT_TRUE(run.Out.contains("restore [--target DIR] [--overwrite=never|always|ask] "
+                                     "SELECTION..."))
+            << help;
     }
     const CliRun viaF =
         test::RunCliAt(home.Path(), {"-f", home.TapeChoice(), "vtape", "create", "via-f"});

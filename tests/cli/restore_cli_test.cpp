@@ -154,8 +154,11 @@ TEST_F(RestoreCliTest, ABlankTapeHasNoCatalog) {
 
 TEST_F(RestoreCliTest, WrongCommandLinesExitWith2) {
     const std::vector<QStringList> cases = {
-        {"restore"},          {"restore", "--target"}, {"restore", "--bogus", "/x"},
-        {"catalog", "extra"}, {"verify", "now"},
+        {"restore"},
+        {"restore", "--target"},
+        {"restore", "--bogus", "/x"},
+        {"catalog", "--extra"},
+        {"verify", "now"},
     };
     for (const QStringList& args : cases) {
         const CliRun run = Cli(args);

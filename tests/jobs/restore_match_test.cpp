@@ -58,6 +58,18 @@ TEST(MatchRestoreLine, SelectsByFileLineOrDirectoryPrefix) {
         // On Linux a backslash is part of a file name.
         {"/home/ann/a\\..\\b", "/home/ann/", Selected},
         {"/home/ann/a.txt", "", NotSelected},
+        // Shell patterns select what they match; "*" crosses directories, as in tar.
+        {"/home/ann/a.txt", "/home/*.txt", Selected},
+        {"/home/ann/a.txt", "/home/ann/?.txt", Selected},
+        {"/home/ann/a.txt", "/home/ann/[ab].txt", Selected},
+        {"/home/ann/c.txt", "/home/ann/[ab].txt", NotSelected},
+        {"/home/ann/a.txt", "/home/*.doc", NotSelected},
+        {"/home/ann/docs/x/y", "/home/*/docs/", Selected},
+        {"/home/ann/notes/x", "/home/*/docs/", NotSelected},
+        {"c:\\data\\a.txt", "c:\\data\\*.txt", Selected},
+        // A name with a pattern character is first the name it is.
+        {"/home/ann/[1].txt", "/home/ann/[1].txt", Selected},
+        {"/home/ann/*", "/home/ann/*", Selected},
     };
     for (const MatchCase& c : cases) {
         const QByteArray tapePath(c.TapePath);
