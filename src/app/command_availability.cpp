@@ -8,7 +8,6 @@ const QSet<QString>& NotYetAvailableCommands() {
     // Building a command means deleting its line here.
     static const QSet<QString> names = {
         QStringLiteral("BitBtn22"),           // Disk
-        QStringLiteral("BitBtn21"),           // Send e-mail
         QStringLiteral("TapeInfo1"),          // Tape Info
         QStringLiteral("LoadTape1"),          // Load Tape
         QStringLiteral("Tapetension1"),       // Tape tension
@@ -18,12 +17,10 @@ const QSet<QString>& NotYetAvailableCommands() {
         QStringLiteral("InitTapewith01"),     // Init Tape with 0
         QStringLiteral("SetTapeParameters1"), // Set Tape Parameters
         QStringLiteral("InstallService1"),
-        QStringLiteral("DeleteService1"),         // service
-        QStringLiteral("CheckfornewerVersions1"), // update check
+        QStringLiteral("DeleteService1"), // service
         QStringLiteral("ReadMBR1"),
         QStringLiteral("Diskcopytest1"), // disk tests
-        QStringLiteral("DiskWriteTest1"),
-        QStringLiteral("est1"),
+        QStringLiteral("DiskWriteTest1"),     QStringLiteral("est1"),
         QStringLiteral("DisktoDiskcopy1"),
     };
     return names;
@@ -41,13 +38,10 @@ QString UnavailableReason(const QString& objectName) {
         return QString();
     static const QHash<QString, QString> reasons = {
         {QStringLiteral("BitBtn22"), QStringLiteral("Disk image backup is not available yet.")},
-        {QStringLiteral("BitBtn21"), QStringLiteral("Sending e-mail is not available yet.")},
         {QStringLiteral("InstallService1"),
          QStringLiteral("The system service is not available yet.")},
         {QStringLiteral("DeleteService1"),
          QStringLiteral("The system service is not available yet.")},
-        {QStringLiteral("CheckfornewerVersions1"),
-         QStringLiteral("The update check is not available yet.")},
     };
     return reasons.value(objectName,
                          QStringLiteral("Not available in this version of Orvane yet."));

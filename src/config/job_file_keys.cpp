@@ -149,6 +149,9 @@ const std::vector<JobFileKey>& JobFileKeys() {
         Text("Email Settings", "Subject", &Settings::MailSubject, "Orvane Backup Report",
              "Orvane Backup Report"),
         Text("Email Settings", "Host", &Settings::MailHost, "", ""),
+        // Beyond port 25: 587 for a submission server. Not in a new file, which keeps its keys.
+        Number("Email Settings", "Port", &Settings::MailPort, {1, 65535, false}, 25,
+               NewFileEntry::Omitted),
         Text("Email Settings", "UserId", &Settings::MailUserId, "", ""),
         Text("Email Settings", "Password", &Settings::MailPassword, "", ""),
         PathList("Backup_files", &Settings::BackupList,
