@@ -16,11 +16,10 @@ const QSet<QString>& NotYetAvailableCommands() {
         QStringLiteral("FormatTape1"),        // Format Tape
         QStringLiteral("InitTapewith01"),     // Init Tape with 0
         QStringLiteral("SetTapeParameters1"), // Set Tape Parameters
-        QStringLiteral("InstallService1"),
-        QStringLiteral("DeleteService1"), // service
         QStringLiteral("ReadMBR1"),
         QStringLiteral("Diskcopytest1"), // disk tests
-        QStringLiteral("DiskWriteTest1"),     QStringLiteral("est1"),
+        QStringLiteral("DiskWriteTest1"),
+        QStringLiteral("est1"), // Test menu
         QStringLiteral("DisktoDiskcopy1"),
     };
     return names;
@@ -38,10 +37,6 @@ QString UnavailableReason(const QString& objectName) {
         return QString();
     static const QHash<QString, QString> reasons = {
         {QStringLiteral("BitBtn22"), QStringLiteral("Disk image backup is not available yet.")},
-        {QStringLiteral("InstallService1"),
-         QStringLiteral("The system service is not available yet.")},
-        {QStringLiteral("DeleteService1"),
-         QStringLiteral("The system service is not available yet.")},
     };
     return reasons.value(objectName,
                          QStringLiteral("Not available in this version of Orvane yet."));

@@ -25,6 +25,7 @@
 #include "operator_boxes.h"
 #include "platform/product.h"
 #include "platform/program_directory.h"
+#include "service/service_install.h"
 #include "settings_binding.h"
 #include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
@@ -284,6 +285,10 @@ void THauptmenu::ConnectCommands() {
     connect(ui.Help1, &QAction::triggered, this, Command(&THauptmenu::Help1Click));
     connect(ui.CheckfornewerVersions1, &QAction::triggered, this,
             Command(&THauptmenu::CheckfornewerVersions1Click));
+    connect(ui.InstallService1, &QAction::triggered, this,
+            Command(&THauptmenu::InstallService1Click));
+    connect(ui.DeleteService1, &QAction::triggered, this,
+            Command(&THauptmenu::DeleteService1Click));
 }
 
 void THauptmenu::MoveEdit8OntoRestoreTarget() {
@@ -507,6 +512,21 @@ void THauptmenu::CheckfornewerVersions1Click() {
             update->ShowNewerVersion(result.OwnVersion, result.NewerText);
         break;
     }
+}
+
+namespace {
+QString ServiceProgram() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/orvane-service");
+}
+} // namespace
+
+void THauptmenu::InstallService1Click() {
+    InstallOrvaneService(*m_operator, ServiceProgram(), m_session->Paths.ProgramDirectory,
+                         m_session->JobFilePath);
+}
+
+void THauptmenu::DeleteService1Click() {
+    DeleteOrvaneService(*m_operator, ServiceProgram());
 }
 
 void THauptmenu::Auswerfen1Click() {

@@ -102,6 +102,8 @@ public slots:
     void SpeedButton1Click(); // "Backup Days"
     void Help1Click();
     void CheckfornewerVersions1Click();
+    void InstallService1Click();
+    void DeleteService1Click();
 
     // Hides the window and puts the icon into the notification area (what minimising does when
     // there is one).

@@ -16,18 +16,24 @@ constexpr int QuietMs = 200;
 
 LoopbackServer::LoopbackServer(const QString& script, const QStringList& arguments) {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(QStringLiteral("/usr/bin/python3"),
-                    QStringList{QStringLiteral(ORVANE_TEST_SUPPORT_DIR "/") + script} + arguments);
+    if (script.endsWith(QLatin1String(".py")))
+        m_process.start(QStringLiteral("/usr/bin/python3"),
+                        QStringList{QStringLiteral(ORVANE_TEST_SUPPORT_DIR "/") + script} +
+                            arguments);
+    else
+        m_process.start(script, arguments);
+    bool ready = false;
     while (m_process.waitForReadyRead(StartTimeoutMs) || m_process.canReadLine()) {
         if (!m_process.canReadLine())
             continue;
         const QByteArray line = m_process.readLine().trimmed();
-        if (line.startsWith("PORT ")) {
+        if (line.startsWith("PORT ") || line == "READY") {
             m_port = line.mid(5).toInt();
+            ready = true;
             break;
         }
     }
-    if (m_port == 0)
+    if (!ready)
         ADD_FAILURE() << "the test server " << script.toStdString() << " did not start";
 }
 

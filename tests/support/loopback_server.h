@@ -8,9 +8,10 @@
 
 namespace orvane::test {
 
-// A server of the tests, a script of tests/support run by Debian's own Python (where aiosmtpd
-// lives), listening on an ephemeral port of 127.0.0.1. The script prints "PORT n" once it
-// listens and then one JSON object a line for what it saw; closing its stdin ends it.
+// A server of the tests: a script of tests/support run by Debian's own Python (where aiosmtpd
+// lives) that listens on an ephemeral port of 127.0.0.1, or a program of the tests. It prints
+// "PORT n" once it listens (or "READY" when it needs no port) and then one JSON object a line
+// for what it saw; closing its stdin ends it.
 class LoopbackServer {
 public:
     LoopbackServer(const QString& script, const QStringList& arguments);
