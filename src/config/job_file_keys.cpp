@@ -149,11 +149,11 @@ const std::vector<JobFileKey>& JobFileKeys() {
         Text("Email Settings", "Subject", &Settings::MailSubject, "Orvane Backup Report",
              "Orvane Backup Report"),
         Text("Email Settings", "Host", &Settings::MailHost, "", ""),
+        Text("Email Settings", "UserId", &Settings::MailUserId, "", ""),
+        Text("Email Settings", "Password", &Settings::MailPassword, "", ""),
         // Beyond port 25: 587 for a submission server. Not in a new file, which keeps its keys.
         Number("Email Settings", "Port", &Settings::MailPort, {1, 65535, false}, 25,
                NewFileEntry::Omitted),
-        Text("Email Settings", "UserId", &Settings::MailUserId, "", ""),
-        Text("Email Settings", "Password", &Settings::MailPassword, "", ""),
         PathList("Backup_files", &Settings::BackupList,
                  {QStringLiteral("/home/"), QStringLiteral("/etc/")}),
         PathList("Excluded_files", &Settings::ExcludeList, {}),

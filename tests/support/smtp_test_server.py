@@ -11,11 +11,11 @@ Prints "PORT <n>" once listening, then one JSON line per event: {"auth": [user, 
 import asyncio
 import json
 import sys
-import warnings
+import logging
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
-warnings.simplefilter("ignore", DeprecationWarning)  # aiosmtpd warns about itself
+logging.getLogger("mail.log").setLevel(logging.ERROR)  # aiosmtpd warns about itself
 
 
 def emit(event):
