@@ -38,10 +38,6 @@ bool SendMailReport(Session& session, const QStringList& body, int timeoutSecond
     return sent;
 }
 
-std::function<void()> MailReportStep(Session& session, std::function<QStringList()> body) {
-    return [&session, body = std::move(body)] { SendMailReport(session, body()); };
-}
-
 QStringList LastRunProtocol(Session& session) {
     return LastRunLines(session.Protocol.ReadAll().value_or(QStringList()));
 }

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 namespace orvane {
 
@@ -17,9 +16,6 @@ class Session;
 // order of the run. Why a sending failed goes to the status line. True when it was sent.
 bool SendMailReport(Session& session, const QStringList& body,
                     int timeoutSeconds = DefaultMailTimeoutSeconds);
-
-// The backup run's mail step: sends whatever `body` gives at that moment.
-std::function<void()> MailReportStep(Session& session, std::function<QStringList()> body);
 
 // The current protocol text where no window holds one: the last run of the protocol log.
 QStringList LastRunProtocol(Session& session);
