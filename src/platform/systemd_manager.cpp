@@ -35,7 +35,7 @@ QDBusConnection Connect(ServiceScope scope, const QString& name) {
 class Bus {
 public:
     explicit Bus(ServiceScope scope)
-        : m_name(QStringLiteral("orvane-systemd-%1").arg(++Count)),
+        : m_name(QStringLiteral("orvane-systemd-%1").arg(++connectionCount)),
           m_connection(Connect(scope, m_name)) {}
     ~Bus() { QDBusConnection::disconnectFromBus(m_name); }
     Bus(const Bus&) = delete;
@@ -54,7 +54,7 @@ public:
     }
 
 private:
-    static inline std::atomic<int> Count = 0;
+    static inline std::atomic<int> connectionCount = 0;
     QString m_name;
     QDBusConnection m_connection;
 };
