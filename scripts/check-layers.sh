@@ -13,7 +13,8 @@ declare -A allowed=(
     [archive]="platform tape config integrations"
     [jobs]="platform tape config integrations archive"
     [cli]="platform tape config integrations archive jobs"
-    [app]="platform tape config integrations archive jobs"
+    [service]="platform tape config integrations archive jobs"
+    [app]="platform tape config integrations archive jobs service"
 )
 
 status=0

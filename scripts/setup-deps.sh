@@ -9,6 +9,7 @@ packages=(
     libzip-dev zip unzip
     libcurl4-openssl-dev
     python3 python3-aiosmtpd
+    dbus-daemon systemd
     xvfb xauth
 )
 

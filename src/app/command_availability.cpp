@@ -8,14 +8,10 @@ const QSet<QString>& NotYetAvailableCommands() {
     // Building a command means deleting its line here.
     static const QSet<QString> names = {
         QStringLiteral("BitBtn22"), // Disk
-        QStringLiteral("BitBtn21"), // Send e-mail
-        QStringLiteral("InstallService1"),
-        QStringLiteral("DeleteService1"),         // service
-        QStringLiteral("CheckfornewerVersions1"), // update check
         QStringLiteral("ReadMBR1"),
         QStringLiteral("Diskcopytest1"), // disk tests
         QStringLiteral("DiskWriteTest1"),
-        QStringLiteral("est1"),
+        QStringLiteral("est1"), // Test menu
         QStringLiteral("DisktoDiskcopy1"),
     };
     return names;
@@ -33,13 +29,6 @@ QString UnavailableReason(const QString& objectName) {
         return QString();
     static const QHash<QString, QString> reasons = {
         {QStringLiteral("BitBtn22"), QStringLiteral("Disk image backup is not available yet.")},
-        {QStringLiteral("BitBtn21"), QStringLiteral("Sending e-mail is not available yet.")},
-        {QStringLiteral("InstallService1"),
-         QStringLiteral("The system service is not available yet.")},
-        {QStringLiteral("DeleteService1"),
-         QStringLiteral("The system service is not available yet.")},
-        {QStringLiteral("CheckfornewerVersions1"),
-         QStringLiteral("The update check is not available yet.")},
     };
     return reasons.value(objectName,
                          QStringLiteral("Not available in this version of Orvane yet."));

@@ -5,6 +5,7 @@
 #include "command_availability.h"
 #include "control_states.h"
 #include "file_select_dialog.h"
+#include "integrations/version_check.h"
 #include "integrations/zip_engine_info.h"
 #include "jobs/backup_lists.h"
 #include "jobs/backup_run.h"
@@ -12,6 +13,7 @@
 #include "jobs/catalog_load.h"
 #include "jobs/catalog_tree_model.h"
 #include "jobs/external_command_run.h"
+#include "jobs/mail_report.h"
 #include "jobs/restore_run.h"
 #include "jobs/scheduled_backup.h"
 #include "jobs/session.h"
@@ -23,12 +25,14 @@
 #include "operator_boxes.h"
 #include "platform/product.h"
 #include "platform/program_directory.h"
+#include "service/service_install.h"
 #include "settings_binding.h"
 #include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
 #include "tape/tape_menu_commands.h"
 #include "tape_info_dialog.h"
 #include "ui_main_window.h"
+#include "update_dialog.h"
 #include "window_operator.h"
 
 #include <QApplication>
@@ -260,6 +264,7 @@ void THauptmenu::ConnectCommands() {
     connect(ui.BitBtn18, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn18Click));
     connect(ui.BitBtn19, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn19Click));
     connect(ui.BitBtn20, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn20Click));
+    connect(ui.BitBtn21, &QPushButton::clicked, this, Command(&THauptmenu::SendBtnClick));
     connect(ui.Auswerfen1, &QAction::triggered, this, Command(&THauptmenu::Auswerfen1Click));
     connect(ui.RewindTape1, &QAction::triggered, this, Command(&THauptmenu::RewindTape1Click));
     connect(ui.MoveTapetoBlockNr1, &QAction::triggered, this,
@@ -280,6 +285,12 @@ void THauptmenu::ConnectCommands() {
     connect(ui.SpeedButton1, &QToolButton::clicked, this, Command(&THauptmenu::SpeedButton1Click));
     connect(ui.BackupDays1, &QAction::triggered, this, Command(&THauptmenu::SpeedButton1Click));
     connect(ui.Help1, &QAction::triggered, this, Command(&THauptmenu::Help1Click));
+    connect(ui.CheckfornewerVersions1, &QAction::triggered, this,
+            Command(&THauptmenu::CheckfornewerVersions1Click));
+    connect(ui.InstallService1, &QAction::triggered, this,
+            Command(&THauptmenu::InstallService1Click));
+    connect(ui.DeleteService1, &QAction::triggered, this,
+            Command(&THauptmenu::DeleteService1Click));
 }
 
 void THauptmenu::MoveEdit8OntoRestoreTarget() {
@@ -333,6 +344,7 @@ void THauptmenu::Timer2Timer() {
 BackupRunSteps THauptmenu::BackupSteps() {
     BackupRunSteps steps;
     steps.ClearMailBody = [this] { ClearMemo(*m_ui->reMessageText); };
+    steps.SendMailReport = [this] { SendBtnClick(); };
     steps.VerifyBackup = VerifyAfterBackupStep(*m_session);
     steps.RunExternalCommand = ExternalCommandStep(*m_operator);
     // The window closes once the run has unwound; the program ends with it.
@@ -463,6 +475,60 @@ void THauptmenu::BitBtn20Click() {
         field->clear();
     m_ui->eSubject->setText(QStringLiteral("Orvane Backup Report"));
     ClearMemo(*m_ui->reMessageText);
+}
+
+void THauptmenu::SendBtnClick() {
+    if (m_sendingMail)
+        return;
+    m_sendingMail = true;
+    m_ui->BitBtn21->setEnabled(false);
+    SendMailReport(*m_session, MemoTextLines(*m_ui->reMessageText));
+    m_ui->BitBtn21->setEnabled(true);
+    m_sendingMail = false;
+}
+
+void THauptmenu::CheckfornewerVersions1Click() {
+    // The window stays alive during the request; a second check waits for none.
+    QAction* check = m_ui->CheckfornewerVersions1;
+    if (!check->isEnabled())
+        return;
+    check->setEnabled(false);
+    m_operator->SetStatus(QStringLiteral("Looking for a newer Version at ") + VersionFileUrl());
+    const UpdateCheck result = CheckForNewerVersion(m_session->Settings);
+    check->setEnabled(true);
+    switch (result.Outcome) {
+    case UpdateCheck::Verdict::Failed:
+        m_operator->SetStatus(VersionFileUrl() + QStringLiteral(": ") + result.Error);
+        m_operator->ShowMessage(UpdateFailedText());
+        break;
+    case UpdateCheck::Verdict::Nothing:
+        m_operator->SetStatus(QString());
+        break;
+    case UpdateCheck::Verdict::Current:
+        m_operator->SetStatus(QString());
+        m_operator->ShowMessage(CurrentVersionText());
+        break;
+    case UpdateCheck::Verdict::Newer:
+        m_operator->SetStatus(QString());
+        if (auto* update = qobject_cast<TOrvane_Update*>(m_windows.Update.data()))
+            update->ShowNewerVersion(result.OwnVersion, result.NewerText);
+        break;
+    }
+}
+
+namespace {
+QString ServiceProgram() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/orvane-service");
+}
+} // namespace
+
+void THauptmenu::InstallService1Click() {
+    InstallOrvaneService(*m_operator, ServiceProgram(), m_session->Paths.ProgramDirectory,
+                         m_session->JobFilePath);
+}
+
+void THauptmenu::DeleteService1Click() {
+    DeleteOrvaneService(*m_operator, ServiceProgram());
 }
 
 void THauptmenu::Auswerfen1Click() {

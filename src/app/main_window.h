@@ -81,6 +81,7 @@ public slots:
     void BitBtn18Click(); // "Load Protocoll"
     void BitBtn19Click(); // "Clear Protocoll"
     void BitBtn20Click(); // "Clear" of the e-mail fields
+    void SendBtnClick();  // "Send" of the e-mail text
     void Button2Click();  // "&Load Catalog", "Load Catalog fast"
     void LoadCatalogsequentiell1Click();
     void TreeView1DblClick(const QModelIndex& index);
@@ -109,6 +110,9 @@ public slots:
     void BitBtn4Click();      // "Add Dir / Drive" of the exclude list
     void SpeedButton1Click(); // "Backup Days"
     void Help1Click();
+    void CheckfornewerVersions1Click();
+    void InstallService1Click();
+    void DeleteService1Click();
 
     // Hides the window and puts the icon into the notification area (what minimising does when
     // there is one).
@@ -156,6 +160,8 @@ private:
     QTimer* m_timer2 = nullptr;
     std::unique_ptr<BackupScheduler> m_scheduler;
     int m_commandDepth = 0;
+    // The window stays alive while a mail goes out: a second Send waits for none.
+    bool m_sendingMail = false;
     QPointer<QSystemTrayIcon> m_trayIcon;
     AuxiliaryWindows m_windows;
 };

@@ -43,4 +43,12 @@ void ClearMemo(QPlainTextEdit& memo) {
     memo.setProperty(SoleEmptyLine, false);
 }
 
+QStringList MemoTextLines(const QPlainTextEdit& memo) {
+    if (memo.property(SoleEmptyLine).toBool())
+        return {QString()};
+    if (memo.document()->isEmpty())
+        return {};
+    return memo.toPlainText().split(QLatin1Char('\n'));
+}
+
 } // namespace orvane

@@ -12,5 +12,7 @@ namespace orvane {
 void AppendMemoLine(QPlainTextEdit& memo, const QString& line);
 void SetMemoLines(QPlainTextEdit& memo, const QStringList& lines);
 void ClearMemo(QPlainTextEdit& memo);
+// The memo's lines as those calls made them (or as the operator typed them).
+QStringList MemoTextLines(const QPlainTextEdit& memo);
 
 } // namespace orvane

@@ -24,6 +24,8 @@ int RestoreCommand(CommandEnvironment& env);
 int VerifyCommand(CommandEnvironment& env);
 int JobCommand(CommandEnvironment& env);
 int ScheduleCommand(CommandEnvironment& env);
+int MailCommand(CommandEnvironment& env);
+int VersionCommand(CommandEnvironment& env);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -54,6 +56,8 @@ const std::vector<Command>& Commands() {
         // that runs for days.
         {QStringLiteral("schedule"), QStringLiteral("schedule [--job FILE]"), false,
          ScheduleCommand},
+        {QStringLiteral("mail"), QStringLiteral("mail test"), false, MailCommand},
+        {QStringLiteral("version"), QStringLiteral("version [--check]"), false, VersionCommand},
     };
     return commands;
 }

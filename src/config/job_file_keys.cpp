@@ -151,6 +151,9 @@ const std::vector<JobFileKey>& JobFileKeys() {
         Text("Email Settings", "Host", &Settings::MailHost, "", ""),
         Text("Email Settings", "UserId", &Settings::MailUserId, "", ""),
         Text("Email Settings", "Password", &Settings::MailPassword, "", ""),
+        // Beyond port 25: 587 for a submission server. Not in a new file, which keeps its keys.
+        Number("Email Settings", "Port", &Settings::MailPort, {1, 65535, false}, 25,
+               NewFileEntry::Omitted),
         PathList("Backup_files", &Settings::BackupList,
                  {QStringLiteral("/home/"), QStringLiteral("/etc/")}),
         PathList("Excluded_files", &Settings::ExcludeList, {}),

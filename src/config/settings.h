@@ -34,6 +34,7 @@ struct Settings {
     QString MailTo;
     QString MailSubject;
     QString MailHost;
+    int MailPort = 25; // not on the Email tab: the job file's "Email Settings/Port"
     QString MailUserId;
     QString MailPassword;
     std::array<bool, 7> BackupDays{true, true, true, true, true, true, true}; // Monday..Sunday

@@ -5,6 +5,7 @@
 #include "backup_summary.h"
 #include "config/path_list.h"
 #include "external_command_run.h"
+#include "mail_report.h"
 #include "platform/date_time_text.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
@@ -285,8 +286,7 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
         if (steps.SendMailReport)
             steps.SendMailReport();
         else
-            session.Protocol.AddProtocolLine(
-                QStringLiteral("Protocoll Email not sent: this Orvane cannot send e-mail yet."));
+            SendMailReport(session, LastRunProtocol(session));
     }
     if (!session.CancelFlag && settings.ExitAfterBackup && steps.ExitApplication)
         steps.ExitApplication();

@@ -14,7 +14,8 @@ struct BackupRunSteps {
     std::function<void()> ClearMailBody;
     // The verify after the backup ("Verify after Backup").
     std::function<void()> VerifyBackup;
-    // Sends the protocol as the e-mail report ("Send Protocoll Email  after Backup").
+    // Sends the protocol as the e-mail report ("Send Protocoll Email  after Backup"). Without it
+    // the run mails its own lines as the protocol log holds them.
     std::function<void()> SendMailReport;
     // The disk image backup of a backup list whose first line is "harddisk N".
     std::function<void(int diskNumber)> BackupDiskImage;

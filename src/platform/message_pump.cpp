@@ -6,7 +6,9 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 namespace orvane {
 
@@ -58,6 +60,17 @@ bool WaitDispatching(long long milliseconds, const std::function<bool()>& stop) 
         }
     }
     return !(stop && stop());
+}
+
+void RunDispatching(const std::function<void()>& work) {
+    std::atomic<bool> done = false;
+    std::thread worker([&] {
+        work();
+        done = true;
+    });
+    while (!done)
+        WaitDispatching(StopPollMs, [&done] { return done.load(); });
+    worker.join();
 }
 
 } // namespace orvane

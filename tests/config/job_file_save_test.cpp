@@ -94,6 +94,7 @@ TEST_F(JobFileSaveTest, SettingsAreWrittenInPlaceAndTheRestIsLeftAlone) {
                                  "Subject=\r\n"
                                  "Host=\r\n"
                                  "UserId=\r\n"
+                                 "Port=25\r\n"
                                  "[Backup_Time]\r\n"
                                  "Hour=21\r\n"
                                  "Minute=30\r\n"

@@ -145,17 +145,6 @@ TEST_F(BackupRunTest, FollowUpStepsRunInTheirOrder) {
     EXPECT_FALSE(m_runningAtAfter);
 }
 
-TEST_F(BackupRunTest, AMailReportThatCannotBeSentIsSaidNotSkipped) {
-    m_fixture.MakeFile("a.txt", "a");
-    m_session.Settings.MailAfterBackup = true;
-    m_steps.SendMailReport = nullptr;
-
-    m_fixture.Backup({m_fixture.Source()});
-
-    EXPECT_EQ(m_op.ProtocolLines.filter("Protocoll Email not sent").size(), 1);
-    EXPECT_FALSE(m_session.CancelFlag) << "the backup itself is done";
-}
-
 TEST_F(BackupRunTest, AFailedPostBackupCommandStillMailsButDoesNotExit) {
     m_fixture.MakeFile("a.txt", "a");
     EnableEveryFollowUp();
