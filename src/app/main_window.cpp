@@ -441,12 +441,23 @@ void THauptmenu::Exit1Click() {
     close();
 }
 
+bool THauptmenu::ConfirmClearing(const QStringList& list, const QString& name) {
+    return list.isEmpty() ||
+           m_operator->MessageBox(
+               QStringLiteral("Do you want to clear the list of ") + name + QLatin1Char('?'),
+               QString(), MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
 void THauptmenu::BitBtn2Click() {
+    if (!ConfirmClearing(m_session->Settings.BackupList, QStringLiteral("Included Files")))
+        return;
     ClearBackupList(m_session->Settings, *m_operator);
     ShowSettings();
 }
 
 void THauptmenu::BitBtn16Click() {
+    if (!ConfirmClearing(m_session->Settings.ExcludeList, QStringLiteral("Excluded Files")))
+        return;
     ClearExcludeList(m_session->Settings);
     ShowSettings();
 }

@@ -75,6 +75,8 @@ public slots:
     void BitBtn1Click();  // "Start Backup"
     void BitBtn7Click();  // "Files" of the backup list
     void BitBtn15Click(); // "Add Files" of the exclude list
+    // A list is cleared only when the operator says so: nothing brings it back.
+    bool ConfirmClearing(const QStringList& list, const QString& name);
     void BitBtn2Click();  // "Clear" of the backup list
     void BitBtn16Click(); // "Clear" of the exclude list
     void BitBtn9Click();  // "Cancel" of a running job

@@ -1,9 +1,13 @@
 #include "menu_shortcuts.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 namespace orvane {
 
@@ -19,9 +23,8 @@ void ResolveIn(const QList<QAction*>& actions, QSet<QKeySequence>& taken) {
         if (key.isEmpty())
             continue;
         if (taken.contains(key)) {
+            // A key shown on an item that it does not run would promise what never happens.
             action->setShortcut(QKeySequence());
-            action->setText(action->text() + QLatin1Char('\t') +
-                            key.toString(QKeySequence::NativeText));
             continue;
         }
         taken.insert(key);
@@ -40,9 +43,33 @@ QSet<QKeySequence> ResolveMenuShortcuts(QMenuBar& menuBar) {
 MenuKeyPriority::MenuKeyPriority(QSet<QKeySequence> keys, QObject* parent)
     : QObject(parent), m_keys(std::move(keys)) {}
 
+namespace {
+
+// Copy, cut, paste, select all, undo and redo typed in a text field are the field's own: an
+// operator copying from the protocol must not clear a list instead.
+bool IsTextFieldKey(QObject* watched, const QKeyEvent& key) {
+    if (!qobject_cast<QLineEdit*>(watched) && !qobject_cast<QPlainTextEdit*>(watched) &&
+        !qobject_cast<QTextEdit*>(watched) && !qobject_cast<QAbstractSpinBox*>(watched))
+        return false;
+    for (const QKeySequence::StandardKey standard :
+         {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll,
+          QKeySequence::Undo, QKeySequence::Redo})
+        if (key.matches(standard))
+            return true;
+    return false;
+}
+
+} // namespace
+
 bool MenuKeyPriority::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        if (IsTextFieldKey(watched, *key)) {
+            // Accepted, the override makes the key a key press for the field, also for a
+            // read-only one (the protocol view) that would not claim it itself.
+            event->accept();
+            return true;
+        }
         if (m_keys.contains(QKeySequence(key->keyCombination()))) {
             // Unaccepted, the override lets the shortcut run; if no enabled item takes the key,
             // it still reaches the control as an ordinary key press.

@@ -172,6 +172,10 @@ Invocation ParseInvocation(const QStringList& arguments) {
             invocation.JobFile = nonEmptyValue(argument, QStringLiteral("--job needs a file"));
         else if (argument == QLatin1String("--yes"))
             invocation.AssumeYes = true;
+        else if (argument == QLatin1String("-v") || argument == QLatin1String("--verbose"))
+            invocation.Verbose = true;
+        else if (argument == QLatin1String("-q") || argument == QLatin1String("--quiet"))
+            invocation.Quiet = true;
         else if (argument == QLatin1String("--set"))
             invocation.Settings << value(argument);
         else if (argument.startsWith(QLatin1Char('-')) && !IsProgramWord(argument))
@@ -230,6 +234,9 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
         if (command->Name != QLatin1String("job") && !LoadJobFileFor(session, invocation))
             return 1;
         ApplyAssignments(session.Settings, invocation.Settings, err);
+        if (invocation.Verbose)
+            session.Settings.ShortProtocol = false;
+        op.SetQuiet(invocation.Quiet);
         if (const QString library = VirtualLibraryDirectory(session.TapeDriveName);
             !library.isEmpty()) {
             op.SetAutoloader(

@@ -23,6 +23,8 @@ struct Invocation {
     QString Tape;
     QString JobFile; // --job FILE: the job file in place of the program directory's jobs.job
     bool AssumeYes = false;
+    bool Verbose = false; // -v: a protocol line for every file, as tar -v lists them
+    bool Quiet = false;   // -q: no protocol lines or status texts, only messages and results
     QStringList Settings; // "SECTION/KEY=VALUE"
     QStringList Command;  // the command word and its arguments
 };

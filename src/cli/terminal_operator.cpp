@@ -46,7 +46,7 @@ void TerminalOperator::PrintBytes(const QByteArray& bytes) {
 }
 
 void TerminalOperator::AppendProtocolLine(const QString& text) {
-    if (!m_verifyReportShown)
+    if (!m_verifyReportShown && !m_quiet)
         Print(text);
 }
 
@@ -56,6 +56,8 @@ void TerminalOperator::AppendVerifyLine(const QString& line) {
 }
 
 void TerminalOperator::SetStatus(const QString& text) {
+    if (m_quiet)
+        return;
     // Long runs repeat a status many times; the terminal needs each text once.
     if (!m_pendingStatus && text == m_lastStatus)
         return;

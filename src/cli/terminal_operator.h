@@ -39,6 +39,9 @@ public:
     void SetCaption(const QString& text) override { m_caption = text; }
     // Questions take their default answer from now on (a run that nobody watches).
     void SetAssumeYes(bool assumeYes) { m_assumeYes = assumeYes; }
+    // Quiet: protocol lines and status texts stay in the protocol log; messages and a command's
+    // own output are still shown.
+    void SetQuiet(bool quiet) { m_quiet = quiet; }
     // Whether the input is a person at a terminal; answers piped in are not taken for theirs.
     void SetInputInteractive(bool interactive) { m_inputInteractive = interactive; }
     // How a question that cannot be asked stops the run (it raises the run's cancel flag).
@@ -78,6 +81,7 @@ private:
     QTextStream& m_err;
     bool m_assumeYes;
     bool m_inputInteractive = true;
+    bool m_quiet = false;
     bool m_questionRefused = false;
     std::function<void()> m_stopRun;
     QString m_caption = ProductName();

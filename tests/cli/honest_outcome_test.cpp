@@ -117,6 +117,19 @@ TEST_F(HonestOutcomeTest, OverwriteTakesTheRuleInWords) {
     EXPECT_EQ(Cli({"restore", "--overwrite=sometimes", m_home.File("src/")}).Status, 2);
 }
 
+TEST_F(HonestOutcomeTest, VerboseListsEveryFileAndQuietOnlyWhatMustBeSaid) {
+    const CliRun verbose = Cli({"-v", "--yes", "backup", m_home.File("src")});
+    EXPECT_EQ(verbose.Status, 0);
+    EXPECT_TRUE(verbose.Out.contains(m_home.File("src/sub/b.txt") + " <0 KBytes>"))
+        << verbose.Out.toStdString();
+    const CliRun quiet = Cli({"-q", "--yes", "backup", m_home.File("src")});
+    EXPECT_EQ(quiet.Status, 0);
+    EXPECT_EQ(quiet.Out, "");
+    EXPECT_EQ(quiet.Err, "");
+    const CliRun failing = Cli({"-q", "--yes", "backup", "/nonexistent/orvane/path"});
+    EXPECT_EQ(failing.Status, 1) << "quiet, but not silent about failure in its status";
+}
+
 TEST(CommandLineConventions, HelpVersionAndTheTarDeviceOption) {
     test::TempHome home;
     const CliRun version = test::RunCliAt(home.Path(), {"--version"});
