@@ -28,8 +28,12 @@ QString ResolveProgramDirectory(const QString& override) {
         if (QFileInfo(programDir).isWritable() && InstalledDataDirectory(programDir).isEmpty())
             return WithSlash(programDir);
     }
-    return WithSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                     QStringLiteral("/orvane"));
+    // The user's own data directory is made at the first run.
+    const QString dataDirectory =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+        QStringLiteral("/orvane");
+    QDir().mkpath(dataDirectory);
+    return WithSlash(dataDirectory);
 }
 
 } // namespace orvane
