@@ -10,6 +10,7 @@ packages=(
     libcurl4-openssl-dev
     python3 python3-aiosmtpd
     xvfb xauth
+    dpkg-dev fakeroot desktop-file-utils man-db bash-completion
 )
 
 missing=()
