@@ -11,6 +11,7 @@ packages=(
     python3 python3-aiosmtpd
     dbus-daemon systemd
     xvfb xauth
+    dpkg-dev fakeroot desktop-file-utils man-db bash-completion
 )
 
 missing=()

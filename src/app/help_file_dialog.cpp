@@ -1,5 +1,7 @@
 #include "help_file_dialog.h"
 
+#include "platform/installed_layout.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFontDatabase>
@@ -9,7 +11,8 @@
 namespace orvane {
 
 QString THelp_File::HelpFilePath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Orvane-readme.txt");
+    return ShippedFilePath(QCoreApplication::applicationDirPath(),
+                           QStringLiteral("Orvane-readme.txt"));
 }
 
 THelp_File::THelp_File(QWidget* parent)

@@ -1,5 +1,7 @@
 #include "program_directory.h"
 
+#include "installed_layout.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -22,11 +24,16 @@ QString ResolveProgramDirectory(const QString& override) {
         return WithSlash(home);
     if (QCoreApplication::instance()) {
         const QString programDir = QCoreApplication::applicationDirPath();
-        if (QFileInfo(programDir).isWritable())
+        // An installed program keeps nothing in <prefix>/bin/, even when root may write there.
+        if (QFileInfo(programDir).isWritable() && InstalledDataDirectory(programDir).isEmpty())
             return WithSlash(programDir);
     }
-    return WithSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                     QStringLiteral("/orvane"));
+    // The user's own data directory is made at the first run.
+    const QString dataDirectory =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+        QStringLiteral("/orvane");
+    QDir().mkpath(dataDirectory);
+    return WithSlash(dataDirectory);
 }
 
 } // namespace orvane
