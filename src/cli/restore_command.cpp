@@ -1,4 +1,5 @@
 #include "cli_app.h"
+#include "jobs/disk_restore_run.h"
 #include "jobs/restore_run.h"
 #include "jobs/session.h"
 #include "tape/tape_description_io.h"
@@ -14,9 +15,18 @@ namespace orvane::cli {
 int RestoreCommand(CommandEnvironment& env) {
     QStringList args = env.Args;
     const QString target = TakeValue(args, QStringLiteral("--target"));
+    const QString disk = TakeValue(args, QStringLiteral("--disk"));
     for (const QString& argument : args)
         if (argument.startsWith(QLatin1String("--")))
             throw UsageError{QStringLiteral("unknown option ") + argument};
+    if (!disk.isNull()) {
+        if (!args.isEmpty() || !target.isNull())
+            throw UsageError{QStringLiteral("restore --disk N takes no selection and no --target")};
+        const int number = ParseDiskNumber(disk);
+        LoadTapeDescription(env.Session);
+        RunDiskRestore(env.Session, number);
+        return ExitStatus(env.Session);
+    }
     if (args.isEmpty())
         throw UsageError{QStringLiteral(
             "restore needs a selection: a file path, or a directory path ending in /")};

@@ -16,8 +16,6 @@ struct BackupRunSteps {
     std::function<void()> VerifyBackup;
     // Sends the protocol as the e-mail report ("Send Protocoll Email  after Backup").
     std::function<void()> SendMailReport;
-    // The disk image backup of a backup list whose first line is "harddisk N".
-    std::function<void(int diskNumber)> BackupDiskImage;
     // Ends the program ("Exit Orvane after Backup").
     std::function<void()> ExitApplication;
 };
