@@ -32,7 +32,9 @@ QString UnavailableReason(const QString& objectName) {
     if (!NotYetAvailableCommands().contains(objectName))
         return QString();
     static const QHash<QString, QString> reasons = {
-        {QStringLiteral("BitBtn22"), QStringLiteral("Disk image backup is not available yet.")},
+        {QStringLiteral("BitBtn22"),
+         QStringLiteral("Choosing a disk in the window is not available yet: "
+                        "orvane-cli backup --disk N images disk N.")},
         {QStringLiteral("BitBtn21"), QStringLiteral("Sending e-mail is not available yet.")},
         {QStringLiteral("InstallService1"),
          QStringLiteral("The system service is not available yet.")},

@@ -45,14 +45,13 @@ int DisksCommand(CommandEnvironment& env) {
     if (!env.Args.isEmpty())
         throw UsageError{QStringLiteral("disks takes no arguments")};
     QList<QStringList> rows;
-    int status = 0;
     for (const DiskEntry& disk : ListDisks()) {
         const DiskView view = InspectDisk(disk.Number, env.Session.Paths.ProgramDirectory);
-        QString size = QStringLiteral("unreadable");
-        if (view.Error.isEmpty())
-            size = view.Geometry.MegabytesText() + QStringLiteral(" MB");
-        else
-            status = 1;
+        QString size = view.Geometry.MegabytesText() + QStringLiteral(" MB");
+        if (!view.Error.isEmpty()) {
+            size += QStringLiteral(" (not readable: ") + view.Error.mid(disk.Path.size() + 2) +
+                    QLatin1Char(')');
+        }
         QString mounted;
         if (!view.Use.MountPoints.isEmpty())
             mounted = QStringLiteral("mounted: ") + view.Use.MountPoints.join(QStringLiteral(", "));
@@ -62,7 +61,7 @@ int DisksCommand(CommandEnvironment& env) {
         env.Op.Print(QStringLiteral("No disks found."));
     for (const QString& line : AlignedRows(rows))
         env.Op.Print(line);
-    return status;
+    return 0;
 }
 
 // "disk show N": the geometry and the partition grid of disk N.

@@ -1,8 +1,10 @@
 #include "cli_app.h"
+#include "disk/disk_image_restore.h"
 #include "jobs/disk_restore_run.h"
 #include "jobs/restore_run.h"
 #include "jobs/session.h"
 #include "tape/tape_description_io.h"
+#include "terminal_operator.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,6 +26,10 @@ int RestoreCommand(CommandEnvironment& env) {
             throw UsageError{QStringLiteral("restore --disk N takes no selection and no --target")};
         const int number = ParseDiskNumber(disk);
         LoadTapeDescription(env.Session);
+        // The source disk, as the window shows it in place of the restore list.
+        if (const auto source = SourceDiskGeometry(env.Session))
+            for (const QString& line : SourceDiskLines(*source))
+                env.Op.Print(QStringLiteral("Source Harddisk") + line);
         RunDiskRestore(env.Session, number);
         return ExitStatus(env.Session);
     }

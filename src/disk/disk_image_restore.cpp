@@ -110,6 +110,14 @@ QStringList SourceDiskLines(const DiskGeometry& geometry) {
 }
 
 void RestoreDiskImage(ArchiveContext& ctx, int diskNumber) {
+    const std::optional<DiskGeometry> source = SourceDiskGeometry(ctx);
+    const std::optional<int64_t> sourceSectors =
+        source ? source->SectorCount() : std::optional<int64_t>();
+    if (!sourceSectors || !IsSectorSize(source->BytesPerSector) || !source->ByteCount()) {
+        Fail(ctx, source ? QStringLiteral("Error: the disk geometry on this tape is damaged.")
+                         : QStringLiteral("Error: the loaded tape holds no disk image."));
+        return;
+    }
     if (ctx.Op.MessageBox(QStringLiteral("Attention : Do you will lost all old Datas on Harddisk "
                                          "%1 during Restore ! Continue?")
                               .arg(diskNumber),
@@ -121,14 +129,6 @@ void RestoreDiskImage(ArchiveContext& ctx, int diskNumber) {
     const std::optional<DiskEntry> target = FindDisk(diskNumber);
     if (!target) {
         Fail(ctx, QStringLiteral("Error: Harddisk %1 does not exist.").arg(diskNumber));
-        return;
-    }
-    const std::optional<DiskGeometry> source = SourceDiskGeometry(ctx);
-    const std::optional<int64_t> sourceSectors =
-        source ? source->SectorCount() : std::optional<int64_t>();
-    if (!sourceSectors || !IsSectorSize(source->BytesPerSector) || !source->ByteCount()) {
-        Fail(ctx, source ? QStringLiteral("Error: the disk geometry on this tape is damaged.")
-                         : QStringLiteral("Error: the loaded tape holds no disk image."));
         return;
     }
     DiskDevice disk;

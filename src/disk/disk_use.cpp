@@ -155,6 +155,13 @@ DiskUse FindDiskUse(const QString& diskPath, const QString& programDirectory) {
     return use;
 }
 
+int64_t SysfsSectorCount(const QString& diskPath) {
+    struct stat info {};
+    if (::stat(PathToBytes(diskPath).constData(), &info) != 0 || !S_ISBLK(info.st_mode))
+        return 0;
+    return ReadSysfs(SysfsDirectory(info.st_rdev) + QStringLiteral("/size")).toLongLong();
+}
+
 QString WriteRefusal(const DiskUse& use) {
     if (use.HoldsRoot)
         return QStringLiteral("This Disk contains the Root Directory / and can not be selected!");

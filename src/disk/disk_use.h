@@ -38,6 +38,9 @@ struct DiskUse {
 
 DiskUse FindDiskUse(const QString& diskPath, const QString& programDirectory);
 
+// The size of a block device in 512-byte units as sysfs tells it; 0 for anything else.
+int64_t SysfsSectorCount(const QString& diskPath);
+
 // Why Orvane must not write the disk, in the operator's words; empty when it may.
 QString WriteRefusal(const DiskUse& use);
 

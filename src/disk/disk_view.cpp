@@ -12,17 +12,19 @@ DiskView InspectDisk(int number, const QString& programDirectory) {
         return view;
     }
     view.Disk = *disk;
+    view.Use = FindDiskUse(disk->Path, programDirectory);
     DiskDevice device;
     if (!device.Open(disk->Path, DiskDevice::Access::Read) ||
         !ReadPartitionTable(device, view.Table, view.Error)) {
         view.Error = disk->Path + QStringLiteral(": ") +
                      (view.Error.isEmpty() ? device.ErrorText() : view.Error);
         view.Table = PartitionTable();
+        // The kernel tells the size of a disk that may not be opened.
+        view.Geometry = DiskGeometry::ForSectors(SysfsSectorCount(disk->Path), 512);
         return view;
     }
     view.Geometry =
         DiskGeometry::ForSectors(device.ByteCount() / device.SectorSize(), device.SectorSize());
-    view.Use = FindDiskUse(disk->Path, programDirectory);
     for (PartitionRow& row : view.Table.Rows)
         row.MountPoint = view.Use.MountPointsAt(int64_t(row.FirstSector) * device.SectorSize());
     return view;
