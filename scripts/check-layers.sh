@@ -11,10 +11,11 @@ declare -A allowed=(
     [config]="platform"
     [integrations]="platform config"
     [archive]="platform tape config integrations"
-    [jobs]="platform tape config integrations archive"
-    [cli]="platform tape config integrations archive jobs"
-    [service]="platform tape config integrations archive jobs"
-    [app]="platform tape config integrations archive jobs service"
+    [disk]="platform tape config integrations archive"
+    [jobs]="platform tape config integrations archive disk"
+    [cli]="platform tape config integrations archive disk jobs"
+    [service]="platform tape config integrations archive disk jobs"
+    [app]="platform tape config integrations archive disk jobs service"
 )
 
 status=0

@@ -28,7 +28,9 @@ QString UnavailableReason(const QString& objectName) {
     if (!NotYetAvailableCommands().contains(objectName))
         return QString();
     static const QHash<QString, QString> reasons = {
-        {QStringLiteral("BitBtn22"), QStringLiteral("Disk image backup is not available yet.")},
+        {QStringLiteral("BitBtn22"),
+         QStringLiteral("Choosing a disk in the window is not available yet: "
+                        "orvane-cli backup --disk N images disk N.")},
     };
     return reasons.value(objectName,
                          QStringLiteral("Not available in this version of Orvane yet."));

@@ -294,4 +294,45 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
         ReportSkippedFile(ctx, state, path, int64_t(storedLength));
 }
 
+void WriteDataRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePtr& handle,
+                     const QByteArray& path, std::span<const char> data) {
+    if (!IsIncluded(ctx, state, path)) {
+        ReportExcludedFile(ctx, state, path);
+        return;
+    }
+    const auto size = int64_t(data.size());
+    ctx.Counters.SourceBytes += size;
+    ctx.Op.SetStatus(QStringLiteral("Processing :  ") + Shown(path) + KBytesText(size));
+    ctx.Counters.FileCount += 1;
+    state.Displays.FileCounted(ctx.Op, ctx.Counters.FileCount);
+
+    TapeFileHeader header;
+    header.Path = path;
+    header.Date = ToTapeDate(QDateTime::currentDateTime());
+    header.Permissions = uint16_t(0600);
+    header.DataLength = uint64_t(size);
+    ctx.Counters.TapeBytes += size + TapeFileHeader::Size;
+    char headerBytes[TapeFileHeader::Size];
+    header.Encode(headerBytes);
+    WriteStream(ctx, handle, headerBytes, TapeFileHeader::Size);
+    for (size_t done = 0, piece = 1; done < data.size() && handle; ++piece) {
+        const std::span<char> room = WritableStreamRoom(ctx, handle);
+        if (!handle)
+            break;
+        const size_t length = std::min(room.size(), data.size() - done);
+        std::memcpy(room.data(), data.data() + done, length);
+        CommitStreamRoom(ctx, int32_t(length));
+        done += length;
+        if (piece % 100 == 0)
+            PumpMessages(1);
+    }
+
+    if (!state.ShortProtocol)
+        ctx.Protocol.AddProtocolLine(Shown(path) + KBytesText(size));
+    state.Displays.BytesCounted(ctx.Op, ctx.Counters);
+    state.Displays.RateMeasured(ctx.Op);
+    if (!AppendCatalogRecord(ctx, state, header))
+        ReportSkippedFile(ctx, state, path, size);
+}
+
 } // namespace orvane

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <functional>
+#include <span>
 
 namespace orvane {
 
@@ -26,6 +27,12 @@ struct FileInDirectory {
 void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePtr& handle,
                      const QByteArray& path, bool compress,
                      const BeforeFileHeader& beforeHeader = {}, FileInDirectory where = {});
+
+// Writes `data` as one record named `path`, the way WriteFileRecord writes a file of that
+// content (the exclusion test, the counters and displays, the protocol line, the catalog
+// record), with the time of the backup as its date.
+void WriteDataRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePtr& handle,
+                     const QByteArray& path, std::span<const char> data);
 
 // Adds the file's catalog record (its path and the stream position after its data) to the
 // catalog file; the catalog file itself is never listed. False when the record could not be

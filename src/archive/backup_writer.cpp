@@ -108,16 +108,24 @@ BackupWriterState::BackupWriterState(const QStringList& excludeList, bool shortP
             ExcludePrefixes << PathToBytes(line);
 }
 
-void SAVE_FILES_TO_TAPE(ArchiveContext& ctx, BackupWriterState& state, const QString& entry,
-                        bool compress, SaveMode mode) {
-    if (ctx.CancelFlag)
-        return;
+namespace {
+
+void PrepareStream(ArchiveContext& ctx, BackupWriterState& state, SaveMode mode) {
     SetBusyCursor(ctx);
     if (mode == SaveMode::NewSet)
         StartNewSet(ctx, state);
     else if (mode == SaveMode::Append && ctx.DescriptionValid)
         PrepareAppend(ctx, state);
     PumpMessages(1);
+}
+
+} // namespace
+
+void SAVE_FILES_TO_TAPE(ArchiveContext& ctx, BackupWriterState& state, const QString& entry,
+                        bool compress, SaveMode mode) {
+    if (ctx.CancelFlag)
+        return;
+    PrepareStream(ctx, state, mode);
 
     if (state.StreamReady && !ctx.CancelFlag) {
         const QByteArray path = PathToBytes(entry);
@@ -129,6 +137,20 @@ void SAVE_FILES_TO_TAPE(ArchiveContext& ctx, BackupWriterState& state, const QSt
                 WalkDirectory(ctx, state, path, handle, compress);
             else
                 WriteFileRecord(ctx, state, handle, path, compress);
+            CloseTape(ctx, handle, 1);
+        }
+    }
+    RestoreCursor(ctx);
+}
+
+void SaveDataToTape(ArchiveContext& ctx, BackupWriterState& state, const QString& path,
+                    std::span<const char> data, SaveMode mode) {
+    if (ctx.CancelFlag)
+        return;
+    PrepareStream(ctx, state, mode);
+    if (state.StreamReady && !ctx.CancelFlag) {
+        if (TapeHandlePtr handle = OpenTape(ctx); handle) {
+            WriteDataRecord(ctx, state, handle, PathToBytes(path), data);
             CloseTape(ctx, handle, 1);
         }
     }

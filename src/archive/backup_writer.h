@@ -4,6 +4,7 @@
 #include "backup_writer_state.h"
 
 #include <QString>
+#include <span>
 
 namespace orvane {
 
@@ -20,6 +21,11 @@ enum class SaveMode : uint8_t {
 // file first; when that fails nothing is written (see BackupWriterState::StreamReady).
 void SAVE_FILES_TO_TAPE(ArchiveContext& ctx, BackupWriterState& state, const QString& entry,
                         bool compress, SaveMode mode);
+
+// SAVE_FILES_TO_TAPE for data that is in memory: one record named `path` that holds `data` as
+// it is (never packed), so that the data goes to tape without a file on its way.
+void SaveDataToTape(ArchiveContext& ctx, BackupWriterState& state, const QString& path,
+                    std::span<const char> data, SaveMode mode);
 
 // Closes the catalog file; false when its records could not all be written out.
 bool CloseCatalogFile(BackupWriterState& state);

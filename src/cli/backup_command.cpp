@@ -31,10 +31,18 @@ int BackupCommand(CommandEnvironment& env) {
         // A prefix keeps its own ending: "/data/tmp" also excludes "/data/tmpfile".
         excluded << ListLine(prefix, false);
     }
+    const QString disk = TakeValue(args, QStringLiteral("--disk"));
     for (const QString& argument : args)
         if (argument.startsWith(QLatin1String("--")))
             throw UsageError{QStringLiteral("unknown option ") + argument};
-    if (!args.isEmpty()) {
+    if (!disk.isNull()) {
+        if (!args.isEmpty() || !excluded.isEmpty())
+            throw UsageError{QStringLiteral("backup --disk N takes no paths and no --exclude")};
+        // The disk dialog's choice: the list is the disk alone, never appended.
+        session.Settings.BackupList = {QStringLiteral("harddisk %1").arg(ParseDiskNumber(disk))};
+        session.Settings.Append = false;
+        session.Settings.VerifyAfterBackup = false;
+    } else if (!args.isEmpty()) {
         session.Settings.BackupList.clear();
         for (const QString& argument : args)
             session.Settings.BackupList << ListLine(argument, true);

@@ -26,6 +26,8 @@ int JobCommand(CommandEnvironment& env);
 int ScheduleCommand(CommandEnvironment& env);
 int MailCommand(CommandEnvironment& env);
 int VersionCommand(CommandEnvironment& env);
+int DisksCommand(CommandEnvironment& env);
+int DiskCommand(CommandEnvironment& env);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -40,14 +42,18 @@ const std::vector<Command>& Commands() {
                         "tape format |\n"
                         "    tape filemarks | tape blocksize | tape init-zero"),
          true, TapeCommand},
-        {QStringLiteral("backup"), QStringLiteral("backup [--exclude PREFIX]... [PATH...]"), true,
+        {QStringLiteral("backup"),
+         QStringLiteral("backup [--exclude PREFIX]... [PATH...] | backup --disk N"), true,
          BackupCommand},
         {QStringLiteral("catalog"),
          QStringLiteral("catalog [--sequential] [--null] [SELECTION...]"), true, CatalogCommand},
         {QStringLiteral("restore"),
-         QStringLiteral("restore [--target DIR] [--overwrite=never|always|ask] SELECTION..."), true,
-         RestoreCommand},
+         QStringLiteral("restore [--target DIR] [--overwrite=never|always|ask] SELECTION... | "
+                        "restore --disk N"),
+         true, RestoreCommand},
         {QStringLiteral("verify"), QStringLiteral("verify"), true, VerifyCommand},
+        {QStringLiteral("disks"), QStringLiteral("disks"), false, DisksCommand},
+        {QStringLiteral("disk"), QStringLiteral("disk show N"), false, DiskCommand},
         {QStringLiteral("job"),
          QStringLiteral("job show | job set \"SECTION/KEY=VALUE\"... | job add PATH... | "
                         "job exclude PATH... | job remove PATH..."),

@@ -61,6 +61,8 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
 int ExitStatus(const Session& session);
 QString TakeValue(QStringList& args, const QString& option); // removes "--opt VALUE"
 bool TakeFlag(QStringList& args, const QString& option);
+// A disk number of the command line; UsageError for anything else.
+int ParseDiskNumber(const QString& text);
 // A list line for a path given on the command line: absolute, and a directory ends in '/'. With
 // `markDirectory` an existing directory counts as one, else only a path written with a final '/'.
 QString ListLine(const QString& argument, bool markDirectory);

@@ -1,7 +1,10 @@
 #include "cli_app.h"
+#include "disk/disk_image_restore.h"
+#include "jobs/disk_restore_run.h"
 #include "jobs/restore_run.h"
 #include "jobs/session.h"
 #include "tape/tape_description_io.h"
+#include "terminal_operator.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,9 +40,22 @@ int RestoreCommand(CommandEnvironment& env) {
     QStringList args = env.Args;
     const QString target = TakeValue(args, QStringLiteral("--target"));
     const std::optional<int> overwrite = TakeOverwriteRule(args);
+    const QString disk = TakeValue(args, QStringLiteral("--disk"));
     for (const QString& argument : args)
         if (argument.startsWith(QLatin1String("--")))
             throw UsageError{QStringLiteral("unknown option ") + argument};
+    if (!disk.isNull()) {
+        if (!args.isEmpty() || !target.isNull())
+            throw UsageError{QStringLiteral("restore --disk N takes no selection and no --target")};
+        const int number = ParseDiskNumber(disk);
+        LoadTapeDescription(env.Session);
+        // The source disk, as the window shows it in place of the restore list.
+        if (const auto source = SourceDiskGeometry(env.Session))
+            for (const QString& line : SourceDiskLines(*source))
+                env.Op.Print(QStringLiteral("Source Harddisk") + line);
+        RunDiskRestore(env.Session, number);
+        return ExitStatus(env.Session);
+    }
     if (args.isEmpty())
         throw UsageError{QStringLiteral(
             "restore needs a selection: a file path, or a directory path ending in /")};

@@ -4,6 +4,7 @@
 #include "archive/end_marker_io.h"
 #include "backup_summary.h"
 #include "config/path_list.h"
+#include "disk/disk_image_backup.h"
 #include "external_command_run.h"
 #include "mail_report.h"
 #include "platform/date_time_text.h"
@@ -60,11 +61,14 @@ void EndEarly(Session& session) {
     session.CancelFlag = true;
 }
 
-// "harddisk N": the disk number, or nothing for any other line.
+// "harddisk N": the disk number, or nothing for any other line. A number that is not one names
+// no disk (-1), rather than disk 0.
 std::optional<int> DiskImageEntry(const QStringList& list) {
     if (list.isEmpty() || !list.first().startsWith(QLatin1String("harddisk")))
         return std::nullopt;
-    return list.first().mid(9).trimmed().toInt();
+    bool ok = false;
+    const int number = list.first().mid(9).trimmed().toInt(&ok);
+    return ok && number >= 0 ? number : -1;
 }
 
 void StartNewTapeSet(Session& session) {
@@ -236,13 +240,10 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
 
     bool cancelled = false;
     if (const auto disk = DiskImageEntry(settings.BackupList)) {
-        if (steps.BackupDiskImage) {
-            steps.BackupDiskImage(*disk);
-        } else {
-            session.Protocol.AddProtocolLine(QStringLiteral(
-                "Disk images cannot be written by this Orvane yet: nothing was written to tape."));
-            cancelled = true;
-        }
+        BackupDiskImage(session, state, *disk,
+                        {.Append = settings.Append, .SoftCompression = settings.SoftCompression});
+        cancelled = session.CancelFlag;
+        session.TapeSetSealed = !cancelled;
     } else if (settings.BackupList.isEmpty()) {
         const QString text =
             QStringLiteral("The backup list is empty: nothing was written to tape.");

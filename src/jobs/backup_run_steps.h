@@ -17,8 +17,6 @@ struct BackupRunSteps {
     // Sends the protocol as the e-mail report ("Send Protocoll Email  after Backup"). Without it
     // the run mails its own lines as the protocol log holds them.
     std::function<void()> SendMailReport;
-    // The disk image backup of a backup list whose first line is "harddisk N".
-    std::function<void(int diskNumber)> BackupDiskImage;
     // Ends the program ("Exit Orvane after Backup").
     std::function<void()> ExitApplication;
 };

@@ -206,17 +206,6 @@ TEST_F(BackupRunTest, ACatalogFileThatCannotBeMadeStopsTheRunAfterTheDescription
     EXPECT_TRUE(m_op.ProtocolLines.last().startsWith("Backup finished at: "));
 }
 
-TEST_F(BackupRunTest, AHarddiskLineHandsTheRunToTheDiskImage) {
-    std::vector<int> disks;
-    m_steps.BackupDiskImage = [&](int disk) { disks.push_back(disk); };
-    m_fixture.Backup({"harddisk 12", m_fixture.MakeFile("ignored", "x")});
-
-    EXPECT_EQ(disks, std::vector<int>({12}));
-    EXPECT_EQ(ImageSize(), 0);
-    EXPECT_TRUE(m_op.ProtocolLines.last().startsWith("Backup finished at: "));
-    EXPECT_EQ(m_op.ListLocks.back(), false);
-}
-
 TEST(BackupCancel, AsksAndRaisesTheFlagOnlyOnYes) {
     for (const MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
         ScriptedOperator op;
