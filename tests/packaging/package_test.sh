@@ -68,6 +68,7 @@ export HOME=$scratch/home
 mkdir "$HOME"
 unset ORVANE_HOME ORVANE_TAPE TAPE XDG_DATA_HOME
 "$root/usr/bin/orvane-cli" help | grep -q "^Usage: orvane-cli" || fail "orvane-cli help"
+"$root/usr/bin/orvane-cli" --version | grep -qF "$version" || fail "orvane-cli --version"
 "$root/usr/bin/orvane-cli" job show >"$scratch/job" || fail "orvane-cli job show"
 [[ -f $HOME/.local/share/orvane/jobs.job ]] || fail "no job file in ~/.local/share/orvane/"
 [[ ! -e $root/usr/bin/jobs.job ]] || fail "the installed program wrote its job file into bin/"
