@@ -43,7 +43,8 @@ for target in "${targets[@]}"; do
     for seeds in "$root/fuzz/corpus/$target" "$root/tests/regression/$target"; do
         [[ -d $seeds ]] && cp -n "$seeds"/* "$work"/ 2>/dev/null || true
     done
-    options=(-max_total_time="$seconds" -max_len="${maxLength[$target]}" -timeout=10
+    # A minute per input: on a loaded machine a slow moment is no hang worth reporting.
+    options=(-max_total_time="$seconds" -max_len="${maxLength[$target]}" -timeout=60
              -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/")
     [[ -f $root/fuzz/dict/$target.dict ]] && options+=(-dict="$root/fuzz/dict/$target.dict")
     echo "== $target: $seconds s, corpus $work"
