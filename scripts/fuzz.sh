@@ -6,6 +6,7 @@
 # and add it to tests/regression/<target>/, where the suite replays it.
 #
 # Usage: scripts/fuzz.sh [TARGET|all] [SECONDS]     (default: all, 60 seconds each)
+# The fuzzers run at nice 19 so that they take only idle time; ORVANE_FUZZ_NICE sets another value.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVANE_FUZZ_BUILD:-$root/build-fuzz}
@@ -51,7 +52,7 @@ for target in "${targets[@]}"; do
     log=$build/fuzz-$target.log
     rc=0
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-        nice -n 19 "$build/bin/fuzz_$target" "${options[@]}" "$work" >"$log" 2>&1 || rc=$?
+        nice -n "${ORVANE_FUZZ_NICE:-19}" "$build/bin/fuzz_$target" "${options[@]}" "$work" >"$log" 2>&1 || rc=$?
     grep -E 'DONE|stat::number_of_executed_units|SUMMARY|ERROR: libFuzzer' "$log" || true
     if [[ $rc -ne 0 ]] || [[ -n $(ls -A "$findings") ]]; then
         echo "$target: findings in $findings (log: $log)"

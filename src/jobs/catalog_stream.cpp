@@ -19,8 +19,13 @@ TapeHandlePtr OpenStreamAtFirstRecord(ArchiveContext& ctx) {
     if (!ctx.LegacyTape)
         MoveToBlock(ctx, QStringLiteral("1"));
     TapeHandlePtr handle = OpenTape(ctx);
-    if (handle)
-        LoadStreamBlock(ctx, *handle, 0);
+    if (handle) {
+        const ResultCode code = LoadStreamBlock(ctx, *handle, 0);
+        // A tape without data there (blank, or filemarks set) holds no record: the block counts
+        // as used up, so the first header read meets the end of the data, not a zero header.
+        if (code == ResultCode::NoDataDetected || code == ResultCode::FilemarkDetected)
+            ctx.Stream.SetPosition({int32_t(TapeBlockSize), 0, ctx.Stream.Counter()});
+    }
     return handle;
 }
 
