@@ -121,9 +121,9 @@ public slots:
     void ShowSourceDisk();
     // The Test menu.
     void ReadMBR1Click();
-    void Diskcopytest1Click();
-    void DiskWriteTest1Click();
-    void est1Click();
+    void DiskcopytEst1Click();
+    void DiskWriteTEst1Click();
+    void Est1Click();
     void DisktoDiskcopy1Click();
 
     // Hides the window and puts the icon into the notification area (what minimising does when

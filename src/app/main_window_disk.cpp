@@ -69,17 +69,17 @@ void THauptmenu::ReadMBR1Click() {
         dialog->Open(std::nullopt);
 }
 
-void THauptmenu::Diskcopytest1Click() {
+void THauptmenu::DiskcopytEst1Click() {
     RunDiskImageBackup(*m_session, TestDisk);
     FinishRun();
 }
 
-void THauptmenu::DiskWriteTest1Click() {
+void THauptmenu::DiskWriteTEst1Click() {
     RunDiskRestore(*m_session, TestDisk);
     FinishRun();
 }
 
-void THauptmenu::est1Click() {
+void THauptmenu::Est1Click() {
     ZeroFirstSector(*m_session, TestDisk);
 }
 
