@@ -303,9 +303,9 @@ void THauptmenu::ConnectDiskCommands() {
     ui.Edit8->setReadOnly(true);
     connect(ui.BitBtn22, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn22Click));
     connect(ui.ReadMBR1, &QAction::triggered, this, Command(&THauptmenu::ReadMBR1Click));
-    connect(ui.Diskcopytest1, &QAction::triggered, this, Command(&THauptmenu::DiskcopytEst1Click));
+    connect(ui.Diskcopytest1, &QAction::triggered, this, Command(&THauptmenu::Diskcopytest1Click));
     connect(ui.DiskWriteTest1, &QAction::triggered, this,
-            Command(&THauptmenu::DiskWriteTEst1Click));
+            Command(&THauptmenu::DiskWriteTest1Click));
     connect(ui.est1, &QAction::triggered, this, Command(&THauptmenu::Est1Click));
     connect(ui.DisktoDiskcopy1, &QAction::triggered, this,
             Command(&THauptmenu::DisktoDiskcopy1Click));

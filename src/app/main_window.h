@@ -121,8 +121,8 @@ public slots:
     void ShowSourceDisk();
     // The Test menu.
     void ReadMBR1Click();
-    void DiskcopytEst1Click();
-    void DiskWriteTEst1Click();
+    void Diskcopytest1Click();
+    void DiskWriteTest1Click();
     void Est1Click();
     void DisktoDiskcopy1Click();
 

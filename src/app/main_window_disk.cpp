@@ -69,12 +69,12 @@ void THauptmenu::ReadMBR1Click() {
         dialog->Open(std::nullopt);
 }
 
-void THauptmenu::DiskcopytEst1Click() {
+void THauptmenu::Diskcopytest1Click() {
     RunDiskImageBackup(*m_session, TestDisk);
     FinishRun();
 }
 
-void THauptmenu::DiskWriteTEst1Click() {
+void THauptmenu::DiskWriteTest1Click() {
     RunDiskRestore(*m_session, TestDisk);
     FinishRun();
 }
