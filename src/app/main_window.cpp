@@ -4,6 +4,8 @@
 #include "catalog_tree_icons.h"
 #include "command_availability.h"
 #include "control_states.h"
+#include "disk/disk_image_restore.h"
+#include "disk/disk_list.h"
 #include "file_select_dialog.h"
 #include "integrations/version_check.h"
 #include "integrations/zip_engine_info.h"
@@ -12,6 +14,7 @@
 #include "jobs/backup_scheduler.h"
 #include "jobs/catalog_load.h"
 #include "jobs/catalog_tree_model.h"
+#include "jobs/disk_restore_run.h"
 #include "jobs/external_command_run.h"
 #include "jobs/mail_report.h"
 #include "jobs/restore_run.h"
@@ -103,6 +106,7 @@ THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
     connect(m_settings, &SettingsBinding::SettingsEdited, this, &THauptmenu::SettingsChanged);
     ShowSettings();
     ConnectCommands();
+    ConnectDiskCommands();
     SetUpTimers();
 
     // The creation steps proper.
@@ -293,6 +297,20 @@ void THauptmenu::ConnectCommands() {
             Command(&THauptmenu::DeleteService1Click));
 }
 
+void THauptmenu::ConnectDiskCommands() {
+    Ui::THauptmenuForm& ui = *m_ui;
+    // The target field is only ever set by the disk dialog, which judges the disk.
+    ui.Edit8->setReadOnly(true);
+    connect(ui.BitBtn22, &QPushButton::clicked, this, Command(&THauptmenu::BitBtn22Click));
+    connect(ui.ReadMBR1, &QAction::triggered, this, Command(&THauptmenu::ReadMBR1Click));
+    connect(ui.Diskcopytest1, &QAction::triggered, this, Command(&THauptmenu::Diskcopytest1Click));
+    connect(ui.DiskWriteTest1, &QAction::triggered, this,
+            Command(&THauptmenu::DiskWriteTest1Click));
+    connect(ui.est1, &QAction::triggered, this, Command(&THauptmenu::Est1Click));
+    connect(ui.DisktoDiskcopy1, &QAction::triggered, this,
+            Command(&THauptmenu::DisktoDiskcopy1Click));
+}
+
 void THauptmenu::MoveEdit8OntoRestoreTarget() {
     // Edit8 shows a disk restore target in the very place of the restore directory.
     QGridLayout* grid = m_ui->RestoreTargetGrid;
@@ -382,11 +400,15 @@ void THauptmenu::BitBtn15Click() {
 }
 
 void THauptmenu::Button2Click() {
-    const auto tree = LoadCatalogFast(*m_session, m_catalog);
-    if (tree) {
-        m_ui->Edit8->hide();
-        m_ui->Label11->setText(QStringLiteral("Restore List"));
+    // A disk image has no catalog: the restore is prepared instead.
+    LoadTapeDescription(*m_session);
+    if (SourceDiskGeometry(*m_session)) {
+        FinishRun();
+        ShowSourceDisk();
+        return;
     }
+    if (load_catalog(*m_session, true, m_catalog))
+        ShowRestoreList();
     FinishRun();
 }
 
@@ -405,9 +427,8 @@ void THauptmenu::TreeView1DblClick(const QModelIndex& index) {
 void THauptmenu::BitBtn12Click() {
     LoadTapeDescription(*m_session);
     FinishRun();
-    if (m_session->CurrentTapeDescription.Label == "Disk") {
-        m_operator->ShowMessage(QStringLiteral(
-            "This tape holds a disk image: it is restored as a whole disk, not into a folder."));
+    if (SourceDiskGeometry(*m_session)) {
+        ShowSourceDisk();
         return;
     }
     m_ui->PageControl1->setCurrentIndex(tab::Restore);
@@ -419,7 +440,11 @@ void THauptmenu::BitBtn12Click() {
 }
 
 void THauptmenu::Button1Click() {
-    RunRestore(*m_session);
+    // A disk chosen as the target restores the disk image onto it.
+    if (const std::optional<int> disk = HardDiskEntryNumber(m_ui->Edit8->text()))
+        RunDiskRestore(*m_session, *disk);
+    else
+        RunRestore(*m_session);
     FinishRun();
 }
 

@@ -115,6 +115,16 @@ public slots:
     void CheckfornewerVersions1Click();
     void InstallService1Click();
     void DeleteService1Click();
+    void BitBtn22Click(); // "Disk" of the backup list
+    // Prepares the restore of a disk image: the source disk in place of the restore list, and
+    // the disk dialog for the target.
+    void ShowSourceDisk();
+    // The Test menu.
+    void ReadMBR1Click();
+    void Diskcopytest1Click();
+    void DiskWriteTest1Click();
+    void Est1Click();
+    void DisktoDiskcopy1Click();
 
     // Hides the window and puts the icon into the notification area (what minimising does when
     // there is one).
@@ -130,6 +140,12 @@ private:
     void SetUpTimers();
     void ConnectCommands();
     void ConnectTapeCommands();
+    void ConnectDiskCommands();
+    void BackupDiskChosen(int diskNumber);
+    void RestoreDiskChosen(int diskNumber);
+    void RestoreChoiceCancelled();
+    // The restore list shows files again; no disk is the restore target.
+    void ShowRestoreList();
     void MoveEdit8OntoRestoreTarget();
     void UpdateDependentControls();
     // Applies the current job file to the settings and shows them.

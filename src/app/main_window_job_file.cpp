@@ -8,6 +8,7 @@
 #include "main_window.h"
 #include "main_window_tabs.h"
 #include "operator_boxes.h"
+#include "partition_table_dialog.h"
 #include "tape_info_dialog.h"
 #include "ui_main_window.h"
 #include "window_operator.h"
@@ -30,6 +31,13 @@ void THauptmenu::AttachWindows(const AuxiliaryWindows& windows) {
         connect(days, &TBackup_days::DaysConfirmed, this, &THauptmenu::SettingsChanged);
     if (auto* info = qobject_cast<TTape_Info*>(windows.TapeInfo.data()))
         info->SetTapeContext([this]() -> TapeContext* { return m_session.get(); });
+    if (auto* disks = qobject_cast<TPartition_Table*>(windows.PartitionTable.data())) {
+        disks->SetProgramDirectory(m_session->Paths.ProgramDirectory);
+        connect(disks, &TPartition_Table::BackupDiskChosen, this, &THauptmenu::BackupDiskChosen);
+        connect(disks, &TPartition_Table::RestoreDiskChosen, this, &THauptmenu::RestoreDiskChosen);
+        connect(disks, &TPartition_Table::RestoreChoiceCancelled, this,
+                &THauptmenu::RestoreChoiceCancelled);
+    }
     if (auto* chooser = qobject_cast<TFile_Select*>(windows.FileSelect.data()))
         connect(chooser, &TFile_Select::FolderChosen, this,
                 [this](TFile_Select::Mode mode, const QString& line) {

@@ -9,7 +9,9 @@
 #include "platform/protocol_log.h"
 #include "tape/tape_access.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <vector>
 
@@ -212,6 +214,142 @@ void RestoreDiskImage(ArchiveContext& ctx, int diskNumber) {
     }
     QFile::remove(ctx.Paths.CatalogFilePath);
     QFile::remove(ctx.Paths.SoftCompressionArchivePath);
+}
+
+namespace {
+
+bool ConfirmOverwrite(ArchiveContext& ctx, int diskNumber) {
+    return ctx.Op.MessageBox(QStringLiteral("Attention : all old Datas on Harddisk %1 will be "
+                                            "lost ! Continue?")
+                                 .arg(diskNumber),
+                             QString(), MessageIcon::Warning,
+                             MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
+// The disk by number, or nothing with the failure reported.
+std::optional<DiskEntry> ExistingDisk(ArchiveContext& ctx, int diskNumber) {
+    std::optional<DiskEntry> disk = FindDisk(diskNumber);
+    if (!disk)
+        Fail(ctx, QStringLiteral("Error: Harddisk %1 does not exist.").arg(diskNumber));
+    return disk;
+}
+
+} // namespace
+
+void ZeroFirstSector(ArchiveContext& ctx, int diskNumber) {
+    ctx.CancelFlag = false;
+    const std::optional<DiskEntry> target = ExistingDisk(ctx, diskNumber);
+    if (!target)
+        return;
+    if (!ConfirmOverwrite(ctx, diskNumber)) {
+        ctx.CancelFlag = true;
+        return;
+    }
+    DiskDevice disk;
+    if (const QString refusal = OpenTarget(*target, ctx.Paths.ProgramDirectory, disk);
+        !refusal.isEmpty()) {
+        Fail(ctx, refusal);
+        return;
+    }
+    const std::vector<char> zeros(disk.SectorSize(), 0);
+    if (!disk.WriteAt(0, zeros) || !disk.Flush())
+        Fail(ctx, QStringLiteral("Error: Harddisk %1 could not be written: %2")
+                      .arg(diskNumber)
+                      .arg(disk.ErrorText()));
+}
+
+void CopyDisk(ArchiveContext& ctx, int source, int target) {
+    ctx.CancelFlag = false;
+    const std::optional<DiskEntry> from = ExistingDisk(ctx, source);
+    const std::optional<DiskEntry> to = from ? ExistingDisk(ctx, target) : std::nullopt;
+    if (!to)
+        return;
+    if (QFileInfo(from->Path).canonicalFilePath() == QFileInfo(to->Path).canonicalFilePath()) {
+        Fail(ctx, QStringLiteral("Error: Harddisk %1 can not be copied onto itself.").arg(source));
+        return;
+    }
+    DiskDevice in;
+    if (!in.Open(from->Path, DiskDevice::Access::Read)) {
+        Fail(ctx, QStringLiteral("Error: Harddisk %1 could not be read: %2")
+                      .arg(source)
+                      .arg(in.ErrorText()));
+        return;
+    }
+    if (!ConfirmOverwrite(ctx, target)) {
+        ctx.CancelFlag = true;
+        return;
+    }
+    DiskDevice out;
+    if (const QString refusal = OpenTarget(*to, ctx.Paths.ProgramDirectory, out);
+        !refusal.isEmpty()) {
+        Fail(ctx, refusal);
+        return;
+    }
+    const uint32_t sectorSize = in.SectorSize();
+    const int64_t sectors = in.ByteCount() / sectorSize;
+    if (out.SectorSize() != sectorSize) {
+        Fail(ctx, QStringLiteral("Harddisk %1 has %2-byte sectors, Harddisk %3 %4-byte sectors: "
+                                 "it can not be copied there.")
+                      .arg(target)
+                      .arg(out.SectorSize())
+                      .arg(source)
+                      .arg(sectorSize));
+        return;
+    }
+    if (out.ByteCount() / sectorSize < sectors) {
+        Fail(ctx, QStringLiteral("The selected Harddisk is to small to restore !"));
+        return;
+    }
+    const std::optional<ChunkPlan> plan = ChunkPlan::For(sectors, sectorSize);
+    if (!plan) {
+        Fail(ctx, QStringLiteral("Error: Harddisk %1 has no usable sector size.").arg(source));
+        return;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    ctx.Op.ShowBackupProgress({.SourceMiB = 0, .Files = 0});
+    std::vector<char> chunk;
+    int64_t done = 0;
+    for (int64_t index = 0; index < plan->ChunkCount() && !ctx.CancelFlag; ++index) {
+        chunk.resize(size_t(plan->SectorsOfChunk(index) * sectorSize));
+        if (!in.ReadAt(done * sectorSize, chunk)) {
+            Fail(ctx, QStringLiteral("Error: Harddisk %1 could not be read: %2")
+                          .arg(source)
+                          .arg(in.ErrorText()));
+            break;
+        }
+        if (!out.WriteAt(done * sectorSize, chunk)) {
+            Fail(ctx, QStringLiteral("Error: Harddisk %1 could not be written: %2")
+                          .arg(target)
+                          .arg(out.ErrorText()));
+            break;
+        }
+        done += plan->SectorsOfChunk(index);
+        const int64_t mib = done * sectorSize / Megabyte;
+        const double seconds = std::max<double>(double(clock.elapsed()) / 1000.0, 1.0);
+        ctx.Op.ShowBackupProgress(
+            {.SourceMiB = mib, .Files = index + 1, .Rate = double(mib) / seconds});
+        PumpMessages(10);
+    }
+    if (!out.Flush())
+        Fail(ctx, QStringLiteral("Error: Harddisk %1 could not be written: %2")
+                      .arg(target)
+                      .arg(out.ErrorText()));
+    if (done < sectors) {
+        ctx.CancelFlag = true;
+        ctx.Protocol.AddProtocolLine(
+            QStringLiteral("Harddisk %1: %2 of %3 sectors copied from Harddisk %4.")
+                .arg(target)
+                .arg(done)
+                .arg(sectors)
+                .arg(source));
+    } else {
+        ctx.Protocol.AddProtocolLine(
+            QStringLiteral("Harddisk %1: all %2 sectors copied from Harddisk %3.")
+                .arg(target)
+                .arg(done)
+                .arg(source));
+    }
 }
 
 } // namespace orvane

@@ -24,4 +24,14 @@ QStringList SourceDiskLines(const DiskGeometry& geometry);
 // as done. CancelFlag is raised when the restore did not write the whole image.
 void RestoreDiskImage(ArchiveContext& ctx, int diskNumber);
 
+// Writes zeros over sector 0 of disk N (its partition table) after the operator confirmed it,
+// under the same refusals as a restore.
+void ZeroFirstSector(ArchiveContext& ctx, int diskNumber);
+
+// Copies disk `source` sector by sector onto disk `target`, from sector 0 in chunks of 50 MiB,
+// after the operator confirmed it, under the same refusals as a restore of the target; the
+// backup counters show the MiB and chunks copied and the rate. CancelFlag is raised when the
+// target did not get the whole source.
+void CopyDisk(ArchiveContext& ctx, int source, int target);
+
 } // namespace orvane

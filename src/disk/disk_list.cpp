@@ -59,4 +59,18 @@ std::optional<DiskEntry> FindDisk(int number) {
     return std::nullopt;
 }
 
+QString HardDiskEntry(int number) {
+    return QStringLiteral("harddisk %1").arg(number);
+}
+
+std::optional<int> HardDiskEntryNumber(const QString& line) {
+    if (!line.startsWith(QLatin1String("harddisk ")))
+        return std::nullopt;
+    bool ok = false;
+    const int number = line.mid(9).toInt(&ok);
+    if (!ok || number < 0)
+        return std::nullopt;
+    return number;
+}
+
 } // namespace orvane

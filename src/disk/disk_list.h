@@ -19,6 +19,11 @@ struct DiskEntry {
 std::vector<DiskEntry> ListDisks();
 std::optional<DiskEntry> FindDisk(int number);
 
+// The line that names disk N in the backup list and as the restore target: "harddisk N".
+QString HardDiskEntry(int number);
+// The disk number of such a line; nothing for any other text.
+std::optional<int> HardDiskEntryNumber(const QString& line);
+
 // Whether a /sys/block entry is a whole disk that holds data of its own: loop, ram, zram and
 // device-mapper entries are not.
 bool IsWholeDiskName(const QString& name);

@@ -30,6 +30,12 @@ DiskView InspectDisk(int number, const QString& programDirectory) {
     return view;
 }
 
+QString DiskChoiceRefusal(const DiskView& view, bool restoreTarget) {
+    if (view.Disk.Path.isEmpty())
+        return view.Error;
+    return restoreTarget ? WriteRefusal(view.Use) : QString();
+}
+
 QList<std::pair<QString, QString>> GeometryLines(const DiskGeometry& geometry) {
     return {
         {QStringLiteral("Cylinder:"), QString::number(geometry.Cylinders)},

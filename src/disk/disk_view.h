@@ -21,6 +21,11 @@ struct DiskView {
 
 DiskView InspectDisk(int number, const QString& programDirectory);
 
+// Why the disk shown may not be chosen: as a backup source only a disk that does not exist is
+// refused; as a restore target also one that holds / or the program directory, or is mounted.
+// Empty when it may.
+QString DiskChoiceRefusal(const DiskView& view, bool restoreTarget);
+
 // The geometry labels of the dialog: caption and value, the capacity in MiB last.
 QList<std::pair<QString, QString>> GeometryLines(const DiskGeometry& geometry);
 

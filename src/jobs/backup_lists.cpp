@@ -1,6 +1,7 @@
 #include "backup_lists.h"
 
 #include "config/path_list.h"
+#include "disk/disk_list.h"
 #include "platform/operator_interface.h"
 
 namespace orvane {
@@ -23,6 +24,14 @@ void AddFilesToExcludeList(Settings& settings, const QStringList& chosen) {
 
 void ClearExcludeList(Settings& settings) {
     settings.ExcludeList.clear();
+}
+
+void ChooseBackupDisk(Settings& settings, OperatorInterface& op, int diskNumber) {
+    settings.BackupList = {HardDiskEntry(diskNumber)};
+    settings.Append = false;
+    settings.VerifyAfterBackup = false;
+    op.ShowView(OperatorView::BackupList);
+    op.SetListEditingLocked(true);
 }
 
 } // namespace orvane

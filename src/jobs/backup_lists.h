@@ -26,5 +26,8 @@ void AddFilesToBackupList(Settings& settings, const QStringList& chosen);
 void AddFilesToExcludeList(Settings& settings, const QStringList& chosen);
 // "Clear" on "Excluded Files".
 void ClearExcludeList(Settings& settings);
+// A whole disk chosen as the backup source: the list becomes its line "harddisk N" alone, a disk
+// image is neither appended nor verified, and the list is locked against editing.
+void ChooseBackupDisk(Settings& settings, OperatorInterface& op, int diskNumber);
 
 } // namespace orvane

@@ -1,7 +1,9 @@
 #include "disk_restore_run.h"
 
+#include "archive/backup_writer_state.h"
 #include "backup_summary.h"
 #include "catalog_first_tape.h"
+#include "disk/disk_image_backup.h"
 #include "disk/disk_image_restore.h"
 #include "platform/date_time_text.h"
 #include "platform/operator_interface.h"
@@ -51,6 +53,32 @@ void RunDiskRestore(Session& session, int diskNumber) {
     RestoreCursor(session);
     LeaveBusyMode(session);
     op.ShowView(OperatorView::Protocol);
+}
+
+void RunDiskImageBackup(Session& session, int diskNumber) {
+    session.CancelFlag = false;
+    session.WriteFailed = false;
+    const WorkDirectoryClaim claim(session);
+    if (!claim)
+        return;
+    OperatorInterface& op = session.Op;
+    op.ShowView(OperatorView::BackupRun);
+    EnterBusyMode(session);
+    SetBusyCursor(session);
+    session.BackupRunning = true;
+    const Settings& settings = session.Settings;
+    BackupWriterState state(settings.ExcludeList, settings.ShortProtocol);
+    state.Displays.Reset(op);
+    session.Counters.FileCount = 0;
+    session.Counters.SourceBytes = 0;
+    session.Counters.TapeBytes = 0;
+    session.Compression.SetLevel(settings.CompressionLevel);
+    BackupDiskImage(session, state, diskNumber,
+                    {.Append = false, .SoftCompression = settings.SoftCompression});
+    session.TapeSetSealed = !session.CancelFlag;
+    RestoreCursor(session);
+    LeaveBusyMode(session);
+    session.BackupRunning = false;
 }
 
 } // namespace orvane

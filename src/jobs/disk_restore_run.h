@@ -9,4 +9,8 @@ class Session;
 // summary). CancelFlag is raised when the disk did not get the whole image.
 void RunDiskRestore(Session& session, int diskNumber);
 
+// The disk image of disk N onto a new tape set in busy mode, without the protocol block and the
+// commands of a backup run. CancelFlag is raised when the image is not complete.
+void RunDiskImageBackup(Session& session, int diskNumber);
+
 } // namespace orvane
