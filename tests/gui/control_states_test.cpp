@@ -125,9 +125,11 @@ TEST_F(ControlStatesTest, CommandsNotYetBuiltStayDisabledInEveryMode) {
     }
     EnterBusyMode(m_window->Session());
     LeaveBusyMode(m_window->Session());
-    for (const QString& name : NotYetAvailableCommands())
-        if (QAction* menuItem = m_window->findChild<QAction*>(name, Qt::FindDirectChildrenOnly))
+    for (const QString& name : NotYetAvailableCommands()) {
+        if (QAction* menuItem = m_window->findChild<QAction*>(name, Qt::FindDirectChildrenOnly)) {
             EXPECT_FALSE(menuItem->isEnabled()) << name.toStdString();
+        }
+    }
     EXPECT_TRUE(Control("BitBtn22")->isEnabled()) << "built";
     EXPECT_FALSE(Action("SetFilemarks1")->isEnabled()) << "disabled for good";
 }
