@@ -7,6 +7,7 @@
 #include "operator_boxes.h"
 #include "platform/path_bytes.h"
 #include "platform/tape_device_factory.h"
+#include "restore_question_dialog.h"
 #include "tape_change_dialog.h"
 
 #include <QGuiApplication>
@@ -32,6 +33,12 @@ MessageAnswer WindowOperator::MessageBox(const QString& text, const QString& cap
 std::optional<QString> WindowOperator::InputBox(const QString& caption, const QString& prompt,
                                                 const QString& defaultValue) {
     return OperatorBoxes::InputBox(m_surface.Window, caption, prompt, defaultValue);
+}
+
+RestoreAnswer WindowOperator::AskRestorePath(const QString& offered) {
+    RestoreQuestionDialog dialog(offered, m_surface.Window);
+    OperatorBoxes::ExecDialog(dialog, QStringLiteral("Restore to: ") + offered);
+    return dialog.Answer();
 }
 
 MessageAnswer WindowOperator::RequestTape(const TapeRequest& request) {

@@ -39,6 +39,7 @@ public:
                              MessageButtons buttons) override;
     std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultValue) override;
+    RestoreAnswer AskRestorePath(const QString& offered) override;
     void SetStatus(const QString& text) override;
     void SetCaption(const QString& text) override;
     void AppendProtocolLine(const QString& text) override;

@@ -150,6 +150,28 @@ MessageAnswer TerminalOperator::MessageBox(const QString& text, const QString& c
     }
 }
 
+RestoreAnswer TerminalOperator::AskRestorePath(const QString& offered) {
+    using Choice = RestoreAnswer::Choice;
+    const QString question = QStringLiteral("Restoredialog: Restore to: ");
+    if (m_assumeYes) {
+        Print(question + offered);
+        return {Choice::Path, offered};
+    }
+    const auto reply = Ask(question + QLatin1Char('[') + offered +
+                           QStringLiteral("] (a: all, s: skip, q: skip the rest) "));
+    if (!reply)
+        return {};
+    if (reply->isEmpty())
+        return {Choice::Path, offered};
+    if (*reply == QLatin1String("a"))
+        return {Choice::All, offered};
+    if (*reply == QLatin1String("s"))
+        return {};
+    if (*reply == QLatin1String("q"))
+        return {Choice::SkipRest, {}};
+    return {Choice::Path, *reply};
+}
+
 MessageAnswer TerminalOperator::RequestTape(const TapeRequest& request) {
     if (!m_assumeYes)
         return OperatorInterface::RequestTape(request);

@@ -29,6 +29,9 @@ public:
                              MessageButtons buttons) override;
     std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultValue) override;
+    // At the prompt: Enter takes the offered path, a path replaces it, "a" restores this and
+    // every later file to its own path, "s" skips this file, "q" skips the rest.
+    RestoreAnswer AskRestorePath(const QString& offered) override;
     // With --yes, tape requests are served by the autoloader when there is one (a virtual
     // library); it answers an error text, empty when the tape is in.
     MessageAnswer RequestTape(const TapeRequest& request) override;

@@ -22,9 +22,12 @@ TapeHandlePtr OpenStreamAtFirstRecord(ArchiveContext& ctx) {
     if (handle) {
         const ResultCode code = LoadStreamBlock(ctx, *handle, 0);
         // A tape without data there (blank, or filemarks set) holds no record: the block counts
-        // as used up, so the first header read meets the end of the data, not a zero header.
-        if (code == ResultCode::NoDataDetected || code == ResultCode::FilemarkDetected)
-            ctx.Stream.SetPosition({int32_t(TapeBlockSize), 0, ctx.Stream.Counter()});
+        // as used up (a position the stream always holds), so the first header read meets the
+        // end of the data, not a zero header.
+        const bool noData =
+            code == ResultCode::NoDataDetected || code == ResultCode::FilemarkDetected;
+        if (noData && !ctx.Stream.SetPosition({int32_t(TapeBlockSize), 0, ctx.Stream.Counter()}))
+            return nullptr;
     }
     return handle;
 }

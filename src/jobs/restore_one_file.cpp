@@ -99,14 +99,24 @@ const RestorePlace* ApplyRestoreOption(Session& session, const QByteArray& tapeP
                                        std::optional<RestorePlace>& asked) {
     switch (session.Settings.RestoreOption) {
     case 0: {
-        const auto answer = session.Op.InputBox(QStringLiteral("Restoredialog"),
-                                                QStringLiteral("Restore to:"), place.Path());
-        if (!answer) {
+        using Choice = RestoreAnswer::Choice;
+        RestoreAnswer answer{Choice::Path, place.Path()};
+        if (session.RestoreQuestionsLeft == Session::RestoreQuestions::SkipAll)
+            answer.Given = Choice::Skip;
+        else if (session.RestoreQuestionsLeft == Session::RestoreQuestions::Ask)
+            answer = session.Op.AskRestorePath(place.Path());
+        if (answer.Given == Choice::All) {
+            session.RestoreQuestionsLeft = Session::RestoreQuestions::RestoreAll;
+            answer.Path = place.Path();
+        } else if (answer.Given == Choice::SkipRest) {
+            session.RestoreQuestionsLeft = Session::RestoreQuestions::SkipAll;
+        }
+        if (answer.Given == Choice::Skip || answer.Given == Choice::SkipRest) {
             Discard(data);
             return nullptr;
         }
         // The path given is taken as it stands; only what it needs is made, nothing replaced.
-        const QString path = *answer;
+        const QString path = answer.Path;
         if (path.isEmpty() || path.endsWith(QLatin1Char('/'))) {
             Discard(data);
             ReportNotRestored(session, QStringLiteral("Not restored, no file path given for: ") +

@@ -47,6 +47,11 @@ RestoreSelection SelectionFor(const QStringList& lines, const QByteArray& tapePa
     return RestoreSelection::NotSelected;
 }
 
+// "Skip the rest": the operator wants no more files, so the tape need not be read further.
+bool SkipsTheRest(const Session& session) {
+    return session.RestoreQuestionsLeft == Session::RestoreQuestions::SkipAll;
+}
+
 // A line that selected nothing in the whole set is a mistake the operator must hear of; only a
 // set that was read to its end can tell.
 void ReportUnusedLines(Session& session, const QStringList& lines, const QList<bool>& used) {
@@ -114,13 +119,13 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
                 session, QStringLiteral("Not restored, the path leads out of its directory: ") +
                              TapePathText(tapePath));
         PumpMessages(1);
-        if (tapePath.isEmpty() || session.CancelFlag)
+        if (tapePath.isEmpty() || session.CancelFlag || SkipsTheRest(session))
             break;
     }
     watch.Finish();
     CloseTape(handle, 1);
     RemoveBrokenWorkCopy(session);
-    if (!session.CancelFlag && !session.ReadFailed)
+    if (!session.CancelFlag && !session.ReadFailed && !SkipsTheRest(session))
         ReportUnusedLines(session, lines, used);
 }
 
@@ -155,6 +160,7 @@ void RunRestore(Session& session) {
 
     session.CancelFlag = false;
     session.ReadFailed = false;
+    session.RestoreQuestionsLeft = Session::RestoreQuestions::Ask;
     const WorkDirectoryClaim claim(session);
     if (!claim)
         return;

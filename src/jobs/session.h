@@ -45,6 +45,9 @@ public:
     // The job file error said last: a file that cannot be written is reported once, not on
     // every change of a setting.
     QString ReportedJobFileError;
+    // What "All" or "Skip the rest" of the restore question decided for the rest of the run.
+    enum class RestoreQuestions { Ask, RestoreAll, SkipAll };
+    RestoreQuestions RestoreQuestionsLeft = RestoreQuestions::Ask;
     // Whether the last backup run closed its tape set with the catalog and the end marker.
     bool TapeSetSealed = false;
     // Held while a job uses the work files; see WorkDirectoryClaim.

@@ -57,6 +57,18 @@ enum class TapeRequestKind {
 
 // A request to put a certain tape into the drive. The operator answers OK once it is in, or
 // Cancel to give up the operation that waits for it.
+// The answer to the question of "Restore with asking" for one file.
+struct RestoreAnswer {
+    enum class Choice {
+        Path,     // restore to Path
+        All,      // to the offered path, and every later file to its own without asking
+        Skip,     // not this file
+        SkipRest, // neither this file nor any later one
+    };
+    Choice Given = Choice::Skip;
+    QString Path;
+};
+
 struct TapeRequest {
     TapeRequestKind Kind = TapeRequestKind::NextTapeForWriting;
     int TapeNumber = 0;
@@ -77,6 +89,13 @@ public:
     // A modal input box; empty optional when cancelled.
     virtual std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                             const QString& defaultValue) = 0;
+    // "Restoredialog": where one file goes, offering `offered`. Without answers of its own an
+    // operator has the input box (OK or Cancel).
+    virtual RestoreAnswer AskRestorePath(const QString& offered) {
+        const auto path =
+            InputBox(QStringLiteral("Restoredialog"), QStringLiteral("Restore to:"), offered);
+        return path ? RestoreAnswer{RestoreAnswer::Choice::Path, *path} : RestoreAnswer{};
+    }
 
     virtual void SetStatus(const QString& text) = 0;
     virtual void SetCaption(const QString& text) = 0;

@@ -80,6 +80,29 @@ TEST_F(HonestOutcomeTest, AQuestionWithoutAnAnswerStopsTheRunAndNamesYes) {
     EXPECT_FALSE(QFile::exists(target + m_home.File("src/sub/b.txt")));
 }
 
+// One answer for the files still to come: "a" restores them all, "q" none, "s" skips one.
+TEST_F(HonestOutcomeTest, TheRestoreQuestionTakesAnswersForTheRest) {
+    const QString target = m_home.File("out");
+    const QString a = target + m_home.File("src/a.txt");
+    const QString b = target + m_home.File("src/sub/b.txt");
+    const struct {
+        const char* Input;
+        int Questions;
+        int Restored;
+    } cases[] = {{"a\n", 1, 2}, {"q\n", 1, 0}, {"s\n\n", 2, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Input);
+        QDir(target).removeRecursively();
+        const CliRun run = Cli({"--set", "Restore Settings/Restore Options=0", "restore",
+                                "--target", target, m_home.File("src/")},
+                               c.Input);
+        EXPECT_EQ(run.Status, 0) << run.Out.toStdString();
+        EXPECT_EQ(run.Out.count("Restoredialog: Restore to: ["), c.Questions);
+        EXPECT_EQ(int(QFile::exists(a)) + int(QFile::exists(b)), c.Restored);
+        EXPECT_FALSE(run.Out.contains("Not found on tape"));
+    }
+}
+
 TEST_F(HonestOutcomeTest, MessagesPointToCommandsOfTheCommandLine) {
     // A tape whose set has no end marker: the fast catalog load fails.
     ASSERT_EQ(Cli({"vtape", "create", "blank"}).Status, 0);

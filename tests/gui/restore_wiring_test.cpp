@@ -6,6 +6,7 @@
 #include "tape/tape_access.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -130,6 +131,31 @@ TEST_F(RestoreWiringTest, StartRestoreRestoresTheSelectedFileBelowTheTarget) {
     EXPECT_TRUE(MemoHas("Memo2", "1 Files proceded."));
     EXPECT_FALSE(m_window->Busy());
     EXPECT_EQ(Control<QTabWidget>("PageControl1")->currentIndex(), tab::Protocol);
+}
+
+// "Restore with asking" asks once when the operator answers for the files still to come.
+TEST_F(RestoreWiringTest, TheRestoreQuestionAnswersForTheRestWithAllOrSkipTheRest) {
+    Click("BitBtn14");
+    emit Tree()->doubleClicked(NodeOf(m_source));
+    const QString target = m_home.File("target/");
+    Control<QLineEdit>("Edit1")->setText(target);
+    Control<QAbstractButton>("RadioGroup1Item0")->click(); // "Restore with asking"
+    const struct {
+        const char* Button;
+        bool Restored;
+    } cases[] = {{"RestoreAll", true}, {"SkipRest", false}};
+    for (const auto& c : cases) {
+        QDir(target).removeRecursively();
+        OperatorBoxes::Reset();
+        OperatorBoxes::SetNextDialogAction(
+            [&c](QDialog& dialog) { dialog.findChild<QAbstractButton*>(c.Button)->click(); });
+        Click("BitBtn13");
+        EXPECT_EQ(OperatorBoxes::ShownTexts().count(), 1) << c.Button << ": one question";
+        for (const char* name : {"a.txt", "b.bin", "sub/c.txt"})
+            EXPECT_EQ(QFile::exists(target + m_source.mid(1) + name), c.Restored)
+                << c.Button << " " << name;
+        EXPECT_FALSE(m_window->Busy());
+    }
 }
 
 TEST_F(RestoreWiringTest, StartRestoreFromTheMenuWithAnEmptyListSaysSoAndEndsIdle) {

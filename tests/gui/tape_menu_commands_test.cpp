@@ -191,9 +191,11 @@ TEST_F(TapeMenuCommandsTest, WithoutAMediumEveryCommandFailsAndNamesTheDrive) {
     const TapeInfo info = ReadTapeInfo(m_session);
     EXPECT_FALSE(info.MediaKnown);
     EXPECT_EQ(TapeInfoValues(info)[11].second, "unknown");
-    for (const QString& text : m_op.BoxTexts())
-        if (text != "Tape at Block: 0")
+    for (const QString& text : m_op.BoxTexts()) {
+        if (text != "Tape at Block: 0") {
             EXPECT_EQ(text, noMedium);
+        }
+    }
     EXPECT_EQ(m_op.BusyCursorDepth, 0);
 }
 
@@ -251,9 +253,11 @@ TEST(TapeMenuCommands, InitWithZeroWritesToTheEndOfTheMediumAndReportsIt) {
     EXPECT_EQ(fixture.Op.BusyCursorDepth, 0);
     ASSERT_FALSE(fixture.Op.BusyModes.empty());
     EXPECT_FALSE(fixture.Op.BusyModes.back());
-    for (const BackupProgress& report : fixture.Op.BackupReports)
-        if (report.Rate)
+    for (const BackupProgress& report : fixture.Op.BackupReports) {
+        if (report.Rate) {
             EXPECT_TRUE(std::isfinite(*report.Rate));
+        }
+    }
     EXPECT_EQ(InitTapeStatus(0, true), "Tape at Block Nr. 0-> 0 MB");
 }
 
