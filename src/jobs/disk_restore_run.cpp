@@ -8,6 +8,7 @@
 #include "platform/date_time_text.h"
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
+#include "restore_run.h"
 #include "session.h"
 #include "tape/tape_access.h"
 #include "work_directory_claim.h"
@@ -35,21 +36,12 @@ void RunDiskRestore(Session& session, int diskNumber) {
 
     session.Counters.FileCount = 0;
     session.Counters.RestoredBytes = 0;
+    session.Counters.NotRestoredCount = 0;
     EnsureFirstTape(session);
     if (!session.CancelFlag)
         RestoreDiskImage(session, diskNumber);
 
-    const QString summary = QStringLiteral("Restore finished at: ") + NowText() +
-                            QStringLiteral("  Elapsed Time: ") + ElapsedTimeText(clock.elapsed());
-    op.SetStatus(summary);
-    protocol.AddProtocolLine(QString());
-    protocol.AddProtocolLine(DisplayValueText(double(session.Counters.FileCount)) +
-                             QStringLiteral(" Files proceded."));
-    protocol.AddProtocolLine(DisplayValueText(double(session.Counters.RestoredBytes / 1048576)) +
-                             QStringLiteral(" MB."));
-    protocol.AddProtocolLine(QString());
-    protocol.AddProtocolLine(summary);
-    protocol.AddProtocolLine(QString());
+    WriteRestoreSummary(session, clock);
     RestoreCursor(session);
     LeaveBusyMode(session);
     op.ShowView(OperatorView::Protocol);

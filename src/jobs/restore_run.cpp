@@ -129,7 +129,9 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
         ReportUnusedLines(session, lines, used);
 }
 
-void WriteSummary(Session& session, const QElapsedTimer& clock) {
+} // namespace
+
+void WriteRestoreSummary(Session& session, const QElapsedTimer& clock) {
     const QString summary = QStringLiteral("Restore finished at: ") + NowText() +
                             QStringLiteral("  Elapsed Time: ") + ElapsedTimeText(clock.elapsed());
     session.Op.SetStatus(summary);
@@ -146,8 +148,6 @@ void WriteSummary(Session& session, const QElapsedTimer& clock) {
     protocol.AddProtocolLine(summary);
     protocol.AddProtocolLine(QString());
 }
-
-} // namespace
 
 void RunRestore(Session& session) {
     OperatorInterface& op = session.Op;
@@ -185,7 +185,7 @@ void RunRestore(Session& session) {
     if (!session.CancelFlag)
         RestoreFromTape(session, lines);
 
-    WriteSummary(session, clock);
+    WriteRestoreSummary(session, clock);
     RestoreCursor(session);
     QFile::remove(session.Paths.CatalogFilePath);
     QFile::remove(session.Paths.SoftCompressionArchivePath);

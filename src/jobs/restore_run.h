@@ -1,5 +1,7 @@
 #pragma once
 
+class QElapsedTimer;
+
 namespace orvane {
 
 class Session;
@@ -13,5 +15,8 @@ class Session;
 // and counted in `Counters.NotRestoredCount` (the summary names the count), and the run goes on.
 // The restore list, target and option stay as they are.
 void RunRestore(Session& session);
+
+// The summary lines that end a restore run in the protocol, and the status line.
+void WriteRestoreSummary(Session& session, const QElapsedTimer& clock);
 
 } // namespace orvane

@@ -300,14 +300,17 @@ TapeInfo ReadTapeInfo(TapeContext& ctx) {
         return code == ResultCode::Success || code == ResultCode::MoreData ||
                code == ResultCode::MediaChanged;
     };
+    const auto queryDrive = [&] {
+        TapeDriveParameters drive;
+        if (const ResultCode code = handle->GetDriveParameters(drive); answered(code)) {
+            info.Drive = drive;
+            info.DriveKnown = true;
+        } else {
+            LogTapeError(ctx, code);
+        }
+    };
     pause(100);
-    TapeDriveParameters drive;
-    if (const ResultCode code = handle->GetDriveParameters(drive); answered(code)) {
-        info.Drive = drive;
-        info.DriveKnown = true;
-    } else {
-        LogTapeError(ctx, code);
-    }
+    queryDrive();
     pause(100);
     TapeMediaParameters media;
     if (const ResultCode code = handle->GetMediaParameters(media); answered(code)) {
@@ -317,12 +320,7 @@ TapeInfo ReadTapeInfo(TapeContext& ctx) {
         LogTapeError(ctx, code);
     }
     pause(10);
-    if (const ResultCode code = handle->GetDriveParameters(drive); answered(code)) {
-        info.Drive = drive;
-        info.DriveKnown = true;
-    } else {
-        LogTapeError(ctx, code);
-    }
+    queryDrive();
     pause(100);
     if (const QString reason = handle->TakeUnknownValuesReason(); !reason.isEmpty())
         ctx.Protocol.AddProtocolLine(ctx.Drive.Name() + QStringLiteral(": ") + reason);

@@ -48,7 +48,7 @@ ResultCode SetFilemarksCommand(TapeContext& ctx);
 // "Set Tape Parameters": the media block size of 32768 (SetBlockSize).
 ResultCode SetTapeParametersCommand(TapeContext& ctx);
 
-// "Init Tape with 0" (Part 6.5): writes zero blocks from the beginning of the tape until the
+// "Init Tape with 0": writes zero blocks from the beginning of the tape until the
 // drive refuses one (normally at the end of the medium) or the run is cancelled; progress every
 // 100 blocks. `Blocks` counts the blocks written, `End` is the result that ended the loop
 // (Success when cancelled).
@@ -71,7 +71,7 @@ struct TapeInfo {
 // The TTape_Info refresh: drive, media, drive again; a failing query is reported through
 // LogTapeError.
 TapeInfo ReadTapeInfo(TapeContext& ctx);
-// The sixteen values of TTape_Info in label order (Label1..Label16): fixed name and value text.
+// The sixteen values of TTape_Info in the order of its labels: fixed name and value text.
 // A value the query did not give reads "unknown"; a capacity the drive did not tell
 // (Capacity 0 from a drive that keeps its log page to itself) too.
 std::vector<std::pair<QString, QString>> TapeInfoValues(const TapeInfo& info);
