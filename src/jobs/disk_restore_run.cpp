@@ -1,7 +1,6 @@
 #include "disk_restore_run.h"
 
 #include "archive/backup_writer_state.h"
-#include "backup_summary.h"
 #include "catalog_first_tape.h"
 #include "disk/disk_image_backup.h"
 #include "disk/disk_image_restore.h"
