@@ -183,7 +183,7 @@ ResultCode FormatTapeCommand(TapeContext& ctx) {
     if (const ResultCode closed = CloseTape(ctx, handle, 1); result == ResultCode::Success)
         result = closed;
     if (result != ResultCode::Success) {
-        // The drive's reason, with its name, besides the status of the description.
+        // The drive's reason, with its name, besides the status of the tape description.
         if (!ctx.CancelFlag)
             LogTapeError(ctx, result);
         ctx.Op.SetStatus(QStringLiteral("Tape Error"));

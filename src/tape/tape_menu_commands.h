@@ -40,7 +40,7 @@ ResultCode TensionTapeCommand(TapeContext& ctx);
 ResultCode MoveToEndOfDataCommand(TapeContext& ctx, int64_t* block = nullptr);
 // "Delete Tape": short erase from the current position; everything behind it is gone.
 ResultCode DeleteTapeCommand(TapeContext& ctx);
-// "Format Tape": one partition, block size 32768, and the description "Empty Tape ", number
+// "Format Tape": one partition, block size 32768, and the tape description "Empty Tape ", number
 // 255, dated now, in block 0; it becomes the current description.
 ResultCode FormatTapeCommand(TapeContext& ctx);
 // "Set Filemarks": rewinds and writes 50 filemarks, so that a later read finds no data.

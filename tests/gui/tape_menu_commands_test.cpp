@@ -157,7 +157,7 @@ TEST_F(TapeMenuCommandsTest, FormatWritesAnEmptyTapeDescriptionAndTapeInfoShowsT
     EXPECT_EQ(values[11], (std::pair<QString, QString>{"Capacity", "32768000"}));
     EXPECT_EQ(values[12],
               (std::pair<QString, QString>{"Remaining", QString::number(32768000 - 32768)}))
-        << "block 0 holds the description";
+        << "block 0 holds the tape description";
     EXPECT_EQ(values[13].second, "32768");
     EXPECT_EQ(values[14].second, "1");
     EXPECT_EQ(values[15], (std::pair<QString, QString>{"WriteProtected", "Off"}));
