@@ -234,6 +234,22 @@ std::optional<DiskEntry> ExistingDisk(ArchiveContext& ctx, int diskNumber) {
     return disk;
 }
 
+// The operator's yes to losing the disk's data, then the target opened for writing; false (the run
+// cancelled or failed, and said so) otherwise.
+bool OpenConfirmedTarget(ArchiveContext& ctx, const DiskEntry& entry, int diskNumber,
+                         DiskDevice& disk) {
+    if (!ConfirmOverwrite(ctx, diskNumber)) {
+        ctx.CancelFlag = true;
+        return false;
+    }
+    if (const QString refusal = OpenTarget(entry, ctx.Paths.ProgramDirectory, disk);
+        !refusal.isEmpty()) {
+        Fail(ctx, refusal);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void ZeroFirstSector(ArchiveContext& ctx, int diskNumber) {
@@ -241,16 +257,9 @@ void ZeroFirstSector(ArchiveContext& ctx, int diskNumber) {
     const std::optional<DiskEntry> target = ExistingDisk(ctx, diskNumber);
     if (!target)
         return;
-    if (!ConfirmOverwrite(ctx, diskNumber)) {
-        ctx.CancelFlag = true;
-        return;
-    }
     DiskDevice disk;
-    if (const QString refusal = OpenTarget(*target, ctx.Paths.ProgramDirectory, disk);
-        !refusal.isEmpty()) {
-        Fail(ctx, refusal);
+    if (!OpenConfirmedTarget(ctx, *target, diskNumber, disk))
         return;
-    }
     const std::vector<char> zeros(disk.SectorSize(), 0);
     if (!disk.WriteAt(0, zeros) || !disk.Flush())
         Fail(ctx, QStringLiteral("Error: Harddisk %1 could not be written: %2")
@@ -275,16 +284,9 @@ void CopyDisk(ArchiveContext& ctx, int source, int target) {
                       .arg(in.ErrorText()));
         return;
     }
-    if (!ConfirmOverwrite(ctx, target)) {
-        ctx.CancelFlag = true;
-        return;
-    }
     DiskDevice out;
-    if (const QString refusal = OpenTarget(*to, ctx.Paths.ProgramDirectory, out);
-        !refusal.isEmpty()) {
-        Fail(ctx, refusal);
+    if (!OpenConfirmedTarget(ctx, *to, target, out))
         return;
-    }
     const uint32_t sectorSize = in.SectorSize();
     const int64_t sectors = in.ByteCount() / sectorSize;
     if (out.SectorSize() != sectorSize) {
