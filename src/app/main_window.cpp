@@ -28,6 +28,7 @@
 #include "operator_boxes.h"
 #include "platform/product.h"
 #include "platform/program_directory.h"
+#include "run_progress_panel.h"
 #include "service/service_install.h"
 #include "settings_binding.h"
 #include "tape/tape_access.h"
@@ -89,6 +90,7 @@ THauptmenu::THauptmenu(const StartOptions& options, QWidget* parent)
     OperatorSurface surface;
     surface.Window = this;
     surface.StatusLine = m_statusText;
+    surface.Progress = m_progress;
     surface.ProtocolMemo = m_ui->Memo2;
     surface.MailText = m_ui->reMessageText;
     surface.RestoreList = m_ui->Memo3;
@@ -152,6 +154,8 @@ void THauptmenu::SetUpControls() {
     m_statusText = new QLabel(m_ui->StatusLine);
     m_statusText->setObjectName(QStringLiteral("StatusLineText"));
     m_ui->StatusLine->addWidget(m_statusText, 1);
+    m_progress = new RunProgressPanel(m_ui->StatusLine);
+    m_ui->StatusLine->addPermanentWidget(m_progress);
 
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     for (QPlainTextEdit* memo : {m_ui->Memo2, m_ui->Memo4, m_ui->reMessageText})

@@ -23,6 +23,7 @@ class CatalogTreeModel;
 class ControlStates;
 class LedDisplay;
 class OperatorInterface;
+class RunProgressPanel;
 class Session;
 class SettingsBinding;
 class WindowOperator;
@@ -169,6 +170,7 @@ private:
     StartOptions m_options;
     std::unique_ptr<Ui::THauptmenuForm> m_ui;
     QLabel* m_statusText = nullptr;
+    RunProgressPanel* m_progress = nullptr;
     std::unique_ptr<ControlStates> m_states;
     std::unique_ptr<WindowOperator> m_operator;
     std::unique_ptr<orvane::Session> m_session;

@@ -8,6 +8,7 @@
 #include "platform/path_bytes.h"
 #include "platform/tape_device_factory.h"
 #include "restore_question_dialog.h"
+#include "run_progress_panel.h"
 #include "tape_change_dialog.h"
 
 #include <QGuiApplication>
@@ -64,6 +65,10 @@ void WindowOperator::SettleIdle() {
 
 void WindowOperator::SetStatus(const QString& text) {
     m_surface.StatusLine->setText(DisplayPath(text));
+}
+
+void WindowOperator::ShowRunProgress(const RunProgress& progress) {
+    m_surface.Progress->Show(progress);
 }
 
 void WindowOperator::SetCaption(const QString& text) {

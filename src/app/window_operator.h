@@ -14,11 +14,13 @@ namespace orvane {
 
 class ControlStates;
 class LedDisplay;
+class RunProgressPanel;
 
 // The parts of the main window that the core reaches through the operator.
 struct OperatorSurface {
     QWidget* Window = nullptr;
     QLabel* StatusLine = nullptr;
+    RunProgressPanel* Progress = nullptr;
     QPlainTextEdit* ProtocolMemo = nullptr; // Memo2
     QPlainTextEdit* MailText = nullptr;     // reMessageText
     QPlainTextEdit* RestoreList = nullptr;  // Memo3
@@ -41,6 +43,7 @@ public:
                                     const QString& defaultValue) override;
     RestoreAnswer AskRestorePath(const QString& offered) override;
     void SetStatus(const QString& text) override;
+    void ShowRunProgress(const RunProgress& progress) override;
     void SetCaption(const QString& text) override;
     void AppendProtocolLine(const QString& text) override;
     // Views turn to their page of PageControl1, progress goes to the LED displays of the page

@@ -2,6 +2,7 @@
 
 #include "integrations/soft_compression.h"
 #include "platform/program_paths.h"
+#include "progress_meter.h"
 #include "tape/tape_context.h"
 #include "tape_records.h"
 
@@ -26,11 +27,13 @@ struct ArchiveContext : TapeContext {
     ArchiveContext(OperatorInterface& op, ProtocolLog& protocol, TapeDevice& drive,
                    const ProgramPaths& paths)
         : TapeContext(op, protocol, drive), Paths(paths),
-          Compression(paths.SoftCompressionArchivePath) {}
+          Compression(paths.SoftCompressionArchivePath), Progress(op) {}
 
     const ProgramPaths& Paths;
     SoftCompression Compression;
     RunCounters Counters;
+    // The progress of the backup, restore or verify under way, against the whole of its work.
+    ProgressMeter Progress;
     TapeFileHeader LastHeader;
     // The archive of the compressed record read last, when it was small enough to stay in memory
     // instead of going to the compression work file.

@@ -128,6 +128,7 @@ DataOutcome StreamFileData(ArchiveContext& ctx, TapeHandlePtr& handle, int fd, u
         std::memset(room.data() + got, 0, size_t(wanted - got));
         CommitStreamRoom(ctx, int32_t(wanted));
         remaining -= uint64_t(wanted);
+        ctx.Progress.Streamed(wanted);
         if (chunk % 100 == 0)
             PumpMessages(1);
     }
@@ -163,6 +164,7 @@ DataOutcome StreamMemoryData(ArchiveContext& ctx, TapeHandlePtr& handle, MemoryA
         std::memset(room.data() + got, 0, size_t(wanted - got));
         CommitStreamRoom(ctx, int32_t(wanted));
         remaining -= uint64_t(wanted);
+        ctx.Progress.Streamed(wanted);
         if (chunk % 100 == 0)
             PumpMessages(1);
     }
@@ -273,6 +275,9 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
 
     if (beforeHeader)
         beforeHeader(storedLength);
+    // The catalog closes the run; it is no part of the files measured.
+    if (!state.WritingCatalog)
+        ctx.Progress.BeginItem(path, size, int64_t(storedLength));
     ctx.Counters.TapeBytes += int64_t(storedLength) + TapeFileHeader::Size;
     char headerBytes[TapeFileHeader::Size];
     header.Encode(headerBytes);
@@ -284,6 +289,7 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
                              storedLength);
     packed = PackedFile();
     file.Reset();
+    ctx.Progress.EndItem();
     ReportDataOutcome(ctx, outcome, path, storedLength);
 
     if (!state.ShortProtocol)

@@ -23,21 +23,31 @@ QByteArray VirtualLibraryPrefix(const TapeDevice& drive) {
 
 } // namespace
 
-bool IsIncluded(const ArchiveContext& ctx, const BackupWriterState& state, const QByteArray& path) {
+const BackupWriterState::OwnPaths& OwnPathsOf(const ArchiveContext& ctx,
+                                              const BackupWriterState& state) {
     if (!state.OwnPathBytes)
         state.OwnPathBytes = BackupWriterState::OwnPaths{
             PathToBytes(ctx.Paths.WorkDirectory), PathToBytes(ctx.Paths.TapeHeaderPath),
             PathToBytes(ctx.Paths.CatalogFilePath), VirtualLibraryPrefix(ctx.Drive)};
-    const BackupWriterState::OwnPaths& own = *state.OwnPathBytes;
+    return *state.OwnPathBytes;
+}
+
+bool IsIncludedPath(const BackupWriterState::OwnPaths& own, const QList<QByteArray>& excludes,
+                    bool writingCatalog, const QByteArray& path) {
     if (path.startsWith(own.WorkDirectory))
-        return path == own.TapeHeader || (path == own.Catalog && state.WritingCatalog);
+        return path == own.TapeHeader || (path == own.Catalog && writingCatalog);
     // A tape image written while it is read would never hold still.
     if (!own.Library.isEmpty() && path.startsWith(own.Library))
         return false;
-    for (const QByteArray& prefix : state.ExcludePrefixes)
+    for (const QByteArray& prefix : excludes)
         if (path.startsWith(prefix))
             return false;
     return true;
+}
+
+bool IsIncluded(const ArchiveContext& ctx, const BackupWriterState& state, const QByteArray& path) {
+    return IsIncludedPath(OwnPathsOf(ctx, state), state.ExcludePrefixes, state.WritingCatalog,
+                          path);
 }
 
 bool IsWorkFileRecord(const QByteArray& tapePath) {

@@ -78,7 +78,9 @@ bool ReadRecordHeader(ArchiveContext& ctx, TapeHandlePtr& handle) {
         ReportDamagedRecord(ctx, damage);
         return false;
     }
-    ctx.Counters.TapeBytes += int64_t(header.DataLength) + TapeFileHeader::Size;
+    const int64_t recordBytes = int64_t(header.DataLength) + TapeFileHeader::Size;
+    ctx.Counters.TapeBytes += recordBytes;
+    ctx.Progress.BeginItem(header.Path, recordBytes, int64_t(header.DataLength));
     ctx.Op.SetStatus(PathFromBytes(header.Path));
     PumpMessages(1);
     return true;
@@ -101,6 +103,7 @@ bool ConsumeData(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length,
         }
         consume(piece);
         length -= piece.size();
+        ctx.Progress.Streamed(int64_t(piece.size()));
         if (chunk % 100 == 0)
             PumpMessages(1);
     }

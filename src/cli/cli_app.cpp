@@ -210,7 +210,7 @@ int ExitStatus(const Session& session) {
 }
 
 int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTextStream& err,
-           bool inputIsTerminal) {
+           bool inputIsTerminal, int progressColumns) {
     try {
         const Invocation invocation = ParseInvocation(arguments);
         const QString word = invocation.Command.first();
@@ -232,6 +232,7 @@ int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
         }
         TerminalOperator op(in, out, err, invocation.AssumeYes);
         op.SetInputInteractive(inputIsTerminal);
+        op.SetProgressColumns(progressColumns);
         Session session(op, ResolveProgramDirectory(invocation.Home), invocation.Tape);
         op.SetStopRun([&session] { session.CancelFlag = true; });
         if (!invocation.JobFile.isEmpty())

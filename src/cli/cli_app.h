@@ -53,9 +53,10 @@ const std::vector<Command>& Commands();
 
 // Runs one command line (without the program name). Exit status: 0 done, 1 cancelled or
 // failed (also partly), 2 usage error, 130 interrupted by SIGINT or SIGTERM. Questions are asked
-// only when the input is a terminal.
+// only when the input is a terminal. `progressColumns` is the width of the terminal that standard
+// error goes to (0 when it is none): the progress of a run updates one line there.
 int RunCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTextStream& err,
-           bool inputIsTerminal = true);
+           bool inputIsTerminal = true, int progressColumns = 0);
 
 // Helpers for command handlers.
 int ExitStatus(const Session& session);

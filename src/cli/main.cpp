@@ -3,7 +3,18 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <sys/ioctl.h>
 #include <unistd.h>
+
+namespace {
+// The width of the terminal that standard error shows on, 0 when it is not one.
+int ErrorTerminalColumns() {
+    if (isatty(STDERR_FILENO) != 1)
+        return 0;
+    winsize size{};
+    return ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+}
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -15,5 +26,6 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << orvane::PathFromBytes(argv[i]);
-    return orvane::cli::RunCli(arguments, in, out, err, isatty(STDIN_FILENO) == 1);
+    return orvane::cli::RunCli(arguments, in, out, err, isatty(STDIN_FILENO) == 1,
+                               ErrorTerminalColumns());
 }

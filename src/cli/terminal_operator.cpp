@@ -28,16 +28,67 @@ QString CommandLineWording(QString text) {
         text.replace(menu, command);
     return text;
 }
+
+// The progress text in one terminal line: the path loses its start when the line is short.
+QString FittedProgressText(RunProgress progress, int columns) {
+    const QString path = std::exchange(progress.Path, QString());
+    const QString text = RunProgressText(progress);
+    const qsizetype room = columns - 1 - text.size() - 3;
+    if (path.isEmpty() || room < 12)
+        return text.left(columns - 1);
+    const QString dot = QStringLiteral(" \u00b7 ");
+    if (path.size() <= room)
+        return text + dot + path;
+    return text + dot + QStringLiteral("\u2026") + path.right(room - 1);
+}
 } // namespace
+
+void TerminalOperator::ShowRunProgress(const RunProgress& progress) {
+    m_progressRunning = !progress.Final;
+    if (m_quiet)
+        return;
+    if (m_progressColumns > 0) {
+        m_pendingStatus.reset(); // the line names the file at work
+        m_err << '\r' << FittedProgressText(progress, m_progressColumns) << "\x1b[K";
+        if (progress.Final)
+            m_err << '\n';
+        m_err.flush();
+        m_progressLineShown = !progress.Final;
+        return;
+    }
+    if (!progress.Final && !m_progressLineClock.isValid()) {
+        m_progressLineClock.start();
+        return;
+    }
+    if (!progress.Final && m_progressLineClock.elapsed() < m_progressLineIntervalMs)
+        return;
+    ShowPendingStatus();
+    m_err << RunProgressText(progress) << '\n';
+    m_err.flush();
+    if (progress.Final)
+        m_progressLineClock.invalidate();
+    else
+        m_progressLineClock.start();
+}
+
+void TerminalOperator::ClearProgressLine() {
+    if (!m_progressLineShown)
+        return;
+    m_err << "\r\x1b[K";
+    m_err.flush();
+    m_progressLineShown = false;
+}
 
 void TerminalOperator::Print(const QString& text) {
     ShowPendingStatus();
+    ClearProgressLine();
     m_out << DisplayPath(CommandLineWording(text)) << '\n';
     m_out.flush();
 }
 
 void TerminalOperator::PrintBytes(const QByteArray& bytes) {
     ShowPendingStatus();
+    ClearProgressLine();
     m_out.flush();
     if (QIODevice* device = m_out.device())
         device->write(bytes);
@@ -56,7 +107,8 @@ void TerminalOperator::AppendVerifyLine(const QString& line) {
 }
 
 void TerminalOperator::SetStatus(const QString& text) {
-    if (m_quiet)
+    // On a terminal the progress line stands for the status while a run reports it.
+    if (m_quiet || (m_progressRunning && m_progressColumns > 0))
         return;
     // Long runs repeat a status many times; the terminal needs each text once.
     if (!m_pendingStatus && text == m_lastStatus)
@@ -70,6 +122,7 @@ void TerminalOperator::ShowPendingStatus() {
     if (!m_pendingStatus)
         return;
     if (*m_pendingStatus != m_lastStatus) {
+        ClearProgressLine();
         m_lastStatus = *m_pendingStatus;
         m_err << DisplayPath(m_lastStatus) << '\n';
         m_err.flush();
@@ -94,6 +147,7 @@ void TerminalOperator::RefuseQuestion(const QString& question) {
 
 std::optional<QString> TerminalOperator::Ask(const QString& question) {
     ShowPendingStatus();
+    ClearProgressLine();
     if (!m_inputInteractive || m_questionRefused) {
         RefuseQuestion(question.trimmed());
         return std::nullopt;

@@ -57,6 +57,13 @@ public:
     void ShowRestoreProgress(const RestoreProgress&) override {}
     void ShowVerifyProgress(const VerifyProgress&) override {}
     void ShowCatalogProgress(const CatalogProgress&) override {}
+    // On a terminal one line that updates in place (the file at work included, so that the
+    // status texts rest meanwhile); elsewhere a plain line now and then, and the last one.
+    void ShowRunProgress(const RunProgress& progress) override;
+    // The width of the terminal standard error shows on; 0 when it is not a terminal.
+    void SetProgressColumns(int columns) { m_progressColumns = columns; }
+    // How often the plain progress lines come.
+    void SetProgressLineInterval(qint64 milliseconds) { m_progressLineIntervalMs = milliseconds; }
     void SetBusyMode(bool) override {}
     void SetListEditingLocked(bool) override {}
     void SetBusyCursor(bool) override {}
@@ -78,6 +85,8 @@ private:
     std::optional<QString> Ask(const QString& question);
     void RefuseQuestion(const QString& question);
     void ShowPendingStatus();
+    // Takes the updating progress line off the terminal before other output.
+    void ClearProgressLine();
 
     QTextStream& m_in;
     QTextStream& m_out;
@@ -95,6 +104,11 @@ private:
     QString m_lastTapeRequest;
     int m_tapeRequestRepeats = 0;
     bool m_verifyReportShown = false;
+    int m_progressColumns = 0;
+    bool m_progressLineShown = false; // the updating line stands on the terminal
+    bool m_progressRunning = false;   // a run reports its progress
+    qint64 m_progressLineIntervalMs = 10000;
+    QElapsedTimer m_progressLineClock;
 };
 
 } // namespace orvane::cli

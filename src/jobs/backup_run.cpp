@@ -1,5 +1,7 @@
 #include "backup_run.h"
 
+#include "archive/backup_inclusion.h"
+#include "archive/backup_size_walk.h"
 #include "archive/backup_writer.h"
 #include "archive/end_marker_io.h"
 #include "backup_summary.h"
@@ -97,6 +99,15 @@ QStringList MissingEntries(Session& session, BackupWriterState& state, const QSt
 
 // Writes every list entry, then the catalog and the end marker. Returns whether the run was
 // cancelled (or failed) before the catalog went to tape.
+// The absolute paths of the backup list as the writer takes them; a relative one is skipped there.
+QList<QByteArray> EntryPaths(const QStringList& list) {
+    QList<QByteArray> paths;
+    for (const QString& entry : list)
+        if (QDir::isAbsolutePath(entry))
+            paths << PathToBytes(entry);
+    return paths;
+}
+
 bool WriteTapeSet(Session& session, BackupWriterState& state, const QStringList& list) {
     const Settings& settings = session.Settings;
     const bool compress = settings.SoftCompression;
@@ -264,11 +275,19 @@ void RunBackup(Session& session, const BackupRunSteps& steps) {
             TapeHandlePtr probe = OpenTape(session);
             const bool driveReady = probe != nullptr;
             CloseTape(probe, 1);
-            if (driveReady)
+            if (driveReady) {
+                BackupSizeWalk sizes(EntryPaths(list), OwnPathsOf(session, state),
+                                     state.ExcludePrefixes);
+                // The clock starts here, so that a before-command's wait does not count.
+                session.Progress.Start();
+                session.Progress.SetTotalSource([&sizes] { return sizes.Total(); });
                 cancelled = WriteTapeSet(session, state, list);
+                session.Progress.SetTotal(cancelled ? sizes.Total() : sizes.WaitForTotal());
+            }
         }
     }
 
+    session.Progress.Finish();
     WriteSummary(session, state, runClock);
     RestoreCursor(session);
     LeaveBusyMode(session);

@@ -182,8 +182,10 @@ void RunRestore(Session& session) {
     session.Counters.NotRestoredCount = 0;
     op.ShowRestoreProgress({.Files = 0});
     ShowDisplays(session);
+    session.Progress.Start();
     if (!session.CancelFlag)
         RestoreFromTape(session, lines);
+    session.Progress.Finish();
 
     WriteRestoreSummary(session, clock);
     RestoreCursor(session);

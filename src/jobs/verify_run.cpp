@@ -130,8 +130,10 @@ VerifyResult VerifyTape(Session& session) {
         SetBlockSize(session);
     op.ShowVerifyProgress({.Files = 0});
     session.Counters.TapeBytes = 0;
+    session.Progress.Start();
     if (!session.CancelFlag)
         VerifyFromTape(session, result);
+    session.Progress.Finish();
     QFile::remove(session.Paths.SoftCompressionArchivePath);
 
     const QStringList summary = {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "run_progress.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -107,6 +109,9 @@ public:
     virtual void ShowRestoreProgress(const RestoreProgress& progress) = 0;
     virtual void ShowVerifyProgress(const VerifyProgress& progress) = 0;
     virtual void ShowCatalogProgress(const CatalogProgress& progress) = 0;
+    // A backup, restore or verify against the whole of its work, a few times a second at most;
+    // the run's last report is marked Final.
+    virtual void ShowRunProgress(const RunProgress& /*progress*/) {}
     // EnterBusyMode / LeaveBusyMode and LockListEditing / UnlockListEditing.
     virtual void SetBusyMode(bool busy) = 0;
     virtual void SetListEditingLocked(bool locked) = 0;

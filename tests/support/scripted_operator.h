@@ -39,6 +39,7 @@ public:
     std::vector<RestoreProgress> RestoreReports;
     std::vector<VerifyProgress> VerifyReports;
     std::vector<CatalogProgress> CatalogReports;
+    std::vector<RunProgress> RunReports;
     std::vector<bool> BusyModes;
     std::vector<bool> ListLocks;
     int BusyCursorDepth = 0;
@@ -66,6 +67,7 @@ public:
     void ShowCatalogProgress(const CatalogProgress& progress) override {
         CatalogReports.push_back(progress);
     }
+    void ShowRunProgress(const RunProgress& progress) override { RunReports.push_back(progress); }
     void SetBusyMode(bool busy) override { BusyModes.push_back(busy); }
     void SetListEditingLocked(bool locked) override { ListLocks.push_back(locked); }
     void SetBusyCursor(bool busy) override { BusyCursorDepth += busy ? 1 : -1; }

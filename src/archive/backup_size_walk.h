@@ -1,0 +1,40 @@
+#pragma once
+
+#include "backup_writer_state.h"
+
+#include <QByteArray>
+#include <QList>
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+namespace orvane {
+
+// Adds up the sizes of the files a backup will write, on a thread of its own that runs ahead of
+// the writer, so that the run can tell how far it has come and how long it still needs. It
+// follows the writer's rules (no symbolic link followed, excluded and own files left out), and
+// the writer never waits for it.
+class BackupSizeWalk {
+public:
+    // `entries`: the backup list, a directory ending in '/'.
+    BackupSizeWalk(QList<QByteArray> entries, BackupWriterState::OwnPaths own,
+                   QList<QByteArray> excludes);
+    ~BackupSizeWalk(); // stops the walk and waits for it
+
+    BackupSizeWalk(const BackupSizeWalk&) = delete;
+    BackupSizeWalk& operator=(const BackupSizeWalk&) = delete;
+
+    // The total once the walk has ended, -1 before.
+    int64_t Total() const { return m_total.load(std::memory_order_acquire); }
+    // Waits for the walk to end. Once the writer has written the same files, that is soon.
+    int64_t WaitForTotal();
+
+private:
+    void Walk(const std::stop_token& stop, const QList<QByteArray>& entries,
+              const BackupWriterState::OwnPaths& own, const QList<QByteArray>& excludes);
+
+    std::atomic<int64_t> m_total{-1};
+    std::jthread m_thread;
+};
+
+} // namespace orvane
