@@ -236,7 +236,8 @@ void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list) {
         const QByteArray path =
             ReadNextRecord(session, handle, [&watch, &filler](const TapeFileHeader& header) {
                 watch.Next(header);
-                filler = watch.IsFiller(header);
+                filler =
+                    watch.IsFiller(header) || header.Kind == TapeFileHeader::RecordKind::Metadata;
                 return RecordSink::Skip();
             });
         PumpMessages(1);
