@@ -1,6 +1,7 @@
 #include "catalog_hand_tape.h"
 #include "jobs/backup_run.h"
 #include "jobs/restore_run.h"
+#include "jobs/verify_run.h"
 #include "platform/virtual_tape_library.h"
 #include "support/scripted_operator.h"
 #include "support/stat_walk.h"
@@ -232,6 +233,38 @@ TEST_F(EntryMetadataTest, AHardLinkWhoseFileIsNotRestoredIsReported) {
     Restore({m_source + "dir/sub/hard"});
     EXPECT_EQ(m_session->Counters.NotRestoredCount, 1);
     EXPECT_FALSE(QFile::exists(Restored() + "/dir/sub/hard"));
+}
+
+TEST_F(EntryMetadataTest, VerifyReportsChangedModeOwnerLinkTargetAndMissingDirectory) {
+    if (!m_rootHere)
+        GTEST_SKIP() << "changing an owner needs root";
+    SetUpLibrary(32768 * 1000);
+    MakeSource(4096);
+    Backup(false);
+    VerifyResult clean = VerifyTape(*m_session);
+    EXPECT_EQ(clean.VerifiedDefect, 0) << m_op.VerifyLines.join('\n').toStdString();
+    // Six files (one of them a hard link) and four symbolic links.
+    EXPECT_EQ(clean.VerifiedOk, 10);
+
+    const QString s = m_source;
+    ASSERT_EQ(::chmod(Bytes(s + "dir/f600").constData(), 0644), 0);
+    ASSERT_EQ(::chown(Bytes(s + "suid").constData(), 0, 1), 0);
+    ASSERT_EQ(::unlink(Bytes(s + "dangling").constData()), 0);
+    ASSERT_EQ(::symlink("somewhere", Bytes(s + "dangling").constData()), 0);
+    ASSERT_TRUE(QDir(s + "empty").removeRecursively());
+    const VerifyResult changed = VerifyTape(*m_session);
+
+    const QStringList expected = {
+        "Error with mode " + s + "dir/f600 <0644> / Tape <0600>",
+        "Error with owner " + s + "suid <0:1> / Tape <0:0>",
+        "Error in Link:  " + s + "dangling -> nowhere",
+        "Error in Directory " + s + "empty or Directory not exists !",
+    };
+    for (const QString& line : expected)
+        EXPECT_TRUE(m_op.VerifyLines.contains(line)) << line.toStdString() << "\n"
+                                                     << m_op.VerifyLines.join('\n').toStdString();
+    EXPECT_EQ(changed.VerifiedDefect, 4);
+    EXPECT_EQ(changed.VerifiedOk, 7) << "the files whose mode or owner changed are no longer OK";
 }
 
 } // namespace
