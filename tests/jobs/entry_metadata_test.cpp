@@ -1,5 +1,7 @@
 #include "catalog_hand_tape.h"
 #include "jobs/backup_run.h"
+#include "jobs/catalog_entry_text.h"
+#include "jobs/catalog_load.h"
 #include "jobs/restore_run.h"
 #include "jobs/verify_run.h"
 #include "platform/virtual_tape_library.h"
@@ -265,6 +267,40 @@ TEST_F(EntryMetadataTest, VerifyReportsChangedModeOwnerLinkTargetAndMissingDirec
                                                      << m_op.VerifyLines.join('\n').toStdString();
     EXPECT_EQ(changed.VerifiedDefect, 4);
     EXPECT_EQ(changed.VerifiedOk, 7) << "the files whose mode or owner changed are no longer OK";
+}
+
+TEST_F(EntryMetadataTest, BothCatalogLoadsListLinksAndEmptyDirectoriesWithTheirDetails) {
+    if (!m_rootHere)
+        GTEST_SKIP() << "the lines name root as the owner";
+    SetUpLibrary(32768 * 1000);
+    MakeSource(4096);
+    Backup(true);
+    const auto fast = LoadCatalogFast(*m_session);
+    const auto sequential = LoadCatalogSequential(*m_session);
+    ASSERT_TRUE(fast && sequential);
+    EXPECT_EQ(fast->FilePaths(true), sequential->FilePaths(true));
+    const std::vector<QByteArray> listed = fast->FilePaths(true);
+    for (const char* entry : {"dangling", "dir/sub/hard", "empty/", "private/"})
+        EXPECT_NE(std::find(listed.begin(), listed.end(), Bytes(m_source + entry)), listed.end())
+            << entry;
+
+    const SetMetadata* metadata = fast->Metadata();
+    ASSERT_TRUE(metadata);
+    const auto line = [&](const QString& entry, bool storage) {
+        const QByteArray path = Bytes(m_source + entry);
+        return CatalogEntryLine(path, metadata->Find(path), storage);
+    };
+    const QString time =
+        QDateTime::fromSecsSinceEpoch(1700000000).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    EXPECT_EQ(line("dangling", false), "lrwxrwxrwx root/root         0 " + time +
+                                           " tape - block - " + m_source + "dangling -> nowhere");
+    EXPECT_EQ(line("empty", false),
+              "drwxrwxrwt root/root         0 " + time + " tape - block - " + m_source + "empty");
+    EXPECT_TRUE(line("suid", true).startsWith("-rwsr-xr-x root/root "));
+    EXPECT_TRUE(line("suid", true).endsWith(time + " tape 1 block 1 packed " + m_source + "suid"))
+        << line("suid", true).toStdString();
+    EXPECT_EQ(CatalogEntryLine("/old/file", nullptr, false),
+              "?????????? ?/?         ? ? ? tape ? block ? /old/file");
 }
 
 } // namespace
