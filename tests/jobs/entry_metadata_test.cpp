@@ -2,6 +2,7 @@
 #include "jobs/backup_run.h"
 #include "jobs/catalog_entry_text.h"
 #include "jobs/catalog_load.h"
+#include "jobs/owner_mapping.h"
 #include "jobs/restore_run.h"
 #include "jobs/verify_run.h"
 #include "platform/virtual_tape_library.h"
@@ -301,6 +302,28 @@ TEST_F(EntryMetadataTest, BothCatalogLoadsListLinksAndEmptyDirectoriesWithTheirD
         << line("suid", true).toStdString();
     EXPECT_EQ(CatalogEntryLine("/old/file", nullptr, false),
               "?????????? ?/?         ? ? ? tape ? block ? /old/file");
+}
+
+} // namespace
+
+namespace {
+
+TEST(OwnerMapping, TakesTheNameWhereThisMachineKnowsItAsTarDoes) {
+    EntryMetadata entry;
+    entry.Uid = 4242;
+    entry.Gid = 4343;
+    entry.User = "root";
+    entry.Group = "root";
+    OwnerMapping byName(false);
+    EXPECT_EQ(byName.Uid(entry), 0u);
+    EXPECT_EQ(byName.Gid(entry), 0u);
+    OwnerMapping numeric(true);
+    EXPECT_EQ(numeric.Uid(entry), 4242u);
+    EXPECT_EQ(numeric.Gid(entry), 4343u);
+    entry.User = "no-such-user-here";
+    entry.Group.clear();
+    EXPECT_EQ(byName.Uid(entry), 4242u);
+    EXPECT_EQ(byName.Gid(entry), 4343u);
 }
 
 } // namespace
