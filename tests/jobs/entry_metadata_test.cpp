@@ -12,6 +12,7 @@
 #include "tape/autoloader.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <cstdint>
 #include <fcntl.h>
@@ -236,6 +237,29 @@ TEST_F(EntryMetadataTest, AHardLinkWhoseFileIsNotRestoredIsReported) {
     Restore({m_source + "dir/sub/hard"});
     EXPECT_EQ(m_session->Counters.NotRestoredCount, 1);
     EXPECT_FALSE(QFile::exists(Restored() + "/dir/sub/hard"));
+}
+
+TEST_F(EntryMetadataTest, AnAppendedRunKeepsTheMetadataOfTheRunsBefore) {
+    SetUpLibrary(32768 * 1000);
+    MakeSource(4096);
+    Backup(false);
+    const QString more = m_home.File("more/");
+    QDir().mkpath(more + "new-empty");
+    ASSERT_EQ(::symlink("x", Bytes(more + "new-link").constData()), 0);
+    m_session->Settings.Append = true;
+    m_session->Settings.BackupList = {more};
+    RunBackup(*m_session);
+    ASSERT_FALSE(m_session->CancelFlag);
+
+    Restore({m_source, more});
+    EXPECT_EQ(m_session->Counters.NotRestoredCount, 0);
+    for (const QString& link : {Restored() + "/dangling", m_target + more.mid(1) + "new-link"}) {
+        struct stat info {};
+        EXPECT_EQ(::lstat(Bytes(link).constData(), &info), 0) << link.toStdString();
+        EXPECT_TRUE(S_ISLNK(info.st_mode)) << link.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(m_target + more.mid(1) + "new-empty").isDir());
+    EXPECT_TRUE(QFileInfo(Restored() + "/empty").isDir());
 }
 
 TEST_F(EntryMetadataTest, VerifyReportsChangedModeOwnerLinkTargetAndMissingDirectory) {
