@@ -64,12 +64,11 @@ void ReportUnusedLines(Session& session, const QStringList& lines, const QList<b
 
 // A selected record that may be the writer's own, waiting in the work directory.
 OwnRecordWatch::Actions HeldRestore(Session& session, const QByteArray& tapePath,
-                                    RestorePlace place, RestoreMetadataPass& pass) {
+                                    RestorePlace place,
+                                    std::function<void(const RestorePlace&)> restored) {
     auto kept = std::make_shared<RestorePlace>(std::move(place));
-    return {[&session, tapePath, kept, &pass] {
-                RestoreOneFile(session, tapePath, *kept, [&pass, tapePath](const RestorePlace& at) {
-                    pass.FileRestored(tapePath, at);
-                });
+    return {[&session, tapePath, kept, restored] {
+                RestoreOneFile(session, tapePath, *kept, restored);
             },
             [&session, tapePath] {
                 session.PackedRecord.reset();
@@ -85,8 +84,10 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
     QList<bool> used(lines.size(), false);
     RestoreMetadataPass pass(session, lines, used);
     MetadataCollector metadata;
+    // Each restored file's place, for its metadata at the end.
     const auto restored = [&pass](const QByteArray& tapePath) {
-        return [&pass, tapePath](const RestorePlace& at) { pass.FileRestored(tapePath, at); };
+        return std::function<void(const RestorePlace&)>(
+            [&pass, tapePath](const RestorePlace& at) { pass.FileRestored(tapePath, at); });
     };
     for (;;) {
         PumpMessages(1);
@@ -132,7 +133,8 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
         else if (selection == RestoreSelection::Selected && !mayBeHeld)
             RestoreOneFile(session, tapePath, place, restored(tapePath));
         else if (selection == RestoreSelection::Selected)
-            watch.Take(session.LastHeader, HeldRestore(session, tapePath, std::move(place), pass));
+            watch.Take(session.LastHeader,
+                       HeldRestore(session, tapePath, std::move(place), restored(tapePath)));
         else if (selection == RestoreSelection::Refused)
             ReportNotRestored(
                 session, QStringLiteral("Not restored, the path leads out of its directory: ") +
