@@ -162,7 +162,7 @@ TEST(CommandLineConventions, HelpVersionAndTheTarDeviceOption) {
         const CliRun run = test::RunCliAt(home.Path(), {"restore", help});
         EXPECT_EQ(run.Status, 0);
         EXPECT_TRUE(run.Out.contains("restore [--target DIR] [--overwrite=never|always|ask] "
-                                     "SELECTION..."))
+                                     "[--numeric-owner] SELECTION..."))
             << help;
     }
     const CliRun viaF =
