@@ -324,6 +324,16 @@ TEST_F(EntryMetadataTest, BothCatalogLoadsListLinksAndEmptyDirectoriesWithTheirD
     EXPECT_TRUE(line("suid", true).startsWith("-rwsr-xr-x root/root "));
     EXPECT_TRUE(line("suid", true).endsWith(time + " tape 1 block 1 packed " + m_source + "suid"))
         << line("suid", true).toStdString();
+    // The window's detail of a node, for the link and for the empty directory.
+    for (uint32_t node = 0; node < fast->NodeCount(); ++node) {
+        const QByteArrayView name = fast->Name(node);
+        if (name == QByteArrayView("dangling")) {
+            EXPECT_EQ(CatalogEntryDetail(*fast->MetadataOf(node)),
+                      "lrwxrwxrwx root/root -> nowhere");
+        } else if (name == QByteArrayView("empty")) {
+            EXPECT_EQ(CatalogEntryDetail(*fast->MetadataOf(node)), "drwxrwxrwt root/root");
+        }
+    }
     EXPECT_EQ(CatalogEntryLine("/old/file", nullptr, false),
               "?????????? ?/?         ? ? ? tape ? block ? /old/file");
 }
