@@ -1,6 +1,8 @@
 #include "backup_file_record.h"
 
+#include "backup_filler.h"
 #include "backup_inclusion.h"
+#include "entry_metadata_read.h"
 #include "packed_file.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
@@ -206,6 +208,38 @@ void ReportSkippedFile(ArchiveContext& ctx, BackupWriterState& state, const QByt
     state.Displays.FileSkipped(ctx.Op);
 }
 
+bool RecordedAsHardLink(ArchiveContext& ctx, BackupWriterState& state, const QByteArray& path,
+                        const struct stat& info) {
+    if (info.st_nlink < 2)
+        return false;
+    const auto key = std::make_pair(info.st_dev, info.st_ino);
+    const auto first = state.LinkedFiles.constFind(key);
+    if (first == state.LinkedFiles.cend()) {
+        state.LinkedFiles.insert(key, path);
+        return false;
+    }
+    EntryMetadata entry = MetadataFromStat(path, EntryMetadata::Type::HardLink, info, state.Owners);
+    entry.Target = *first;
+    state.Metadata.Add(std::move(entry));
+    if (!state.ShortProtocol)
+        ctx.Protocol.AddProtocolLine(Shown(path) + QStringLiteral(" link to ") + Shown(*first));
+    return true;
+}
+
+void WriteMemoryData(ArchiveContext& ctx, TapeHandlePtr& handle, std::span<const char> data) {
+    for (size_t done = 0, piece = 1; done < data.size() && handle; ++piece) {
+        const std::span<char> room = WritableStreamRoom(ctx, handle);
+        if (!handle)
+            break;
+        const size_t length = std::min(room.size(), data.size() - done);
+        std::memcpy(room.data(), data.data() + done, length);
+        CommitStreamRoom(ctx, int32_t(length));
+        done += length;
+        if (piece % 100 == 0)
+            PumpMessages(1);
+    }
+}
+
 void WriteZeros(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length) {
     const TapeBlock zeros;
     for (uint64_t chunk = 1; length > 0 && handle; ++chunk) {
@@ -247,6 +281,8 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
         ReportSkippedFile(ctx, state, path, 0);
         return;
     }
+    if (!state.WritingCatalog && RecordedAsHardLink(ctx, state, path, info))
+        return;
 
     const int64_t size = info.st_size;
     ctx.Counters.SourceBytes += size;
@@ -272,12 +308,16 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
         }
     }
     header.DataLength = storedLength;
+    if (state.WritingCatalog)
+        header.MetadataRecord = state.MetadataRecordPlace;
 
     if (beforeHeader)
         beforeHeader(storedLength);
     // The catalog closes the run; it is no part of the files measured.
     if (!state.WritingCatalog)
         ctx.Progress.BeginItem(path, size, int64_t(storedLength));
+    const StreamPosition headerStart = NextRecordStart(ctx);
+    const uint8_t headerTape = ctx.CurrentTapeDescription.TapeNumber;
     ctx.Counters.TapeBytes += int64_t(storedLength) + TapeFileHeader::Size;
     char headerBytes[TapeFileHeader::Size];
     header.Encode(headerBytes);
@@ -288,6 +328,15 @@ void WriteFileRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
             : StreamFileData(ctx, handle, packed.IsPacked() ? packed.Descriptor() : file.Get(),
                              storedLength);
     packed = PackedFile();
+    if (!state.WritingCatalog) {
+        EntryMetadata entry = MetadataFromStat(path, EntryMetadata::Type::File, info, state.Owners);
+        entry.Attributes = ReadExtendedAttributes(file.Get());
+        entry.TapeNumber = headerTape;
+        entry.HeaderBlock = headerStart.BlockCounter;
+        entry.StoredLength = storedLength;
+        entry.Compressed = header.Compressed;
+        state.Metadata.Add(std::move(entry));
+    }
     file.Reset();
     ctx.Progress.EndItem();
     ReportDataOutcome(ctx, outcome, path, storedLength);
@@ -321,17 +370,7 @@ void WriteDataRecord(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
     char headerBytes[TapeFileHeader::Size];
     header.Encode(headerBytes);
     WriteStream(ctx, handle, headerBytes, TapeFileHeader::Size);
-    for (size_t done = 0, piece = 1; done < data.size() && handle; ++piece) {
-        const std::span<char> room = WritableStreamRoom(ctx, handle);
-        if (!handle)
-            break;
-        const size_t length = std::min(room.size(), data.size() - done);
-        std::memcpy(room.data(), data.data() + done, length);
-        CommitStreamRoom(ctx, int32_t(length));
-        done += length;
-        if (piece % 100 == 0)
-            PumpMessages(1);
-    }
+    WriteMemoryData(ctx, handle, data);
 
     if (!state.ShortProtocol)
         ctx.Protocol.AddProtocolLine(Shown(path) + KBytesText(size));

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <functional>
 #include <span>
+#include <sys/stat.h>
 
 namespace orvane {
 
@@ -43,6 +44,14 @@ bool AppendCatalogRecord(ArchiveContext& ctx, BackupWriterState& state,
 // A "Skipped: " line (whatever the short-protocol setting) and one more on "Skiped".
 void ReportSkippedFile(ArchiveContext& ctx, BackupWriterState& state, const QByteArray& path,
                        int64_t size);
+
+// Copies `data` into the stream.
+void WriteMemoryData(ArchiveContext& ctx, TapeHandlePtr& handle, std::span<const char> data);
+
+// For a file of more than one name whose first name the run has written already: keeps this
+// name as a hard link to it (no data goes to tape) and returns true.
+bool RecordedAsHardLink(ArchiveContext& ctx, BackupWriterState& state, const QByteArray& path,
+                        const struct stat& info);
 
 // Puts `length` bytes of zeros into the stream.
 void WriteZeros(ArchiveContext& ctx, TapeHandlePtr& handle, uint64_t length);

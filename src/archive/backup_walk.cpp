@@ -1,10 +1,12 @@
 #include "backup_walk.h"
 
+#include "backup_entries_without_data.h"
 #include "backup_file_record.h"
 #include "packed_file.h"
 #include "walk_cursor.h"
 
 #include <deque>
+#include <fcntl.h>
 
 namespace orvane {
 
@@ -37,8 +39,8 @@ void ListAhead(ArchiveContext& ctx, BackupWriterState& state, WalkCursor& cursor
         std::optional<WalkEntry> entry = cursor.Next();
         if (!entry)
             return;
-        const bool prepare =
-            compress && entry->Stated && WillBePacked(ctx, state, entry->Path, entry->Info);
+        const bool prepare = compress && entry->Stated && entry->Info.st_nlink == 1 &&
+                             WillBePacked(ctx, state, entry->Path, entry->Info);
         if (prepare) {
             state.Ahead.Prepare(entry->Path, entry->Info.st_size, ctx.Compression.Level(),
                                 ctx.Paths.WorkDirectory);
@@ -65,6 +67,15 @@ void WalkDirectory(ArchiveContext& ctx, BackupWriterState& state, const QByteArr
         const WalkEntry& entry = next.Entry;
         if (entry.UnreadableDirectory)
             ReportSkippedFile(ctx, state, entry.Path, 0);
+        else if (entry.EnteredDirectory && entry.Stated)
+            RecordDirectory(ctx, state, entry.Path.chopped(1), entry.Info,
+                            entry.Directory ? entry.Directory->Fd() : -1);
+        else if (entry.EnteredDirectory)
+            continue;
+        else if (entry.Stated && S_ISLNK(entry.Info.st_mode))
+            RecordSymbolicLink(ctx, state, entry.Path,
+                               entry.Directory ? entry.Directory->Fd() : AT_FDCWD,
+                               entry.Directory ? entry.Name : entry.Path, entry.Info);
         else
             WriteFileRecord(ctx, state, handle, entry.Path, compress, {},
                             entry.Directory

@@ -1,10 +1,12 @@
 #include "backup_writer.h"
 
+#include "backup_entries_without_data.h"
 #include "backup_file_record.h"
 #include "backup_filler.h"
 #include "backup_inclusion.h"
 #include "backup_walk.h"
 #include "end_marker_io.h"
+#include "metadata_record_io.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
 #include "platform/path_bytes.h"
@@ -14,6 +16,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace orvane {
 
@@ -62,6 +66,10 @@ bool ReopenCatalogAt(ArchiveContext& ctx, BackupWriterState& state, TapeHandlePt
     } else if (!path.isEmpty()) {
         QFile::remove(WorkFileFor(ctx, path));
     }
+    // The set's metadata so far goes into the metadata record this run writes.
+    if (reopened && ctx.LastHeader.MetadataRecord)
+        if (auto metadata = ReadMetadataRecordAt(ctx, handle, *ctx.LastHeader.MetadataRecord))
+            state.Metadata = std::move(*metadata);
     PumpMessages(1);
 
     const bool placed = ctx.Stream.SetPosition(catalogStart);
@@ -133,8 +141,11 @@ void SAVE_FILES_TO_TAPE(ArchiveContext& ctx, BackupWriterState& state, const QSt
             // A relative path would name another file on every restore.
             ReportSkippedFile(ctx, state, path, 0);
         } else if (TapeHandlePtr handle = OpenTape(ctx); handle) {
+            struct stat info {};
             if (IsDirectoryEntry(entry))
                 WalkDirectory(ctx, state, path, handle, compress);
+            else if (::lstat(path.constData(), &info) == 0 && S_ISLNK(info.st_mode))
+                RecordSymbolicLink(ctx, state, path, AT_FDCWD, path, info);
             else
                 WriteFileRecord(ctx, state, handle, path, compress);
             CloseTape(ctx, handle, 1);
@@ -170,6 +181,7 @@ StreamPosition SaveCatalogToTape(ArchiveContext& ctx, BackupWriterState& state, 
     SetBusyCursor(ctx);
     PumpMessages(1);
     if (TapeHandlePtr handle = OpenTape(ctx); handle) {
+        WriteMetadataRecord(ctx, state, handle, CatalogBytesAtMost(ctx, compress));
         const auto placeCatalog = [&](uint64_t storedLength) {
             const uint64_t recordBytes = TapeFileHeader::Size + storedLength;
             if (const auto filler =

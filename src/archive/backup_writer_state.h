@@ -2,12 +2,17 @@
 
 #include "backup_displays.h"
 #include "compression_ahead.h"
+#include "entry_metadata.h"
+#include "entry_metadata_read.h"
+#include "tape_records.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QList>
 #include <QStringList>
 #include <optional>
+#include <sys/types.h>
+#include <utility>
 
 namespace orvane {
 
@@ -40,6 +45,15 @@ struct BackupWriterState {
 
     // Packs the files the walk will write next while the current one goes to tape.
     CompressionAhead Ahead;
+
+    // The metadata of every entry written, for the set's metadata record.
+    SetMetadata Metadata;
+    OwnerNames Owners;
+    // The first tape path of each file with more than one name, by device and inode: its other
+    // names are kept as hard links to it.
+    QHash<std::pair<dev_t, ino_t>, QByteArray> LinkedFiles;
+    // Where the metadata record went, for the catalog's header.
+    std::optional<TapeFileHeader::Place> MetadataRecordPlace;
 };
 
 } // namespace orvane

@@ -20,6 +20,13 @@ void TapeFileHeader::Encode(char* bytes) const {
         const uint16_t bits = *Permissions & 0777;
         std::memcpy(bytes + 290, &bits, 2);
     }
+    bytes[292] = char(Kind);
+    if (MetadataRecord) {
+        bytes[293] = 1;
+        std::memcpy(bytes + 256, &MetadataRecord->At.BlockOffset, 4);
+        bytes[260] = char(MetadataRecord->TapeNumber);
+        std::memcpy(bytes + 264, &MetadataRecord->At.BlockCounter, 8);
+    }
 }
 
 TapeFileHeader TapeFileHeader::Decode(const char* bytes) {
@@ -32,6 +39,15 @@ TapeFileHeader TapeFileHeader::Decode(const char* bytes) {
         uint16_t bits = 0;
         std::memcpy(&bits, bytes + 290, 2);
         header.Permissions = bits & 0777;
+    }
+    if (bytes[292] == char(RecordKind::Metadata))
+        header.Kind = RecordKind::Metadata;
+    if (bytes[293] == 1) {
+        Place place;
+        std::memcpy(&place.At.BlockOffset, bytes + 256, 4);
+        place.TapeNumber = uint8_t(bytes[260]);
+        std::memcpy(&place.At.BlockCounter, bytes + 264, 8);
+        header.MetadataRecord = place;
     }
     return header;
 }

@@ -21,6 +21,17 @@ struct TapeFileHeader {
     // The file's permission bits (bytes 290..291, recorded when byte 289 is 1). Tapes written
     // without them leave the restored file's permissions to the umask.
     std::optional<uint16_t> Permissions;
+    // Byte 292: a user's file (0, every tape before entry metadata), or the set's metadata record
+    // (1), which is never listed, restored or compared as a file.
+    enum class RecordKind : uint8_t { File = 0, Metadata = 1 };
+    RecordKind Kind = RecordKind::File;
+    // The catalog's header names where the set's metadata record begins (byte 293 is 1): bytes
+    // 256..259 the offset, 264..271 the block, 260 the tape number. Zero on every other record.
+    struct Place {
+        StreamPosition At;
+        uint8_t TapeNumber = 0;
+    };
+    std::optional<Place> MetadataRecord;
 
     void Encode(char* bytes) const;
     static TapeFileHeader Decode(const char* bytes);

@@ -41,9 +41,9 @@ OpenDirectory::~OpenDirectory() {
         ::close(m_fd);
 }
 
-WalkCursor::WalkCursor(const QByteArray& directory) : m_pending(Enter(directory)) {}
+WalkCursor::WalkCursor(const QByteArray& directory) : m_pending(Enter(directory, nullptr)) {}
 
-std::optional<WalkEntry> WalkCursor::Enter(const QByteArray& directory) {
+WalkEntry WalkCursor::Enter(const QByteArray& directory, const struct stat* info) {
     // Deeper than this the directories are looked up by path, so that the walk never runs out of
     // file descriptors.
     constexpr size_t MaxOpenLevels = 256;
@@ -61,8 +61,19 @@ std::optional<WalkEntry> WalkCursor::Enter(const QByteArray& directory) {
         unreadable.UnreadableDirectory = true;
         return unreadable;
     }
+    WalkEntry entered;
+    entered.Path = directory;
+    entered.Directory = open;
+    entered.EnteredDirectory = true;
+    if (info) {
+        entered.Info = *info;
+        entered.Stated = true;
+    } else {
+        entered.Stated = (open ? ::fstat(fd, &entered.Info)
+                               : ::lstat(directory.constData(), &entered.Info)) == 0;
+    }
     m_levels.push_back({directory, std::move(open), std::move(names), 0});
-    return std::nullopt;
+    return entered;
 }
 
 std::optional<WalkEntry> WalkCursor::Next() {
@@ -81,11 +92,8 @@ std::optional<WalkEntry> WalkCursor::Next() {
         entry.Stated = (level.Open ? ::fstatat(level.Open->Fd(), entry.Name.constData(),
                                                &entry.Info, AT_SYMLINK_NOFOLLOW)
                                    : ::lstat(entry.Path.constData(), &entry.Info)) == 0;
-        if (entry.Stated && S_ISDIR(entry.Info.st_mode)) {
-            if (auto unreadable = Enter(entry.Path + '/'))
-                return unreadable;
-            continue;
-        }
+        if (entry.Stated && S_ISDIR(entry.Info.st_mode))
+            return Enter(entry.Path + '/', &entry.Info);
         return entry;
     }
     return std::nullopt;

@@ -23,8 +23,8 @@ private:
     int m_fd;
 };
 
-// One entry of a backup walk: a path to write (whatever it is; the writer decides), or a
-// directory whose names cannot be read (its path ends in '/').
+// One entry of a backup walk: a path to write (whatever it is; the writer decides), a directory
+// just entered, or a directory whose names cannot be read (both with paths ending in '/').
 struct WalkEntry {
     QByteArray Path;
     // The directory the entry lies in and its name there; no directory when it could not be held
@@ -32,13 +32,17 @@ struct WalkEntry {
     std::shared_ptr<const OpenDirectory> Directory;
     QByteArray Name;
     bool UnreadableDirectory = false;
+    // A directory whose entries follow: `Directory` is the directory itself (when it could be
+    // held open) and `Name` is empty.
+    bool EnteredDirectory = false;
     bool Stated = false; // lstat answered; `info` holds its answer
     struct stat Info {};
 };
 
 // The entries below a directory in the order the backup writes them: depth first, a
-// subdirectory's entries where the subdirectory stands, names in byte order. Directories are
-// entered, never written; symbolic links are never followed. Each directory's names are read
+// subdirectory's entries where the subdirectory stands, names in byte order. Each directory is
+// given as an entry once it is entered, before its own entries; symbolic links are never
+// followed. Each directory's names are read
 // whole when it is entered; the directory itself stays open while its entries wait.
 class WalkCursor {
 public:
@@ -55,8 +59,8 @@ private:
         QList<QByteArray> Names;
         qsizetype Next = 0;
     };
-    // Enters `directory`; an entry for it when its names cannot be read.
-    std::optional<WalkEntry> Enter(const QByteArray& directory);
+    // Enters `directory`: its entry, entered or unreadable. `info` is its lstat when known.
+    WalkEntry Enter(const QByteArray& directory, const struct stat* info);
 
     std::vector<Level> m_levels;
     std::optional<WalkEntry> m_pending;

@@ -1,4 +1,5 @@
 #include "cli_app.h"
+#include "jobs/catalog_entry_text.h"
 #include "jobs/catalog_load.h"
 #include "jobs/catalog_paths.h"
 #include "jobs/restore_match.h"
@@ -23,11 +24,17 @@ bool Selected(const QByteArray& path, const QStringList& selections) {
 
 // Lists the files of the catalog tree, one full path a line, in the tree's order: all of them, or
 // those that the SELECTIONs (restore-list lines or shell patterns) select. With --null each path
-// is its bytes ended by a NUL, for scripts (xargs -0).
+// is its bytes ended by a NUL, for scripts (xargs -0). With -v (--verbose) each line shows the
+// entry as `tar -tv` does, empty directories included (CatalogEntryLine); with --sequential
+// also how its data is stored.
 int CatalogCommand(CommandEnvironment& env) {
     QStringList args = env.Args;
     const bool sequential = TakeFlag(args, QStringLiteral("--sequential"));
     const bool nulEnded = TakeFlag(args, QStringLiteral("--null"));
+    const bool verbose =
+        TakeFlag(args, QStringLiteral("-v")) || TakeFlag(args, QStringLiteral("--verbose"));
+    if (verbose && nulEnded)
+        throw UsageError{QStringLiteral("catalog takes -v or --null, not both")};
     for (const QString& argument : args)
         if (argument.startsWith(QLatin1String("--")))
             throw UsageError{QStringLiteral("unknown option ") + argument};
@@ -43,14 +50,20 @@ int CatalogCommand(CommandEnvironment& env) {
     if (!tree || tree->IsEmpty())
         return 1;
     bool found = false;
-    for (const QByteArray& path : tree->FilePaths()) {
+    const SetMetadata* metadata = tree->Metadata();
+    for (const QByteArray& path : tree->FilePaths(verbose)) {
         if (!Selected(path, args))
             continue;
         found = true;
-        if (nulEnded)
+        if (nulEnded) {
             env.Op.PrintBytes(path + '\0');
-        else
+        } else if (verbose) {
+            const QByteArray own = path.endsWith('/') && path.size() > 1 ? path.chopped(1) : path;
+            env.Op.Print(
+                CatalogEntryLine(own, metadata ? metadata->Find(own) : nullptr, sequential));
+        } else {
             env.Op.Print(TapePathText(path));
+        }
     }
     if (!found) {
         env.Op.Err() << "orvane-cli: nothing on tape matches " << args.join(QLatin1Char(' '))

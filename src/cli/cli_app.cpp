@@ -46,10 +46,11 @@ const std::vector<Command>& Commands() {
          QStringLiteral("backup [--exclude PREFIX]... [PATH...] | backup --disk N"), true,
          BackupCommand},
         {QStringLiteral("catalog"),
-         QStringLiteral("catalog [--sequential] [--null] [SELECTION...]"), true, CatalogCommand},
+         QStringLiteral("catalog [--sequential] [--null | -v] [SELECTION...]"), true,
+         CatalogCommand},
         {QStringLiteral("restore"),
-         QStringLiteral("restore [--target DIR] [--overwrite=never|always|ask] SELECTION... | "
-                        "restore --disk N"),
+         QStringLiteral("restore [--target DIR] [--overwrite=never|always|ask] [--numeric-owner] "
+                        "SELECTION... | restore --disk N"),
          true, RestoreCommand},
         {QStringLiteral("verify"), QStringLiteral("verify"), true, VerifyCommand},
         {QStringLiteral("disks"), QStringLiteral("disks"), false, DisksCommand},

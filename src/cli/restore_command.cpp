@@ -41,6 +41,7 @@ int RestoreCommand(CommandEnvironment& env) {
     const QString target = TakeValue(args, QStringLiteral("--target"));
     const std::optional<int> overwrite = TakeOverwriteRule(args);
     const QString disk = TakeValue(args, QStringLiteral("--disk"));
+    const bool numericOwner = args.removeAll(QStringLiteral("--numeric-owner")) > 0;
     for (const QString& argument : args)
         if (argument.startsWith(QLatin1String("--")))
             throw UsageError{QStringLiteral("unknown option ") + argument};
@@ -71,6 +72,7 @@ int RestoreCommand(CommandEnvironment& env) {
     }
     if (overwrite)
         session.Settings.RestoreOption = *overwrite;
+    session.NumericOwner = numericOwner;
     session.Settings.RestoreList = args;
     // The restore asks for tape 1 of the loaded set, as the window knows it from its start-up.
     LoadTapeDescription(session);

@@ -2,6 +2,7 @@
 
 #include "archive/backup_inclusion.h"
 #include "archive/end_marker_io.h"
+#include "archive/metadata_record_io.h"
 #include "archive/tape_reader.h"
 #include "backup_summary.h"
 #include "catalog_first_tape.h"
@@ -126,17 +127,19 @@ std::shared_ptr<const CatalogTree> load_catalog(Session& session, bool fast,
     SetBusyCursor(session);
 
     std::vector<QByteArray> list;
+    auto metadata = std::make_shared<SetMetadata>();
     PumpMessages(10);
     SetRestoreList(session, {});
     if (fast)
-        LoadCatalogFast(session, list);
+        LoadCatalogFast(session, list, *metadata);
     else
-        ScanCatalogSequential(session, list);
+        ScanCatalogSequential(session, list, *metadata);
 
     SetRestoreList(session, {});
     op.SetStatus(QStringLiteral("Calculating Filetree"));
     PumpMessages(10);
-    auto tree = std::make_shared<const CatalogTree>(CatalogTree::Build(list));
+    auto tree = std::make_shared<const CatalogTree>(CatalogTree::Build(
+        list, metadata->IsEmpty() ? nullptr : std::shared_ptr<const SetMetadata>(metadata)));
     list = {};
     PumpMessages(10);
     for (const QByteArray& path : tree->UnplacedPaths())
@@ -159,7 +162,7 @@ std::shared_ptr<const CatalogTree> load_catalog(Session& session, bool fast,
     return tree;
 }
 
-void LoadCatalogFast(Session& session, std::vector<QByteArray>& list) {
+void LoadCatalogFast(Session& session, std::vector<QByteArray>& list, SetMetadata& metadata) {
     session.Op.SetStatus(QStringLiteral("Reading Catalog"));
     PumpMessages(1);
     if (!session.CancelFlag)
@@ -199,6 +202,11 @@ void LoadCatalogFast(Session& session, std::vector<QByteArray>& list) {
                     return RecordSink::Consumer(
                         [&decoder](std::span<const char> bytes) { decoder.Feed(bytes); });
                 });
+                // The catalog's header names the metadata record, a few blocks before it.
+                if (!path.isEmpty() && session.LastHeader.MetadataRecord)
+                    if (auto read = ReadMetadataRecordAt(session, handle,
+                                                         *session.LastHeader.MetadataRecord))
+                        metadata = std::move(*read);
             }
             CloseTape(handle, 1);
             PumpMessages(1);
@@ -217,7 +225,7 @@ void LoadCatalogFast(Session& session, std::vector<QByteArray>& list) {
     }
 }
 
-void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list) {
+void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list, SetMetadata& metadata) {
     ShowFiles(session, 0);
     session.Counters.SourceBytes = 0;
     session.Counters.TapeBytes = 0;
@@ -231,18 +239,22 @@ void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list) {
     PumpMessages(1);
     int64_t files = 0;
     OwnRecordWatch watch(session);
+    MetadataCollector collector;
     for (;;) {
         bool filler = false;
-        const QByteArray path =
-            ReadNextRecord(session, handle, [&watch, &filler](const TapeFileHeader& header) {
-                watch.Next(header);
-                filler = watch.IsFiller(header);
-                return RecordSink::Skip();
-            });
+        bool metadataRecord = false;
+        const QByteArray path = ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
+            watch.Next(header);
+            metadataRecord = header.Kind == TapeFileHeader::RecordKind::Metadata;
+            filler = watch.IsFiller(header);
+            return metadataRecord ? collector.Sink() : RecordSink::Skip();
+        });
         PumpMessages(1);
         if (path.isEmpty())
             break;
-        if (filler)
+        if (metadataRecord && !session.CancelFlag)
+            collector.Finish();
+        if (filler || metadataRecord)
             continue;
         const auto listed = [&session, &list, &files, path] {
             const QString text = TapePathText(path);
@@ -260,6 +272,7 @@ void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list) {
     watch.Finish();
     CloseTape(handle, 1);
     PumpMessages(1);
+    metadata = collector.Metadata();
 }
 
 } // namespace orvane

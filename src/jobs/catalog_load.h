@@ -27,8 +27,9 @@ std::shared_ptr<const CatalogTree> load_catalog(Session& session, bool fast,
                                                 CatalogTreeModel* view = nullptr);
 
 // The two ways of filling the list of tape paths (the list only: no tree, no busy mode). Records of
-// the tape itself (the catalog file, the filler before it) are never listed.
-void LoadCatalogFast(Session& session, std::vector<QByteArray>& list);
-void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list);
+// the tape itself (the catalog file, the filler, the metadata record) are never listed; the set's
+// entry metadata goes to `metadata`, which stays empty for a set written without.
+void LoadCatalogFast(Session& session, std::vector<QByteArray>& list, SetMetadata& metadata);
+void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list, SetMetadata& metadata);
 
 } // namespace orvane

@@ -38,6 +38,13 @@ class CatalogTreeBuilder {
 public:
     explicit CatalogTreeBuilder(CatalogTree& tree) : m_tree(tree) {}
 
+    // A directory (its path without the closing separator) that is shown even when empty.
+    void AddDirectory(const QByteArray& key) {
+        const TapePathForm form = PathForm(key);
+        if (form != TapePathForm::Other)
+            DirFor(key, form);
+    }
+
     void Add(const QByteArray& path) {
         const TapePathForm form = PathForm(path);
         if (form == TapePathForm::Other) {
@@ -169,6 +176,38 @@ CatalogTree CatalogTree::Build(const std::vector<QByteArray>& paths) {
     return tree;
 }
 
+CatalogTree CatalogTree::Build(const std::vector<QByteArray>& paths,
+                               std::shared_ptr<const SetMetadata> metadata) {
+    if (!metadata)
+        return Build(paths);
+    CatalogTree tree;
+    CatalogTreeBuilder builder(tree);
+    // The builder keeps views of its paths until it finishes.
+    std::vector<QByteArray> directoryKeys;
+    for (const QByteArray& path : paths)
+        builder.Add(path);
+    for (const EntryMetadata& entry : metadata->Entries()) {
+        if (entry.Kind == EntryMetadata::Type::Directory)
+            directoryKeys.push_back(entry.Path + PathSeparator(PathForm(entry.Path)));
+        else if (entry.Kind != EntryMetadata::Type::File)
+            builder.Add(entry.Path);
+    }
+    for (const QByteArray& key : directoryKeys)
+        builder.AddDirectory(key);
+    builder.Finish();
+    tree.m_metadata = std::move(metadata);
+    return tree;
+}
+
+const EntryMetadata* CatalogTree::MetadataOf(uint32_t node) const {
+    if (!m_metadata)
+        return nullptr;
+    QByteArray path = Path(node);
+    if (NodeKind(node) != Kind::File && path.size() > 1)
+        path.chop(1);
+    return m_metadata->Find(path);
+}
+
 uint32_t CatalogTree::Row(uint32_t node) const {
     const uint32_t up = Parent(node);
     return up == NoNode ? node : node - m_nodes[up].FirstChild;
@@ -211,7 +250,7 @@ QString CatalogTree::RestoreLine(uint32_t node) const {
     return TapePathText(Path(node));
 }
 
-std::vector<QByteArray> CatalogTree::FilePaths() const {
+std::vector<QByteArray> CatalogTree::FilePaths(bool emptyDirectories) const {
     std::vector<QByteArray> result;
     result.reserve(m_fileCount);
     // Depth first with an explicit stack: (node, next child row).
@@ -237,6 +276,8 @@ std::vector<QByteArray> CatalogTree::FilePaths() const {
             } else {
                 prefix += Name(item);
                 prefix += separator;
+                if (emptyDirectories && ChildCount(item) == 0)
+                    result.push_back(prefix);
                 prefixLengths.push_back(prefix.size());
                 stack.emplace_back(item, 0);
             }

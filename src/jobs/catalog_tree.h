@@ -1,9 +1,12 @@
 #pragma once
 
+#include "archive/entry_metadata.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace orvane {
@@ -26,6 +29,14 @@ public:
     // has no root (see TapePathForm), and paths that end in a separator, name no file in the
     // tree; they are kept in UnplacedPaths().
     static CatalogTree Build(const std::vector<QByteArray>& paths);
+    // The same with the set's entry metadata: its symbolic links and hard links are leaves too,
+    // its directories nodes even when nothing lies in them, and the tree keeps it for details.
+    static CatalogTree Build(const std::vector<QByteArray>& paths,
+                             std::shared_ptr<const SetMetadata> metadata);
+    // The set's entry metadata; null for a set written without.
+    const SetMetadata* Metadata() const { return m_metadata.get(); }
+    // The metadata of a node's path, when the set has it.
+    const EntryMetadata* MetadataOf(uint32_t node) const;
 
     bool IsEmpty() const { return m_nodes.empty(); }
     uint32_t NodeCount() const { return uint32_t(m_nodes.size()); }
@@ -50,8 +61,9 @@ public:
     // directory, so that the line selects everything below it.
     QString RestoreLine(uint32_t node) const;
 
-    // Every file's full path, in the order the tree shows them (depth first).
-    std::vector<QByteArray> FilePaths() const;
+    // Every file's full path, in the order the tree shows them (depth first); with
+    // `emptyDirectories` also each directory without children, its path ending in the separator.
+    std::vector<QByteArray> FilePaths(bool emptyDirectories = false) const;
     const std::vector<QByteArray>& UnplacedPaths() const { return m_unplaced; }
 
 private:
@@ -70,6 +82,7 @@ private:
     uint32_t m_rootCount = 0;
     uint32_t m_fileCount = 0;
     std::vector<QByteArray> m_unplaced;
+    std::shared_ptr<const SetMetadata> m_metadata;
 };
 
 } // namespace orvane

@@ -1,5 +1,6 @@
 #include "catalog_tree_model.h"
 
+#include "catalog_entry_text.h"
 #include "config/path_list.h"
 #include "restore_list.h"
 #include "session.h"
@@ -93,6 +94,10 @@ QVariant CatalogTreeModel::data(const QModelIndex& index, int role) const {
         return int(m_tree->NodeKind(node));
     case RestoreLineRole:
         return m_tree->RestoreLine(node);
+    case Qt::ToolTipRole:
+        if (const EntryMetadata* entry = m_tree->MetadataOf(node))
+            return CatalogEntryDetail(*entry);
+        return {};
     default:
         return {};
     }

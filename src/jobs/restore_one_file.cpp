@@ -170,7 +170,8 @@ bool KeptByOverwriteNever(const Session& session, const RestorePlace& place) {
     return place.Refusal().isEmpty() && place.Directory().Occupied(place.Name());
 }
 
-bool RestoreOneFile(Session& session, const QByteArray& tapePath, RestorePlace& place) {
+bool RestoreOneFile(Session& session, const QByteArray& tapePath, RestorePlace& place,
+                    const std::function<void(const RestorePlace&)>& restored) {
     RestoredData data;
     int64_t size = 0;
     if (place.HasCopy()) {
@@ -210,6 +211,8 @@ bool RestoreOneFile(Session& session, const QByteArray& tapePath, RestorePlace& 
     }
     SetModificationTime(chosen->Directory().Descriptor(), chosen->Name(),
                         FromTapeDate(session.LastHeader.Date));
+    if (restored)
+        restored(*chosen);
     session.Counters.FileCount += 1;
     session.Counters.RestoredBytes += size;
     session.Op.ShowRestoreProgress({.Files = session.Counters.FileCount});

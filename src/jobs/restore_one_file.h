@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace orvane {
 
@@ -15,8 +16,9 @@ class RestorePlace;
 // "Files" and `RestoredBytes` and gets its protocol line; one that could not be written gets a
 // "Not restored" line and counts in `NotRestoredCount`. A copy that is not kept is deleted.
 // With "Overwrite ever" a symbolic link at the destination is replaced by the file, never
-// followed. True when the file was restored.
-bool RestoreOneFile(Session& session, const QByteArray& tapePath, RestorePlace& place);
+// followed. True when the file was restored; its place is then handed to `restored`.
+bool RestoreOneFile(Session& session, const QByteArray& tapePath, RestorePlace& place,
+                    const std::function<void(const RestorePlace&)>& restored = {});
 
 // Whether "Overwrite never" keeps the file already at `place`, so that the record's data would
 // be read only to be thrown away.

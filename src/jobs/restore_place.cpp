@@ -48,10 +48,10 @@ RestorePlace RestorePlace::For(const QString& target, const QByteArray& tapePath
     const qsizetype slash = destination.Below.lastIndexOf(QLatin1Char('/'));
     place.m_name = PathToBytes(destination.Below.mid(slash + 1));
     // The target is the operator's: it is made as named. Below it nothing is followed.
-    MakeDirectories(PathToBytes(destination.Anchor));
-    place.m_directory = SafeTargetDirectory::Open(
-        PathToBytes(destination.Anchor),
-        PathToBytes(destination.Below.left(std::max<qsizetype>(slash, 0))));
+    place.m_anchor = PathToBytes(destination.Anchor);
+    place.m_below = PathToBytes(destination.Below.left(std::max<qsizetype>(slash, 0)));
+    MakeDirectories(place.m_anchor);
+    place.m_directory = SafeTargetDirectory::Open(place.m_anchor, place.m_below);
     if (!place.m_directory.IsOpen())
         place.m_refusal = RefusalFor(place.m_directory);
     return place;
@@ -63,8 +63,9 @@ RestorePlace RestorePlace::At(const QString& path) {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     place.m_name = PathToBytes(path.mid(slash + 1));
     const QString directory = slash > 0 ? path.left(slash) : QStringLiteral("/");
-    MakeDirectories(PathToBytes(directory));
-    place.m_directory = SafeTargetDirectory::Open(PathToBytes(directory), {});
+    place.m_anchor = PathToBytes(directory);
+    MakeDirectories(place.m_anchor);
+    place.m_directory = SafeTargetDirectory::Open(place.m_anchor, {});
     if (!place.m_directory.IsOpen())
         place.m_refusal = RefusalFor(place.m_directory);
     return place;

@@ -27,6 +27,10 @@ public:
     const SafeTargetDirectory& Directory() const { return m_directory; }
     const QByteArray& Name() const { return m_name; }
     const QString& Path() const { return m_path; }
+    // Where the directory was opened from: the anchor taken as given and the part below it
+    // walked without following a link, so that it can be opened again as safely.
+    const QByteArray& Anchor() const { return m_anchor; }
+    const QByteArray& Below() const { return m_below; }
 
     // Starts the copy beside the destination, with the recorded permissions where the record has
     // them (the owner can always write his file). False when there is none to start (its name is
@@ -53,6 +57,8 @@ public:
 
 private:
     SafeTargetDirectory m_directory;
+    QByteArray m_anchor;
+    QByteArray m_below;
     QByteArray m_name;
     QString m_path;
     QString m_refusal;

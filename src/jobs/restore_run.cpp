@@ -1,6 +1,7 @@
 #include "restore_run.h"
 
 #include "archive/backup_inclusion.h"
+#include "archive/metadata_record_io.h"
 #include "archive/tape_reader.h"
 #include "backup_summary.h"
 #include "catalog_first_tape.h"
@@ -14,6 +15,7 @@
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
 #include "restore_match.h"
+#include "restore_metadata.h"
 #include "restore_one_file.h"
 #include "restore_place.h"
 #include "session.h"
@@ -62,9 +64,12 @@ void ReportUnusedLines(Session& session, const QStringList& lines, const QList<b
 
 // A selected record that may be the writer's own, waiting in the work directory.
 OwnRecordWatch::Actions HeldRestore(Session& session, const QByteArray& tapePath,
-                                    RestorePlace place) {
+                                    RestorePlace place,
+                                    std::function<void(const RestorePlace&)> restored) {
     auto kept = std::make_shared<RestorePlace>(std::move(place));
-    return {[&session, tapePath, kept] { RestoreOneFile(session, tapePath, *kept); },
+    return {[&session, tapePath, kept, restored] {
+                RestoreOneFile(session, tapePath, *kept, restored);
+            },
             [&session, tapePath] {
                 session.PackedRecord.reset();
                 QFile::remove(WorkFileFor(session, tapePath));
@@ -77,20 +82,33 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
         return;
     OwnRecordWatch watch(session);
     QList<bool> used(lines.size(), false);
+    RestoreMetadataPass pass(session, lines, used);
+    MetadataCollector metadata;
+    // Each restored file's place, for its metadata at the end.
+    const auto restored = [&pass](const QByteArray& tapePath) {
+        return std::function<void(const RestorePlace&)>(
+            [&pass, tapePath](const RestorePlace& at) { pass.FileRestored(tapePath, at); });
+    };
     for (;;) {
         PumpMessages(1);
         // Only the data of selected files that may be written is read; the rest is passed over.
         RestoreSelection selection = RestoreSelection::NotSelected;
         RestorePlace place;
         bool mayBeHeld = false;
+        bool metadataRecord = false;
         const QByteArray tapePath =
             ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
                 watch.Next(header);
+                if (header.Kind == TapeFileHeader::RecordKind::Metadata) {
+                    metadataRecord = true;
+                    return metadata.Sink();
+                }
                 selection = watch.IsFiller(header) ? RestoreSelection::NotSelected
                                                    : SelectionFor(lines, header.Path, used);
                 if (selection != RestoreSelection::Selected)
                     return RecordSink::Skip();
                 place = RestorePlace::For(session.Settings.RestoreTarget, header.Path);
+                pass.DirectoriesMade(place);
                 if (!place.Refusal().isEmpty())
                     return RecordSink::Skip();
                 if (KeptByOverwriteNever(session, place)) {
@@ -106,14 +124,17 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
                 return RecordSink::WorkFile(false);
             });
         ShowDisplays(session);
+        if (metadataRecord && !tapePath.isEmpty() && !session.CancelFlag)
+            metadata.Finish();
         if (tapePath.isEmpty() || session.CancelFlag)
             place.DropCopy(); // the partial copy of a read that was broken off
         else if (selection == RestoreSelection::Selected && !place.Refusal().isEmpty())
             ReportNotRestored(session, place.Refusal());
         else if (selection == RestoreSelection::Selected && !mayBeHeld)
-            RestoreOneFile(session, tapePath, place);
+            RestoreOneFile(session, tapePath, place, restored(tapePath));
         else if (selection == RestoreSelection::Selected)
-            watch.Take(session.LastHeader, HeldRestore(session, tapePath, std::move(place)));
+            watch.Take(session.LastHeader,
+                       HeldRestore(session, tapePath, std::move(place), restored(tapePath)));
         else if (selection == RestoreSelection::Refused)
             ReportNotRestored(
                 session, QStringLiteral("Not restored, the path leads out of its directory: ") +
@@ -125,6 +146,8 @@ void RestoreFromTape(Session& session, const QStringList& lines) {
     watch.Finish();
     CloseTape(handle, 1);
     RemoveBrokenWorkCopy(session);
+    if (!SkipsTheRest(session))
+        pass.Finish(metadata.Metadata());
     if (!session.CancelFlag && !session.ReadFailed && !SkipsTheRest(session))
         ReportUnusedLines(session, lines, used);
 }

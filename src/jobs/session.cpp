@@ -10,6 +10,7 @@
 #include "work_directory_claim.h"
 
 #include <QDir>
+#include <unistd.h>
 
 namespace orvane {
 
@@ -24,7 +25,8 @@ SessionResources::SessionResources(OperatorInterface& op, const QString& program
 Session::Session(OperatorInterface& op, const QString& programDirectory, const QString& tapeChoice)
     : SessionResources(op, programDirectory, tapeChoice),
       ArchiveContext(op, ProtocolLog, *TapeDevice, ProgramPaths),
-      JobFilePath(ProgramPaths.JobFilePath), WorkLock(ProgramPaths.WorkLockPath) {
+      JobFilePath(ProgramPaths.JobFilePath), KeepOwners(::geteuid() == 0),
+      WorkLock(ProgramPaths.WorkLockPath) {
     ReadLegacyDescription = [this](TapeDescription& description) {
         orvane::ReadLegacyDescription(*this, description);
     };

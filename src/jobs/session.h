@@ -48,6 +48,11 @@ public:
     // What "All" or "Skip the rest" of the restore question decided for the rest of the run.
     enum class RestoreQuestions { Ask, RestoreAll, SkipAll };
     RestoreQuestions RestoreQuestionsLeft = RestoreQuestions::Ask;
+    // A restore gives entries their recorded owners: only root may (see RestoreMetadataPass).
+    bool KeepOwners = false;
+    // A restore keeps owners by their numbers; otherwise by name where the name is known here,
+    // as tar does.
+    bool NumericOwner = false;
     // Whether the last backup run closed its tape set with the catalog and the end marker.
     bool TapeSetSealed = false;
     // Held while a job uses the work files; see WorkDirectoryClaim.

@@ -1,6 +1,7 @@
 #include "verify_run.h"
 
 #include "archive/backup_inclusion.h"
+#include "archive/metadata_record_io.h"
 #include "archive/tape_reader.h"
 #include "backup_summary.h"
 #include "catalog_first_tape.h"
@@ -14,6 +15,7 @@
 #include "session.h"
 #include "tape/tape_description_io.h"
 #include "verify_compare.h"
+#include "verify_metadata.h"
 #include "work_directory_claim.h"
 
 #include <QElapsedTimer>
@@ -32,8 +34,11 @@ bool IsComparedRecord(const QByteArray& tapePath) {
     return FileNamePart(tapePath) != "header.tap";
 }
 
-void CountVerdict(Session& session, VerifyResult& result, const QString& diskPath, bool equal) {
+void CountVerdict(Session& session, VerifyResult& result, const QByteArray& tapePath, bool equal,
+                  QSet<QByteArray>& verifiedOk) {
+    const QString diskPath = TapePathText(tapePath);
     if (equal) {
+        verifiedOk.insert(tapePath);
         const QString line = diskPath + QStringLiteral("   OK");
         session.Op.AppendVerifyLine(line);
         if (!session.Settings.ShortProtocol)
@@ -51,14 +56,21 @@ void VerifyFromTape(Session& session, VerifyResult& result) {
     session.Counters.TapeBytes = 0;
     int64_t files = 0;
     OwnRecordWatch watch(session);
+    MetadataCollector metadata;
+    QSet<QByteArray> verifiedOk;
     for (;;) {
         // A plain record is compared with the disk while it streams past; a compressed one is
         // unpacked into the work directory first, as is one that may be the writer's own.
         std::optional<DiskComparison> comparison;
         bool filler = false;
+        bool metadataRecord = false;
         const QByteArray tapePath =
             ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
                 watch.Next(header);
+                if (header.Kind == TapeFileHeader::RecordKind::Metadata) {
+                    metadataRecord = true;
+                    return metadata.Sink();
+                }
                 filler = watch.IsFiller(header);
                 if (filler || !IsComparedRecord(header.Path))
                     return RecordSink::Skip();
@@ -71,17 +83,21 @@ void VerifyFromTape(Session& session, VerifyResult& result) {
             });
         session.Op.ShowVerifyProgress({.TapeMiB = session.Counters.TapeBytes / Megabyte});
         PumpMessages(1);
-        if (!tapePath.isEmpty() && !filler && IsComparedRecord(tapePath)) {
+        if (metadataRecord) {
+            if (!tapePath.isEmpty() && !session.CancelFlag)
+                metadata.Finish();
+        } else if (!tapePath.isEmpty() && !filler && IsComparedRecord(tapePath)) {
             const QString diskPath = TapePathText(tapePath);
             if (comparison) {
                 session.Op.ShowVerifyProgress({.Files = ++files});
-                CountVerdict(session, result, diskPath, comparison->Finish(session));
+                CountVerdict(session, result, tapePath, comparison->Finish(session), verifiedOk);
             } else {
                 const QString workFile = WorkFileFor(session, tapePath);
-                const auto compare = [&session, &result, &files, diskPath, workFile] {
+                const auto compare = [&session, &result, &files, &verifiedOk, tapePath, diskPath,
+                                      workFile] {
                     session.Op.ShowVerifyProgress({.Files = ++files});
-                    CountVerdict(session, result, diskPath,
-                                 CompareFiles(session, diskPath, workFile));
+                    CountVerdict(session, result, tapePath,
+                                 CompareFiles(session, diskPath, workFile), verifiedOk);
                     QFile::remove(workFile);
                 };
                 watch.Take(session.LastHeader, {compare, [workFile] { QFile::remove(workFile); }});
@@ -93,6 +109,8 @@ void VerifyFromTape(Session& session, VerifyResult& result) {
     watch.Finish();
     CloseTape(handle, 1);
     RemoveBrokenWorkCopy(session);
+    if (!session.CancelFlag)
+        VerifyMetadata(session, result, metadata.Metadata(), verifiedOk);
     session.Op.SetStatus(QStringLiteral("Verify finished !"));
 }
 

@@ -11,7 +11,7 @@ namespace orvane {
 
 SafeTargetDirectory::SafeTargetDirectory(SafeTargetDirectory&& other) noexcept
     : m_descriptor(std::exchange(other.m_descriptor, -1)), m_path(std::move(other.m_path)),
-      m_failure(other.m_failure), m_errno(other.m_errno) {}
+      m_failure(other.m_failure), m_errno(other.m_errno), m_made(std::move(other.m_made)) {}
 
 SafeTargetDirectory& SafeTargetDirectory::operator=(SafeTargetDirectory&& other) noexcept {
     if (this != &other) {
@@ -21,6 +21,7 @@ SafeTargetDirectory& SafeTargetDirectory::operator=(SafeTargetDirectory&& other)
         m_path = std::move(other.m_path);
         m_failure = other.m_failure;
         m_errno = other.m_errno;
+        m_made = std::move(other.m_made);
     }
     return *this;
 }
@@ -49,7 +50,9 @@ SafeTargetDirectory SafeTargetDirectory::Open(const QByteArray& anchor, const QB
         if (!result.m_path.endsWith('/'))
             result.m_path += '/';
         result.m_path += component;
-        if (::mkdirat(current, component.constData(), 0777) != 0 && errno != EEXIST)
+        if (::mkdirat(current, component.constData(), 0777) == 0)
+            result.m_made << result.m_path;
+        else if (errno != EEXIST)
             return fail(Failure::System, errno);
         const int next = ::openat(current, component.constData(),
                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace orvane {
@@ -30,6 +31,8 @@ public:
     const QByteArray& Path() const { return m_path; }
     Failure FailureKind() const { return m_failure; }
     int FailureErrno() const { return m_errno; }
+    // The directories Open made, by path.
+    const QList<QByteArray>& Made() const { return m_made; }
 
     // Anything at `name`, a link or a directory included.
     bool Occupied(const QByteArray& name) const;
@@ -48,6 +51,7 @@ private:
     QByteArray m_path;
     Failure m_failure = Failure::None;
     int m_errno = 0;
+    QList<QByteArray> m_made;
 };
 
 } // namespace orvane

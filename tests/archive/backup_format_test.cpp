@@ -56,8 +56,14 @@ TEST(BackupFormat, ANewSetLiesOnTapeByteForByte) {
     // The walk goes in name order; the catalog file closes the stream.
     ASSERT_EQ(set.Records.size(), files.size() + 1);
     int64_t at = 0;
+    ASSERT_EQ(set.MetadataRecords.size(), 1u);
     for (size_t i = 0; i < set.Records.size(); ++i) {
         const auto& record = set.Records[i];
+        if (i == files.size()) {
+            // The metadata record comes right before the catalog.
+            EXPECT_EQ(set.MetadataRecords[0].Header, StreamPlace(at));
+            at += 296 + int64_t(set.MetadataRecords[0].Length);
+        }
         EXPECT_EQ(record.Header, StreamPlace(at)) << i;
         at += 296 + int64_t(record.Length);
         EXPECT_EQ(record.AfterData, PlaceAfter(at)) << i;

@@ -99,29 +99,39 @@ TEST(BackupTapeSet, ABackupRunsOnAcrossThreeTapes) {
 }
 
 struct FillerCase {
-    int64_t RoomAfterFile; // stream bytes left on tape 1 after the one file's record
-    std::optional<uint64_t> Filler;
-    Place Catalog;
+    int64_t RoomAfterFile;          // stream bytes left on tape 1 after the one file's record
+    bool PlusMetadata;              // and the metadata record's bytes on top
+    std::optional<uint64_t> Filler; // the filler's length, without the metadata record's bytes
+    Place Catalog;                  // where the catalog begins, with a filler after the metadata
 };
 
 TEST(BackupTapeSet, TheCatalogAndTheEndMarkerLieWholeOnTheLastTape) {
-    // One file record, then the catalog record (296 + 272 bytes) and the end marker. A reader
-    // finds the marker by reading a header's 296 bytes where it lies, and it must find it
-    // before it has read block 89, the last data block, after which it asks for the next tape.
+    // One file record, then the metadata record, the catalog record (296 + 272 bytes) and the
+    // end marker. A reader finds the marker by reading a header's 296 bytes where it lies, and
+    // it must find it before it has read block 89, the last data block, after which it asks
+    // for the next tape.
     const std::vector<FillerCase> cases = {
-        {Block + 864, std::nullopt, {0, 88, int32_t(Block - 864)}}, // fits to the last byte
-        {Block + 863, Block + 567, {1, 1, 0}}, // one byte short: the filler ends the tape
-        {578, 282, {1, 1, 0}},                 // the marker itself would need block 90
-        {100, 100 + Block - 296, {1, 2, 0}},   // not even a header fits: on to block 2
-        {0, Block - 296, {1, 2, 0}},           // the file ends the tape exactly
+        {Block + 864, true, std::nullopt, {0, 88, int32_t(Block - 864)}}, // fits to the last byte
+        {Block + 863, true, Block + 567, {1, 1, 0}}, // one byte short: the filler ends the tape
+        {578, true, 282, {1, 1, 0}},                 // the marker itself would need block 90
+        {100, false, 100 + Block - 296, {1, 2, 0}},  // not even a header fits: on to block 2
+        {0, false, Block - 296, {1, 2, 0}},          // the file ends the tape exactly
     };
     for (const FillerCase& c : cases) {
         SCOPED_TRACE(c.RoomAfterFile);
         BackupFixture fixture(100); // block limit 90
         Session& session = fixture.S();
         const int64_t dataEnd = (session.BlockLimit - 1) * Block;
-        const qsizetype size = qsizetype(dataEnd - 296 - c.RoomAfterFile);
+        // The metadata record of one file owned by root: 296 + 70 bytes and the path.
+        const QString path = fixture.Source("only");
+        const int64_t metadata = 296 + 70 + QFile::encodeName(path).size();
+        const int64_t room = c.RoomAfterFile + (c.PlusMetadata ? metadata : 0);
+        const qsizetype size = qsizetype(dataEnd - 296 - room);
         const QString file = fixture.MakeFile("only", Pattern(size, 7));
+        ASSERT_EQ(file, path);
+        Place catalogPlace = c.Catalog;
+        if (c.Filler)
+            catalogPlace.Offset += int32_t(metadata);
 
         fixture.Backup({file});
         ASSERT_FALSE(session.CancelFlag);
@@ -135,14 +145,18 @@ TEST(BackupTapeSet, TheCatalogAndTheEndMarkerLieWholeOnTheLastTape) {
             EXPECT_EQ(filler.Path,
                       QFile::encodeName(session.Paths.WorkDirectory + "orvane filler.dat"));
             EXPECT_TRUE(IsWorkFileRecord(filler.Path));
-            EXPECT_EQ(filler.Length, *c.Filler);
-            EXPECT_EQ(filler.Data, QByteArray(qsizetype(*c.Filler), '\0'));
+            const uint64_t fillerLength = *c.Filler + uint64_t(c.PlusMetadata ? metadata : 0);
+            EXPECT_EQ(filler.Length, fillerLength);
+            EXPECT_EQ(filler.Data, QByteArray(qsizetype(fillerLength), '\0'));
             EXPECT_EQ(set.TapeFullMarkers, std::vector<bool>({true}));
         }
+        ASSERT_EQ(set.MetadataRecords.size(), 1u);
+        EXPECT_EQ(set.MetadataRecords[0].Length + 296, uint64_t(metadata));
+        EXPECT_EQ(set.MetadataRecords[0].Header.Tape, c.Catalog.Tape) << "beside the catalog";
         const auto& catalog = set.Records.back();
-        EXPECT_EQ(catalog.Header, c.Catalog);
-        EXPECT_EQ(set.CatalogBlock, c.Catalog.Block);
-        EXPECT_EQ(set.CatalogOffset, c.Catalog.Offset);
+        EXPECT_EQ(catalog.Header, catalogPlace);
+        EXPECT_EQ(set.CatalogBlock, catalogPlace.Block);
+        EXPECT_EQ(set.CatalogOffset, catalogPlace.Offset);
         EXPECT_EQ(set.EndMarker.Tape, c.Catalog.Tape);
         const auto entries = IndependentTapeReader::ParseCatalog(catalog.Data);
         ASSERT_EQ(entries.size(), 1u) << "the filler has no catalog record";
@@ -152,6 +166,7 @@ TEST(BackupTapeSet, TheCatalogAndTheEndMarkerLieWholeOnTheLastTape) {
         QList<QByteArray> expected;
         for (const auto& record : set.Records)
             expected << record.Path;
+        expected.insert(expected.size() - 1, set.MetadataRecords[0].Path);
         EXPECT_EQ(RecordsReadInSequence(fixture), expected);
         EXPECT_FALSE(session.CancelFlag);
     }
@@ -202,8 +217,10 @@ TEST(BackupTapeSet, AppendGoesOnWhereTheOldCatalogBegan) {
     EXPECT_EQ(entries[2].Offset, set.Records[2].AfterData.Offset);
     EXPECT_EQ(set.CatalogBlock, set.Records[3].Header.Block);
     EXPECT_EQ(set.CatalogOffset, set.Records[3].Header.Offset);
-    EXPECT_EQ(session.Counters.TapeBytes, 2 * 296 + 70000 + 3 * 272)
-        << "reading the old catalog back is not counted";
+    ASSERT_EQ(set.MetadataRecords.size(), 2u) << "the first run's stays where it was";
+    EXPECT_EQ(session.Counters.TapeBytes,
+              int64_t(3 * 296 + 70000 + 3 * 272 + set.MetadataRecords[1].Length))
+        << "reading the old catalog and metadata back is not counted";
 }
 
 TEST(BackupTapeSet, AppendCarriesTheSetOntoItsNextTape) {

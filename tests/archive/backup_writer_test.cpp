@@ -39,7 +39,7 @@ protected:
     BackupOperator& m_op = m_fixture.Op;
 };
 
-TEST_F(BackupWriterTest, SpecialEntriesAreSkippedNeverFollowedOrOpened) {
+TEST_F(BackupWriterTest, LinksAreKeptOtherSpecialEntriesSkippedNoneFollowedOrOpened) {
     const QString kept = m_fixture.MakeFile("dir/kept.txt", "kept");
     m_fixture.MakeFile("elsewhere/target.txt", "target");
     const QString fileLink = m_fixture.Source("dir/file-link");
@@ -62,15 +62,17 @@ TEST_F(BackupWriterTest, SpecialEntriesAreSkippedNeverFollowedOrOpened) {
 
     EXPECT_EQ(RecordPaths(m_fixture.Parse()), QStringList({kept, m_session.Paths.CatalogFilePath}));
     const QStringList skipped = m_op.LinesStartingWith("Skipped: ");
-    EXPECT_EQ(skipped,
-              QStringList({Line("Skipped: ", dirLink, 0), Line("Skipped: ", fifo, 0),
-                           Line("Skipped: ", fileLink, 0), Line("Skipped: ", socketPath, 0),
-                           Line("Skipped: ", fileLink, 0)}));
+    EXPECT_EQ(skipped, QStringList({Line("Skipped: ", fifo, 0), Line("Skipped: ", socketPath, 0)}));
     EXPECT_EQ(m_op.LinesStartingWith("Not found: "),
               QStringList({"Not found: " + m_fixture.Source("missing.txt"),
                            "Not found: " + m_fixture.Source("no-such-dir/")}));
-    EXPECT_EQ(m_op.Shown(m_op.BackupReports, &BackupProgress::Skipped), 7);
+    EXPECT_EQ(m_op.Shown(m_op.BackupReports, &BackupProgress::Skipped), 4);
     EXPECT_FALSE(m_session.CancelFlag) << "skipped files do not fail the run";
+    // The links have no file record: they are kept as links in the set's metadata.
+    const auto set = m_fixture.Parse();
+    ASSERT_EQ(set.MetadataRecords.size(), 1u);
+    EXPECT_TRUE(set.MetadataRecords[0].Data.contains(fileLink.toUtf8()));
+    EXPECT_TRUE(set.MetadataRecords[0].Data.contains(dirLink.toUtf8()));
 }
 
 TEST_F(BackupWriterTest, APathLongerThan255BytesIsSkippedWithItsFullPath) {
@@ -178,7 +180,7 @@ TEST_F(BackupWriterTest, ShortProtocolKeepsOnlyTheErrorLines) {
         EXPECT_EQ(m_op.ProtocolLines.contains(Line("", m_session.Paths.CatalogFilePath, 0)),
                   !shortProtocol);
         EXPECT_EQ(m_op.ProtocolLines.contains(Line("Excluded: ", b, 1)), !shortProtocol);
-        EXPECT_TRUE(m_op.ProtocolLines.contains(Line("Skipped: ", link, 0)));
+        EXPECT_EQ(m_op.ProtocolLines.contains(link + " -> a.txt"), !shortProtocol);
     }
 }
 
@@ -270,8 +272,10 @@ TEST_F(BackupWriterTest, SoftCompressionStoresZipArchivesThatTestClean) {
     }
     EXPECT_LT(set.Records[0].Length, 200000u / 10);
     EXPECT_EQ(m_session.Counters.SourceBytes, 200000 + 30000 + 3 * 272);
-    EXPECT_EQ(m_session.Counters.TapeBytes, int64_t(4 * 296 + set.Records[0].Length +
-                                                    set.Records[1].Length + set.Records[3].Length));
+    ASSERT_EQ(set.MetadataRecords.size(), 1u);
+    EXPECT_EQ(m_session.Counters.TapeBytes,
+              int64_t(5 * 296 + set.Records[0].Length + set.Records[1].Length +
+                      set.Records[3].Length + set.MetadataRecords[0].Length));
     EXPECT_FALSE(QFile::exists(m_session.Paths.SoftCompressionArchivePath));
 }
 

@@ -122,6 +122,28 @@ TEST_F(HonestOutcomeTest, CatalogTakesSelectionsAndPatternsAndEndsPathsWithNul) 
     EXPECT_EQ(Cli({"catalog", "/nothing/*"}).Status, 1);
 }
 
+TEST_F(HonestOutcomeTest, CatalogVerboseListsEachEntryAsTarDoes) {
+    QDir().mkpath(m_home.File("src/empty"));
+    ASSERT_TRUE(QFile::link("a.txt", m_home.File("src/link")));
+    ASSERT_EQ(Cli({"--yes", "backup", m_home.File("src/")}).Status, 0);
+    const CliRun run = Cli({"-q", "catalog", "-v"});
+    EXPECT_EQ(run.Status, 0);
+    const QStringList lines = run.Out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << run.Out.toStdString();
+    const auto lineOf = [&lines](const QString& end) {
+        for (const QString& line : lines)
+            if (line.endsWith(end))
+                return line;
+        return QString();
+    };
+    EXPECT_TRUE(lineOf(m_home.File("src/link -> a.txt")).startsWith("lrwxrwxrwx "))
+        << run.Out.toStdString();
+    EXPECT_TRUE(lineOf(" tape - block - " + m_home.File("src/empty")).startsWith("drwx"));
+    EXPECT_TRUE(lineOf(m_home.File("src/a.txt")).contains(" tape 1 block 1 "));
+    EXPECT_TRUE(Cli({"-q", "catalog", "--sequential", "-v"}).Out.contains(" packed "));
+    EXPECT_EQ(Cli({"catalog", "-v", "--null"}).Status, 2);
+}
+
 TEST_F(HonestOutcomeTest, OverwriteTakesTheRuleInWords) {
     const QString target = m_home.File("out");
     const QString restored = target + m_home.File("src/a.txt");
@@ -162,7 +184,7 @@ TEST(CommandLineConventions, HelpVersionAndTheTarDeviceOption) {
         const CliRun run = test::RunCliAt(home.Path(), {"restore", help});
         EXPECT_EQ(run.Status, 0);
         EXPECT_TRUE(run.Out.contains("restore [--target DIR] [--overwrite=never|always|ask] "
-                                     "SELECTION..."))
+                                     "[--numeric-owner] SELECTION..."))
             << help;
     }
     const CliRun viaF =

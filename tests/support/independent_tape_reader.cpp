@@ -170,6 +170,7 @@ IndependentTapeReader::TapeSet IndependentTapeReader::Parse(const DataSink& onDa
         record.Length = ValueAt<uint64_t>(header + 272);
         record.Date = ValueAt<double>(header + 280);
         record.Compressed = header[288] == 1;
+        const bool metadata = header[292] == 1;
         if (record.Path.isEmpty()) {
             set.Error = QStringLiteral("a header without a path");
             return set;
@@ -181,14 +182,14 @@ IndependentTapeReader::TapeSet IndependentTapeReader::Parse(const DataSink& onDa
                 set.Error = QStringLiteral("the data of %1 ends early").arg(QString(record.Path));
                 return set;
             }
-            if (onData)
+            if (onData && !metadata)
                 onData(index, chunk.data(), part);
             if (record.Length <= m_keep)
                 record.Data.append(chunk.data(), qsizetype(part));
             left -= part;
         }
         record.AfterData = m_at;
-        set.Records.push_back(std::move(record));
+        (metadata ? set.MetadataRecords : set.Records).push_back(std::move(record));
     }
 }
 

@@ -51,6 +51,8 @@ public:
         std::vector<Description> Descriptions; // block 0 of every tape
         std::vector<bool> TapeFullMarkers;     // block `blockLimit` of every tape but the last
         std::vector<Record> Records;
+        // The records whose header byte 292 is 1: the set's entry metadata, apart from the files.
+        std::vector<Record> MetadataRecords;
         bool EndMarkerFound = false;
         Place EndMarker;           // where the end marker lies
         int32_t CatalogOffset = 0; // what it says
