@@ -11,7 +11,12 @@ BackupSizeWalk::BackupSizeWalk(QList<QByteArray> entries, BackupWriterState::Own
                                QList<QByteArray> excludes)
     : m_thread([this, entries = std::move(entries), own = std::move(own),
                 excludes = std::move(excludes)](const std::stop_token& stop) {
-          Walk(stop, entries, own, excludes);
+          int64_t total = 0;
+          WalkBackedUpFiles(
+              entries, own, excludes, [&stop] { return stop.stop_requested(); },
+              [&total](const QByteArray&, const struct stat& info) { total += info.st_size; });
+          if (!stop.stop_requested())
+              m_total.store(total, std::memory_order_release);
       }) {}
 
 BackupSizeWalk::~BackupSizeWalk() {
@@ -24,30 +29,28 @@ int64_t BackupSizeWalk::WaitForTotal() {
     return Total();
 }
 
-void BackupSizeWalk::Walk(const std::stop_token& stop, const QList<QByteArray>& entries,
-                          const BackupWriterState::OwnPaths& own,
-                          const QList<QByteArray>& excludes) {
-    int64_t total = 0;
-    const auto count = [&](const QByteArray& path, const struct stat& info) {
+void WalkBackedUpFiles(const QList<QByteArray>& entries, const BackupWriterState::OwnPaths& own,
+                       const QList<QByteArray>& excludes, const std::function<bool()>& stop,
+                       const std::function<void(const QByteArray&, const struct stat&)>& file) {
+    const auto take = [&](const QByteArray& path, const struct stat& info) {
         if (S_ISREG(info.st_mode) && IsIncludedPath(own, excludes, false, path))
-            total += info.st_size;
+            file(path, info);
     };
     for (const QByteArray& entry : entries) {
         if (!entry.endsWith('/')) {
             struct stat info {};
             if (::lstat(entry.constData(), &info) == 0)
-                count(entry, info);
+                take(entry, info);
             continue;
         }
         WalkCursor cursor(entry);
         while (const std::optional<WalkEntry> next = cursor.Next()) {
-            if (stop.stop_requested())
+            if (stop())
                 return;
             if (next->Stated)
-                count(next->Path, next->Info);
+                take(next->Path, next->Info);
         }
     }
-    m_total.store(total, std::memory_order_release);
 }
 
 } // namespace orvane

@@ -6,9 +6,18 @@
 #include <QList>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <sys/stat.h>
 #include <thread>
 
 namespace orvane {
+
+// Hands every regular file the writer would back up to `file`, by the writer's rules (no symbolic
+// link followed, excluded and own files left out), until `stop` says so. `entries`: the backup
+// list, a directory ending in '/'.
+void WalkBackedUpFiles(const QList<QByteArray>& entries, const BackupWriterState::OwnPaths& own,
+                       const QList<QByteArray>& excludes, const std::function<bool()>& stop,
+                       const std::function<void(const QByteArray&, const struct stat&)>& file);
 
 // Adds up the sizes of the files a backup will write, on a thread of its own that runs ahead of
 // the writer, so that the run can tell how far it has come and how long it still needs. It
@@ -30,9 +39,6 @@ public:
     int64_t WaitForTotal();
 
 private:
-    void Walk(const std::stop_token& stop, const QList<QByteArray>& entries,
-              const BackupWriterState::OwnPaths& own, const QList<QByteArray>& excludes);
-
     std::atomic<int64_t> m_total{-1};
     std::jthread m_thread;
 };

@@ -43,13 +43,14 @@ const std::vector<Command>& Commands() {
                         "    tape filemarks | tape blocksize | tape init-zero"),
          true, TapeCommand},
         {QStringLiteral("backup"),
-         QStringLiteral("backup [--exclude PREFIX]... [PATH...] | backup --disk N"), true,
-         BackupCommand},
+         QStringLiteral("backup [--dry-run] [--exclude PREFIX]... [PATH...] | backup --disk N"),
+         true, BackupCommand},
         {QStringLiteral("catalog"),
          QStringLiteral("catalog [--sequential] [--null | -v] [SELECTION...]"), true,
          CatalogCommand},
         {QStringLiteral("restore"),
-         QStringLiteral("restore [--target DIR] [--overwrite=never|always|ask] [--numeric-owner] "
+         QStringLiteral("restore [--dry-run] [--target DIR] [--overwrite=never|always|ask] "
+                        "[--numeric-owner] "
                         "SELECTION... | restore --disk N"),
          true, RestoreCommand},
         {QStringLiteral("verify"), QStringLiteral("verify"), true, VerifyCommand},

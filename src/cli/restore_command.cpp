@@ -1,6 +1,9 @@
 #include "cli_app.h"
 #include "disk/disk_image_restore.h"
+#include "jobs/catalog_load.h"
+#include "jobs/catalog_paths.h"
 #include "jobs/disk_restore_run.h"
+#include "jobs/restore_match.h"
 #include "jobs/restore_run.h"
 #include "jobs/session.h"
 #include "tape/tape_description_io.h"
@@ -34,10 +37,50 @@ std::optional<int> TakeOverwriteRule(QStringList& args) {
     return int(rules.indexOf(word));
 }
 
+// restore --dry-run: what the selection restores from the catalog, and where to; nothing is read
+// from the set but its catalog, nothing is written.
+int ShowRestorePlan(CommandEnvironment& env, const QStringList& lines) {
+    Session& session = env.Session;
+    const std::shared_ptr<const CatalogTree> tree = LoadCatalogFast(session);
+    if (!tree || tree->IsEmpty())
+        return 1;
+    QList<bool> used(lines.size(), false);
+    int64_t files = 0;
+    for (const QByteArray& path : tree->FilePaths()) {
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const RestoreSelection selection = MatchRestoreLine(path, lines.at(i));
+            if (selection == RestoreSelection::NotSelected)
+                continue;
+            used[i] = true;
+            const RestoreDestination destination =
+                RestoreDestinationFor(session.Settings.RestoreTarget, path);
+            if (selection == RestoreSelection::Refused || destination.Path.isEmpty()) {
+                env.Op.Print(TapePathText(path) + QStringLiteral(": not restored, ") +
+                             (destination.Refusal.isEmpty()
+                                  ? QStringLiteral("the path leads out of its directory")
+                                  : destination.Refusal));
+            } else {
+                env.Op.Print(TapePathText(path) + QStringLiteral(" -> ") + destination.Path);
+                ++files;
+            }
+            break;
+        }
+    }
+    bool allFound = true;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (!used.at(i)) {
+            env.Op.Print(QStringLiteral("Not found on tape: ") + lines.at(i));
+            allFound = false;
+        }
+    env.Op.Print(QStringLiteral("Would restore %1 files; nothing was written.").arg(files));
+    return allFound ? ExitStatus(session) : 1;
+}
+
 } // namespace
 
 int RestoreCommand(CommandEnvironment& env) {
     QStringList args = env.Args;
+    const bool dryRun = TakeFlag(args, QStringLiteral("--dry-run"));
     const QString target = TakeValue(args, QStringLiteral("--target"));
     const std::optional<int> overwrite = TakeOverwriteRule(args);
     const QString disk = TakeValue(args, QStringLiteral("--disk"));
@@ -46,6 +89,8 @@ int RestoreCommand(CommandEnvironment& env) {
         if (argument.startsWith(QLatin1String("--")))
             throw UsageError{QStringLiteral("unknown option ") + argument};
     if (!disk.isNull()) {
+        if (dryRun)
+            throw UsageError{QStringLiteral("restore --disk N has no --dry-run")};
         if (!args.isEmpty() || !target.isNull())
             throw UsageError{QStringLiteral("restore --disk N takes no selection and no --target")};
         const int number = ParseDiskNumber(disk);
@@ -74,6 +119,8 @@ int RestoreCommand(CommandEnvironment& env) {
         session.Settings.RestoreOption = *overwrite;
     session.NumericOwner = numericOwner;
     session.Settings.RestoreList = args;
+    if (dryRun)
+        return ShowRestorePlan(env, args);
     // The restore asks for tape 1 of the loaded set, as the window knows it from its start-up.
     LoadTapeDescription(session);
     RunRestore(session);

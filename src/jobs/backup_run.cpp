@@ -4,6 +4,7 @@
 #include "archive/backup_size_walk.h"
 #include "archive/backup_writer.h"
 #include "archive/end_marker_io.h"
+#include "backup_plan.h"
 #include "backup_summary.h"
 #include "config/path_list.h"
 #include "disk/disk_image_backup.h"
@@ -99,15 +100,6 @@ QStringList MissingEntries(Session& session, BackupWriterState& state, const QSt
 
 // Writes every list entry, then the catalog and the end marker. Returns whether the run was
 // cancelled (or failed) before the catalog went to tape.
-// The absolute paths of the backup list as the writer takes them; a relative one is skipped there.
-QList<QByteArray> EntryPaths(const QStringList& list) {
-    QList<QByteArray> paths;
-    for (const QString& entry : list)
-        if (QDir::isAbsolutePath(entry))
-            paths << PathToBytes(entry);
-    return paths;
-}
-
 bool WriteTapeSet(Session& session, BackupWriterState& state, const QStringList& list) {
     const Settings& settings = session.Settings;
     const bool compress = settings.SoftCompression;

@@ -42,6 +42,26 @@ protected:
     QTemporaryDir m_source;
 };
 
+TEST_F(BackupCommandTest, ADryRunListsWhatWouldBeWrittenAndLeavesTheTapeAsItIs) {
+    MakeFile("data/a.txt", "a");
+    MakeFile("data/big.bin", QByteArray(3000, 'b'));
+    MakeFile("data/tmp/x", "x");
+    const QString data = m_source.path() + "/data/";
+    ASSERT_EQ(Cli({"--yes", "backup", data + "a.txt"}).Status, 0);
+    const QStringList before = TapePaths();
+
+    const CliRun run = Cli(
+        {"backup", "--dry-run", "--exclude", data + "tmp/", data, m_source.path() + "/missing"});
+    EXPECT_EQ(run.Status, 1) << "a path of the list is missing";
+    EXPECT_EQ(run.Out, data + "a.txt <1 bytes>\n" + data +
+                           "big.bin <2.9 KiB>\nNot found: " + m_source.path() +
+                           "/missing\nWould write 2 files, 2.9 KiB, on 1 tape "
+                           "of 100.0 GiB at most; nothing was written.\n")
+        << run.Out.toStdString();
+    EXPECT_EQ(TapePaths(), before) << "the set on tape stays";
+    EXPECT_EQ(Cli({"backup", "--dry-run", data}).Status, 0);
+}
+
 TEST_F(BackupCommandTest, PathsReplaceTheListAndExcludesAreAdded) {
     MakeFile("data/a.txt", "a");
     MakeFile("data/tmp/x", "x");

@@ -183,8 +183,9 @@ TEST(CommandLineConventions, HelpVersionAndTheTarDeviceOption) {
     for (const char* help : {"--help", "-h"}) {
         const CliRun run = test::RunCliAt(home.Path(), {"restore", help});
         EXPECT_EQ(run.Status, 0);
-        EXPECT_TRUE(run.Out.contains("restore [--target DIR] [--overwrite=never|always|ask] "
-                                     "[--numeric-owner] SELECTION..."))
+        EXPECT_TRUE(
+            run.Out.contains("restore [--dry-run] [--target DIR] [--overwrite=never|always|ask] "
+                             "[--numeric-owner] SELECTION..."))
             << help;
     }
     const CliRun viaF =

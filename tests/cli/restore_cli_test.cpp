@@ -70,6 +70,22 @@ TEST_F(RestoreCliTest, RestoreTakesSelectionsBelowTheTargetOrBackToTheirPlaces) 
     EXPECT_TRUE(back.Out.contains("1 Files proceded.")) << "the others exist";
 }
 
+TEST_F(RestoreCliTest, ADryRunListsWhereEachSelectedFileWouldGoAndWritesNothing) {
+    const CliRun run = Cli({"restore", "--dry-run", "--target", m_target, m_source + "sub dir/",
+                            m_source + "*.txt", m_source + "nothing/"});
+    EXPECT_EQ(run.Status, 1) << "a selection matched nothing";
+    const QString below = m_target + m_source.mid(1);
+    EXPECT_TRUE(run.Out.contains(m_source + "sub dir/b.txt -> " + below + "sub dir/b.txt\n"))
+        << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(m_source + "a.txt -> " + below + "a.txt\n"));
+    EXPECT_TRUE(run.Out.contains("Not found on tape: " + m_source + "nothing/\n"));
+    EXPECT_TRUE(run.Out.contains("Would restore 3 files; nothing was written."));
+    EXPECT_FALSE(QFileInfo::exists(m_target));
+
+    EXPECT_EQ(Cli({"restore", "--dry-run", "--target", m_target, m_source}).Status, 0);
+    EXPECT_FALSE(QFileInfo::exists(m_target));
+}
+
 // One directory that cannot be written fails its file with a line naming the path; the other
 // files are restored and the exit status tells of the failure.
 TEST_F(RestoreCliTest, AFileNotRestoredMakesTheRunFailWhileTheOthersAreRestored) {
