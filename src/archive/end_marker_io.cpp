@@ -1,10 +1,12 @@
 #include "end_marker_io.h"
 
+#include "kept_catalog.h"
 #include "platform/date_time_text.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
 #include "platform/result_code.h"
+#include "tape/block_stream.h"
 #include "tape/end_marker.h"
 #include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
@@ -86,6 +88,8 @@ bool WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
     TapeHandlePtr handle = OpenTape(ctx);
     PumpMessages(10);
     bool written = false;
+    // Blocks still waiting in the run go first: the drive stands where they belong.
+    FlushStreamRun(ctx, handle);
     if (handle) {
         const auto writeBlock = [&ctx, &handle] {
             const ResultCode code = handle->WriteBlock(ctx.Stream.Block().Data(), TapeBlockSize);
@@ -106,6 +110,8 @@ bool WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
         PumpMessages(10);
         written = CloseTape(ctx, handle, 1) == ResultCode::Success && written;
     }
+    if (written)
+        KeepCatalogOfSet(ctx, ctx.CurrentTapeDescription.Date);
     QFile::remove(ctx.Paths.CatalogFilePath);
     QFile::remove(ctx.Paths.SoftCompressionArchivePath);
     return written;

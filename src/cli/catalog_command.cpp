@@ -43,15 +43,15 @@ int CatalogCommand(CommandEnvironment& env) {
     if (!tree || tree->IsEmpty())
         return 1;
     bool found = false;
-    for (const QByteArray& path : tree->FilePaths()) {
+    tree->ForEachFilePath([&](const QByteArray& path) {
         if (!Selected(path, args))
-            continue;
+            return;
         found = true;
         if (nulEnded)
             env.Op.PrintBytes(path + '\0');
         else
             env.Op.Print(TapePathText(path));
-    }
+    });
     if (!found) {
         env.Op.Err() << "orvane-cli: nothing on tape matches " << args.join(QLatin1Char(' '))
                      << Qt::endl;

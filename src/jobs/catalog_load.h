@@ -26,9 +26,10 @@ std::shared_ptr<const CatalogTree> LoadCatalogSequential(Session& session,
 std::shared_ptr<const CatalogTree> load_catalog(Session& session, bool fast,
                                                 CatalogTreeModel* view = nullptr);
 
-// The two ways of filling the list of tape paths (the list only: no tree, no busy mode). Records of
-// the tape itself (the catalog file, the filler before it) are never listed.
-void LoadCatalogFast(Session& session, std::vector<QByteArray>& list);
-void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list);
+// The two ways of feeding the tape paths to a tree (the paths only: no busy mode). Records of
+// the tape itself (the catalog file, the filler before it) are never given. False when the load
+// failed: what was given then lists nothing.
+bool LoadCatalogFast(Session& session, CatalogTreeBuilder& tree);
+bool ScanCatalogSequential(Session& session, CatalogTreeBuilder& tree);
 
 } // namespace orvane

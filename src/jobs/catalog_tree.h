@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace orvane {
@@ -52,6 +54,8 @@ public:
 
     // Every file's full path, in the order the tree shows them (depth first).
     std::vector<QByteArray> FilePaths() const;
+    // The same one by one, without a list of them all.
+    void ForEachFilePath(const std::function<void(const QByteArray&)>& visit) const;
     const std::vector<QByteArray>& UnplacedPaths() const { return m_unplaced; }
 
 private:
@@ -70,6 +74,24 @@ private:
     uint32_t m_rootCount = 0;
     uint32_t m_fileCount = 0;
     std::vector<QByteArray> m_unplaced;
+};
+
+// Builds a catalog tree from paths given one by one, in any order and with duplicates, so that
+// a catalog of millions of files needs no list of them first.
+class CatalogTreeBuilder {
+public:
+    CatalogTreeBuilder();
+    ~CatalogTreeBuilder();
+    CatalogTreeBuilder(const CatalogTreeBuilder&) = delete;
+    CatalogTreeBuilder& operator=(const CatalogTreeBuilder&) = delete;
+
+    void Add(QByteArrayView path);
+    // The tree of every path added; the builder is used up.
+    CatalogTree Finish();
+
+private:
+    class Parts;
+    std::unique_ptr<Parts> m_parts;
 };
 
 } // namespace orvane

@@ -16,6 +16,7 @@
 #include "restore_match.h"
 #include "restore_one_file.h"
 #include "restore_place.h"
+#include "restore_seek.h"
 #include "session.h"
 #include "work_directory_claim.h"
 
@@ -71,60 +72,147 @@ OwnRecordWatch::Actions HeldRestore(Session& session, const QByteArray& tapePath
             }};
 }
 
-void RestoreFromTape(Session& session, const QStringList& lines) {
+// Reads the next record and restores it when `select` picks it. Only the data of selected files
+// that may be written is read; the rest is passed over. The record's path; empty at the end of
+// the set and when the read failed.
+QByteArray RestoreNextRecord(Session& session, TapeHandlePtr& handle, OwnRecordWatch& watch,
+                             const std::function<RestoreSelection(const TapeFileHeader&)>& select) {
+    RestoreSelection selection = RestoreSelection::NotSelected;
+    RestorePlace place;
+    bool mayBeHeld = false;
+    const QByteArray tapePath = ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
+        watch.Next(header);
+        selection = select(header);
+        if (selection != RestoreSelection::Selected)
+            return RecordSink::Skip();
+        place = RestorePlace::For(session.Settings.RestoreTarget, header.Path);
+        if (!place.Refusal().isEmpty())
+            return RecordSink::Skip();
+        if (KeptByOverwriteNever(session, place)) {
+            selection = RestoreSelection::NotSelected;
+            return RecordSink::Skip();
+        }
+        // A plain record goes straight into a copy beside its destination, unless it may be the
+        // writer's own: that waits in the work directory until it is known.
+        mayBeHeld = OwnRecordWatch::MayBeHeld(header);
+        if (!header.Compressed && !mayBeHeld && place.StartCopy(header.Permissions))
+            return RecordSink::Consumer(
+                [&place](std::span<const char> piece) { place.WriteCopy(piece); });
+        return RecordSink::WorkFile(false);
+    });
+    ShowDisplays(session);
+    if (tapePath.isEmpty() || session.CancelFlag)
+        place.DropCopy(); // the partial copy of a read that was broken off
+    else if (selection == RestoreSelection::Selected && !place.Refusal().isEmpty())
+        ReportNotRestored(session, place.Refusal());
+    else if (selection == RestoreSelection::Selected && !mayBeHeld)
+        RestoreOneFile(session, tapePath, place);
+    else if (selection == RestoreSelection::Selected)
+        watch.Take(session.LastHeader, HeldRestore(session, tapePath, std::move(place)));
+    else if (selection == RestoreSelection::Refused)
+        ReportNotRestored(session,
+                          QStringLiteral("Not restored, the path leads out of its directory: ") +
+                              TapePathText(tapePath));
+    PumpMessages(1);
+    return tapePath;
+}
+
+struct SeekOutcome {
+    size_t Done = 0;    // selected records handled, in writing order
+    bool Whole = false; // false: a place did not hold its record, the set is to be walked
+};
+
+// Restores the selected records by going straight to each, through the places of the catalog
+// kept for the set. A place that does not hold its record ends it with a protocol line. Nothing
+// when no catalog is kept for the set.
+std::optional<SeekOutcome> RestoreBySeeking(Session& session, const QStringList& lines,
+                                            QList<bool>& used) {
+    // Tapes are counted from tape 1 of a numbered set, which the run has asked for.
+    if (session.CurrentTapeDescription.TapeNumber != 1 || session.LegacyTape)
+        return std::nullopt;
+    const std::optional<std::vector<RecordPlace>> places =
+        PlacesFromKeptCatalog(session, [&](const QByteArray& path) {
+            return SelectionFor(lines, path, used) != RestoreSelection::NotSelected;
+        });
+    if (!places)
+        return std::nullopt;
+    SeekOutcome outcome;
+    TapeHandlePtr handle = OpenTape(session);
+    if (!handle)
+        return outcome;
+    QList<bool> again(lines.size(), false);
+    OwnRecordWatch watch(session);
+    session.Stream.StartBlock(0); // nothing read yet: the first record is positioned to
+    outcome.Whole = true;
+    int tape = 1; // where the last record read ended
+    for (const RecordPlace& place : *places) {
+        PumpMessages(1);
+        if (session.CancelFlag || SkipsTheRest(session))
+            break;
+        if (!SeekRecord(session, handle, place, tape + place.TapeChanges)) {
+            outcome.Whole = session.CancelFlag;
+            if (!session.CancelFlag)
+                session.Protocol.AddProtocolLine(
+                    QStringLiteral("The catalog's place of %1 does not hold it: the set is read "
+                                   "from its start.")
+                        .arg(TapePathText(place.Path)));
+            break;
+        }
+        const QByteArray tapePath =
+            RestoreNextRecord(session, handle, watch, [&](const TapeFileHeader& header) {
+                return SelectionFor(lines, header.Path, again);
+            });
+        if (tapePath.isEmpty() || session.CancelFlag)
+            break;
+        ++outcome.Done;
+        tape = session.CurrentTapeDescription.TapeNumber;
+    }
+    watch.Finish();
+    session.Stream.LimitRunsTo(-1);
+    CloseTape(handle, 1);
+    RemoveBrokenWorkCopy(session);
+    return outcome;
+}
+
+// Reads the whole set from tape 1 on and restores what the lines select, passing over the first
+// `alreadyDone` selected records.
+void RestoreByWalking(Session& session, const QStringList& lines, QList<bool>& used,
+                      size_t alreadyDone) {
     TapeHandlePtr handle = OpenStreamAtFirstRecord(session);
     if (!handle)
         return;
     OwnRecordWatch watch(session);
-    QList<bool> used(lines.size(), false);
+    size_t passed = 0;
     for (;;) {
         PumpMessages(1);
-        // Only the data of selected files that may be written is read; the rest is passed over.
-        RestoreSelection selection = RestoreSelection::NotSelected;
-        RestorePlace place;
-        bool mayBeHeld = false;
         const QByteArray tapePath =
-            ReadNextRecord(session, handle, [&](const TapeFileHeader& header) {
-                watch.Next(header);
-                selection = watch.IsFiller(header) ? RestoreSelection::NotSelected
-                                                   : SelectionFor(lines, header.Path, used);
-                if (selection != RestoreSelection::Selected)
-                    return RecordSink::Skip();
-                place = RestorePlace::For(session.Settings.RestoreTarget, header.Path);
-                if (!place.Refusal().isEmpty())
-                    return RecordSink::Skip();
-                if (KeptByOverwriteNever(session, place)) {
-                    selection = RestoreSelection::NotSelected;
-                    return RecordSink::Skip();
+            RestoreNextRecord(session, handle, watch, [&](const TapeFileHeader& header) {
+                if (watch.IsFiller(header))
+                    return RestoreSelection::NotSelected;
+                const RestoreSelection selection = SelectionFor(lines, header.Path, used);
+                if (selection != RestoreSelection::NotSelected && passed < alreadyDone) {
+                    ++passed;
+                    return RestoreSelection::NotSelected;
                 }
-                // A plain record goes straight into a copy beside its destination, unless it may
-                // be the writer's own: that waits in the work directory until it is known.
-                mayBeHeld = OwnRecordWatch::MayBeHeld(header);
-                if (!header.Compressed && !mayBeHeld && place.StartCopy(header.Permissions))
-                    return RecordSink::Consumer(
-                        [&place](std::span<const char> piece) { place.WriteCopy(piece); });
-                return RecordSink::WorkFile(false);
+                return selection;
             });
-        ShowDisplays(session);
-        if (tapePath.isEmpty() || session.CancelFlag)
-            place.DropCopy(); // the partial copy of a read that was broken off
-        else if (selection == RestoreSelection::Selected && !place.Refusal().isEmpty())
-            ReportNotRestored(session, place.Refusal());
-        else if (selection == RestoreSelection::Selected && !mayBeHeld)
-            RestoreOneFile(session, tapePath, place);
-        else if (selection == RestoreSelection::Selected)
-            watch.Take(session.LastHeader, HeldRestore(session, tapePath, std::move(place)));
-        else if (selection == RestoreSelection::Refused)
-            ReportNotRestored(
-                session, QStringLiteral("Not restored, the path leads out of its directory: ") +
-                             TapePathText(tapePath));
-        PumpMessages(1);
         if (tapePath.isEmpty() || session.CancelFlag || SkipsTheRest(session))
             break;
     }
     watch.Finish();
     CloseTape(handle, 1);
     RemoveBrokenWorkCopy(session);
+}
+
+void RestoreFromTape(Session& session, const QStringList& lines) {
+    QList<bool> used(lines.size(), false);
+    const std::optional<SeekOutcome> sought = RestoreBySeeking(session, lines, used);
+    if (!sought || (!sought->Whole && !session.CancelFlag && !SkipsTheRest(session))) {
+        if (sought)
+            EnsureFirstTape(session);
+        if (!session.CancelFlag)
+            RestoreByWalking(session, lines, used, sought ? sought->Done : 0);
+    }
     if (!session.CancelFlag && !session.ReadFailed && !SkipsTheRest(session))
         ReportUnusedLines(session, lines, used);
 }

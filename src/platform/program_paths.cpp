@@ -8,6 +8,8 @@ ProgramPaths::ProgramPaths(const QString& programDirectory)
                            : programDirectory + QLatin1Char('/')),
       WorkDirectory(ProgramDirectory + QStringLiteral("worker/")),
       CatalogFilePath(WorkDirectory + QStringLiteral("orvane catalog.dat")),
+      KeptCatalogPath(ProgramDirectory + QStringLiteral("orvane kept catalog.dat")),
+      KeptCatalogSetPath(ProgramDirectory + QStringLiteral("orvane kept catalog.set")),
       TapeHeaderPath(WorkDirectory + QStringLiteral("header.tap")),
       SoftCompressionArchivePath(WorkDirectory + QStringLiteral("orvane_backup.zip")),
       JobFilePath(ProgramDirectory + QStringLiteral("jobs.job")),

@@ -11,6 +11,9 @@ struct ProgramPaths {
     QString ProgramDirectory;
     QString WorkDirectory;
     QString CatalogFilePath;
+    // The catalog of the last set written here, and the date of that set (see kept_catalog.h).
+    QString KeptCatalogPath;
+    QString KeptCatalogSetPath;
     QString TapeHeaderPath;
     QString SoftCompressionArchivePath;
     QString JobFilePath;

@@ -87,11 +87,14 @@ void ChangeTapeForWrite(TapeContext& ctx, TapeHandlePtr& handle) {
 }
 
 void ChangeTapeForRead(TapeContext& ctx, TapeHandlePtr& handle) {
+    ChangeTapeForRead(ctx, handle, ctx.CurrentTapeDescription.TapeNumber + 1);
+}
+
+void ChangeTapeForRead(TapeContext& ctx, TapeHandlePtr& handle, int expectedNumber) {
     CloseTape(handle, 1);
     const int number = ctx.CurrentTapeDescription.TapeNumber;
     ctx.Protocol.AddProtocolLine(ProtocolLog::Separator());
     ctx.Protocol.AddProtocolLine(TapeEventLine(number, " ejected !"));
-    const int expectedNumber = number + 1;
     const double expectedDate = ctx.CurrentTapeDescription.Date;
     ctx.CurrentTapeDescription.TapeNumber = uint8_t(std::min(expectedNumber, 255));
 

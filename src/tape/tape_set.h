@@ -13,5 +13,7 @@ constexpr int MaxTapesInSet = 254;
 void ChangeTapeForWrite(TapeContext& ctx, TapeHandlePtr& handle);
 // Asks for the next tape of the set until that tape is in, then goes on at block 1.
 void ChangeTapeForRead(TapeContext& ctx, TapeHandlePtr& handle);
+// The same for tape `tapeNumber` of the set, which a reader that jumps to a record asks for.
+void ChangeTapeForRead(TapeContext& ctx, TapeHandlePtr& handle, int tapeNumber);
 
 } // namespace orvane

@@ -1,3 +1,4 @@
+#include "archive/tape_records.h"
 #include "catalog_hand_tape.h"
 #include "jobs/backup_run.h"
 #include "jobs/catalog_load.h"
@@ -258,6 +259,96 @@ TEST_F(EndToEndTest, ACompressedRecordTooLargeForMemoryRestoresAndVerifies) {
     EXPECT_EQ(verified.VerifiedOk, 2);
     EXPECT_EQ(verified.VerifiedDefect, 0);
     EXPECT_FALSE(QFile::exists(m_session->Paths.SoftCompressionArchivePath));
+}
+
+// Many small files around one of 1 MiB.
+std::vector<SourceFile> SmallFilesAroundABigOne() {
+    std::vector<SourceFile> files;
+    for (int i = 0; i < 600; ++i)
+        files.push_back({QStringLiteral("d%1/f%2.txt").arg(i / 50).arg(i),
+                         QByteArray(1000 + (i * 37) % 3000, char('a' + i % 26))});
+    files.insert(files.begin() + 300, {"d6/big.bin", RandomBytes(1024 * 1024, 11)});
+    return files;
+}
+
+// With the catalog this program kept for the set, a restore of a few files goes straight to
+// them: it reads the file and a few blocks around it, not the set.
+TEST_F(EndToEndTest, OneFileOfManyIsReadFromItsPlaceAlone) {
+    SetUpLibrary(32768 * 1000);
+    const auto files = SmallFilesAroundABigOne();
+    MakeSource(files);
+    Backup(false);
+    const int64_t before = m_library->BytesRead();
+    Restore({m_source + "d6/big.bin", m_source + "d11/f599.txt"});
+    EXPECT_EQ(ReadAll(Restored("d6/big.bin")), files[300].Data);
+    EXPECT_EQ(ReadAll(Restored("d11/f599.txt")), files.back().Data);
+    EXPECT_EQ(FilesBelow(m_target + m_source.mid(1)).size(), 2);
+    const int64_t read = m_library->BytesRead() - before;
+    EXPECT_LE(read, 1024 * 1024 + 5 * 32768) << "bytes read from the cartridge";
+    EXPECT_FALSE(m_op.ProtocolLines.join("\n").contains("catalog's place"));
+}
+
+// Every place from the kept catalog is checked against the header found there; a place that
+// does not hold its record sends the restore back to walking the set, which still finds it.
+TEST_F(EndToEndTest, APlaceThatDoesNotHoldItsRecordFallsBackToTheWalk) {
+    SetUpLibrary(32768 * 1000);
+    const auto files = SmallFilesAroundABigOne();
+    MakeSource(files);
+    Backup(false);
+    QFile kept(m_session->Paths.KeptCatalogPath);
+    ASSERT_TRUE(kept.open(QIODevice::ReadWrite));
+    QByteArray catalog = kept.readAll();
+    const qsizetype big = catalog.indexOf(QFile::encodeName(m_source + "d6/big.bin") + '\0');
+    ASSERT_GT(big, 0);
+    // The end of the record before is the place of the big file: move it by a few bytes.
+    catalog[big - 17] = char(catalog[big - 17] + 7); // the path follows its length byte
+    ASSERT_TRUE(kept.seek(0));
+    kept.write(catalog);
+    kept.close();
+
+    Restore({m_source + "d0/f3.txt", m_source + "d6/big.bin"});
+    EXPECT_EQ(ReadAll(Restored("d0/f3.txt")), files[3].Data);
+    EXPECT_EQ(ReadAll(Restored("d6/big.bin")), files[300].Data);
+    EXPECT_EQ(FilesBelow(m_target + m_source.mid(1)).size(), 2);
+    EXPECT_TRUE(m_op.ProtocolLines.contains("The catalog's place of " + m_source +
+                                            "d6/big.bin does not hold it: the set is read from "
+                                            "its start."))
+        << m_op.ProtocolLines.join("\n").toStdString();
+    EXPECT_FALSE(m_session->CancelFlag);
+}
+
+// On a set of several tapes the restore asks for the tape the file lies on, and no other. (A
+// file longer than a whole tape hides a tape change from the catalog: the check of the header
+// then sends the restore to the walk, as above.)
+TEST_F(EndToEndTest, AJumpToAFileOnALaterTapeAsksForThatTape) {
+    SetUpLibrary(32768 * 30); // 19 data blocks a tape
+    std::vector<SourceFile> files;
+    for (int i = 0; i < 8; ++i)
+        files.push_back({QStringLiteral("part%1.bin").arg(i), RandomBytes(300000, 20 + i)});
+    MakeSource(files);
+    Backup(false);
+    const int lastTape = m_session->CurrentTapeDescription.TapeNumber;
+    ASSERT_GE(lastTape, 4);
+    // The last record written lies on the last tape or the one before.
+    QFile kept(m_session->Paths.KeptCatalogPath);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(kept.seek(kept.size() - 272));
+    const QByteArray last = CatalogRecord::Decode(kept.read(272).constData()).Path;
+    const QString relative = QFile::decodeName(last).mid(m_source.size());
+    m_op.TapeRequests.clear();
+
+    Restore({QFile::decodeName(last)});
+    const auto file = std::find_if(files.begin(), files.end(),
+                                   [&](const SourceFile& f) { return f.Relative == relative; });
+    ASSERT_NE(file, files.end()) << relative.toStdString();
+    EXPECT_EQ(ReadAll(Restored(relative)), file->Data);
+    std::vector<int> asked;
+    for (const TapeRequest& request : m_op.TapeRequests)
+        asked.push_back(request.TapeNumber);
+    ASSERT_EQ(asked.size(), 2u) << "tape 1, then the file's own";
+    EXPECT_EQ(asked.front(), 1);
+    EXPECT_GE(asked.back(), lastTape - 1);
+    EXPECT_FALSE(m_op.ProtocolLines.join("\n").contains("catalog's place"));
 }
 
 TEST_F(EndToEndTest, FastAndSequentialCatalogListTheSamePathsOnce) {
