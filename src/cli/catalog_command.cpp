@@ -3,6 +3,7 @@
 #include "jobs/catalog_paths.h"
 #include "jobs/restore_match.h"
 #include "jobs/session.h"
+#include "platform/path_bytes.h"
 #include "tape/tape_description_io.h"
 #include "terminal_operator.h"
 
@@ -42,16 +43,26 @@ int CatalogCommand(CommandEnvironment& env) {
     }
     if (!tree || tree->IsEmpty())
         return 1;
+    // The lines go out in pieces of some size: one write per path would cost more than the
+    // whole load for a catalog of millions.
     bool found = false;
+    QByteArray pending;
+    constexpr qsizetype PieceBytes = 1 << 16;
     tree->ForEachFilePath([&](const QByteArray& path) {
         if (!Selected(path, args))
             return;
         found = true;
         if (nulEnded)
-            env.Op.PrintBytes(path + '\0');
+            pending += path + '\0';
         else
-            env.Op.Print(TapePathText(path));
+            pending += DisplayPath(TapePathText(path)).toUtf8() + '\n';
+        if (pending.size() >= PieceBytes) {
+            env.Op.PrintBytes(pending);
+            pending.clear();
+        }
     });
+    if (!pending.isEmpty())
+        env.Op.PrintBytes(pending);
     if (!found) {
         env.Op.Err() << "orvane-cli: nothing on tape matches " << args.join(QLatin1Char(' '))
                      << Qt::endl;
