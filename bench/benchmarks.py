@@ -313,7 +313,7 @@ def main():
                        f"tar -b 64 -df {tar} -C {data}", small_mib, prepare="sync")
             shutil.rmtree(f"{data}/small", ignore_errors=True)
         if "seek" in args.cases:
-            many_small = 20000 if args.quick else 200000
+            many_small = 200000
             make_small(f"{data}/seek", many_small, 1000)
             sh(f"head -c 1M /dev/urandom > '{data}/seek/dir500/one.bin'")
             bench.fresh_library()

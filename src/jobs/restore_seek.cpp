@@ -80,13 +80,18 @@ PlacesFromKeptCatalog(Session& session, const std::function<bool(const QByteArra
                 return std::nullopt;
             // The tape changes inside a picked record are the reader's own.
             if (wanted(record.Path)) {
-                places.push_back({record.Path, changes, start, record.End});
+                places.push_back({record.Path, changes, start, record.End, record.End});
                 changes = 0;
             } else if (TapeByte(record.End) < TapeByte(start)) {
                 ++changes;
             }
             start = record.End;
         }
+    }
+    for (size_t i = places.size(); i-- > 1;) {
+        RecordPlace& before = places[i - 1];
+        if (places[i].TapeChanges == 0 && places[i].Start == before.End)
+            before.ReadTo = places[i].ReadTo;
     }
     return places;
 }
@@ -99,9 +104,9 @@ bool SeekRecord(Session& session, TapeHandlePtr& handle, const RecordPlace& plac
         if (!handle || session.CancelFlag)
             return false;
     }
-    // The record's last byte lies in the block before its end when the end starts a block.
+    // The last byte to read lies in the block before the end when the end starts a block.
     BlockStream& stream = session.Stream;
-    stream.LimitRunsTo(place.End.BlockCounter - (place.End.BlockOffset == 0 ? 1 : 0));
+    stream.LimitRunsTo(place.ReadTo.BlockCounter - (place.ReadTo.BlockOffset == 0 ? 1 : 0));
     // Where the reader stands, as the writer counts: the byte after the last one taken.
     const StreamPosition here{stream.Offset(), 0, stream.Counter() - 1};
     const int64_t ahead = TapeByte(place.Start) - TapeByte(here);

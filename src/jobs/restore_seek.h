@@ -21,6 +21,9 @@ struct RecordPlace {
     int TapeChanges = 0;
     StreamPosition Start;
     StreamPosition End;
+    // The end of the last of the picked records that follow this one without a gap: reading
+    // need not stop before it.
+    StreamPosition ReadTo;
 };
 
 // The records of the loaded set that `wanted` picks, in the order they were written, with their
