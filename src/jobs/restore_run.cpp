@@ -140,7 +140,7 @@ std::optional<SeekOutcome> RestoreBySeeking(Session& session, const QStringList&
     TapeHandlePtr handle = OpenTape(session);
     if (!handle)
         return outcome;
-    QList<bool> again(lines.size(), false);
+    QList<bool> again(lines.size(), false); // the lines' use is known from the catalog already
     OwnRecordWatch watch(session);
     session.Stream.StartBlock(0); // nothing read yet: the first record is positioned to
     outcome.Whole = true;
