@@ -7,6 +7,8 @@
 #include "tape/tape_description_io.h"
 #include "terminal_operator.h"
 
+#include <algorithm>
+
 namespace orvane::cli {
 
 namespace {
@@ -18,6 +20,11 @@ bool Selected(const QByteArray& path, const QStringList& selections) {
         if (MatchRestoreLine(path, selection) != RestoreSelection::NotSelected)
             return true;
     return false;
+}
+
+// Printable ASCII shows as its own bytes, whatever the form of the path.
+bool ShowsAsItsBytes(QByteArrayView path) {
+    return std::all_of(path.begin(), path.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
 }
 
 } // namespace
@@ -53,9 +60,11 @@ int CatalogCommand(CommandEnvironment& env) {
             return;
         found = true;
         if (nulEnded)
-            pending += path + '\0';
+            pending.append(path).append('\0');
+        else if (ShowsAsItsBytes(path))
+            pending.append(path).append('\n');
         else
-            pending += DisplayPath(TapePathText(path)).toUtf8() + '\n';
+            pending.append(DisplayPath(TapePathText(path)).toUtf8()).append('\n');
         if (pending.size() >= PieceBytes) {
             env.Op.PrintBytes(pending);
             pending.clear();

@@ -272,8 +272,9 @@ void CatalogTree::ForEachFilePath(const std::function<void(const QByteArray&)>& 
             }
             const uint32_t item = Child(node, next++);
             if (NodeKind(item) == Kind::File) {
-                file = prefix;
-                visit(file.append(Name(item)));
+                file.resize(0); // keeps its room: no allocation per path
+                file.append(prefix).append(Name(item));
+                visit(file);
             } else {
                 prefix += Name(item);
                 prefix += separator;
