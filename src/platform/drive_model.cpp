@@ -1,6 +1,5 @@
 #include "drive_model.h"
 
-#include <QByteArray>
 #include <QtGlobal>
 #include <thread>
 
