@@ -140,6 +140,8 @@ std::optional<SeekOutcome> RestoreBySeeking(Session& session, const QStringList&
     TapeHandlePtr handle = OpenTape(session);
     if (!handle)
         return outcome;
+    // The window gets its turn now, as the walk gives it while the tape rewinds.
+    DrainMessages();
     QList<bool> again(lines.size(), false); // the lines' use is known from the catalog already
     OwnRecordWatch watch(session);
     session.Stream.StartBlock(0); // nothing read yet: the first record is positioned to
