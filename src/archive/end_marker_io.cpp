@@ -5,6 +5,7 @@
 #include "platform/operator_interface.h"
 #include "platform/protocol_log.h"
 #include "platform/result_code.h"
+#include "tape/block_stream.h"
 #include "tape/end_marker.h"
 #include "tape/tape_access.h"
 #include "tape/tape_description_io.h"
@@ -86,6 +87,8 @@ bool WriteEndMarker(ArchiveContext& ctx, const StreamPosition& catalogStart) {
     TapeHandlePtr handle = OpenTape(ctx);
     PumpMessages(10);
     bool written = false;
+    // Blocks still waiting in the run go first: the drive stands where they belong.
+    FlushStreamRun(ctx, handle);
     if (handle) {
         const auto writeBlock = [&ctx, &handle] {
             const ResultCode code = handle->WriteBlock(ctx.Stream.Block().Data(), TapeBlockSize);

@@ -4,8 +4,11 @@
 #include "jobs/catalog_paths.h"
 #include "jobs/restore_match.h"
 #include "jobs/session.h"
+#include "platform/path_bytes.h"
 #include "tape/tape_description_io.h"
 #include "terminal_operator.h"
+
+#include <algorithm>
 
 namespace orvane::cli {
 
@@ -18,6 +21,11 @@ bool Selected(const QByteArray& path, const QStringList& selections) {
         if (MatchRestoreLine(path, selection) != RestoreSelection::NotSelected)
             return true;
     return false;
+}
+
+// Printable ASCII shows as its own bytes, whatever the form of the path.
+bool ShowsAsItsBytes(QByteArrayView path) {
+    return std::all_of(path.begin(), path.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
 }
 
 } // namespace
@@ -49,22 +57,41 @@ int CatalogCommand(CommandEnvironment& env) {
     }
     if (!tree || tree->IsEmpty())
         return 1;
+    // The lines go out in pieces of some size: one write per path would cost more than the
+    // whole load for a catalog of millions.
     bool found = false;
     const SetMetadata* metadata = tree->Metadata();
-    for (const QByteArray& path : tree->FilePaths(verbose)) {
-        if (!Selected(path, args))
-            continue;
-        found = true;
-        if (nulEnded) {
-            env.Op.PrintBytes(path + '\0');
-        } else if (verbose) {
-            const QByteArray own = path.endsWith('/') && path.size() > 1 ? path.chopped(1) : path;
-            env.Op.Print(
-                CatalogEntryLine(own, metadata ? metadata->Find(own) : nullptr, sequential));
-        } else {
-            env.Op.Print(TapePathText(path));
-        }
-    }
+    QByteArray pending;
+    constexpr qsizetype PieceBytes = 1 << 16;
+    tree->ForEachFilePath(
+        [&](const QByteArray& path) {
+            if (!Selected(path, args))
+                return;
+            found = true;
+            if (nulEnded) {
+                pending.append(path).append('\0');
+            } else if (verbose) {
+                const QByteArray own =
+                    path.endsWith('/') && path.size() > 1 ? path.chopped(1) : path;
+                pending
+                    .append(
+                        DisplayPath(CatalogEntryLine(own, metadata ? metadata->Find(own) : nullptr,
+                                                     sequential))
+                            .toUtf8())
+                    .append('\n');
+            } else if (ShowsAsItsBytes(path)) {
+                pending.append(path).append('\n');
+            } else {
+                pending.append(DisplayPath(TapePathText(path)).toUtf8()).append('\n');
+            }
+            if (pending.size() >= PieceBytes) {
+                env.Op.PrintBytes(pending);
+                pending.clear();
+            }
+        },
+        verbose);
+    if (!pending.isEmpty())
+        env.Op.PrintBytes(pending);
     if (!found) {
         env.Op.Err() << "orvane-cli: nothing on tape matches " << args.join(QLatin1Char(' '))
                      << Qt::endl;

@@ -37,8 +37,8 @@ void ShowFiles(Session& session, int64_t files) {
 // is no record.
 class CatalogRecordDecoder {
 public:
-    CatalogRecordDecoder(Session& session, std::vector<QByteArray>& list)
-        : m_session(session), m_list(list) {}
+    CatalogRecordDecoder(Session& session, CatalogTreeBuilder& tree)
+        : m_session(session), m_tree(tree) {}
 
     void Feed(std::span<const char> bytes) {
         while (!bytes.empty()) {
@@ -62,29 +62,31 @@ public:
 
 private:
     void Take(const char* record) {
-        QByteArray path = CatalogRecord::Decode(record).Path;
+        // The path of a record: its length byte, then its bytes.
+        const QByteArrayView path(record + 1, uint8_t(record[0]));
         // The catalog lists users' files only, whatever their names.
         if (path.isEmpty())
             return;
         if (++m_files % 100 == 0) {
             ShowFiles(m_session, m_files);
-            m_session.Op.SetStatus(TapePathText(path));
+            if (m_files % 10000 == 0)
+                m_session.Op.SetStatus(TapePathText(path.toByteArray()));
             PumpMessages(1);
         }
-        m_list.push_back(std::move(path));
+        m_tree.Add(path);
     }
 
     Session& m_session;
-    std::vector<QByteArray>& m_list;
+    CatalogTreeBuilder& m_tree;
     QByteArray m_partial;
     int64_t m_files = 0;
 };
 
-void ReadCatalogFile(Session& session, const QString& catalogFile, std::vector<QByteArray>& list) {
+void ReadCatalogFile(Session& session, const QString& catalogFile, CatalogTreeBuilder& tree) {
     QFile file(catalogFile);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return;
-    CatalogRecordDecoder decoder(session, list);
+    CatalogRecordDecoder decoder(session, tree);
     std::vector<char> chunk(1024 * CatalogRecord::Size);
     qint64 n = 0;
     while ((n = file.read(chunk.data(), qint64(chunk.size()))) > 0)
@@ -126,21 +128,28 @@ std::shared_ptr<const CatalogTree> load_catalog(Session& session, bool fast,
     SetBlockSize(session);
     SetBusyCursor(session);
 
-    std::vector<QByteArray> list;
+    auto builder = std::make_unique<CatalogTreeBuilder>();
     auto metadata = std::make_shared<SetMetadata>();
     PumpMessages(10);
     SetRestoreList(session, {});
-    if (fast)
-        LoadCatalogFast(session, list, *metadata);
-    else
-        ScanCatalogSequential(session, list, *metadata);
+    const bool loaded = fast ? LoadCatalogFast(session, *builder, *metadata)
+                             : ScanCatalogSequential(session, *builder, *metadata);
 
     SetRestoreList(session, {});
     op.SetStatus(QStringLiteral("Calculating Filetree"));
     PumpMessages(10);
-    auto tree = std::make_shared<const CatalogTree>(CatalogTree::Build(
-        list, metadata->IsEmpty() ? nullptr : std::shared_ptr<const SetMetadata>(metadata)));
-    list = {};
+    std::shared_ptr<const CatalogTree> tree;
+    if (loaded) {
+        if (!metadata->IsEmpty())
+            CatalogTree::AddMetadataEntries(*builder, *metadata);
+        CatalogTree built = builder->Finish();
+        if (!metadata->IsEmpty())
+            built.KeepMetadata(std::move(metadata));
+        tree = std::make_shared<const CatalogTree>(std::move(built));
+    } else {
+        tree = std::make_shared<const CatalogTree>(CatalogTree::Build({}));
+    }
+    builder.reset();
     PumpMessages(10);
     for (const QByteArray& path : tree->UnplacedPaths())
         session.Protocol.AddProtocolLine(QStringLiteral("Not shown in the catalog tree: ") +
@@ -162,7 +171,7 @@ std::shared_ptr<const CatalogTree> load_catalog(Session& session, bool fast,
     return tree;
 }
 
-void LoadCatalogFast(Session& session, std::vector<QByteArray>& list, SetMetadata& metadata) {
+bool LoadCatalogFast(Session& session, CatalogTreeBuilder& tree, SetMetadata& metadata) {
     session.Op.SetStatus(QStringLiteral("Reading Catalog"));
     PumpMessages(1);
     if (!session.CancelFlag)
@@ -182,10 +191,9 @@ void LoadCatalogFast(Session& session, std::vector<QByteArray>& list, SetMetadat
     // A plain catalog is decoded as it streams off the tape; a compressed one is unpacked in the
     // work directory first.
     QByteArray path;
-    CatalogRecordDecoder decoder(session, list);
+    CatalogRecordDecoder decoder(session, tree);
     bool streamed = false;
     if (!session.CancelFlag) {
-        list.clear();
         TapeHandlePtr handle = OpenTape(session);
         if (handle) {
             PumpMessages(1);
@@ -212,30 +220,28 @@ void LoadCatalogFast(Session& session, std::vector<QByteArray>& list, SetMetadat
             PumpMessages(1);
         }
     }
-    if (path.isEmpty()) {
-        list.clear();
-        return;
-    }
+    if (path.isEmpty())
+        return false;
     if (streamed) {
         decoder.Finish();
     } else if (FileNamePart(path) == CatalogFileName) {
         const QString extracted = WorkFileFor(session, path);
-        ReadCatalogFile(session, extracted, list);
+        ReadCatalogFile(session, extracted, tree);
         QFile::remove(extracted);
     }
+    return true;
 }
 
-void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list, SetMetadata& metadata) {
+bool ScanCatalogSequential(Session& session, CatalogTreeBuilder& tree, SetMetadata& metadata) {
     ShowFiles(session, 0);
     session.Counters.SourceBytes = 0;
     session.Counters.TapeBytes = 0;
     EnsureFirstTape(session);
     if (session.CancelFlag)
-        return;
+        return true;
     TapeHandlePtr handle = OpenStreamAtFirstRecord(session);
     if (!handle)
-        return;
-    list.clear();
+        return true;
     PumpMessages(1);
     int64_t files = 0;
     OwnRecordWatch watch(session);
@@ -256,12 +262,12 @@ void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list, SetM
             collector.Finish();
         if (filler || metadataRecord)
             continue;
-        const auto listed = [&session, &list, &files, path] {
+        const auto listed = [&session, &tree, &files, path] {
             const QString text = TapePathText(path);
             AppendRestoreListLine(session, text);
             session.Op.ShowCatalogProgress({.TapeMiB = session.Counters.TapeBytes / Megabyte});
             ShowFiles(session, ++files);
-            list.push_back(path);
+            tree.Add(path);
             session.Op.SetStatus(text);
             PumpMessages(1);
         };
@@ -273,6 +279,7 @@ void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list, SetM
     CloseTape(handle, 1);
     PumpMessages(1);
     metadata = collector.Metadata();
+    return true;
 }
 
 } // namespace orvane

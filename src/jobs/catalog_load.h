@@ -26,10 +26,11 @@ std::shared_ptr<const CatalogTree> LoadCatalogSequential(Session& session,
 std::shared_ptr<const CatalogTree> load_catalog(Session& session, bool fast,
                                                 CatalogTreeModel* view = nullptr);
 
-// The two ways of filling the list of tape paths (the list only: no tree, no busy mode). Records of
-// the tape itself (the catalog file, the filler, the metadata record) are never listed; the set's
-// entry metadata goes to `metadata`, which stays empty for a set written without.
-void LoadCatalogFast(Session& session, std::vector<QByteArray>& list, SetMetadata& metadata);
-void ScanCatalogSequential(Session& session, std::vector<QByteArray>& list, SetMetadata& metadata);
+// The two ways of feeding the tape paths to a tree (the paths only: no busy mode). Records of
+// the tape itself (the catalog file, the filler, the metadata record) are never given; the set's
+// entry metadata goes to `metadata`, which stays empty for a set written without. False when the
+// load failed: what was given then lists nothing.
+bool LoadCatalogFast(Session& session, CatalogTreeBuilder& tree, SetMetadata& metadata);
+bool ScanCatalogSequential(Session& session, CatalogTreeBuilder& tree, SetMetadata& metadata);
 
 } // namespace orvane

@@ -32,38 +32,39 @@ bool NameLess(QByteArrayView a, QByteArrayView b) {
 } // namespace
 
 // Collects the directories of the paths in a hash index (one lookup per path, no limit on
-// their number), then lays the tree out breadth first so that siblings lie together. The
-// names stay views into the given paths until they are copied into the tree's buffer.
-class CatalogTreeBuilder {
+// their number), then lays the tree out breadth first so that siblings lie together. The paths
+// come one by one and need not outlive the call: file names are copied into one byte buffer,
+// directory names live in the keys of the index.
+class CatalogTreeBuilder::Parts {
 public:
-    explicit CatalogTreeBuilder(CatalogTree& tree) : m_tree(tree) {}
-
-    // A directory (its path without the closing separator) that is shown even when empty.
-    void AddDirectory(const QByteArray& key) {
+    // A directory (its path with the closing separator) that is shown even when empty.
+    void AddDirectory(QByteArrayView key) {
         const TapePathForm form = PathForm(key);
         if (form != TapePathForm::Other)
             DirFor(key, form);
     }
 
-    void Add(const QByteArray& path) {
+    void Add(QByteArrayView path) {
         const TapePathForm form = PathForm(path);
         if (form == TapePathForm::Other) {
-            m_tree.m_unplaced.push_back(path);
+            m_tree.m_unplaced.push_back(path.toByteArray());
             return;
         }
         const qsizetype cut = path.lastIndexOf(PathSeparator(form));
         if (cut + 1 == path.size()) {
-            m_tree.m_unplaced.push_back(path);
+            m_tree.m_unplaced.push_back(path.toByteArray());
             return;
         }
-        const QByteArrayView key = QByteArrayView(path).first(cut + 1);
-        const uint32_t dir = key == m_lastKey ? m_lastDir : DirFor(key, form);
-        m_lastKey = key;
+        const QByteArrayView key = path.first(cut + 1);
+        const uint32_t dir = View(key) == m_lastKey ? m_lastDir : DirFor(key, form);
+        m_lastKey.assign(View(key));
         m_lastDir = dir;
-        m_dirs[dir].Files.push_back(QByteArrayView(path).sliced(cut + 1));
+        const QByteArrayView name = path.sliced(cut + 1);
+        m_dirs[dir].Files.push_back({m_fileNames.size(), uint16_t(name.size())});
+        m_fileNames.append(View(name));
     }
 
-    void Finish() {
+    CatalogTree Finish() {
         CatalogTree& tree = m_tree;
         std::sort(m_roots.begin(), m_roots.end(), [this](uint32_t a, uint32_t b) {
             return NameLess(m_dirs[a].Name, m_dirs[b].Name);
@@ -75,23 +76,27 @@ public:
             Append(CatalogTree::Kind::Root, CatalogTree::NoNode, m_dirs[root].Name);
         }
         tree.m_rootCount = uint32_t(m_roots.size());
+        std::vector<QByteArrayView> files;
         for (size_t i = 0; i < queue.size(); ++i) {
             const auto [node, dirIndex] = queue[i];
             Dir& dir = m_dirs[dirIndex];
             std::sort(dir.Subdirs.begin(), dir.Subdirs.end(), [this](uint32_t a, uint32_t b) {
                 return NameLess(m_dirs[a].Name, m_dirs[b].Name);
             });
-            std::sort(dir.Files.begin(), dir.Files.end(), NameLess);
-            dir.Files.erase(std::unique(dir.Files.begin(), dir.Files.end()), dir.Files.end());
+            files.clear();
+            for (const FileName& file : dir.Files)
+                files.emplace_back(m_fileNames.data() + file.Offset, file.Length);
+            std::sort(files.begin(), files.end(), NameLess);
+            files.erase(std::unique(files.begin(), files.end()), files.end());
 
             const uint32_t first = uint32_t(tree.m_nodes.size());
             for (const uint32_t sub : dir.Subdirs) {
                 queue.emplace_back(uint32_t(tree.m_nodes.size()), sub);
                 Append(CatalogTree::Kind::Directory, node, m_dirs[sub].Name);
             }
-            for (const QByteArrayView file : dir.Files)
+            for (const QByteArrayView file : files)
                 Append(CatalogTree::Kind::File, node, file);
-            tree.m_fileCount += uint32_t(dir.Files.size());
+            tree.m_fileCount += uint32_t(files.size());
             tree.m_nodes[node].FirstChild = first;
             tree.m_nodes[node].ChildCount = uint32_t(tree.m_nodes.size()) - first;
             dir.Subdirs = {};
@@ -99,13 +104,18 @@ public:
         }
         tree.m_nodes.shrink_to_fit();
         tree.m_names.squeeze();
+        return std::move(m_tree);
     }
 
 private:
+    struct FileName {
+        size_t Offset;
+        uint16_t Length;
+    };
     struct Dir {
-        QByteArrayView Name;
+        QByteArrayView Name; // in the directory's key in the index
         std::vector<uint32_t> Subdirs;
-        std::vector<QByteArrayView> Files;
+        std::vector<FileName> Files;
     };
 
     // The directory whose key (its path with the closing separator) is given, created with
@@ -116,8 +126,13 @@ private:
         const char separator = PathSeparator(form);
         uint32_t id = 0;
         std::string canonical;
-        if (key.size() <= RootLength(form)) {
-            id = NewDir(form == TapePathForm::Linux ? key.first(1) : key.first(2));
+        qsizetype nameLength = 0;
+        bool created = false;
+        const bool root = key.size() <= RootLength(form);
+        if (root) {
+            nameLength = form == TapePathForm::Linux ? 1 : 2;
+            id = NewDir();
+            created = true;
             m_roots.push_back(id);
             canonical = View(key);
         } else {
@@ -128,10 +143,12 @@ private:
                 return m_index.emplace(View(key), parent).first->second;
             canonical = *m_canonical[parent];
             canonical.append(View(component)).push_back(separator);
+            nameLength = component.size();
             if (const auto found = m_index.find(canonical); found != m_index.end()) {
                 id = found->second;
             } else {
-                id = NewDir(component);
+                id = NewDir();
+                created = true;
                 m_dirs[parent].Subdirs.push_back(id);
             }
         }
@@ -140,13 +157,19 @@ private:
             m_canonical.resize(id + 1);
         if (!m_canonical[id])
             m_canonical[id] = &entry->first;
+        if (created) {
+            // A root's name starts its key; any other's ends it, before the separator.
+            const std::string& owned = *m_canonical[id];
+            const size_t at = root ? 0 : owned.size() - 1 - size_t(nameLength);
+            m_dirs[id].Name = QByteArrayView(owned.data() + at, nameLength);
+        }
         if (entry->first != View(key))
             m_index.emplace(View(key), id);
         return id;
     }
 
-    uint32_t NewDir(QByteArrayView name) {
-        m_dirs.push_back(Dir{name, {}, {}});
+    uint32_t NewDir() {
+        m_dirs.push_back(Dir{{}, {}, {}});
         return uint32_t(m_dirs.size() - 1);
     }
 
@@ -157,46 +180,64 @@ private:
         tree.m_names.append(name);
     }
 
-    CatalogTree& m_tree;
+    CatalogTree m_tree;
     std::vector<Dir> m_dirs;
     std::vector<uint32_t> m_roots;
     std::unordered_map<std::string, uint32_t, KeyHash, std::equal_to<>> m_index;
     // The key without doubled separators of each directory, owned by the index.
     std::vector<const std::string*> m_canonical;
-    QByteArrayView m_lastKey;
+    std::string m_fileNames;
+    std::string m_lastKey;
     uint32_t m_lastDir = 0;
 };
 
+CatalogTreeBuilder::CatalogTreeBuilder() : m_parts(std::make_unique<Parts>()) {}
+
+CatalogTreeBuilder::~CatalogTreeBuilder() = default;
+
+void CatalogTreeBuilder::Add(QByteArrayView path) {
+    m_parts->Add(path);
+}
+
+void CatalogTreeBuilder::AddDirectory(QByteArrayView key) {
+    m_parts->AddDirectory(key);
+}
+
+CatalogTree CatalogTreeBuilder::Finish() {
+    return m_parts->Finish();
+}
+
 CatalogTree CatalogTree::Build(const std::vector<QByteArray>& paths) {
-    CatalogTree tree;
-    CatalogTreeBuilder builder(tree);
+    CatalogTreeBuilder builder;
     for (const QByteArray& path : paths)
         builder.Add(path);
-    builder.Finish();
-    return tree;
+    return builder.Finish();
 }
 
 CatalogTree CatalogTree::Build(const std::vector<QByteArray>& paths,
                                std::shared_ptr<const SetMetadata> metadata) {
     if (!metadata)
         return Build(paths);
-    CatalogTree tree;
-    CatalogTreeBuilder builder(tree);
-    // The builder keeps views of its paths until it finishes.
-    std::vector<QByteArray> directoryKeys;
+    CatalogTreeBuilder builder;
     for (const QByteArray& path : paths)
         builder.Add(path);
-    for (const EntryMetadata& entry : metadata->Entries()) {
+    AddMetadataEntries(builder, *metadata);
+    CatalogTree tree = builder.Finish();
+    tree.m_metadata = std::move(metadata);
+    return tree;
+}
+
+void CatalogTree::AddMetadataEntries(CatalogTreeBuilder& builder, const SetMetadata& metadata) {
+    for (const EntryMetadata& entry : metadata.Entries()) {
         if (entry.Kind == EntryMetadata::Type::Directory)
-            directoryKeys.push_back(entry.Path + PathSeparator(PathForm(entry.Path)));
+            builder.AddDirectory(entry.Path + PathSeparator(PathForm(entry.Path)));
         else if (entry.Kind != EntryMetadata::Type::File)
             builder.Add(entry.Path);
     }
-    for (const QByteArray& key : directoryKeys)
-        builder.AddDirectory(key);
-    builder.Finish();
-    tree.m_metadata = std::move(metadata);
-    return tree;
+}
+
+void CatalogTree::KeepMetadata(std::shared_ptr<const SetMetadata> metadata) {
+    m_metadata = std::move(metadata);
 }
 
 const EntryMetadata* CatalogTree::MetadataOf(uint32_t node) const {
@@ -253,6 +294,14 @@ QString CatalogTree::RestoreLine(uint32_t node) const {
 std::vector<QByteArray> CatalogTree::FilePaths(bool emptyDirectories) const {
     std::vector<QByteArray> result;
     result.reserve(m_fileCount);
+    ForEachFilePath([&result](const QByteArray& path) { result.push_back(path); },
+                    emptyDirectories);
+    return result;
+}
+
+void CatalogTree::ForEachFilePath(const std::function<void(const QByteArray&)>& visit,
+                                  bool emptyDirectories) const {
+    QByteArray file;
     // Depth first with an explicit stack: (node, next child row).
     std::vector<std::pair<uint32_t, uint32_t>> stack;
     for (uint32_t root = 0; root < m_rootCount; ++root) {
@@ -271,19 +320,19 @@ std::vector<QByteArray> CatalogTree::FilePaths(bool emptyDirectories) const {
             }
             const uint32_t item = Child(node, next++);
             if (NodeKind(item) == Kind::File) {
-                QByteArray file = prefix;
-                result.push_back(file.append(Name(item)));
+                file.resize(0); // keeps its room: no allocation per path
+                file.append(prefix).append(Name(item));
+                visit(file);
             } else {
                 prefix += Name(item);
                 prefix += separator;
-                if (emptyDirectories && ChildCount(item) == 0)
-                    result.push_back(prefix);
                 prefixLengths.push_back(prefix.size());
+                if (emptyDirectories && ChildCount(item) == 0)
+                    visit(prefix);
                 stack.emplace_back(item, 0);
             }
         }
     }
-    return result;
 }
 
 } // namespace orvane

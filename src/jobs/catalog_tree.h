@@ -6,10 +6,13 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace orvane {
+
+class CatalogTreeBuilder;
 
 // The directory tree of a catalog: one root per root of the paths ("/" for Linux paths, "c:"
 // and so on for drive-letter paths), a node per directory, a leaf per file. Within a directory
@@ -33,6 +36,9 @@ public:
     // its directories nodes even when nothing lies in them, and the tree keeps it for details.
     static CatalogTree Build(const std::vector<QByteArray>& paths,
                              std::shared_ptr<const SetMetadata> metadata);
+    // What the metadata adds to a tree built path by path, and the metadata kept for details.
+    static void AddMetadataEntries(CatalogTreeBuilder& builder, const SetMetadata& metadata);
+    void KeepMetadata(std::shared_ptr<const SetMetadata> metadata);
     // The set's entry metadata; null for a set written without.
     const SetMetadata* Metadata() const { return m_metadata.get(); }
     // The metadata of a node's path, when the set has it.
@@ -64,6 +70,9 @@ public:
     // Every file's full path, in the order the tree shows them (depth first); with
     // `emptyDirectories` also each directory without children, its path ending in the separator.
     std::vector<QByteArray> FilePaths(bool emptyDirectories = false) const;
+    // The same one by one, without a list of them all.
+    void ForEachFilePath(const std::function<void(const QByteArray&)>& visit,
+                         bool emptyDirectories = false) const;
     const std::vector<QByteArray>& UnplacedPaths() const { return m_unplaced; }
 
 private:
@@ -83,6 +92,26 @@ private:
     uint32_t m_fileCount = 0;
     std::vector<QByteArray> m_unplaced;
     std::shared_ptr<const SetMetadata> m_metadata;
+};
+
+// Builds a catalog tree from paths given one by one, in any order and with duplicates, so that
+// a catalog of millions of files needs no list of them first.
+class CatalogTreeBuilder {
+public:
+    CatalogTreeBuilder();
+    ~CatalogTreeBuilder();
+    CatalogTreeBuilder(const CatalogTreeBuilder&) = delete;
+    CatalogTreeBuilder& operator=(const CatalogTreeBuilder&) = delete;
+
+    void Add(QByteArrayView path);
+    // A directory (its path with the closing separator) shown even when nothing lies in it.
+    void AddDirectory(QByteArrayView key);
+    // The tree of every path added; the builder is used up.
+    CatalogTree Finish();
+
+private:
+    class Parts;
+    std::unique_ptr<Parts> m_parts;
 };
 
 } // namespace orvane

@@ -90,6 +90,8 @@ public:
 
     ResultCode ReadBlock(char* buffer, uint32_t length) override;
     ResultCode WriteBlock(const char* buffer, uint32_t length) override;
+    ResultCode ReadBlocks(char* buffer, uint32_t count, uint32_t& done) override;
+    ResultCode WriteBlocks(const char* buffer, uint32_t count, uint32_t& done) override;
     ResultCode SetPosition(uint32_t method, uint32_t partition, int64_t offset) override;
     ResultCode GetPosition(uint32_t type, uint32_t& partition, int64_t& offset) override;
     ResultCode Prepare(uint32_t operation) override;
@@ -111,6 +113,10 @@ private:
     ResultCode WriteRefusal(int error);
     ResultCode PositionFailure(int error, short op);
     bool MediumWriteProtected();
+    // The answer of a read that moved `done` bytes of a `length` request (-1: errno tells).
+    ResultCode ReadAnswer(ssize_t done, uint32_t length, bool afterFilemark);
+    // True when the driver is in fixed-block mode with our block size.
+    bool FixedBlocks();
 
     bool ScsiRead(const std::vector<uint8_t>& command, std::vector<uint8_t>& data);
     std::optional<std::vector<uint8_t>> ModePage(uint8_t page);
@@ -121,6 +127,7 @@ private:
     int m_fd;
     bool m_protectedAtOpen;
     bool m_lastReadWasFilemark = false;
+    std::optional<bool> m_fixedBlocks;
 };
 
 int StTapeHandle::Operation(short op, int count) {
@@ -197,6 +204,70 @@ ResultCode StTapeHandle::ReadBlock(char* buffer, uint32_t length) {
     const bool afterFilemark = m_lastReadWasFilemark;
     m_lastReadWasFilemark = false;
     const ssize_t done = Uninterrupted([&] { return m_calls->Read(m_fd, buffer, length); });
+    return ReadAnswer(done, length, afterFilemark);
+}
+
+bool StTapeHandle::FixedBlocks() {
+    if (!m_fixedBlocks) {
+        mtget drive;
+        m_fixedBlocks = Status(drive) == 0 && ((drive.mt_dsreg & MT_ST_BLKSIZE_MASK) >>
+                                               MT_ST_BLKSIZE_SHIFT) == long(TapeBlockSize);
+    }
+    return *m_fixedBlocks;
+}
+
+// In fixed-block mode one read or write of n blocks moves n blocks. In variable-block mode
+// it would move one block of n times the size, so there every block is a command of its own.
+ResultCode StTapeHandle::ReadBlocks(char* buffer, uint32_t count, uint32_t& done) {
+    done = 0;
+    if (count <= 1 || !FixedBlocks())
+        return TapeHandle::ReadBlocks(buffer, count, done);
+    mtpos start{};
+    const bool startKnown =
+        Uninterrupted([&] { return m_calls->Ioctl(m_fd, MTIOCPOS, &start); }) == 0;
+    const bool afterFilemark = m_lastReadWasFilemark;
+    m_lastReadWasFilemark = false;
+    const size_t length = size_t(count) * TapeBlockSize;
+    const ssize_t got = Uninterrupted([&] { return m_calls->Read(m_fd, buffer, length); });
+    // st stops a run at a filemark or the end of the data and hands out the blocks before it;
+    // the next read then meets the mark.
+    if (got > 0 && got % ssize_t(TapeBlockSize) == 0) {
+        done = uint32_t(got / ssize_t(TapeBlockSize));
+        return ResultCode::Success;
+    }
+    const ResultCode code = ReadAnswer(got, uint32_t(length), afterFilemark);
+    // A medium error loses the whole run, good blocks before the bad one included: they are
+    // read again one by one from the run's start, so that the failure is met at its block.
+    const bool hardError = got < 0 && code != ResultCode::NoDataDetected &&
+                           code != ResultCode::EndOfMedia && code != ResultCode::NoMediaInDrive &&
+                           code != ResultCode::InvalidBlockLength;
+    if (hardError && startKnown && start.mt_blkno >= 0 &&
+        Operation(MTSEEK, int(start.mt_blkno)) == 0)
+        return TapeHandle::ReadBlocks(buffer, count, done);
+    return code;
+}
+
+ResultCode StTapeHandle::WriteBlocks(const char* buffer, uint32_t count, uint32_t& done) {
+    done = 0;
+    if (count <= 1 || !FixedBlocks())
+        return TapeHandle::WriteBlocks(buffer, count, done);
+    const size_t length = size_t(count) * TapeBlockSize;
+    const ssize_t put = Uninterrupted([&] { return m_calls->Write(m_fd, buffer, length); });
+    if (put == ssize_t(length)) {
+        done = count;
+        return ResultCode::Success;
+    }
+    if (put >= 0) { // the medium ends inside the run: the blocks before are on it
+        done = uint32_t(put / ssize_t(TapeBlockSize));
+        return ResultCode::EndOfMedia;
+    }
+    const int error = errno;
+    if (error == EINVAL)
+        return ResultCode::InvalidBlockLength;
+    return WriteRefusal(error);
+}
+
+ResultCode StTapeHandle::ReadAnswer(ssize_t done, uint32_t length, bool afterFilemark) {
     if (done == ssize_t(length))
         return ResultCode::Success;
     if (done > 0) // a block of another size: this tape was not written in our blocks
@@ -301,6 +372,7 @@ ResultCode StTapeHandle::GetPosition(uint32_t type, uint32_t& partition, int64_t
 }
 
 ResultCode StTapeHandle::Prepare(uint32_t operationCode) {
+    m_fixedBlocks.reset(); // another cartridge may come with another block size
     short op = MTNOP;
     switch (operationCode) {
     case TapePrepareOperation::Load:
@@ -470,6 +542,7 @@ QString StTapeHandle::TakeUnknownValuesReason() {
 ResultCode StTapeHandle::SetMediaBlockSize(uint32_t blockSize) {
     if (blockSize > MT_ST_BLKSIZE_MASK)
         return ResultCode::InvalidBlockLength;
+    m_fixedBlocks.reset();
     if (const int error = Operation(MTSETBLK, int(blockSize)); error != 0)
         return error == EINVAL ? ResultCode::InvalidBlockLength : TapeCondition(error);
     return ResultCode::Success;

@@ -88,6 +88,15 @@ public:
     virtual ResultCode ReadBlock(char* buffer, uint32_t length) = 0;
     virtual ResultCode WriteBlock(const char* buffer, uint32_t length) = 0;
 
+    // Transfers a run of up to `count` blocks of TapeBlockSize from the current position, in
+    // one command where the drive can. `done` tells how many blocks moved whole; the answer
+    // belongs to the block after them. A run may also end early with Success (a drive that
+    // stopped at a filemark): the next call then answers for that block. The drive stands
+    // where single-block transfers of the same blocks would have left it. These defaults
+    // transfer one block per command.
+    virtual ResultCode ReadBlocks(char* buffer, uint32_t count, uint32_t& done);
+    virtual ResultCode WriteBlocks(const char* buffer, uint32_t count, uint32_t& done);
+
     virtual ResultCode SetPosition(uint32_t method, uint32_t partition, int64_t offset) = 0;
     virtual ResultCode GetPosition(uint32_t type, uint32_t& partition, int64_t& offset) = 0;
     virtual ResultCode Prepare(uint32_t operation) = 0;

@@ -97,6 +97,12 @@ public:
     ResultCode WriteBlock(const char* buffer, uint32_t length) override {
         return m_library->WriteBlock(buffer, length);
     }
+    ResultCode ReadBlocks(char* buffer, uint32_t count, uint32_t& done) override {
+        return m_library->ReadBlocks(buffer, count, done);
+    }
+    ResultCode WriteBlocks(const char* buffer, uint32_t count, uint32_t& done) override {
+        return m_library->WriteBlocks(buffer, count, done);
+    }
     ResultCode SetPosition(uint32_t method, uint32_t, int64_t offset) override {
         return m_library->SetPosition(method, offset);
     }
@@ -275,6 +281,11 @@ void VirtualTapeLibrary::Release() {
         return;
     CloseLoadedCartridge();
     WriteDriveState();
+    if (m_pacer.IsOn()) {
+        QFile report(m_dir + QStringLiteral("/drive-model.report"));
+        if (report.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            report.write(m_pacer.Report().toUtf8());
+    }
     if (m_faults.IsChanged())
         m_faults.Save(FaultPath());
     ::close(m_lockFd);
@@ -496,13 +507,41 @@ ResultCode VirtualTapeLibrary::ReadBlock(char* buffer, uint32_t length) {
         return ResultCode::NoMediaInDrive;
     if (length != TapeBlockSize)
         return ResultCode::InvalidBlockLength;
-    if (m_cartridge.Filemarks.count(m_position)) {
-        ++m_position;
-        return ResultCode::FilemarkDetected;
+    uint32_t done = 0;
+    return ReadBlocks(buffer, 1, done);
+}
+
+ResultCode VirtualTapeLibrary::ReadBlocks(char* buffer, uint32_t count, uint32_t& done) {
+    done = 0;
+    if (m_dataFd < 0)
+        return ResultCode::NoMediaInDrive;
+    // The run stops before a filemark, at the end of the data or at the block a staged fault
+    // hits; the blocks before it come in one read.
+    int64_t reach = std::min<int64_t>(count, m_endOfData - m_position);
+    ResultCode stop = reach < int64_t(count) ? ResultCode::NoDataDetected : ResultCode::Success;
+    if (const auto mark = m_cartridge.Filemarks.lower_bound(m_position);
+        mark != m_cartridge.Filemarks.end() && *mark - m_position < std::max<int64_t>(reach, 1)) {
+        reach = *mark - m_position;
+        stop = ResultCode::FilemarkDetected;
     }
-    if (m_position >= m_endOfData)
-        return ResultCode::NoDataDetected;
-    const std::optional<TapeFault> fault = m_faults.CountRead();
+    std::optional<TapeFault> fault;
+    uint32_t clean = 0;
+    for (; int64_t(clean) < reach; ++clean) {
+        if ((fault = m_faults.CountRead()))
+            break;
+    }
+    if (clean > 0) {
+        const size_t bytes = size_t(clean) * TapeBlockSize;
+        m_pacer.Transfer(bytes);
+        const ssize_t got = ::pread(m_dataFd, buffer, bytes, off_t(m_position) * TapeBlockSize);
+        if (got < 0)
+            return ResultCodeFromErrno(errno);
+        if (size_t(got) < bytes) // a last block cut short by hand reads as zero-padded
+            std::memset(buffer + got, 0, bytes - size_t(got));
+        m_bytesRead += int64_t(bytes);
+        m_position += clean;
+        done = clean;
+    }
     if (fault == TapeFault::LoseMedium) {
         LoseMedium();
         return ResultCode::NoMediaInDrive;
@@ -512,16 +551,21 @@ ResultCode VirtualTapeLibrary::ReadBlock(char* buffer, uint32_t length) {
         ++m_position;
         return ResultCodeFromErrno(EIO);
     }
-    // A block of another length than asked for, as st reports one: only its first half arrives
-    // and the rest of the buffer keeps what it held.
-    const uint32_t wanted = fault == TapeFault::ShortRead ? length / 2 : length;
-    ssize_t done = ::pread(m_dataFd, buffer, wanted, off_t(m_position) * TapeBlockSize);
-    if (done < 0)
-        return ResultCodeFromErrno(errno);
-    if (uint32_t(done) < wanted) // a last block cut short by hand reads as zero-padded
-        std::memset(buffer + done, 0, wanted - size_t(done));
-    ++m_position;
-    return fault == TapeFault::ShortRead ? ResultCode::InvalidBlockLength : ResultCode::Success;
+    if (fault == TapeFault::ShortRead) {
+        // A block of another length than asked for, as st reports one: only its first half
+        // arrives and the rest of the buffer keeps what it held.
+        char* block = buffer + size_t(clean) * TapeBlockSize;
+        const ssize_t got =
+            ::pread(m_dataFd, block, TapeBlockSize / 2, off_t(m_position) * TapeBlockSize);
+        if (got < 0)
+            return ResultCodeFromErrno(errno);
+        m_bytesRead += got;
+        ++m_position;
+        return ResultCode::InvalidBlockLength;
+    }
+    if (stop == ResultCode::FilemarkDetected)
+        ++m_position;
+    return stop;
 }
 
 ResultCode VirtualTapeLibrary::TruncateAt(int64_t block) {
@@ -541,53 +585,97 @@ ResultCode VirtualTapeLibrary::WriteBlock(const char* buffer, uint32_t length) {
         return code;
     if (length != TapeBlockSize)
         return ResultCode::InvalidBlockLength;
-    if ((m_position + 1) * int64_t(TapeBlockSize) > m_cartridge.Capacity)
-        return ResultCode::EndOfMedia;
-    if (m_faults.TakeEarlyEnd(m_position, m_cartridge.Capacity / TapeBlockSize))
-        return ResultCode::EndOfMedia;
-    if (const std::optional<TapeFault> fault = m_faults.CountWrite()) {
-        if (*fault == TapeFault::LoseMedium) {
-            LoseMedium();
-            return ResultCode::NoMediaInDrive;
+    uint32_t done = 0;
+    return WriteBlocks(buffer, 1, done);
+}
+
+ResultCode VirtualTapeLibrary::WriteBlocks(const char* buffer, uint32_t count, uint32_t& done) {
+    done = 0;
+    if (const ResultCode code = CheckWritable(); code != ResultCode::Success)
+        return code;
+    // The run stops at the block where the medium ends (or a staged fault says so); the blocks
+    // before it go to the image.
+    const int64_t blocks = m_cartridge.Capacity / TapeBlockSize;
+    ResultCode stop = ResultCode::Success;
+    std::optional<TapeFault> fault;
+    uint32_t clean = 0;
+    for (; clean < count; ++clean) {
+        const int64_t block = m_position + clean;
+        if ((block + 1) * int64_t(TapeBlockSize) > m_cartridge.Capacity ||
+            m_faults.TakeEarlyEnd(block, blocks)) {
+            stop = ResultCode::EndOfMedia;
+            break;
         }
-        if (*fault == TapeFault::Protect) {
-            // The protection stays, as a tab moved on the cartridge does.
-            m_cartridge.WriteProtected = true;
-            m_cartridgeDirty = true;
-            return ResultCode::WriteProtect;
-        }
-        return ResultCodeFromErrno(EIO);
+        if ((fault = m_faults.CountWrite()))
+            break;
     }
-    if (IsZeroBlock(buffer, length)) {
-        // A block of zeros is a hole in the image: it reads back as zeros and takes no disk
-        // space, so a tape initialised with zeros costs nothing. The write ends the recorded
-        // data here, as any write does, which also drops an older block in its place.
-        if (m_position < m_endOfData) {
-            if (const ResultCode code = TruncateAt(m_position); code != ResultCode::Success)
-                return code;
-        }
-        if (::ftruncate(m_dataFd, off_t(m_position + 1) * TapeBlockSize) != 0)
-            return ResultCodeFromErrno(errno);
-    } else {
-        ssize_t done = ::pwrite(m_dataFd, buffer, length, off_t(m_position) * TapeBlockSize);
-        if (done != ssize_t(length))
-            return done < 0 ? ResultCodeFromErrno(errno) : ResultCode::HandleDiskFull;
+    if (clean > 0) {
+        if (const ResultCode code = StoreBlocks(buffer, clean, done); code != ResultCode::Success)
+            return code;
     }
-    const int64_t written = m_position++;
-    if (m_cartridge.Filemarks.erase(written))
+    if (fault == TapeFault::LoseMedium) {
+        LoseMedium();
+        return ResultCode::NoMediaInDrive;
+    }
+    if (fault == TapeFault::Protect) {
+        // The protection stays, as a tab moved on the cartridge does.
+        m_cartridge.WriteProtected = true;
         m_cartridgeDirty = true;
-    // A write ends the recorded data, as on tape: whatever lay beyond it is gone.
+        return ResultCode::WriteProtect;
+    }
+    if (fault)
+        return ResultCodeFromErrno(EIO);
+    return stop;
+}
+
+ResultCode VirtualTapeLibrary::StoreBlocks(const char* buffer, uint32_t count, uint32_t& done) {
+    // A write ends the recorded data, as on tape: whatever lay beyond its start is gone, so
+    // every block of the run lands on fresh image bytes.
     if (m_position < m_endOfData) {
         if (const ResultCode code = TruncateAt(m_position); code != ResultCode::Success)
             return code;
     }
-    m_endOfData = std::max(m_endOfData, m_position);
+    m_pacer.Transfer(size_t(count) * TapeBlockSize);
+    // A block of zeros is left a hole in the image: it reads back as zeros and takes no disk
+    // space, so a tape initialised with zeros costs nothing. Each stretch of other blocks goes
+    // in one write.
+    uint32_t first = 0;
+    while (first < count) {
+        const char* block = buffer + size_t(first) * TapeBlockSize;
+        if (IsZeroBlock(block, TapeBlockSize)) {
+            ++first;
+            continue;
+        }
+        uint32_t last = first + 1;
+        while (last < count && !IsZeroBlock(buffer + size_t(last) * TapeBlockSize, TapeBlockSize))
+            ++last;
+        const size_t bytes = size_t(last - first) * TapeBlockSize;
+        const ssize_t put =
+            ::pwrite(m_dataFd, block, bytes, off_t(m_position + first) * TapeBlockSize);
+        if (put != ssize_t(bytes)) {
+            const ResultCode code =
+                put < 0 ? ResultCodeFromErrno(errno) : ResultCode::HandleDiskFull;
+            // What lies before this stretch is on the tape; nothing of the stretch counts.
+            TruncateAt(m_position + first);
+            m_position += first;
+            done = first;
+            return code;
+        }
+        first = last;
+    }
+    m_position += count;
+    const bool endsInHole = IsZeroBlock(buffer + size_t(count - 1) * TapeBlockSize, TapeBlockSize);
+    if (endsInHole && ::ftruncate(m_dataFd, off_t(m_position) * TapeBlockSize) != 0)
+        return ResultCodeFromErrno(errno);
+    m_endOfData = m_position;
+    done = count;
     return ResultCode::Success;
 }
 
 ResultCode VirtualTapeLibrary::SetPosition(uint32_t method, int64_t offset) {
     if (m_dataFd < 0)
         return ResultCode::NoMediaInDrive;
+    m_pacer.Interrupt();
     const int64_t blocks = m_cartridge.Capacity / TapeBlockSize;
     switch (method) {
     case TapePositionMethod::Rewind:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "drive_model.h"
 #include "tape_device.h"
 #include "tape_fault_plan.h"
 
@@ -64,6 +65,8 @@ public:
     // Used by handles; one drive operation each.
     ResultCode ReadBlock(char* buffer, uint32_t length);
     ResultCode WriteBlock(const char* buffer, uint32_t length);
+    ResultCode ReadBlocks(char* buffer, uint32_t count, uint32_t& done);
+    ResultCode WriteBlocks(const char* buffer, uint32_t count, uint32_t& done);
     ResultCode SetPosition(uint32_t method, int64_t offset);
     ResultCode GetPosition(uint32_t type, uint32_t& partition, int64_t& offset);
     ResultCode Prepare(uint32_t operation);
@@ -78,6 +81,10 @@ public:
     // acquire takes the lock and reads the state; the last release writes it back.
     ResultCode Acquire();
     void Release();
+
+    // The bytes this process has read from cartridges of the library, so that a test can pin
+    // how much of a tape a job had to read.
+    int64_t BytesRead() const { return m_bytesRead; }
 
     ~VirtualTapeLibrary();
 
@@ -102,6 +109,8 @@ private:
     ResultCode LoadCartridge(const QString& name);
     void UnloadCartridge();
     ResultCode TruncateAt(int64_t block);
+    // Puts `count` blocks at the position; `done` tells how many are on the tape.
+    ResultCode StoreBlocks(const char* buffer, uint32_t count, uint32_t& done);
     ResultCode CheckWritable() const;
     QString FaultPath() const;
     // The cartridge leaves the drive as if pulled out: every later command finds no medium.
@@ -122,6 +131,8 @@ private:
     int m_dataFd = -1;
     int64_t m_endOfData = 0; // in blocks
     TapeFaultPlan m_faults;
+    DriveModel m_pacer;
+    int64_t m_bytesRead = 0;
 };
 
 class VirtualTapeDevice : public TapeDevice {

@@ -18,12 +18,58 @@ bool BlockStream::SetPosition(const StreamPosition& position) {
         return false;
     m_offset = position.BlockOffset;
     m_counter = position.BlockCounter;
+    DropRun();
     return true;
 }
 
 void BlockStream::StartBlock(int64_t counter) {
     m_offset = 0;
     m_counter = counter;
+    DropRun();
+}
+
+void BlockStream::NextBlock() {
+    m_offset = 0;
+    ++m_counter;
+}
+
+void BlockStream::QueueBlock() {
+    if (m_queued == 0)
+        m_queueStart = m_counter;
+    std::memcpy(RunRoom(StreamRunBlocks) + size_t(m_queued) * TapeBlockSize, m_block.Data(),
+                TapeBlockSize);
+    ++m_queued;
+}
+
+char* BlockStream::RunRoom(uint32_t count) {
+    if (m_run.size() < size_t(count) * TapeBlockSize)
+        m_run.resize(size_t(StreamRunBlocks) * TapeBlockSize);
+    return m_run.data();
+}
+
+void BlockStream::HoldRun(uint32_t delivered, ResultCode answer) {
+    m_held = delivered;
+    m_taken = 0;
+    m_runAnswer.reset();
+    if (answer != ResultCode::Success)
+        m_runAnswer = answer;
+}
+
+std::optional<ResultCode> BlockStream::TakeFromRun() {
+    if (m_taken < m_held) {
+        std::memcpy(m_block.Data(), m_run.data() + size_t(m_taken) * TapeBlockSize, TapeBlockSize);
+        ++m_taken;
+        return ResultCode::Success;
+    }
+    const std::optional<ResultCode> answer = m_runAnswer;
+    m_runAnswer.reset();
+    return answer;
+}
+
+void BlockStream::DropRun() {
+    m_held = 0;
+    m_taken = 0;
+    m_runAnswer.reset();
 }
 
 std::span<char> BlockStream::Room() {
@@ -44,7 +90,14 @@ void BlockStream::ClearRest() {
 
 namespace {
 
-void WriteBlock(TapeContext& ctx, TapeHandlePtr& handle) {
+// Sends the queued blocks to the drive in one command. A failure names the first block that
+// did not reach the tape; the blocks before it are there.
+void WriteRun(TapeContext& ctx, TapeHandlePtr& handle) {
+    BlockStream& stream = ctx.Stream;
+    const uint32_t count = stream.QueuedBlocks();
+    if (count == 0)
+        return;
+    stream.ClearQueue();
     if (!handle) {
         // A tape change was given up: the run ends at its next look at CancelFlag.
         if (!ctx.CancelFlag) {
@@ -54,32 +107,56 @@ void WriteBlock(TapeContext& ctx, TapeHandlePtr& handle) {
     }
     if (ctx.WriteFailed)
         return;
-    if (const ResultCode code = handle->WriteBlock(ctx.Stream.Block().Data(), TapeBlockSize);
+    uint32_t done = 0;
+    if (const ResultCode code = handle->WriteBlocks(stream.QueuedData(), count, done);
         code != ResultCode::Success) {
         ctx.WriteFailed = true;
-        LogTapeError(ctx, code);
+        LogTapeError(ctx, code, QStringLiteral("(tape block %1)").arg(stream.QueueStart() + done));
     }
 }
 
-// The block is full and more bytes follow: it goes to tape and the stream moves to the next one.
+// The block is full and more bytes follow: it joins the run and the stream moves to the next
+// one. The run goes to tape when it is full and always before the tape-full marker.
 void FlushFullBlock(TapeContext& ctx, TapeHandlePtr& handle) {
-    WriteBlock(ctx, handle);
-    ctx.Stream.StartBlock(ctx.Stream.Counter() + 1);
+    ctx.Stream.QueueBlock();
+    ctx.Stream.NextBlock();
+    const bool atLimit = ctx.BlockLimit > 0 && ctx.Stream.Counter() >= ctx.BlockLimit;
+    if (atLimit || ctx.Stream.QueuedBlocks() >= StreamRunBlocks)
+        WriteRun(ctx, handle);
     // Without a handle the operator has given up the set: no further tape is asked for.
-    if (ctx.BlockLimit > 0 && ctx.Stream.Counter() >= ctx.BlockLimit && handle)
+    if (atLimit && handle)
         ChangeTapeForWrite(ctx, handle);
 }
 
-// The current block is used up and more bytes are wanted: the next one is read. False at the end
-// of data (the block's bytes are then not valid).
+// Reads the next run into the stream, no further than the last data block of the tape, and
+// takes its first block; the drive's answer when not even that one came.
+ResultCode ReadRun(TapeContext& ctx, TapeHandle& handle) {
+    BlockStream& stream = ctx.Stream;
+    int64_t count = StreamRunBlocks;
+    if (ctx.BlockLimit > 0)
+        count = std::clamp<int64_t>(ctx.BlockLimit - stream.Counter(), 1, count);
+    uint32_t done = 0;
+    const ResultCode code =
+        handle.ReadBlocks(stream.RunRoom(uint32_t(count)), uint32_t(count), done);
+    if (done == 0)
+        return code == ResultCode::Success ? ResultCode::NoDataDetected : code;
+    stream.HoldRun(done, code);
+    return stream.TakeFromRun().value_or(ResultCode::Success);
+}
+
+// The current block is used up and more bytes are wanted: the next one comes from the run, or
+// from the drive. False at the end of data (the block's bytes are then not valid).
 bool RefillBlock(TapeContext& ctx, TapeHandlePtr& handle) {
-    bool result = true;
-    const int64_t next = ctx.Stream.Counter() + 1;
+    const int64_t block = ctx.Stream.Counter();
+    ResultCode code = ResultCode::InvalidHandle;
     if (!handle || ctx.ReadFailed) {
-        result = false;
-    } else if (const ResultCode code = handle->ReadBlock(ctx.Stream.Block().Data(), TapeBlockSize);
-               code != ResultCode::Success) {
-        result = false;
+        ctx.Stream.DropRun();
+    } else {
+        const std::optional<ResultCode> held = ctx.Stream.TakeFromRun();
+        code = held ? *held : ReadRun(ctx, *handle);
+    }
+    const bool result = code == ResultCode::Success;
+    if (!result && handle && !ctx.ReadFailed) {
         // A block the drive could not deliver whole holds no bytes of the tape: the record in
         // it must not be taken as read, and nothing behind it can be found without it.
         // A filemark ends the data as well: Orvane writes none, and the ones "Set Filemarks"
@@ -87,10 +164,10 @@ bool RefillBlock(TapeContext& ctx, TapeHandlePtr& handle) {
         if (code != ResultCode::NoDataDetected && code != ResultCode::FilemarkDetected) {
             std::ranges::fill(ctx.Stream.Block().Bytes(), 0);
             ctx.ReadFailed = true;
-            LogTapeError(ctx, code, QStringLiteral("(tape block %1)").arg(next));
+            LogTapeError(ctx, code, QStringLiteral("(tape block %1)").arg(block));
         }
     }
-    ctx.Stream.StartBlock(next);
+    ctx.Stream.NextBlock();
     if (ctx.BlockLimit > 0 && ctx.Stream.Counter() >= ctx.BlockLimit && handle)
         ChangeTapeForRead(ctx, handle);
     return result;
@@ -147,6 +224,10 @@ std::span<const char> ReadStreamInPlace(TapeContext& ctx, TapeHandlePtr& handle,
         ctx.Stream.Unread().first(size_t(std::min(length, BlockBytes - ctx.Stream.Offset())));
     ctx.Stream.Advance(int32_t(piece.size()));
     return piece;
+}
+
+void FlushStreamRun(TapeContext& ctx, TapeHandlePtr& handle) {
+    WriteRun(ctx, handle);
 }
 
 ResultCode LoadStreamBlock(TapeContext& ctx, TapeHandle& handle, int32_t offset) {

@@ -1,5 +1,6 @@
 #include "tape_access.h"
 
+#include "block_stream.h"
 #include "platform/date_time_text.h"
 #include "platform/message_pump.h"
 #include "platform/operator_interface.h"
@@ -58,6 +59,7 @@ void CloseTape(TapeHandlePtr& handle, int delayMs) {
 ResultCode CloseTape(TapeContext& ctx, TapeHandlePtr& handle, int delayMs) {
     if (!handle)
         return ResultCode::Success;
+    FlushStreamRun(ctx, handle);
     if (handle->NeedsSettleTime() && delayMs > 0)
         QThread::msleep(ulong(delayMs));
     const ResultCode code = handle->Close();

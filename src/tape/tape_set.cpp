@@ -89,9 +89,9 @@ void ChangeTapeForWrite(TapeContext& ctx, TapeHandlePtr& handle) {
 void ChangeTapeForRead(TapeContext& ctx, TapeHandlePtr& handle) {
     CloseTape(handle, 1);
     const int number = ctx.CurrentTapeDescription.TapeNumber;
+    const int expectedNumber = number + 1;
     ctx.Protocol.AddProtocolLine(ProtocolLog::Separator());
     ctx.Protocol.AddProtocolLine(TapeEventLine(number, " ejected !"));
-    const int expectedNumber = number + 1;
     const double expectedDate = ctx.CurrentTapeDescription.Date;
     ctx.CurrentTapeDescription.TapeNumber = uint8_t(std::min(expectedNumber, 255));
 

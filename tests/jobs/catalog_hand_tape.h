@@ -74,6 +74,7 @@ inline void WriteHandTape(Session& session, const std::vector<HandRecord>& recor
         // The last partial block goes to tape without a marker after it.
         session.Stream.ClearRest();
         TapeHandlePtr last = OpenTape(session);
+        FlushStreamRun(session, last);
         last->WriteBlock(session.Stream.Block().Data(), TapeBlockSize);
     }
 }

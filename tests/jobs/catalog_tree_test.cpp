@@ -80,6 +80,28 @@ TEST(CatalogTree, OneRootPerRootDirectoriesBeforeFilesEachPathOnce) {
     EXPECT_EQ(tree.FilePaths(), expected);
 }
 
+// Paths fed one by one from a buffer that is reused at once, as a catalog load feeds them: the
+// tree owns every name it keeps.
+TEST(CatalogTreeBuilder, KeepsItsOwnCopyOfEveryName) {
+    const std::vector<QByteArray> paths =
+        Paths({"/home/ann/b.txt", "c:\\data\\x.doc", "/home/ann/a.txt", "/home//ann/a.txt",
+               "/etc/hosts", "relative.txt"});
+    CatalogTreeBuilder builder;
+    QByteArray buffer;
+    for (const QByteArray& path : paths) {
+        buffer = path;
+        builder.Add(buffer);
+        buffer.fill('#');
+    }
+    const CatalogTree fed = builder.Finish();
+    const CatalogTree built = CatalogTree::Build(paths);
+    EXPECT_EQ(Drawing(fed), Drawing(built));
+    EXPECT_EQ(fed.FilePaths(), built.FilePaths());
+    EXPECT_EQ(fed.UnplacedPaths(), std::vector<QByteArray>{"relative.txt"});
+    EXPECT_EQ(fed.FilePaths(),
+              Paths({"/etc/hosts", "/home/ann/a.txt", "/home/ann/b.txt", "c:\\data\\x.doc"}));
+}
+
 TEST(CatalogTree, RestoreLinesOfEveryKindOfNode) {
     const CatalogTree tree =
         CatalogTree::Build(Paths({"/home/ann/a.txt", "/top.txt", "c:\\data\\a.txt", "c:\\r.txt"}));

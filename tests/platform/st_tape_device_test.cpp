@@ -61,6 +61,8 @@ public:
     std::vector<int> Closes;
     std::vector<std::pair<short, int>> Operations;
     std::vector<char> FirstBytesWritten;
+    std::vector<size_t> ReadLengths;
+    std::vector<size_t> WriteLengths;
 
     FakeStDriver() { Drive.mt_gstat = Online; }
 
@@ -73,12 +75,14 @@ public:
         return 0;
     }
     ssize_t Read(int, void* buffer, size_t length) override {
+        ReadLengths.push_back(length);
         const ssize_t result = NextAnswer(ReadAnswers, ssize_t(length));
         if (result > 0)
             std::memset(buffer, 'r', size_t(result));
         return result;
     }
     ssize_t Write(int, const void* buffer, size_t length) override {
+        WriteLengths.push_back(length);
         const ssize_t result = NextAnswer(WriteAnswers, ssize_t(length));
         if (result > 0)
             FirstBytesWritten.push_back(*static_cast<const char*>(buffer));
@@ -372,6 +376,68 @@ TEST_F(StTapeDeviceTest, WithoutAStatusTwoEmptyReadsInARowEndTheData) {
     m_driver->ReadAnswers = {{0}, {0}};
     EXPECT_EQ(handle->ReadBlock(buffer.data(), TapeBlockSize), ResultCode::FilemarkDetected);
     EXPECT_EQ(handle->ReadBlock(buffer.data(), TapeBlockSize), ResultCode::NoDataDetected);
+}
+
+constexpr long FixedBlocks = long(TapeBlockSize) << MT_ST_BLKSIZE_SHIFT;
+constexpr ssize_t Blocks(ssize_t count) {
+    return count * ssize_t(TapeBlockSize);
+}
+
+TEST_F(StTapeDeviceTest, InFixedBlockModeARunIsOneTransfer) {
+    m_driver->Drive.mt_dsreg = FixedBlocks;
+    auto handle = Open();
+    std::vector<char> run(size_t(Blocks(8)), 'w');
+    uint32_t done = 0;
+    EXPECT_EQ(handle->WriteBlocks(run.data(), 8, done), ResultCode::Success);
+    EXPECT_EQ(done, 8u);
+    EXPECT_EQ(handle->ReadBlocks(run.data(), 8, done), ResultCode::Success);
+    EXPECT_EQ(done, 8u);
+    EXPECT_EQ(m_driver->WriteLengths, std::vector<size_t>{size_t(Blocks(8))});
+    EXPECT_EQ(m_driver->ReadLengths, std::vector<size_t>{size_t(Blocks(8))});
+}
+
+TEST_F(StTapeDeviceTest, InVariableBlockModeEveryBlockIsATransferOfItsOwn) {
+    m_driver->Drive.mt_dsreg = 0;
+    auto handle = Open();
+    std::vector<char> run(size_t(Blocks(3)), 'w');
+    uint32_t done = 0;
+    EXPECT_EQ(handle->WriteBlocks(run.data(), 3, done), ResultCode::Success);
+    EXPECT_EQ(handle->ReadBlocks(run.data(), 3, done), ResultCode::Success);
+    EXPECT_EQ(done, 3u);
+    EXPECT_EQ(m_driver->WriteLengths, std::vector<size_t>(3, TapeBlockSize));
+    EXPECT_EQ(m_driver->ReadLengths, std::vector<size_t>(3, TapeBlockSize));
+}
+
+// The end of the medium, a filemark and a bad block inside a run: each is met at its own block.
+TEST_F(StTapeDeviceTest, ARunTellsTheBlockWhereItStopped) {
+    m_driver->Drive.mt_dsreg = FixedBlocks;
+    auto handle = Open();
+    std::vector<char> run(size_t(Blocks(8)), 'w');
+    uint32_t done = 0;
+
+    m_driver->WriteAnswers = {{Blocks(5), 0, Online | AtEndOfTape}, {-1, ENOSPC}};
+    EXPECT_EQ(handle->WriteBlocks(run.data(), 8, done), ResultCode::EndOfMedia);
+    EXPECT_EQ(done, 5u) << "the early warning came after five blocks";
+    EXPECT_EQ(handle->WriteBlocks(run.data(), 3, done), ResultCode::EndOfMedia);
+    EXPECT_EQ(done, 0u);
+
+    m_driver->ReadAnswers = {{Blocks(3), 0, Online}, {0, 0, Online | AtFilemark}};
+    EXPECT_EQ(handle->ReadBlocks(run.data(), 8, done), ResultCode::Success);
+    EXPECT_EQ(done, 3u) << "st hands out the blocks before the filemark";
+    EXPECT_EQ(handle->ReadBlocks(run.data(), 8, done), ResultCode::FilemarkDetected);
+    EXPECT_EQ(done, 0u);
+
+    // A medium error loses the run: it is read again block by block from where it began.
+    m_driver->Drive.mt_gstat = Online;
+    m_driver->Position = 40;
+    m_driver->Operations.clear();
+    m_driver->ReadLengths.clear();
+    m_driver->ReadAnswers = {{-1, EIO, Online}, {Blocks(1)}, {Blocks(1)}, {-1, EIO, Online}};
+    EXPECT_EQ(handle->ReadBlocks(run.data(), 8, done), ResultCode::Crc);
+    EXPECT_EQ(done, 2u);
+    EXPECT_EQ(m_driver->Operations, (std::vector<std::pair<short, int>>{{MTSEEK, 40}}));
+    EXPECT_EQ(m_driver->ReadLengths, (std::vector<size_t>{size_t(Blocks(8)), TapeBlockSize,
+                                                          TapeBlockSize, TapeBlockSize}));
 }
 
 struct OperationCase {

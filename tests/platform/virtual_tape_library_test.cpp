@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -259,6 +260,139 @@ TEST_F(VirtualTapeLibraryTest, FilemarksAtTheBeginningLeaveNoDataToRead) {
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(handle->ReadBlock(read.data(), TapeBlockSize), ResultCode::FilemarkDetected);
     EXPECT_EQ(handle->ReadBlock(read.data(), TapeBlockSize), ResultCode::NoDataDetected);
+}
+
+// Eight blocks 'a'..'h' as one run, numbered from block 0.
+std::vector<char> EightBlockRun() {
+    std::vector<char> run;
+    for (char fill = 'a'; fill <= 'h'; ++fill) {
+        const std::vector<char> block = Block(fill);
+        run.insert(run.end(), block.begin(), block.end());
+    }
+    return run;
+}
+
+int64_t Position(TapeHandle& handle) {
+    uint32_t partition = 0;
+    int64_t position = -1;
+    handle.GetPosition(TapePositionType::Absolute, partition, position);
+    return position;
+}
+
+struct WriteRunCase {
+    const char* What;
+    TapeFault Fault;
+    int64_t Count;
+    uint32_t Done;
+    ResultCode Code;
+};
+
+// A run that meets the end of the medium or a failure puts exactly the blocks before it on the
+// tape, as single writes of the same blocks would.
+TEST_F(VirtualTapeLibraryTest, AWriteRunStopsAtTheBlockThatFails) {
+    const std::vector<WriteRunCase> cases = {
+        // The cartridge holds 20 blocks; the run starts at block 10.
+        {"early warning at block 13", TapeFault::EarlyEndOfMedia, 7, 3, ResultCode::EndOfMedia},
+        {"early warning at the run's start", TapeFault::EarlyEndOfMedia, 10, 0,
+         ResultCode::EndOfMedia},
+        {"write error at the 6th block", TapeFault::WriteError, 6, 5, ResultCodeFromErrno(EIO)},
+        {"protected at the 2nd block", TapeFault::Protect, 2, 1, ResultCode::WriteProtect},
+        {"medium lost at the 4th block", TapeFault::LoseMedium, 4, 3, ResultCode::NoMediaInDrive},
+    };
+    const std::vector<char> run = EightBlockRun();
+    for (const WriteRunCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        ASSERT_EQ(m_library->Insert("t1"), QString());
+        ASSERT_EQ(m_library->SetWriteProtected("t1", false), QString());
+        auto handle = Open();
+        ASSERT_EQ(handle->SetPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::Success);
+        for (int i = 0; i < 12; ++i)
+            ASSERT_EQ(handle->WriteBlock(Block('o').data(), TapeBlockSize), ResultCode::Success);
+        ASSERT_EQ(handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 10),
+                  ResultCode::Success);
+        ASSERT_EQ(m_library->SetFault(c.Fault, c.Count), QString());
+        uint32_t done = 99;
+        EXPECT_EQ(handle->WriteBlocks(run.data(), 8, done), c.Code);
+        EXPECT_EQ(done, c.Done);
+        handle.reset();
+        EXPECT_TRUE(m_library->PendingFaults().empty());
+
+        QFile image(m_library->ImagePath("t1"));
+        ASSERT_TRUE(image.open(QIODevice::ReadOnly));
+        const QByteArray bytes = image.readAll();
+        // Blocks before the run stay; the run's written blocks end the data.
+        const int64_t endOfData = c.Done > 0 ? 10 + c.Done : 12;
+        ASSERT_EQ(bytes.size(), endOfData * 32768);
+        for (uint32_t i = 0; i < c.Done; ++i)
+            EXPECT_EQ(bytes.at((10 + i) * 32768), char('a' + i));
+        ASSERT_EQ(m_library->ClearFaults(), QString());
+    }
+}
+
+struct ReadRunCase {
+    const char* What;
+    std::function<void(VirtualTapeLibrary&, TapeHandle&)> Stage;
+    uint32_t Done;
+    ResultCode Code;
+    int64_t PositionAfter;
+};
+
+TEST_F(VirtualTapeLibraryTest, AReadRunDeliversTheBlocksBeforeWhatStopsIt) {
+    const std::vector<ReadRunCase> cases = {
+        {"whole run", [](VirtualTapeLibrary&, TapeHandle&) {}, 8, ResultCode::Success, 8},
+        {"read error at the 3rd block",
+         [](VirtualTapeLibrary& library, TapeHandle&) {
+             library.SetFault(TapeFault::ReadError, 3);
+         },
+         2, ResultCodeFromErrno(EIO), 3},
+        {"short block at the 5th block",
+         [](VirtualTapeLibrary& library, TapeHandle&) {
+             library.SetFault(TapeFault::ShortRead, 5);
+         },
+         4, ResultCode::InvalidBlockLength, 5},
+        {"filemark at block 6",
+         [](VirtualTapeLibrary&, TapeHandle& handle) {
+             handle.SetPosition(TapePositionMethod::AbsoluteBlock, 0, 6);
+             handle.WriteTapemarks(TapemarkType::Filemarks, 1);
+         },
+         6, ResultCode::FilemarkDetected, 7},
+        {"end of data after block 4",
+         [](VirtualTapeLibrary&, TapeHandle& handle) {
+             handle.SetPosition(TapePositionMethod::AbsoluteBlock, 0, 5);
+             handle.Erase(TapeEraseType::Short);
+         },
+         5, ResultCode::NoDataDetected, 5},
+    };
+    const std::vector<char> run = EightBlockRun();
+    for (const ReadRunCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        auto handle = Open();
+        ASSERT_EQ(handle->SetPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::Success);
+        uint32_t done = 0;
+        ASSERT_EQ(handle->WriteBlocks(run.data(), 8, done), ResultCode::Success);
+        c.Stage(*m_library, *handle);
+        ASSERT_EQ(handle->SetPosition(TapePositionMethod::Rewind, 0, 0), ResultCode::Success);
+        std::vector<char> read(run.size(), 'x');
+        EXPECT_EQ(handle->ReadBlocks(read.data(), 8, done), c.Code);
+        EXPECT_EQ(done, c.Done);
+        EXPECT_EQ(Position(*handle), c.PositionAfter);
+        EXPECT_TRUE(std::equal(read.begin(), read.begin() + c.Done * TapeBlockSize, run.begin()));
+        handle.reset();
+        EXPECT_TRUE(m_library->PendingFaults().empty());
+    }
+}
+
+// The bytes read are counted, so that a job's reading of a tape can be pinned.
+TEST_F(VirtualTapeLibraryTest, CountsTheBytesItReads) {
+    auto handle = Open();
+    const std::vector<char> run = EightBlockRun();
+    uint32_t done = 0;
+    ASSERT_EQ(handle->WriteBlocks(run.data(), 8, done), ResultCode::Success);
+    ASSERT_EQ(handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 5), ResultCode::Success);
+    const int64_t before = m_library->BytesRead();
+    std::vector<char> read(run.size());
+    EXPECT_EQ(handle->ReadBlocks(read.data(), 8, done), ResultCode::NoDataDetected);
+    EXPECT_EQ(m_library->BytesRead() - before, 3 * 32768);
 }
 
 } // namespace

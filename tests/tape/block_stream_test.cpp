@@ -7,6 +7,7 @@
 #include "tape/tape_access.h"
 
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -45,7 +46,7 @@ TEST(WriteStream, WritesAFullBlockOnlyWhenMoreBytesArrive) {
         std::ranges::fill(session.Stream.Block().Bytes(), 'a');
         const std::vector<char> data(size_t(c.Length), 'b');
         WriteStream(session, handle, data.data(), c.Length);
-        handle.reset();
+        CloseTape(session, handle, 0); // the waiting run goes to tape, the current block stays
         EXPECT_EQ(session.Stream.Offset(), c.OffsetAfter) << c.StartOffset << "+" << c.Length;
         EXPECT_EQ(session.Stream.Counter(), 1 + c.BlocksWritten);
         const QByteArray image = Image(fixture);
@@ -120,7 +121,7 @@ TEST(WritableStreamRoom, IsTheRestOfTheBlockAndWritesAFullBlockFirst) {
     room = WritableStreamRoom(session, handle);
     EXPECT_EQ(room.size(), 32768u);
     EXPECT_EQ(session.Stream.Counter(), 2);
-    handle.reset();
+    CloseTape(session, handle, 0);
     EXPECT_EQ(Image(fixture).mid(32768), QByteArray(32000, 'a') + QByteArray(768, 'b'));
 }
 
@@ -209,6 +210,127 @@ TEST(EndMarker, HasTheDescribedBytes) {
     EncodeEndMarker(bytes, {0x01020304, 0, 0x0000000500000006LL});
     EXPECT_EQ(QByteArray(bytes, 19),
               QByteArray("\x06XENDEX\x04\x03\x02\x01\x06\x00\x00\x00\x05\x00\x00\x00", 19));
+}
+
+// Block n of the stream filled with the byte n, so that each block tells where it came from.
+std::vector<char> NumberedBlock(int64_t number) {
+    return std::vector<char>(32768, char(number));
+}
+
+// The stream writes in runs of blocks; the early warning of the end of the medium inside a run
+// still stops the set at the very block where it came, and the blocks before it are on tape.
+TEST(WriteStream, RunsKeepTheLayoutAndStopAtTheBlockOfTheEarlyWarning) {
+    for (const bool warned : {false, true}) {
+        SCOPED_TRACE(warned ? "early warning at block 45" : "no warning");
+        SessionFixture fixture(32768 * 200);
+        Session& session = *fixture.Session;
+        session.BlockLimit = 0;
+        if (warned) {
+            ASSERT_EQ(fixture.Library->SetFault(TapeFault::EarlyEndOfMedia, 200 - 45), QString());
+        }
+        TapeHandlePtr handle = OpenTape(session);
+        handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 1);
+        session.Stream.StartBlock(1);
+        for (int64_t block = 1; block <= 70; ++block)
+            WriteStream(session, handle, NumberedBlock(block).data(), 32768);
+        EXPECT_EQ(Image(fixture).size(), (warned ? 45 : 65) * 32768)
+            << "full runs go to tape as they fill";
+        CloseTape(session, handle, 0);
+
+        const int64_t written = warned ? 44 : 69; // block 70 waits for more bytes
+        const QByteArray image = Image(fixture);
+        ASSERT_EQ(image.size(), (written + 1) * 32768);
+        for (int64_t block = 1; block <= written; ++block)
+            ASSERT_EQ(image.mid(block * 32768, 32768), QByteArray(32768, char(block)))
+                << "block " << block;
+        EXPECT_EQ(session.WriteFailed, warned);
+        EXPECT_EQ(fixture.Op.BoxTexts().join("\n").contains("(tape block 45)"), warned)
+            << fixture.Op.BoxTexts().join("\n").toStdString();
+    }
+}
+
+struct ReadRunCase {
+    const char* What;
+    std::function<void(SessionFixture&, TapeHandle&)> Stage;
+    int64_t LastDelivered; // the last block handed out whole
+    const char* Error;     // in the error box, none when the data simply ends
+};
+
+// A refill reads a run of blocks and hands them out one by one; what stops the run is met at
+// its own block.
+TEST(ReadStream, RunsDeliverEveryBlockBeforeWhatStopsThem) {
+    const std::vector<ReadRunCase> cases = {
+        {"end of data after block 70", [](SessionFixture&, TapeHandle&) {}, 70, nullptr},
+        {"read error at block 40",
+         [](SessionFixture& fixture, TapeHandle&) {
+             // Block 1 is the first read, so block n is the nth.
+             fixture.Library->SetFault(TapeFault::ReadError, 40);
+         },
+         39, "(tape block 40)"},
+        {"filemark at block 50",
+         [](SessionFixture&, TapeHandle& handle) {
+             handle.SetPosition(TapePositionMethod::AbsoluteBlock, 0, 50);
+             handle.WriteTapemarks(TapemarkType::Filemarks, 1);
+         },
+         49, nullptr},
+        {"medium lost at block 34, the first of the second run",
+         [](SessionFixture& fixture, TapeHandle&) {
+             fixture.Library->SetFault(TapeFault::LoseMedium, 34);
+         },
+         33, "(tape block 34)"},
+    };
+    for (const ReadRunCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        SessionFixture fixture(32768 * 200);
+        Session& session = *fixture.Session;
+        session.BlockLimit = 0;
+        TapeHandlePtr handle = OpenTape(session);
+        handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 1);
+        for (int64_t block = 1; block <= 70; ++block)
+            handle->WriteBlock(NumberedBlock(block).data(), 32768);
+        c.Stage(fixture, *handle);
+        handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 1);
+        ASSERT_EQ(LoadStreamBlock(session, *handle, 0), ResultCode::Success);
+
+        int64_t delivered = 0;
+        for (;;) {
+            const std::span<const char> piece = ReadStreamInPlace(session, handle, 32768);
+            if (piece.empty())
+                break;
+            ASSERT_EQ(piece.size(), 32768u);
+            ASSERT_EQ(piece.front(), char(delivered + 1)) << "block " << delivered + 1;
+            ++delivered;
+        }
+        EXPECT_EQ(delivered, c.LastDelivered);
+        const QString boxes = fixture.Op.BoxTexts().join("\n");
+        EXPECT_EQ(session.ReadFailed, c.Error != nullptr);
+        if (c.Error) {
+            EXPECT_TRUE(boxes.contains(c.Error)) << boxes.toStdString();
+        } else {
+            EXPECT_TRUE(boxes.isEmpty()) << boxes.toStdString();
+        }
+    }
+}
+
+// A read run never reaches beyond the last data block of a tape of a set.
+TEST(ReadStream, ARunEndsAtTheLastDataBlockOfTheTape) {
+    SessionFixture fixture(32768 * 200);
+    Session& session = *fixture.Session;
+    session.BlockLimit = 40;
+    TapeHandlePtr handle = OpenTape(session);
+    handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 1);
+    for (int64_t block = 1; block <= 60; ++block)
+        handle->WriteBlock(NumberedBlock(block).data(), 32768);
+    handle->SetPosition(TapePositionMethod::AbsoluteBlock, 0, 1);
+    ASSERT_EQ(LoadStreamBlock(session, *handle, 0), ResultCode::Success);
+    for (int i = 0; i < 38; ++i) // block 1 and then 2..38
+        ASSERT_FALSE(ReadStreamInPlace(session, handle, 32768).empty());
+    EXPECT_EQ(session.Stream.Counter(), 39);
+    EXPECT_EQ(session.Stream.BlocksAhead(), 1u);
+    uint32_t partition = 0;
+    int64_t position = 0;
+    handle->GetPosition(TapePositionType::Absolute, partition, position);
+    EXPECT_EQ(position, 40) << "block 39, the last data block, was the last one read";
 }
 
 } // namespace

@@ -44,7 +44,8 @@ void WriteSet(SessionFixture& fixture, const QByteArray& data) {
     for (qsizetype at = 0; at < data.size(); at += 1000)
         WriteStream(session, handle, data.constData() + at,
                     int32_t(std::min<qsizetype>(1000, data.size() - at)));
-    // Flush the partial last block as the end marker would.
+    // Send the waiting run and the partial last block as closing the set would.
+    FlushStreamRun(session, handle);
     if (handle)
         handle->WriteBlock(session.Stream.Block().Data(), TapeBlockSize);
 }
